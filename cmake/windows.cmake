@@ -1,0 +1,94 @@
+# Cross build for 32-bit Windows: the product, the runtime control, the fixtures
+# and the tests that run under Wine. Everything is linked statically, so the
+# binaries import nothing beyond Windows' own DLLs.
+enable_language(RC)
+
+option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
+set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-i686-w64-mingw32
+    CACHE PATH "libjpeg-turbo built for i686-w64-mingw32 (tools/setup.sh)")
+set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_PREFIX}/lib/libjpeg.a)
+if(NOT EXISTS ${MINGW_JPEG_LIBRARY})
+  message(FATAL_ERROR "${MINGW_JPEG_LIBRARY} is missing: run tools/setup.sh")
+endif()
+add_library(mingw_jpeg STATIC IMPORTED)
+set_target_properties(mingw_jpeg PROPERTIES IMPORTED_LOCATION ${MINGW_JPEG_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_PREFIX}/include)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX STRICT)
+add_link_options(-static -static-libgcc -static-libstdc++)
+set(WIN_SYSTEM_LIBS shlwapi comctl32 version ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
+
+# Product code without the entry point and the log switch, shared by the
+# program and the tests.
+add_library(mervalis_win STATIC ${MERVALIS_CORE_SOURCES} ${MERVALIS_WIN_SOURCES})
+target_include_directories(mervalis_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS})
+target_link_libraries(mervalis_win PUBLIC mingw_jpeg ${WIN_SYSTEM_LIBS})
+
+# The debug log writer, once per setting of its build switch.
+function(mervalis_debug_log name enabled)
+  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/src/common/debug_log_win.cpp)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(${name} PRIVATE MERVALIS_DEBUG_LOG=${enabled})
+  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS})
+endfunction()
+if(MERVALIS_DEBUG_LOG)
+  mervalis_debug_log(mervalis_log_release 1)
+else()
+  mervalis_debug_log(mervalis_log_release 0)
+endif()
+mervalis_debug_log(mervalis_log_on 1)
+
+file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/payload/assets/*
+  ${PROJECT_SOURCE_DIR}/src/payload/page/*.html
+  ${PROJECT_SOURCE_DIR}/src/ui/assets/*
+  ${PROJECT_SOURCE_DIR}/src/app/*.ico
+  ${PROJECT_SOURCE_DIR}/src/*.h)
+
+function(mervalis_program name log_library)
+  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
+                 ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
+  target_link_libraries(${name} PRIVATE mervalis_win ${log_library})
+  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS})
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/mervalis.rc PROPERTIES
+    OBJECT_DEPENDS "${MERVALIS_RESOURCE_INPUTS}")
+endfunction()
+mervalis_program(Mervalis mervalis_log_release)
+# A test build of the program with the debug log switched on.
+mervalis_program(Mervalis-debuglog mervalis_log_on)
+
+# ---- Tests and fixtures (run under Wine by tools/run_tests.sh) ----
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
+# mingw-w64 with win32 threads has no std::mutex, on which GoogleTest's
+# Notification is built: a Windows-event version is put in its place.
+target_compile_options(gtest PUBLIC -include ${PROJECT_SOURCE_DIR}/tests/wine/gtest_notification.h)
+
+add_library(robot STATIC ${PROJECT_SOURCE_DIR}/tests/fixtures/robot/robot.cpp)
+target_include_directories(robot PUBLIC ${PROJECT_SOURCE_DIR}/tests/fixtures/robot)
+target_link_libraries(robot PUBLIC ${WIN_SYSTEM_LIBS})
+target_compile_options(robot PRIVATE ${MERVALIS_WARNINGS})
+
+add_executable(robot_cli ${PROJECT_SOURCE_DIR}/tests/fixtures/robot/robot_main.cpp)
+set_target_properties(robot_cli PROPERTIES OUTPUT_NAME robot)
+target_link_libraries(robot_cli PRIVATE robot)
+
+file(GLOB_RECURSE WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*_wintest.cpp)
+file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES} ${WIN_TEST_SUPPORT})
+target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(win_tests PRIVATE mervalis_win mervalis_log_on robot gtest)
+target_compile_options(win_tests PRIVATE ${MERVALIS_WARNINGS})
+add_dependencies(win_tests Mervalis Mervalis-debuglog robot_cli)
+
+# Further fixtures (COM stand-ins, the desktop host) add themselves here.
+file(GLOB FIXTURE_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fixtures/*/fixture.cmake)
+foreach(f ${FIXTURE_LISTS})
+  include(${f})
+endforeach()

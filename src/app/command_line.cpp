@@ -1,0 +1,49 @@
+#include "app/command_line.h"
+
+#include "common/names.h"
+
+namespace mervalis {
+
+namespace {
+
+bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
+  std::vector<std::string> args;
+  std::size_t i = 0;
+  const std::size_t n = commandLine.size();
+  while (true) {
+    while (i < n && IsSeparator(commandLine[i])) ++i;
+    if (i >= n) break;
+    std::string arg;
+    bool quoted = false;
+    for (; i < n; ++i) {
+      const char c = commandLine[i];
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (!quoted && IsSeparator(c)) {
+        break;
+      } else {
+        arg += c;
+      }
+    }
+    args.push_back(std::move(arg));
+  }
+  return args;
+}
+
+std::string FirstArgument(std::string_view commandLine) {
+  const auto args = SplitCommandLine(commandLine);
+  return args.size() < 2 ? std::string() : TrimBlanksAndControls(args[1]);
+}
+
+RunMode RunModeFor(std::string_view loweredArgument) {
+  if (loweredArgument == "uninstall") return RunMode::Uninstall;
+  if (loweredArgument == "douninstall") return RunMode::DoUninstall;
+  if (loweredArgument == "apply") return RunMode::Apply;
+  return RunMode::Normal;
+}
+
+}  // namespace mervalis

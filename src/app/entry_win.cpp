@@ -1,0 +1,94 @@
+#include "app/entry_win.h"
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/uninstall_win.h"
+#include "common/application_win.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/win_handles.h"
+#include "ui/main_form_win.h"
+
+namespace mervalis {
+
+namespace {
+
+// A second window-mode instance brings the first one to the front and ends.
+void ActivateFirstInstance() {
+  HWND first = ::FindWindowA(kApplicationWindowClass, std::string(kCompanyWord).c_str());
+  if (!first) return;
+  if (::IsIconic(first)) ::ShowWindow(first, SW_SHOWDEFAULT);
+  ::SetForegroundWindow(first);
+  HWND popup = ::GetLastActivePopup(first);
+  if (popup && popup != first) ::BringWindowToTop(popup);
+}
+
+void RunNormalMode(HINSTANCE instance) {
+  // Held until the process ends: its existence tells later starts that one runs.
+  UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kNormalMutexName));
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    ActivateFirstInstance();
+    return;
+  }
+  Application& app = Application::Instance();
+  if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
+  app.SetTitle(kCompanyWord);
+  TfrmMain form;
+  form.Create();
+  app.Run();
+}
+
+void RunApplyMode(HINSTANCE instance) {
+  UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
+  Application& app = Application::Instance();
+  if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
+  app.SetShowMainWindow(false);
+  app.SetTitle("apply");
+  // Creating the window applies the wallpaper and ends the application.
+  TfrmMain form;
+  form.Create();
+  app.Run();
+}
+
+void ShowError(const char* message) noexcept {
+  // The application's standard error display.
+  const std::string caption = Application::Instance().Title();
+  ::MessageBoxA(Application::Instance().Handle(), message, caption.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace
+
+int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
+  try {
+    // A log always describes one run: the previous one goes, whatever the mode.
+    const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
+    ::DeleteFileA(logPath.c_str());
+
+    const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
+    switch (RunModeFor(argument)) {
+      case RunMode::Uninstall:
+        RunUninstallMode();
+        break;
+      case RunMode::DoUninstall:
+        RunUninstaller();
+        break;
+      case RunMode::Apply:
+        RunApplyMode(instance);
+        break;
+      case RunMode::Normal:
+        RunNormalMode(instance);
+        break;
+    }
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  } catch (...) {
+    ShowError("An unexpected error occurred.");
+  }
+  return 0;
+}
+
+}  // namespace mervalis

@@ -1,0 +1,15 @@
+// The program's entry: clears the previous run's debug log, picks the run
+// mode from the first argument and runs it, all inside one error guard.
+#pragma once
+
+#include <windows.h>
+
+namespace mervalis {
+
+inline constexpr char kNormalMutexName[] = "QUORVANESOFTMRVLS";
+inline constexpr char kApplyMutexName[] = "QUORVANESOFTMRVLSSILENT";
+
+// Returns the process exit code, which is 0 on every path.
+int RunProgram(HINSTANCE instance, const char* commandLine) noexcept;
+
+}  // namespace mervalis

@@ -1,0 +1,136 @@
+#include "common/application_win.h"
+
+#include "common/folders_win.h"
+
+namespace mervalis {
+
+Application& Application::Instance() noexcept {
+  static Application application;
+  return application;
+}
+
+bool Application::Initialize(HINSTANCE instance) noexcept {
+  instance_ = instance;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &Application::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = kApplicationWindowClass;
+  if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  // A zero-sized window in the middle of the screen: invisible, but it stands
+  // for the program in the task bar once shown.
+  const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+  const std::string title = Title();
+  handle_ = ::CreateWindowExA(0, kApplicationWindowClass, title.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              x, y, 0, 0, nullptr, nullptr, instance, nullptr);
+  return handle_ != nullptr;
+}
+
+std::string Application::Title() const {
+  if (!title_.empty() || handle_) return title_;
+  std::string name = GetProgramPath();
+  name = name.substr(name.find_last_of("\\:") + 1);
+  return name.substr(0, name.find_last_of('.'));
+}
+
+void Application::SetTitle(std::string_view title) {
+  title_ = title;
+  if (handle_) ::SetWindowTextA(handle_, title_.c_str());
+}
+
+void Application::Run() {
+  if (showMainWindow_ && !terminated_) {
+    // Shown without activation: the main window takes the focus itself.
+    ::SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                   SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (mainWindow_) {
+      ::ShowWindow(mainWindow_, SW_SHOW);
+      ::SetForegroundWindow(mainWindow_);
+    }
+  }
+  MSG msg;
+  while (!terminated_ && ::GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchOne(msg);
+  terminated_ = true;
+}
+
+bool Application::DispatchOne(const MSG& msg) {
+  // Dialog keyboard handling (Tab, accelerators, Enter, Space) for the main window.
+  if (mainWindow_ && ::IsWindow(mainWindow_) && ::IsDialogMessageA(mainWindow_, const_cast<MSG*>(&msg))) {
+    return true;
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageA(&msg);
+  return true;
+}
+
+void Application::ProcessMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    DispatchOne(msg);
+  }
+}
+
+void Application::Terminate() noexcept {
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+
+void Application::Minimize() noexcept {
+  // The main window goes with the application window into the task bar, and
+  // comes back when the application window is restored (WM_SIZE below).
+  if (mainWindow_) ::ShowWindow(mainWindow_, SW_HIDE);
+  if (handle_) ::ShowWindow(handle_, SW_MINIMIZE);
+}
+
+LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept {
+  Application& app = Instance();
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_ACTIVATE:
+      // The application window itself has nothing to focus: hand it on.
+      if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) break;
+      if (app.mainWindow_ && ::IsWindowVisible(app.mainWindow_) && !::IsIconic(hwnd)) {
+        ::SetFocus(app.mainWindow_);
+        return 0;
+      }
+      break;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED && app.mainWindow_ && app.showMainWindow_ &&
+          !::IsWindowVisible(app.mainWindow_)) {
+        ::ShowWindow(app.mainWindow_, SW_SHOW);
+      }
+      break;
+    case WM_CLOSE:
+      // "Close" on the task-bar button closes the main window.
+      if (app.mainWindow_) {
+        ::PostMessageA(app.mainWindow_, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int ShowMessage(std::string_view text, UINT style) {
+  return ShowMessage(text, Application::Instance().Title(), style);
+}
+
+int ShowMessage(std::string_view text, std::string_view caption, UINT style) {
+  HWND owner = ::GetActiveWindow();
+  if (!owner) owner = Application::Instance().MainWindow();
+  return ::MessageBoxA(owner, std::string(text).c_str(), std::string(caption).c_str(),
+                       style);
+}
+
+}  // namespace mervalis

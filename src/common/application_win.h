@@ -1,0 +1,61 @@
+// The application: its hidden top-level window of class "TApplication", which
+// carries the application title and owns the task-bar button, and the message
+// loop. The main window is owned by it, so minimising and restoring the
+// application window takes the main window along.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace mervalis {
+
+inline constexpr char kApplicationWindowClass[] = "TApplication";
+
+class Application {
+ public:
+  static Application& Instance() noexcept;
+
+  // Creates the hidden application window; false when Windows refuses.
+  [[nodiscard]] bool Initialize(HINSTANCE instance) noexcept;
+  [[nodiscard]] HINSTANCE ModuleInstance() const noexcept { return instance_; }
+  [[nodiscard]] HWND Handle() const noexcept { return handle_; }
+
+  // Before Initialize the title is the program file's name without extension.
+  [[nodiscard]] std::string Title() const;
+  void SetTitle(std::string_view title);
+
+  // Whether Run shows the main window (off in the apply mode).
+  void SetShowMainWindow(bool show) noexcept { showMainWindow_ = show; }
+  void SetMainWindow(HWND window) noexcept { mainWindow_ = window; }
+  [[nodiscard]] HWND MainWindow() const noexcept { return mainWindow_; }
+
+  // Shows the task-bar button and the main window (unless switched off) and
+  // runs the message loop until Terminate.
+  void Run();
+  void Terminate() noexcept;
+  [[nodiscard]] bool Terminated() const noexcept { return terminated_; }
+  // Handles the window messages that are waiting, then returns.
+  void ProcessMessages();
+  void Minimize() noexcept;
+
+ private:
+  Application() = default;
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  bool DispatchOne(const MSG& msg);
+
+  HINSTANCE instance_ = nullptr;
+  HWND handle_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  std::string title_;
+  bool showMainWindow_ = true;
+  bool terminated_ = false;
+};
+
+// A modal message box of the program's operations: owned by the active window
+// of this thread, captioned with the application title unless told otherwise.
+int ShowMessage(std::string_view text, UINT style);
+int ShowMessage(std::string_view text, std::string_view caption, UINT style);
+
+}  // namespace mervalis

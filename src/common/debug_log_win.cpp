@@ -1,0 +1,47 @@
+// Compiled once per setting of the build switch MERVALIS_DEBUG_LOG.
+#include "common/debug_log.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "common/application_win.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/win_handles.h"
+
+#ifndef MERVALIS_DEBUG_LOG
+#define MERVALIS_DEBUG_LOG 0
+#endif
+
+namespace mervalis {
+
+extern const bool DebugLogEnabled = MERVALIS_DEBUG_LOG != 0;
+
+void WriteDebugLog(std::string_view message) {
+  const std::string folder = GetInstallFolder();
+  const std::string path = folder + std::string(kDebugLogName);
+  if (!DebugLogEnabled) return;
+
+  if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
+    ShowMessage("Cannot create debug directory!", MB_OK | MB_ICONSTOP);
+    return;
+  }
+  // Opened and closed for every line, so no handle outlives the call.
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("Cannot open file \"" + path + "\".");
+  if (::SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      ::GetLastError() != NO_ERROR) {
+    throw std::runtime_error("Cannot seek in file \"" + path + "\".");
+  }
+  const std::string line = std::string(message) + "\r\n";
+  DWORD written = 0;
+  if (!::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+      written != line.size()) {
+    throw std::runtime_error("Cannot write file \"" + path + "\".");
+  }
+}
+
+}  // namespace mervalis

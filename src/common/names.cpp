@@ -1,0 +1,87 @@
+#include "common/names.h"
+
+#include <algorithm>
+
+namespace mervalis {
+
+namespace {
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string Without(std::string_view text, auto&& dropped) {
+  std::string out;
+  out.reserve(text.size());
+  std::copy_if(text.begin(), text.end(), std::back_inserter(out),
+               [&](char c) { return !dropped(c); });
+  return out;
+}
+
+}  // namespace
+
+std::string RemoveQuotes(std::string_view text) {
+  return Without(text, [](char c) { return c == '"'; });
+}
+
+std::string RemoveQuotesAndSpaces(std::string_view text) {
+  return Without(text, [](char c) { return c == '"' || c == ' '; });
+}
+
+std::string TrimBlanksAndControls(std::string_view text) {
+  while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string WithTrailingBackslash(std::string_view folder) {
+  std::string out(folder);
+  if (out.empty() || out.back() != '\\') out += '\\';
+  return out;
+}
+
+std::string ProgramFilesFolderFrom(std::string_view systemDirectory) {
+  // The drive root of the system directory ("C:\"); the name is the fixed
+  // English one, not the localised program-files folder.
+  std::string root = systemDirectory.empty() ? std::string("C:\\")
+                                             : std::string(systemDirectory.substr(0, 3));
+  return root + "Program Files\\";
+}
+
+std::string InstallFolderFrom(std::string_view systemDirectory) {
+  return WithTrailingBackslash(ProgramFilesFolderFrom(systemDirectory)) + std::string(kProductWord) + "\\";
+}
+
+std::string WallpaperFolderFrom(std::string_view windowsDirectory) {
+  return WithTrailingBackslash(windowsDirectory) + "Web\\Wallpaper\\";
+}
+
+std::string ImagesRootFolder(std::string_view wallpaperFolder) {
+  return std::string(wallpaperFolder) + std::string(kImagesWord);
+}
+
+std::string ImagesFolderFrom(std::string_view windowsDirectory, std::string_view key) {
+  return ImagesRootFolder(WallpaperFolderFrom(windowsDirectory)) + "\\" + std::string(key) + "\\";
+}
+
+std::string SystemFolderFrom(std::string_view systemDirectory) {
+  return WithTrailingBackslash(systemDirectory);
+}
+
+std::string PageName(std::string_view title) { return std::string(title) + ".html"; }
+
+std::string PagePath(std::string_view wallpaperFolder, std::string_view title) {
+  return std::string(wallpaperFolder) + std::string(kFamilyPrefix) + PageName(title);
+}
+
+std::string ApplicationFilePath(std::string_view installFolder, std::string_view title) {
+  return std::string(installFolder) + std::string(title) + ".exe";
+}
+
+std::string UninstallKey(std::string_view title) {
+  return std::string(kUninstallRootKey) + std::string(kFamilyPrefix) + std::string(title);
+}
+
+std::string PageImageAddress(std::string_view key, std::string_view fileName) {
+  return std::string(kImagesWord) + "/" + std::string(key) + "/" + std::string(fileName);
+}
+
+}  // namespace mervalis

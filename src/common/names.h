@@ -1,0 +1,59 @@
+// Every folder and file name of the wallpaper, computed from the Windows
+// folders of the machine and the title. Nothing here touches the disk; the
+// thin wrappers in folders_win.h ask Windows for the folders.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mervalis {
+
+inline constexpr std::string_view kTitle = "Mervalis";
+inline constexpr std::string_view kProductWord = "Quorvane";
+inline constexpr std::string_view kCompanyWord = "Quorvanesoft";
+inline constexpr std::string_view kImagesWord = "QVImages";
+inline constexpr std::string_view kFamilyPrefix = "Quorvane - ";  // page and uninstall entry
+
+inline constexpr std::string_view kUninstallRootKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline constexpr std::string_view kCompanyKey = "Software\\Quorvanesoft";
+inline constexpr std::string_view kOptionsKey = "Software\\Quorvanesoft\\Options";
+inline constexpr std::string_view kActiveDesktopKey =
+    "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
+
+inline constexpr std::string_view kDebugLogName = "Debug.log";
+inline constexpr std::string_view kControlFileName = "quorvanexrun.ocx";
+inline constexpr std::string_view kUninstallerCopyName = "QuorUninst1.exe";
+inline constexpr std::string_view kBackgroundName = "background.bmp";
+inline constexpr std::string_view kMoreWallpapersLink = "Try More Animated Wallpapers.lnk";
+inline constexpr std::string_view kDesktopMoreLink = "Animated Wallpaper.lnk";
+
+// The title's forms.
+[[nodiscard]] std::string RemoveQuotes(std::string_view text);
+[[nodiscard]] std::string RemoveQuotesAndSpaces(std::string_view text);
+// Blanks and control characters (code 32 and below) cut from both ends.
+[[nodiscard]] std::string TrimBlanksAndControls(std::string_view text);
+[[nodiscard]] std::string WithTrailingBackslash(std::string_view folder);
+
+// Folders, from what Windows reports. An empty system directory stands for one
+// that could not be read.
+[[nodiscard]] std::string ProgramFilesFolderFrom(std::string_view systemDirectory);
+[[nodiscard]] std::string InstallFolderFrom(std::string_view systemDirectory);
+[[nodiscard]] std::string WallpaperFolderFrom(std::string_view windowsDirectory);
+[[nodiscard]] std::string ImagesFolderFrom(std::string_view windowsDirectory, std::string_view key);
+[[nodiscard]] std::string SystemFolderFrom(std::string_view systemDirectory);
+
+// Files and keys, from the folders above (each ending in a backslash).
+[[nodiscard]] std::string PageName(std::string_view title);
+[[nodiscard]] std::string PagePath(std::string_view wallpaperFolder, std::string_view title);
+[[nodiscard]] std::string ApplicationFilePath(std::string_view installFolder, std::string_view title);
+[[nodiscard]] std::string UninstallKey(std::string_view title);
+// "QVImages/<key>/<file>", the address of a picture as seen from the page.
+[[nodiscard]] std::string PageImageAddress(std::string_view key, std::string_view fileName);
+
+// The images folder of a wallpaper without its trailing backslash, and the
+// shared images folder, as the uninstaller removes them.
+[[nodiscard]] std::string ImagesRootFolder(std::string_view wallpaperFolder);
+
+}  // namespace mervalis

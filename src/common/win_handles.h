@@ -1,0 +1,174 @@
+// Move-only owners for Windows handles and COM objects, one type per handle
+// kind. Each knows its own "no handle" value and how to give the handle back.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+namespace mervalis {
+
+template <typename Traits>
+class UniqueResource {
+ public:
+  using Handle = typename Traits::Handle;
+
+  UniqueResource() noexcept = default;
+  explicit UniqueResource(Handle h) noexcept : handle_(h) {}
+  UniqueResource(UniqueResource&& other) noexcept : handle_(other.release()) {}
+  UniqueResource& operator=(UniqueResource&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  UniqueResource(const UniqueResource&) = delete;
+  UniqueResource& operator=(const UniqueResource&) = delete;
+  ~UniqueResource() { reset(); }
+
+  [[nodiscard]] Handle get() const noexcept { return handle_; }
+  [[nodiscard]] bool valid() const noexcept { return handle_ != Traits::invalid(); }
+  explicit operator bool() const noexcept { return valid(); }
+
+  // Gives up ownership without closing.
+  [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::invalid()); }
+  void reset(Handle h = Traits::invalid()) noexcept {
+    Handle old = std::exchange(handle_, h);
+    if (old != Traits::invalid()) Traits::close(old);
+  }
+  // For APIs that fill in a handle through a pointer; closes the old one first.
+  [[nodiscard]] Handle* put() noexcept {
+    reset();
+    return &handle_;
+  }
+
+ private:
+  Handle handle_ = Traits::invalid();
+};
+
+struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE on failure
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct KernelHandleTraits {  // mutexes, processes, threads, events: NULL on failure
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::RegCloseKey(h); }
+};
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::DeleteObject(h); }
+};
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::DeleteDC(h); }
+};
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(Handle h) noexcept { ::FindClose(h); }
+};
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle invalid() noexcept { return nullptr; }
+  static void close(Handle h) noexcept { ::DestroyWindow(h); }
+};
+
+using UniqueFile = UniqueResource<FileHandleTraits>;
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueHkey = UniqueResource<RegKeyTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+using UniqueFind = UniqueResource<FindHandleTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
+
+// A device context borrowed from a window with GetDC, given back with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(hwnd_, dc_);
+  }
+  [[nodiscard]] HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// Owner of one COM interface pointer.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() noexcept = default;
+  ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      reset();
+      p_ = std::exchange(other.p_, nullptr);
+    }
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() { reset(); }
+
+  void reset() noexcept {
+    if (p_) std::exchange(p_, nullptr)->Release();
+  }
+  [[nodiscard]] T* get() const noexcept { return p_; }
+  T* operator->() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  // For CoCreateInstance and QueryInterface; releases the old pointer first.
+  [[nodiscard]] void** put_void() noexcept {
+    reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  [[nodiscard]] T** put() noexcept {
+    reset();
+    return &p_;
+  }
+
+  template <typename U>
+  [[nodiscard]] HRESULT As(REFIID iid, ComPtr<U>& out) const noexcept {
+    return p_ ? p_->QueryInterface(iid, out.put_void()) : E_POINTER;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// CoInitialize for the lifetime of the guard; CoUninitialize only when the
+// initialisation succeeded (S_FALSE, "already initialised", counts as success).
+class ComInit {
+ public:
+  ComInit() noexcept : hr_(::CoInitialize(nullptr)) {}
+  ComInit(const ComInit&) = delete;
+  ComInit& operator=(const ComInit&) = delete;
+  ~ComInit() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+  [[nodiscard]] bool ok() const noexcept { return SUCCEEDED(hr_); }
+  [[nodiscard]] HRESULT result() const noexcept { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+}  // namespace mervalis

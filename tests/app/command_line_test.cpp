@@ -1,0 +1,67 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace mervalis {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, BlanksAndControlCharactersSeparate) {
+  EXPECT_EQ(SplitCommandLine("prog.exe apply"), (Args{"prog.exe", "apply"}));
+  EXPECT_EQ(SplitCommandLine("  prog.exe\t\tapply\r\nextra  "), (Args{"prog.exe", "apply", "extra"}));
+  EXPECT_EQ(SplitCommandLine(""), Args{});
+  EXPECT_EQ(SplitCommandLine(" \t "), Args{});
+}
+
+TEST(SplitCommandLine, QuotedStretchesBelongToTheArgumentWithoutQuotes) {
+  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\Quorvane\\Mervalis.exe\" \" apply \""),
+            (Args{"C:\\Program Files\\Quorvane\\Mervalis.exe", " apply "}));
+  EXPECT_EQ(SplitCommandLine("a\"b c\"d e"), (Args{"ab cd", "e"}));
+  EXPECT_EQ(SplitCommandLine("prog \"\""), (Args{"prog", ""}));
+}
+
+TEST(SplitCommandLine, UnquotedPathWithBlanksEndsAtItsFirstBlank) {
+  EXPECT_EQ(SplitCommandLine("C:\\Program Files\\Quorvane\\Mervalis.exe uninstall"),
+            (Args{"C:\\Program", "Files\\Quorvane\\Mervalis.exe", "uninstall"}));
+  // So the first argument is the rest of the path, and the mode is normal.
+  EXPECT_EQ(FirstArgument("C:\\Program Files\\Quorvane\\Mervalis.exe uninstall"),
+            "Files\\Quorvane\\Mervalis.exe");
+}
+
+TEST(SplitCommandLine, UnbalancedQuoteRunsToTheEnd) {
+  EXPECT_EQ(SplitCommandLine("prog \"apply extra"), (Args{"prog", "apply extra"}));
+  EXPECT_EQ(SplitCommandLine("\"prog apply"), (Args{"prog apply"}));
+}
+
+TEST(SplitCommandLine, BytesAbove127AreOrdinaryCharacters) {
+  EXPECT_EQ(SplitCommandLine("prog \xA0\xE9\xFF x"), (Args{"prog", "\xA0\xE9\xFF", "x"}));
+}
+
+TEST(SplitCommandLine, VeryLongArgumentsSurvive) {
+  const std::string longArg(100000, 'x');
+  const auto args = SplitCommandLine("prog " + longArg + " \"" + longArg);
+  ASSERT_EQ(args.size(), 3u);
+  EXPECT_EQ(args[1], longArg);
+  EXPECT_EQ(args[2], longArg);
+}
+
+TEST(RunMode, FirstArgumentTrimmedSelectsTheMode) {
+  // FirstArgument trims; lower-casing is the caller's (by the user's locale).
+  EXPECT_EQ(RunModeFor(FirstArgument("prog apply")), RunMode::Apply);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog \" apply \"")), RunMode::Apply);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog apply extra")), RunMode::Apply);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog uninstall")), RunMode::Uninstall);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog douninstall")), RunMode::DoUninstall);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog")), RunMode::Normal);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog /apply")), RunMode::Normal);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog -uninstall")), RunMode::Normal);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog \"\" apply")), RunMode::Normal);
+  // Upper case must be lowered first: the exact comparison is case-sensitive.
+  EXPECT_EQ(RunModeFor("APPLY"), RunMode::Normal);
+}
+
+}  // namespace
+}  // namespace mervalis

@@ -1,0 +1,213 @@
+// The program's entry under Wine: run modes, single instance, the uninstall
+// hand-over and the clearing of the debug log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/entry_win.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "robot.h"
+#include "wine/support.h"
+
+namespace {
+
+using wine_test::Process;
+using wine_test::ProgramPath;
+
+constexpr char kMainCaption[] = "Quorvanesoft - Animated Desktop Wallpaper";
+
+class Entry : public testing::Test {
+ protected:
+  void SetUp() override { Clean(); }
+  void TearDown() override { Clean(); }
+
+  static void Clean() {
+    wine_test::KillProcessesNamed("QuorUninst1.exe");
+    ::DeleteFileA(UninstallerCopy().c_str());
+    ::DeleteFileA(DebugLog().c_str());
+  }
+  static std::string UninstallerCopy() { return mervalis::GetSystemFolder() + "QuorUninst1.exe"; }
+  static std::string DebugLog() { return mervalis::GetInstallFolder() + "Debug.log"; }
+
+  // The main window of a normal-mode process, or nullptr.
+  static HWND MainWindowOf(const Process& p, DWORD timeoutMs = robot::kDefaultTimeoutMs) {
+    return robot::WaitForWindow({"TfrmMain", kMainCaption, p.id()}, timeoutMs);
+  }
+  static void CloseNormally(Process& p, HWND window) {
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(p.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+  }
+};
+
+TEST_F(Entry, ModeWordsInAnyCaseOrQuotedSelectTheApplyMode) {
+  for (const char* args : {"APPLY", "\" apply \"", "apply extra", "Apply"}) {
+    SCOPED_TRACE(args);
+    Process p(ProgramPath(), args);
+    ASSERT_TRUE(p.started());
+    DWORD code = 1;
+    // The apply mode never shows a window and ends by itself.
+    ASSERT_TRUE(p.WaitForExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+  }
+}
+
+TEST_F(Entry, AnythingElseStartsTheInstallerWindow) {
+  for (const char* args : {"", "/apply", "-uninstall", "applyx", "\"\" apply"}) {
+    SCOPED_TRACE(args);
+    Process p(ProgramPath(), args);
+    HWND window = MainWindowOf(p);
+    ASSERT_NE(window, nullptr);
+    // The application window carries the title and owns the main window.
+    HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", p.id(), false});
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(::GetWindow(window, GW_OWNER), app);
+    CloseNormally(p, window);
+  }
+}
+
+TEST_F(Entry, BadCommandLinesDoNotCrash) {
+  const std::string exe = ProgramPath();
+  const std::string longArgument(20000, 'a');
+  for (const std::string& line :
+       {"\"" + exe + "\" " + longArgument, "\"" + exe + "\" \"apply", "\"" + exe + "\" \"\xE9\xA0\xFF\x01\"",
+        "\"" + exe + "\" \"" + longArgument + " uninstall"}) {
+    Process p = Process::WithCommandLine(exe, line);
+    ASSERT_TRUE(p.started());
+    if (line.find("\"apply") != std::string::npos) {
+      DWORD code = 1;  // an unbalanced quote still reads as "apply"
+      ASSERT_TRUE(p.WaitForExit(20000, &code));
+      EXPECT_EQ(code, 0u);
+      continue;
+    }
+    HWND window = MainWindowOf(p);
+    ASSERT_NE(window, nullptr) << line.substr(0, 80);
+    CloseNormally(p, window);
+  }
+}
+
+TEST_F(Entry, SecondNormalStartRestoresTheFirstAndEndsQuietly) {
+  Process first(ProgramPath(), "");
+  HWND window = MainWindowOf(first);
+  ASSERT_NE(window, nullptr);
+  HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", first.id(), false});
+  ASSERT_NE(app, nullptr);
+
+  // Minimise it as the title-bar button does.
+  ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(robot::WaitUntil([&] { return ::IsIconic(app) && !::IsWindowVisible(window); }, 5000));
+
+  Process second(ProgramPath(), "");
+  DWORD code = 1;
+  ASSERT_TRUE(second.WaitForExit(3000, &code));
+  EXPECT_EQ(code, 0u);
+  // It showed nothing of its own ...
+  EXPECT_EQ(robot::FindTopLevel({"", "", second.id(), true}), nullptr);
+  // ... and brought the first back.
+  EXPECT_TRUE(robot::WaitUntil([&] { return !::IsIconic(app) && ::IsWindowVisible(window); }, 5000));
+  CloseNormally(first, window);
+}
+
+TEST_F(Entry, SecondApplyStartEndsAtOnceWithoutDoingAnything) {
+  // An apply run is going on: its mutex exists.
+  HANDLE running = ::CreateMutexA(nullptr, FALSE, mervalis::kApplyMutexName);
+  ASSERT_NE(running, nullptr);
+  Process p(ProgramPath(), "apply");
+  DWORD code = 1;
+  EXPECT_TRUE(p.WaitForExit(3000, &code));
+  EXPECT_EQ(code, 0u);
+  ::CloseHandle(running);
+}
+
+TEST_F(Entry, NormalAndApplyModesDoNotExcludeEachOther) {
+  Process window(ProgramPath(), "");
+  HWND main = MainWindowOf(window);
+  ASSERT_NE(main, nullptr);
+  Process apply(ProgramPath(), "apply");
+  DWORD code = 1;
+  EXPECT_TRUE(apply.WaitForExit(20000, &code));
+  EXPECT_TRUE(::IsWindow(main));
+  CloseNormally(window, main);
+}
+
+TEST_F(Entry, UninstallAnsweredNoLeavesTheCopyAndStartsNothing) {
+  Process p(ProgramPath(), "uninstall");
+  auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "Are you sure you want to uninstall this animated wallpaper?");
+  ASSERT_EQ(box->buttons.size(), 2u);
+  EXPECT_TRUE(box->hasIcon);
+  // The copy is made before the question.
+  EXPECT_EQ(wine_test::ReadFileBytes(UninstallerCopy()), wine_test::ReadFileBytes(ProgramPath()));
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "No"));
+  DWORD code = 1;
+  ASSERT_TRUE(p.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+  ::Sleep(1000);
+  EXPECT_FALSE(wine_test::IsProcessRunning("QuorUninst1.exe"));
+  EXPECT_TRUE(mervalis::FileExists(UninstallerCopy()));
+}
+
+TEST_F(Entry, UninstallAnsweredYesRunsTheCopyWithDoUninstall) {
+  // An old copy is replaced by the running program.
+  ASSERT_TRUE(wine_test::WriteFileBytes(UninstallerCopy(), "old copy"));
+  Process p(ProgramPath(), "uninstall");
+  auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(wine_test::ReadFileBytes(UninstallerCopy()), wine_test::ReadFileBytes(ProgramPath()));
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "Yes"));
+  ASSERT_TRUE(p.WaitForExit(10000));
+  // The copy runs the uninstaller, whose only output is its final box.
+  ASSERT_TRUE(robot::WaitUntil([] { return wine_test::IsProcessRunning("QuorUninst1.exe"); }, 10000));
+  auto final = robot::WaitForMessageBox("Quorvanesoft");
+  ASSERT_TRUE(final);
+  EXPECT_NE(final->text, box->text);
+  ASSERT_TRUE(robot::PressMessageBoxButton(*final, "OK"));
+  EXPECT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 10000));
+}
+
+TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {
+  ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetInstallFolder()));
+  const auto stale = [] { return wine_test::WriteFileBytes(DebugLog(), "old run\r\n"); };
+
+  ASSERT_TRUE(stale());
+  {
+    Process p(ProgramPath(), "");
+    HWND window = MainWindowOf(p);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+    CloseNormally(p, window);
+  }
+  ASSERT_TRUE(stale());
+  {
+    Process p(ProgramPath(), "apply");
+    ASSERT_TRUE(p.WaitForExit(20000));
+    EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+  }
+  ASSERT_TRUE(stale());
+  {
+    Process p(ProgramPath(), "uninstall");
+    auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+    robot::PressMessageBoxButton(*box, "No");
+    ASSERT_TRUE(p.WaitForExit(10000));
+  }
+  ASSERT_TRUE(stale());
+  {
+    Process p(ProgramPath(), "douninstall");
+    auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+    robot::PressMessageBoxButton(*box, "OK");
+    ASSERT_TRUE(p.WaitForExit(10000));
+  }
+  // The release build writes no log of its own.
+  EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+}
+
+}  // namespace

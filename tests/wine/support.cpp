@@ -1,0 +1,172 @@
+#include "wine/support.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace wine_test {
+
+namespace {
+
+// Handles of started processes. Touched by the test thread and the watchdog.
+CRITICAL_SECTION g_lock;
+std::vector<HANDLE>* g_started = nullptr;
+
+struct LockInit {
+  LockInit() {
+    ::InitializeCriticalSection(&g_lock);
+    g_started = new std::vector<HANDLE>();
+  }
+} g_lockInit;
+
+void Track(HANDLE process) {
+  ::EnterCriticalSection(&g_lock);
+  g_started->push_back(process);
+  ::LeaveCriticalSection(&g_lock);
+}
+
+void Untrack(HANDLE process) {
+  ::EnterCriticalSection(&g_lock);
+  g_started->erase(std::remove(g_started->begin(), g_started->end(), process), g_started->end());
+  ::LeaveCriticalSection(&g_lock);
+}
+
+}  // namespace
+
+std::string BinFolder() {
+  char buffer[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  std::string path = buffer;
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string ProgramPath() { return BinFolder() + "Mervalis.exe"; }
+std::string DebugLogProgramPath() { return BinFolder() + "Mervalis-debuglog.exe"; }
+
+std::string ArtifactFolder() {
+  char buffer[MAX_PATH] = {};
+  if (::GetEnvironmentVariableA("MERVALIS_ARTIFACTS", buffer, MAX_PATH) && buffer[0]) {
+    std::string folder = buffer;
+    if (folder.back() != '\\') folder += '\\';
+    return folder;
+  }
+  return BinFolder();
+}
+
+Process::Process(const std::string& exe, std::string_view arguments) {
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + std::string(arguments);
+  Start(exe, commandLine);
+}
+
+Process Process::WithCommandLine(const std::string& exe, const std::string& commandLine) {
+  Process p;
+  p.Start(exe, commandLine);
+  return p;
+}
+
+void Process::Start(const std::string& exe, const std::string& commandLine) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    id_ = pi.dwProcessId;
+    Track(process_);
+  }
+}
+
+Process::Process(Process&& other) noexcept : process_(other.process_), id_(other.id_) {
+  other.process_ = nullptr;
+  other.id_ = 0;
+}
+
+Process::~Process() {
+  if (!process_) return;
+  Kill();
+  Untrack(process_);
+  ::CloseHandle(process_);
+}
+
+bool Process::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!process_ || ::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) ::GetExitCodeProcess(process_, exitCode);
+  return true;
+}
+
+bool Process::Running() const {
+  return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+}
+
+void KillStartedProcesses() {
+  ::EnterCriticalSection(&g_lock);
+  for (HANDLE h : *g_started) {
+    if (::WaitForSingleObject(h, 0) == WAIT_TIMEOUT) ::TerminateProcess(h, 99);
+  }
+  ::LeaveCriticalSection(&g_lock);
+}
+
+namespace {
+
+template <typename F>
+void ForEachProcessNamed(std::string_view exeFileName, F&& f) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL ok = ::Process32First(snapshot, &entry); ok; ok = ::Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, std::string(exeFileName).c_str()) == 0) f(entry.th32ProcessID);
+  }
+  ::CloseHandle(snapshot);
+}
+
+}  // namespace
+
+void KillProcessesNamed(std::string_view exeFileName) {
+  ForEachProcessNamed(exeFileName, [](DWORD pid) {
+    if (HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+      ::TerminateProcess(h, 99);
+      ::WaitForSingleObject(h, 5000);
+      ::CloseHandle(h);
+    }
+  });
+}
+
+bool IsProcessRunning(std::string_view exeFileName) {
+  bool found = false;
+  ForEachProcessNamed(exeFileName, [&](DWORD) { found = true; });
+  return found;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0) bytes.append(buffer, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return (std::fclose(f) == 0) && ok;
+}
+
+}  // namespace wine_test

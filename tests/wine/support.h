@@ -1,0 +1,60 @@
+// Shared helpers of the tests that run under Wine: starting the program,
+// keeping track of what a test started, and the per-test time limit.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace wine_test {
+
+// Folder of the test binaries (ends with a backslash); the program is built there too.
+[[nodiscard]] std::string BinFolder();
+[[nodiscard]] std::string ProgramPath();           // Mervalis.exe, debug log off
+[[nodiscard]] std::string DebugLogProgramPath();   // Mervalis-debuglog.exe
+// Where the test run keeps screenshots and other files for people to look at.
+[[nodiscard]] std::string ArtifactFolder();
+
+// A process started by a test. It is killed when the object goes, and also by
+// the watchdog when the test runs out of time.
+class Process {
+ public:
+  // Runs `exe` with the command line `"exe" arguments`.
+  Process(const std::string& exe, std::string_view arguments);
+  // Runs an exact command line (for tests of the command-line rules).
+  static Process WithCommandLine(const std::string& exe, const std::string& commandLine);
+  Process(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  [[nodiscard]] bool started() const noexcept { return process_ != nullptr; }
+  [[nodiscard]] DWORD id() const noexcept { return id_; }
+  [[nodiscard]] HANDLE handle() const noexcept { return process_; }
+  // True when the process ended within the time; its exit code in `exitCode`.
+  [[nodiscard]] bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+  [[nodiscard]] bool Running() const;
+  void Kill();
+
+ private:
+  Process() = default;
+  void Start(const std::string& exe, const std::string& commandLine);
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Kills every process that tests started and that still runs, and every
+// process whose executable has this file name (for copies the program starts).
+void KillStartedProcesses();
+void KillProcessesNamed(std::string_view exeFileName);
+[[nodiscard]] bool IsProcessRunning(std::string_view exeFileName);
+
+// Sets the time limit of the running test (default 60 s).
+void SetTestTimeLimit(DWORD ms);
+
+// Files.
+[[nodiscard]] std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, std::string_view bytes);
+
+}  // namespace wine_test

@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Runs every test suite of the project and ends with one summary line.
+
+Suites: the native unit tests (sanitizers), the page test in headless
+Chromium, and the Windows tests under Wine in a prefix made for this run.
+Exit status is non-zero when any test failed or when nothing ran.
+"""
+import argparse
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+RUN_LINE = re.compile(r"^\[ RUN      \] (\S+)")
+RESULT_LINE = re.compile(r"^\[ +(OK|FAILED|SKIPPED) +\] (\S+) \(")
+TIMEOUT_LINE = re.compile(r"^\[  TIMEOUT \] (\S+)")
+
+
+class Tally:
+    def __init__(self):
+        self.suites = []  # (name, passed, failed, skipped)
+
+    def add(self, name, passed, failed, skipped=0):
+        self.suites.append((name, passed, failed, skipped))
+        print(f"== {name}: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""),
+              flush=True)
+
+    def totals(self):
+        return tuple(sum(s[i] for s in self.suites) for i in (1, 2, 3))
+
+
+def parse_gtest(lines):
+    """Results per test from GoogleTest's console output. A test that started
+    but has no result (a crash, a timeout) counts as failed."""
+    results, started = {}, []
+    for line in lines:
+        m = RUN_LINE.match(line)
+        if m:
+            started.append(m.group(1))
+            continue
+        m = RESULT_LINE.match(line)
+        if m:
+            results[m.group(2)] = m.group(1)
+            continue
+        m = TIMEOUT_LINE.match(line)
+        if m:
+            results[m.group(1)] = "FAILED"
+    for name in started:
+        results.setdefault(name, "FAILED")
+    return results
+
+
+def stream(cmd, env=None, log=None, timeout=None):
+    """Runs a command, echoing its output; returns (exit code, lines)."""
+    lines = []
+    proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=log or subprocess.STDOUT, env=env,
+                            text=True, errors="replace", start_new_session=True)
+    deadline = time.time() + timeout if timeout else None
+    try:
+        for line in proc.stdout:
+            line = line.rstrip("\r\n")
+            lines.append(line)
+            print(line, flush=True)
+            if deadline and time.time() > deadline:
+                raise subprocess.TimeoutExpired(cmd, timeout)
+        proc.wait(timeout=max(1, deadline - time.time()) if deadline else None)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()
+        lines.append("[  TIMEOUT ] (whole run)")
+        print(f"!! {cmd[0]} ran out of time", flush=True)
+    return proc.returncode, lines
+
+
+def count(results):
+    passed = sum(1 for r in results.values() if r == "OK")
+    failed = sum(1 for r in results.values() if r == "FAILED")
+    skipped = sum(1 for r in results.values() if r == "SKIPPED")
+    return passed, failed, skipped
+
+
+def run_native(build, tally):
+    exe = build / "native" / "native_tests"
+    env = dict(os.environ, ASAN_OPTIONS="detect_leaks=1:abort_on_error=0",
+               UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1")
+    code, lines = stream([str(exe), "--gtest_color=no"], env=env, timeout=600)
+    results = parse_gtest(lines)
+    passed, failed, skipped = count(results)
+    if code != 0 and failed == 0:
+        failed = 1  # a sanitizer report or a crash after the last test
+    tally.add("native unit tests", passed, failed, skipped)
+
+
+def run_page(build, tally):
+    page = ROOT / "tests" / "payload" / "page"
+    script = page / "page_test.mjs"
+    if not script.exists():
+        return
+    out = build / "artifacts" / "page"
+    out.mkdir(parents=True, exist_ok=True)
+    code, lines = stream(["node", str(script), str(ROOT / "src/payload/page/template.html"),
+                          str(ROOT / "src/payload/assets"), str(ROOT / "src/ui/assets/scene.jpg"), str(out)],
+                         timeout=600)
+    passed = sum(1 for l in lines if l.startswith("ok - "))
+    failed = sum(1 for l in lines if l.startswith("not ok - "))
+    if code != 0 and failed == 0:
+        failed = 1
+    tally.add("page in Chromium", passed, failed)
+
+
+class Wine:
+    """A Wine prefix of this run, inside the build tree, and a virtual X display."""
+
+    def __init__(self, build):
+        self.build = build
+        self.prefix = build / "wine" / "prefix"
+        (build / "wine").mkdir(parents=True, exist_ok=True)
+        self.log = open(build / "wine" / "wine.log", "w")
+        self.xvfb = None
+        self.display = None
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win32", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("DISPLAY", None)
+
+    def start_display(self, geometry):
+        self.stop_display()
+        for n in range(90, 140):
+            if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists():
+                break
+        self.display = f":{n}"
+        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", geometry, "-nolisten", "tcp"],
+                                     stdout=self.log, stderr=self.log, start_new_session=True)
+        for _ in range(100):
+            if Path(f"/tmp/.X11-unix/X{n}").exists():
+                break
+            time.sleep(0.05)
+        self.env["DISPLAY"] = self.display
+
+    def stop_display(self):
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+            self.xvfb = None
+
+    def wine(self, *args, timeout=120):
+        return subprocess.run(["wine", *map(str, args)], env=self.env, stdout=self.log,
+                              stderr=self.log, timeout=timeout).returncode
+
+    def shutdown_server(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=self.log, stderr=self.log)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=60)
+
+    def make_prefix(self):
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        self.start_display("1024x768x24")
+        subprocess.run(["wineboot", "--init"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
+        # A crash ends the process instead of opening Wine's crash dialog.
+        self.wine("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
+                  "/d", "0", "/f")
+        self.wine("reg", "add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug", "/v", "Auto",
+                  "/t", "REG_SZ", "/d", "1", "/f")
+        # COM stand-ins of the tests, registered where Windows looks for the real ones.
+        for dll in sorted((self.build / "win32" / "bin").glob("fixture_*.dll")):
+            self.wine("regsvr32", "/s", dll)
+        self.shutdown_server()
+
+    def close(self):
+        self.shutdown_server()
+        self.stop_display()
+
+
+# Tests that need another virtual display say so in their suite name.
+PHASES = [
+    ("1024x768x24", "-*At1920x1080*:*At8Bit*"),
+    ("1920x1080x24", "*At1920x1080*"),
+    ("1024x768x8", "*At8Bit*"),
+]
+
+
+def list_tests(wine, exe, filt):
+    out = subprocess.run(["wine", str(exe), "--gtest_list_tests", f"--gtest_filter={filt}"], env=wine.env,
+                         stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace", timeout=120).stdout
+    tests, suite = [], None
+    for line in out.splitlines():
+        if not line.strip():
+            continue
+        if not line.startswith(" "):
+            suite = line.strip().split()[0]
+        else:
+            tests.append(suite + line.strip().split()[0])
+    return tests
+
+
+def run_wine(build, tally, artifacts):
+    exe = build / "win32" / "bin" / "win_tests.exe"
+    wine = Wine(build)
+    results = {}
+    try:
+        wine.make_prefix()
+        wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(artifacts).replace("/", "\\")
+        for geometry, filt in PHASES:
+            wine.start_display(geometry)
+            pending = list_tests(wine, exe, filt)
+            print(f"-- Wine, display {geometry}: {len(pending)} tests", flush=True)
+            while pending:
+                code, lines = stream(["wine", str(exe), "--gtest_color=no",
+                                      "--gtest_filter=" + ":".join(pending)], env=wine.env, log=wine.log,
+                                     timeout=3000)
+                got = parse_gtest(lines)
+                results.update(got)
+                remaining = [t for t in pending if t not in got]
+                if remaining and len(remaining) == len(pending):
+                    for t in remaining:  # the binary did not even start them
+                        results[t] = "FAILED"
+                    break
+                pending = remaining
+            wine.shutdown_server()
+    finally:
+        wine.close()
+    passed, failed, skipped = count(results)
+    tally.add("Windows tests under Wine", passed, failed, skipped)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=str(ROOT / "build"))
+    parser.add_argument("--only", choices=["native", "page", "wine"])
+    args = parser.parse_args()
+    build = Path(args.build)
+    artifacts = build / "artifacts"
+    artifacts.mkdir(parents=True, exist_ok=True)
+    tally = Tally()
+    for name, fn in (("native", lambda: run_native(build, tally)),
+                     ("page", lambda: run_page(build, tally)),
+                     ("wine", lambda: run_wine(build, tally, artifacts))):
+        if args.only in (None, name):
+            fn()
+    passed, failed, skipped = tally.totals()
+    print(f"Artifacts (screenshots): {artifacts}")
+    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    sys.exit(1 if failed or passed == 0 else 0)
+
+
+if __name__ == "__main__":
+    main()

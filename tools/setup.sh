@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine, as root.
+# Quiet and quick when everything is already there: nothing is reinstalled.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+deps=${MERVALIS_DEPS:-/opt/mervalis-deps}
+jpeg_prefix=$deps/libjpeg-turbo-i686-w64-mingw32
+
+packages=(
+  make cmake ninja-build g++ pkg-config dpkg-dev
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  mingw-w64-i686-dev mingw-w64-tools
+  wine wine32:i386 xvfb xauth x11-utils imagemagick
+  googletest libbenchmark-dev libjpeg62-turbo-dev
+  chromium nodejs npm fonts-dejavu-core
+)
+
+say() { printf 'setup: %s\n' "$*"; }
+
+# Runs a noisy command with its output kept in a log, shown only when it fails.
+quiet() {
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    say "failed: $*" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+as_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    say "needs root to install: $*" >&2
+    exit 1
+  fi
+}
+
+apt_updated=0
+apt_update() {
+  [ "$apt_updated" = 1 ] && return
+  say "apt-get update"
+  quiet apt-get update
+  apt_updated=1
+}
+
+# 32-bit Wine needs the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root "i386 architecture"
+  say "adding the i386 architecture"
+  dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  # nodejs/npm may come from elsewhere than Debian; a working command is enough.
+  case $p in
+    nodejs) command -v node >/dev/null && continue ;;
+    npm) command -v npm >/dev/null && continue ;;
+  esac
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$p" 2>/dev/null || true)
+  [ "${status:0:2}" = "ii" ] || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root "${missing[*]}"
+  apt_update
+  say "installing ${missing[*]}"
+  quiet env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# libjpeg-turbo for the 32-bit Windows build, from Debian's source package.
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+  as_root "libjpeg-turbo for mingw"
+  if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
+    say "adding a deb-src entry for Debian's sources"
+    src=/etc/apt/sources.list.d/mervalis-deb-src.sources
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src"
+    else
+      grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/mervalis-deb-src.list
+    fi
+    apt_updated=0
+    apt_update
+  fi
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  say "building libjpeg-turbo for i686-w64-mingw32"
+  (cd "$work" && quiet apt-get source libjpeg-turbo)
+  srcdir=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
+  [ -n "$srcdir" ] || { say "libjpeg-turbo source not found" >&2; exit 1; }
+  quiet cmake -Wno-dev -S "$srcdir" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+    -DWITH_JAVA=OFF -DREQUIRE_SIMD=OFF
+  quiet cmake --build "$work/build" --target install
+fi
+
+# playwright-core for the page test (the browser is Debian's chromium).
+page=$here/tests/payload/page
+if [ -f "$page/package.json" ] && [ ! -d "$page/node_modules/playwright-core" ]; then
+  say "installing the page test's npm packages"
+  (cd "$page" && quiet npm ci --no-audit --no-fund)
+fi
