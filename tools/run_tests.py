@@ -6,6 +6,7 @@ Chromium, and the Windows tests under Wine in a prefix made for this run.
 Exit status is non-zero when any test failed or when nothing ran.
 """
 import argparse
+import fnmatch
 import os
 import re
 import shutil
@@ -201,7 +202,7 @@ def list_tests(wine, exe, filt):
     return tests
 
 
-def run_wine(build, tally, artifacts):
+def run_wine(build, tally, artifacts, only_tests=None):
     exe = build / "win32" / "bin" / "win_tests.exe"
     wine = Wine(build)
     results = {}
@@ -211,6 +212,8 @@ def run_wine(build, tally, artifacts):
         for geometry, filt in PHASES:
             wine.start_display(geometry)
             pending = list_tests(wine, exe, filt)
+            if only_tests:
+                pending = [t for t in pending if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
             print(f"-- Wine, display {geometry}: {len(pending)} tests", flush=True)
             while pending:
                 code, lines = stream(["wine", str(exe), "--gtest_color=no",
@@ -235,6 +238,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
     parser.add_argument("--only", choices=["native", "page", "wine"])
+    parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
     build = Path(args.build)
     artifacts = build / "artifacts"
@@ -242,7 +246,7 @@ def main():
     tally = Tally()
     for name, fn in (("native", lambda: run_native(build, tally)),
                      ("page", lambda: run_page(build, tally)),
-                     ("wine", lambda: run_wine(build, tally, artifacts))):
+                     ("wine", lambda: run_wine(build, tally, artifacts, args.filter))):
         if args.only in (None, name):
             fn()
     passed, failed, skipped = tally.totals()
