@@ -61,6 +61,11 @@ mervalis_program(Mervalis mervalis_log_release)
 # A test build of the program with the debug log switched on.
 mervalis_program(Mervalis-debuglog mervalis_log_on)
 
+# The runtime control, a DLL of its own, carried by the program as payload.
+if(EXISTS ${PROJECT_SOURCE_DIR}/src/control/control.cmake)
+  include(${PROJECT_SOURCE_DIR}/src/control/control.cmake)
+endif()
+
 # ---- Tests and fixtures (run under Wine by tools/run_tests.sh) ----
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
