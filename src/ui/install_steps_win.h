@@ -1,0 +1,42 @@
+// The install steps the install sequence strings together: the installed copy
+// of the program, the shortcuts and the installed-state probe. They take what
+// they need from the main window as parameters and show no messages.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mervalis {
+
+// Copies the running program to the install folder as "<title>.exe" and sets
+// `applicationFile` to that path on every call, first of all. Copies nothing
+// and gives false when the program runs from that very file (paths compared
+// upper-cased in the user's locale). The new copy is written beside the old
+// one and put in its place only once it is complete, so a failed write or an
+// old copy that cannot be replaced (it is running) leaves the old copy as it
+// was; both give false. The install folder is created with its parents.
+// Debug-log write errors are passed on.
+[[nodiscard]] bool WriteApplicationFile(std::string_view title, std::string& applicationFile);
+
+// Where CreateShortcuts looks up a shell special folder (a CSIDL): a path
+// without a trailing backslash, or empty when there is none. Null stands for
+// the shell's own answer (GetSpecialFolder).
+using SpecialFolderLookup = std::string (*)(int csidl);
+
+// Makes the shortcut `linkName` (with ".lnk") to `target` (a path or a web
+// address, passed on unchanged): on the desktop when `subFolder` is empty,
+// otherwise in that program group of the Start menu, which is created. The
+// all-users folder is used when the shell has one, the current user's
+// otherwise. The shortcut carries the target, the description
+// "<caption> Animated Wallpaper" without quotes, and SW_SHOWNORMAL; nothing
+// else. Failures are silent and leave no shortcut (a group folder may remain).
+void CreateShortcuts(std::string_view subFolder, std::string_view linkName, std::string_view target,
+                     std::string_view wallpaperNameCaption,
+                     SpecialFolderLookup specialFolder = nullptr) noexcept;
+
+// True when the wallpaper's uninstall entry key exists under
+// HKEY_LOCAL_MACHINE (values are not looked at); a key that cannot be opened
+// for reading counts as absent. Debug-log write errors are passed on.
+[[nodiscard]] bool IsInstalled(std::string_view title);
+
+}  // namespace mervalis

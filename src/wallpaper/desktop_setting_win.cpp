@@ -1,0 +1,70 @@
+#include "wallpaper/desktop_setting_win.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/registry_win.h"
+#include "common/win_handles.h"
+#include "wallpaper/active_desktop.h"
+
+namespace mervalis {
+
+namespace {
+
+constexpr char kNoWallpaper[] = "(None)";
+constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
+
+// ANSI to UTF-16 in the system code page; empty for an empty or unconvertible text.
+std::wstring Widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+}  // namespace
+
+bool SetWindowsWallpaper(std::string_view path) noexcept {
+  std::string value(path);
+  // Saved to the profile, not broadcast: the callers refresh the desktop
+  // through the Active Desktop right after.
+  const bool result = ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), SPIF_UPDATEINIFILE) != FALSE;
+
+  // The profile used before anyone logs on follows, where it exists.
+  Registry registry(HKEY_USERS, KEY_WRITE);
+  if (registry.OpenKey(kDefaultProfileDesktopKey, false)) {
+    (void)registry.WriteString("Wallpaper", value);
+    registry.CloseKey();
+  }
+  return result;
+}
+
+bool SetActiveDesktopWallpaper(std::string_view path) noexcept {
+  const std::string wallpaper = path.empty() ? std::string(kNoWallpaper) : std::string(path);
+  const std::wstring wide = Widen(wallpaper);
+
+  ComInit com;
+  if (!com.ok()) return false;
+  ComPtr<IActiveDesktop> desktop;
+  if (FAILED(::CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                                desktop.put_void()))) {
+    return false;
+  }
+  if (wallpaper != kNoWallpaper) {
+    const COMPONENTSOPT options = {sizeof(COMPONENTSOPT), TRUE, TRUE};
+    (void)desktop->SetDesktopItemOptions(&options, 0);
+  }
+  // A refused wallpaper gets one more try.
+  bool result = desktop->SetWallpaper(wide.c_str(), 0) == S_OK;
+  if (!result) result = desktop->SetWallpaper(wide.c_str(), 0) == S_OK;
+  // Applied whatever SetWallpaper said, so switching the Active Desktop on
+  // takes effect on its own.
+  (void)desktop->ApplyChanges(kAdApplyAll);
+  return result;
+}
+
+}  // namespace mervalis
