@@ -1,0 +1,173 @@
+#include "wallpaper/background_bitmap_win.h"
+
+#include <cstdint>
+#include <new>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "common/application_win.h"
+#include "common/debug_log.h"
+#include "common/folders_win.h"
+#include "common/win_handles.h"
+#include "payload/resource_ids.h"
+#include "wallpaper/background.h"
+#include "wallpaper/bmp_file.h"
+#include "wallpaper/jpeg_decode.h"
+
+namespace mervalis {
+
+namespace {
+
+constexpr char kTempSuffix[] = ".tmp";
+
+// A JPEG picture among the module's raw-data resources; empty when missing.
+// Resource memory lives as long as the module and needs no release.
+std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
+  // RT_RCDATA in its ANSI form.
+  HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+  if (!info) return {};
+  const DWORD size = ::SizeofResource(module, info);
+  HGLOBAL handle = ::LoadResource(module, info);
+  const void* data = handle ? ::LockResource(handle) : nullptr;
+  if (!data || size == 0) return {};
+  return {static_cast<const std::uint8_t*>(data), size};
+}
+
+// Decodes one picture; false with the error text when it cannot be read.
+bool LoadPicture(HMODULE module, int id, Image& picture, std::string& error) {
+  const std::span<const std::uint8_t> bytes = PictureResource(module, id);
+  if (bytes.empty()) {
+    error = "Picture resource " + std::to_string(id) + " not found";
+    return false;
+  }
+  JpegResult decoded = DecodeJpeg(bytes);
+  if (!decoded.ok()) {
+    error = "Cannot read picture " + std::to_string(id) + ": " + decoded.error;
+    return false;
+  }
+  picture = std::move(decoded.image);
+  return true;
+}
+
+bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
+  while (!bytes.empty()) {
+    constexpr std::size_t kChunk = 1 << 20;
+    const DWORD part = static_cast<DWORD>(bytes.size() < kChunk ? bytes.size() : kChunk);
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), part, &written, nullptr) || written == 0) return false;
+    bytes = bytes.subspan(written);
+  }
+  return true;
+}
+
+// Saves `bytes` at `path`: first complete under a temporary name in the same
+// folder, then moved over the old file in one step. On failure the old file
+// is untouched, the temporary file is gone, and `error` says what failed.
+bool SaveReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
+                   std::string& error) {
+  const std::string cannotCreate = "Cannot create file " + path;
+  // A read-only file (or a folder) in the way is not to be replaced. Windows
+  // refuses the move below anyway, Wine does not; asking first gives the same
+  // answer everywhere and writes nothing in vain.
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (path.empty() || (attributes != INVALID_FILE_ATTRIBUTES &&
+                       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))) {
+    error = cannotCreate;
+    return false;
+  }
+
+  const std::string temp = path + kTempSuffix;
+  // A leftover of an interrupted run is ours to overwrite.
+  ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    error = cannotCreate;
+    return false;
+  }
+  const bool written = WriteAll(file.get(), bytes);
+  const bool closed = ::CloseHandle(file.release()) != FALSE;
+  if (!written || !closed) {
+    ::DeleteFileA(temp.c_str());
+    error = "Stream write error";
+    return false;
+  }
+  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    ::DeleteFileA(temp.c_str());
+    error = cannotCreate;
+    return false;
+  }
+  return true;
+}
+
+void Log(const char* checkpoint) {
+  WriteDebugLog(std::string("WriteWallpaperBitmap - ") + checkpoint);
+}
+
+// The file's bytes, composed for the screen; false with the error text when
+// a picture cannot be read or the composition runs out of memory.
+bool ComposeFile(const BitmapRequest& request, ByteBuffer& file, std::string& error) {
+  HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleA(nullptr);
+  BackgroundInputs inputs;
+  inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
+  inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+  inputs.stretched = request.stretched;
+  inputs.showBorder = request.showBorder;
+  inputs.decorate = request.decorate;
+  inputs.decorationSeed = ::GetTickCount();
+  // The decoration pictures are empty in this wallpaper: the option draws nothing.
+  if (!LoadPicture(module, IDR_SCENE_JPEG, inputs.scene, error) ||
+      !LoadPicture(module, IDR_FRAME_JPEG, inputs.frame, error)) {
+    return false;
+  }
+
+  const auto progress = [](CompositionStep step) {
+    switch (step) {
+      case CompositionStep::ImageCreated: Log("After Var Dec"); break;
+      case CompositionStep::LayoutChosen: Log("After Stretch Check"); break;
+      case CompositionStep::BeforeBorder: Log("Before Border"); break;
+      case CompositionStep::BeforeDraw: Log("Before Draw"); break;
+      case CompositionStep::AfterDraw: Log("After Draw"); break;
+    }
+  };
+  // Only the composition's own failures are caught here; the debug log's
+  // errors go on to the caller.
+  try {
+    file = EncodeBmp24(ComposeBackground(inputs, progress));
+  } catch (const std::bad_alloc&) {
+    error = "Out of memory";
+    return false;
+  } catch (const std::length_error& e) {
+    error = e.what();
+    return false;
+  } catch (const std::invalid_argument& e) {
+    error = e.what();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteWallpaperBitmap(const BitmapRequest& request) {
+  Log("Begin");
+  std::string error;
+  ByteBuffer file;
+  bool saved = ComposeFile(request, file, error);
+  if (saved) {
+    Log("Before File Save");
+    saved = SaveReplacing(request.path, file, error);
+  }
+  file = ByteBuffer();  // the picture's memory goes before a box waits for the user
+  if (saved && !FileExists(request.path)) {
+    saved = false;
+    error = "Cannot create file " + request.path;
+  }
+  if (!saved && !request.applyMode) ShowMessage(error, MB_OK | MB_ICONSTOP);
+  Log("End");
+  return saved;
+}
+
+}  // namespace mervalis

@@ -1,0 +1,143 @@
+// A 24-bit RGB picture in memory, the rectangles that address it, and the
+// drawing the background bitmap is made of: solid fills and scaled copies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace mervalis {
+
+struct Rgb {
+  std::uint8_t r = 0;
+  std::uint8_t g = 0;
+  std::uint8_t b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// (left, top, right, bottom) with right and bottom exclusive.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  [[nodiscard]] int Width() const noexcept { return right - left; }
+  [[nodiscard]] int Height() const noexcept { return bottom - top; }
+  [[nodiscard]] bool Empty() const noexcept { return right <= left || bottom <= top; }
+  [[nodiscard]] bool Contains(int x, int y) const noexcept {
+    return x >= left && x < right && y >= top && y < bottom;
+  }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+[[nodiscard]] Rect Intersect(const Rect& a, const Rect& b) noexcept;
+
+// An allocator that leaves new elements uninitialised, for buffers whose
+// every byte is about to be written: at screen sizes, zeroing first would
+// cost as much as a good part of the drawing.
+template <typename T>
+struct DefaultInitAllocator : std::allocator<T> {
+  using value_type = T;
+  template <typename U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() noexcept = default;
+  template <typename U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Bytes of a picture or a file in memory.
+using ByteBuffer = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
+
+// Room kept in front of an image's pixels for the headers of a BMP file.
+inline constexpr std::size_t kBmpHeadersSize = 14 + 40;
+
+// Pixels are kept as a 24-bit Windows bitmap keeps them: rows bottom-up, each
+// pixel as B, G, R, each row padded with zeros to a multiple of 4 bytes, and
+// the BMP headers' room in front. A finished picture thus becomes a file
+// without a copy (EncodeBmp24), which at screen sizes saves a second buffer
+// of the same size. Row(y) still counts from the top.
+class Image {
+ public:
+  Image() = default;
+  // Every pixel set to `fill`. Throws std::length_error for a negative size
+  // or one whose pixels cannot be addressed.
+  Image(int width, int height, Rgb fill = {});
+  // An image whose pixels are undefined until written, for producers that
+  // write every one (decoders, the composition). The row padding is zero.
+  [[nodiscard]] static Image Unfilled(int width, int height);
+
+  [[nodiscard]] int Width() const noexcept { return width_; }
+  [[nodiscard]] int Height() const noexcept { return height_; }
+  [[nodiscard]] bool Empty() const noexcept { return width_ == 0 || height_ == 0; }
+  [[nodiscard]] Rect Bounds() const noexcept { return {0, 0, width_, height_}; }
+  // Bytes of one row including its padding.
+  [[nodiscard]] std::size_t Stride() const noexcept { return stride_; }
+
+  // Row y from the top: Width() pixels of B, G, R.
+  [[nodiscard]] std::uint8_t* Row(int y) noexcept { return storage_.data() + RowOffset(y); }
+  [[nodiscard]] const std::uint8_t* Row(int y) const noexcept {
+    return storage_.data() + RowOffset(y);
+  }
+  // No bounds check beyond the caller's: (x, y) must lie inside Bounds().
+  [[nodiscard]] Rgb Pixel(int x, int y) const noexcept {
+    const std::uint8_t* p = Row(y) + 3 * static_cast<std::size_t>(x);
+    return {p[2], p[1], p[0]};
+  }
+  void SetPixel(int x, int y, Rgb colour) noexcept {
+    std::uint8_t* p = Row(y) + 3 * static_cast<std::size_t>(x);
+    p[0] = colour.b;
+    p[1] = colour.g;
+    p[2] = colour.r;
+  }
+
+  friend bool operator==(const Image&, const Image&) = default;
+
+ private:
+  friend ByteBuffer EncodeBmp24(const Image& image);
+  friend ByteBuffer EncodeBmp24(Image&& image);
+
+  [[nodiscard]] std::size_t RowOffset(int y) const noexcept {
+    return kBmpHeadersSize + stride_ * static_cast<std::size_t>(height_ - 1 - y);
+  }
+
+  int width_ = 0;
+  int height_ = 0;
+  std::size_t stride_ = 0;
+  ByteBuffer storage_;  // headers' room, then the rows bottom-up
+};
+
+// Fills the part of `area` that lies inside the image.
+void FillRect(Image& image, const Rect& area, Rgb colour) noexcept;
+
+// Draws `source` stretched to fill `target` exactly, each axis scaled on its
+// own, with bilinear interpolation. Only pixels inside `clip` and inside the
+// image are written. A pixel's value depends only on its place in `target`,
+// never on `clip`, so a picture drawn in pieces equals the picture drawn
+// whole. An empty source draws nothing.
+void DrawScaled(Image& image, const Rect& target, const Image& source, const Rect& clip);
+inline void DrawScaled(Image& image, const Rect& target, const Image& source) {
+  DrawScaled(image, target, source, target);
+}
+
+// Copies `source` with its top-left corner at (x, y), leaving out every pixel
+// of its key colour (the colour of its bottom-left pixel, the convention of
+// transparent bitmaps). Clipped to the image; an empty source draws nothing.
+void DrawTransparent(Image& image, int x, int y, const Image& source) noexcept;
+
+}  // namespace mervalis

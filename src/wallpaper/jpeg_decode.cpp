@@ -1,0 +1,135 @@
+#include "wallpaper/jpeg_decode.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+#include <jpeglib.h>
+
+// The B, G, R output order is an extension of libjpeg-turbo.
+#if !defined(JCS_EXTENSIONS)
+#error "libjpeg-turbo is required"
+#endif
+
+namespace mervalis {
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return.
+// Ours jumps back to the setjmp of the phase that called into libjpeg. The
+// functions holding a setjmp own no C++ objects, so the jump skips no
+// destructor; everything with a destructor lives in DecodeJpeg around them.
+struct ErrorManager {
+  jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is ours too
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void ExitWithError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, err->message);
+  std::longjmp(err->jump, 1);
+}
+
+// Level -1 is a warning about damaged data (a truncated file among them, for
+// which libjpeg would otherwise paint the rest grey): treated as fatal.
+// Other levels are trace messages, which are dropped.
+void EmitMessage(j_common_ptr cinfo, int level) {
+  if (level < 0) ExitWithError(cinfo);
+}
+
+void OutputNothing(j_common_ptr) {}
+
+// Releases libjpeg's memory whichever way decoding ends (a C++ exception from
+// allocating the image included).
+class Decompressor {
+ public:
+  Decompressor() noexcept {
+    cinfo_.err = jpeg_std_error(&err_.pub);
+    err_.pub.error_exit = ExitWithError;
+    err_.pub.emit_message = EmitMessage;
+    err_.pub.output_message = OutputNothing;
+    err_.message[0] = '\0';
+  }
+  Decompressor(const Decompressor&) = delete;
+  Decompressor& operator=(const Decompressor&) = delete;
+  ~Decompressor() {
+    if (created_) jpeg_destroy_decompress(&cinfo_);
+  }
+
+  // Reads the header and starts decompression to RGB. False on error, with
+  // the text in Message(); the size is then unknown.
+  bool Start(const std::uint8_t* data, std::size_t size) noexcept {
+    if (size > std::numeric_limits<unsigned long>::max()) return Fail("Picture too large");
+    if (setjmp(err_.jump)) return false;
+    jpeg_create_decompress(&cinfo_);
+    created_ = true;
+    jpeg_mem_src(&cinfo_, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo_, TRUE);
+    if (static_cast<std::uint64_t>(cinfo_.image_width) * cinfo_.image_height > kMaxJpegPixels) {
+      return Fail("Picture too large");
+    }
+    // Straight into the image's own B, G, R order.
+    cinfo_.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo_);
+    if (cinfo_.output_components != 3) return Fail("Unsupported picture format");
+    return true;
+  }
+
+  [[nodiscard]] int Width() const noexcept { return static_cast<int>(cinfo_.output_width); }
+  [[nodiscard]] int Height() const noexcept { return static_cast<int>(cinfo_.output_height); }
+
+  // Decodes every row into `image`, which has the size of Width() x Height().
+  bool ReadRows(Image& image) noexcept {
+    if (setjmp(err_.jump)) return false;
+    const int height = Height();
+    while (cinfo_.output_scanline < cinfo_.output_height) {
+      JSAMPROW rows[16];
+      const int first = static_cast<int>(cinfo_.output_scanline);
+      int count = 0;
+      while (count < 16 && first + count < height) {
+        rows[count] = image.Row(first + count);
+        ++count;
+      }
+      if (jpeg_read_scanlines(&cinfo_, rows, static_cast<JDIMENSION>(count)) == 0) {
+        return Fail("Picture data ended early");
+      }
+    }
+    jpeg_finish_decompress(&cinfo_);
+    return true;
+  }
+
+  [[nodiscard]] const char* Message() const noexcept { return err_.message; }
+
+ private:
+  bool Fail(const char* text) noexcept {
+    std::snprintf(err_.message, sizeof(err_.message), "%s", text);
+    return false;
+  }
+
+  jpeg_decompress_struct cinfo_{};
+  ErrorManager err_{};
+  bool created_ = false;
+};
+
+}  // namespace
+
+JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
+  JpegResult result;
+  Decompressor decompressor;
+  if (!decompressor.Start(bytes.data(), bytes.size())) {
+    result.error = decompressor.Message();
+    return result;
+  }
+  Image image = Image::Unfilled(decompressor.Width(), decompressor.Height());
+  if (!decompressor.ReadRows(image)) {
+    result.error = decompressor.Message();
+    return result;
+  }
+  result.image = std::move(image);
+  return result;
+}
+
+}  // namespace mervalis

@@ -1,0 +1,289 @@
+// The background bitmap file under Wine: its size and content for the
+// screen, the safe replacement of the previous file, and who hears about a
+// failure. The pictures come from the built program's resources.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/application_win.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "payload/resource_ids.h"
+#include "robot.h"
+#include "wallpaper/background.h"
+#include "wallpaper/background_bitmap_win.h"
+#include "wallpaper/bmp_file.h"
+#include "wallpaper/jpeg_decode.h"
+#include "wine/support.h"
+
+namespace {
+
+using mervalis::BitmapRequest;
+using mervalis::WriteWallpaperBitmap;
+
+std::uint32_t Read32(const std::string& bytes, std::size_t at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::vector<std::string> FolderListing(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string DebugLogPath() { return mervalis::GetInstallFolder() + std::string(mervalis::kDebugLogName); }
+
+// This operation's lines of the debug log (the tests run with the log on).
+std::vector<std::string> BitmapLogLines() {
+  const std::string text = wine_test::ReadFileBytes(DebugLogPath());
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    if (line.rfind("WriteWallpaperBitmap - ", 0) == 0) lines.push_back(line.substr(23));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Watches this process for message boxes while a test runs, reads the first
+// and answers every one with OK, so that a box can never hang the test.
+class MessageBoxWatcher {
+ public:
+  MessageBoxWatcher() { thread_ = ::CreateThread(nullptr, 0, &MessageBoxWatcher::Run, this, 0, nullptr); }
+  MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+  MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+  ~MessageBoxWatcher() { Stop(); }
+
+  // Ends the watch; afterwards count() and first() are final.
+  void Stop() {
+    if (!thread_) return;
+    done_ = true;
+    ::WaitForSingleObject(thread_, 10000);
+    ::CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  [[nodiscard]] int count() const { return count_; }
+  [[nodiscard]] const robot::MessageBoxInfo& first() const { return first_; }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* watcher = static_cast<MessageBoxWatcher*>(self);
+    while (!watcher->done_) {
+      auto box = robot::WaitForMessageBox("", ::GetCurrentProcessId(), 100);
+      if (!box) continue;
+      if (watcher->count_ == 0) watcher->first_ = *box;
+      ++watcher->count_;
+      robot::PressMessageBoxButton(*box, "OK");
+      (void)robot::WaitForWindowGone(box->hwnd, 5000);
+    }
+    return 0;
+  }
+
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> done_{false};
+  std::atomic<int> count_{0};
+  robot::MessageBoxInfo first_;
+};
+
+class BackgroundBitmap : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    program_ = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  }
+  static void TearDownTestSuite() {
+    if (program_) ::FreeLibrary(program_);
+    program_ = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_NE(program_, nullptr) << "cannot open " << wine_test::ProgramPath();
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "mervalis_bitmap_test\\";
+    Clean();
+    ASSERT_TRUE(mervalis::ForceDirectories(folder_));
+    path_ = folder_ + "background.bmp";
+    ::DeleteFileA(DebugLogPath().c_str());
+  }
+  void TearDown() override { Clean(); }
+
+  void Clean() const {
+    for (const std::string& name : FolderListing(folder_)) {
+      const std::string file = folder_ + name;
+      ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileA(file.c_str());
+    }
+    ::RemoveDirectoryA(folder_.c_str());
+  }
+
+  [[nodiscard]] BitmapRequest Request(bool stretched, bool border, bool applyMode) const {
+    BitmapRequest request;
+    request.path = path_;
+    request.stretched = stretched;
+    request.showBorder = border;
+    request.applyMode = applyMode;
+    request.pictureModule = program_;
+    return request;
+  }
+
+  // The file that the request should give on this screen, composed here from
+  // the same pictures.
+  static std::string Expected(const BitmapRequest& request) {
+    mervalis::BackgroundInputs inputs;
+    inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
+    inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+    inputs.stretched = request.stretched;
+    inputs.showBorder = request.showBorder;
+    inputs.scene = Picture(IDR_SCENE_JPEG);
+    inputs.frame = Picture(IDR_FRAME_JPEG);
+    const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
+    return {file.begin(), file.end()};
+  }
+
+  static mervalis::Image Picture(int id) {
+    HRSRC info = ::FindResourceA(program_, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+    EXPECT_NE(info, nullptr);
+    if (!info) return {};
+    const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(program_, info)));
+    mervalis::JpegResult result = mervalis::DecodeJpeg({data, ::SizeofResource(program_, info)});
+    EXPECT_TRUE(result.ok()) << result.error;
+    return std::move(result.image);
+  }
+
+  static void ExpectScreenSizedBitmap(const std::string& file) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(Read32(file, 2), file.size());
+    EXPECT_EQ(Read32(file, 10), 54u);
+    EXPECT_EQ(Read32(file, 14), 40u);
+    EXPECT_EQ(Read32(file, 18), static_cast<std::uint32_t>(width));
+    EXPECT_EQ(Read32(file, 22), static_cast<std::uint32_t>(height));
+    EXPECT_EQ(Read32(file, 26), 1u | 24u << 16);  // one plane, 24 bits
+    EXPECT_EQ(Read32(file, 30), 0u);              // uncompressed
+    EXPECT_EQ(file.size(), 54 + stride * height);
+  }
+
+  static HMODULE program_;
+  std::string folder_;
+  std::string path_;
+};
+HMODULE BackgroundBitmap::program_ = nullptr;
+
+TEST_F(BackgroundBitmap, CentredWithBorderIsComposedForTheScreen) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
+  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
+  MessageBoxWatcher boxes;
+  const BitmapRequest request = Request(false, true, false);
+  EXPECT_TRUE(WriteWallpaperBitmap(request));
+  boxes.Stop();
+  EXPECT_EQ(boxes.count(), 0);
+
+  const std::string file = wine_test::ReadFileBytes(path_);
+  ExpectScreenSizedBitmap(file);
+  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
+  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(BitmapLogLines(),
+            (std::vector<std::string>{"Begin", "After Var Dec", "After Stretch Check", "Before Border",
+                                      "Before Draw", "After Draw", "Before File Save", "End"}));
+}
+
+TEST_F(BackgroundBitmap, StretchedReplacesTheOldFileWithoutAFrame) {
+  ASSERT_TRUE(wine_test::WriteFileBytes(path_, "the previous background"));
+  const BitmapRequest request = Request(true, true, true);  // the border box is ignored
+  EXPECT_TRUE(WriteWallpaperBitmap(request));
+  const std::string file = wine_test::ReadFileBytes(path_);
+  ExpectScreenSizedBitmap(file);
+  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
+  EXPECT_TRUE(file == Expected(Request(true, false, true)));
+  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(BitmapLogLines(),
+            (std::vector<std::string>{"Begin", "After Var Dec", "After Stretch Check", "Before Draw",
+                                      "After Draw", "Before File Save", "End"}));
+}
+
+TEST_F(BackgroundBitmap, ReadOnlyOldFileIsKeptAndNothingIsLeftBehind) {
+  const std::string old = "the previous background";
+  ASSERT_TRUE(wine_test::WriteFileBytes(path_, old));
+  ASSERT_TRUE(::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+  MessageBoxWatcher boxes;
+  EXPECT_FALSE(WriteWallpaperBitmap(Request(false, true, true)));
+  boxes.Stop();
+  EXPECT_EQ(boxes.count(), 0) << "the apply mode shows no box";
+  EXPECT_TRUE(wine_test::ReadFileBytes(path_) == old) << "the old file was changed";
+  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+}
+
+TEST_F(BackgroundBitmap, OldFileInUseIsKeptAndTheNewOneRemoved) {
+  const std::string old = "the previous background";
+  ASSERT_TRUE(wine_test::WriteFileBytes(path_, old));
+  // Held open without sharing, as a program showing it might.
+  HANDLE held = ::CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const bool written = WriteWallpaperBitmap(Request(false, false, true));
+  ::CloseHandle(held);
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(wine_test::ReadFileBytes(path_) == old) << "the old file was changed";
+  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+}
+
+TEST_F(BackgroundBitmap, MissingFolderIsReportedInABoxOutsideTheApplyMode) {
+  BitmapRequest request = Request(false, true, false);
+  request.path = folder_ + "missing\\background.bmp";
+  MessageBoxWatcher boxes;
+  EXPECT_FALSE(WriteWallpaperBitmap(request));
+  boxes.Stop();
+  ASSERT_EQ(boxes.count(), 1);
+  EXPECT_EQ(boxes.first().text, "Cannot create file " + request.path);
+  EXPECT_EQ(boxes.first().caption, mervalis::Application::Instance().Title());
+  EXPECT_TRUE(boxes.first().hasIcon);
+  EXPECT_EQ(boxes.first().buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(mervalis::DirectoryExists(folder_ + "missing"));
+  EXPECT_EQ(BitmapLogLines().back(), "End");
+}
+
+TEST_F(BackgroundBitmap, MissingFolderInTheApplyModeShowsNoBox) {
+  BitmapRequest request = Request(false, true, true);
+  request.path = folder_ + "missing\\background.bmp";
+  MessageBoxWatcher boxes;
+  EXPECT_FALSE(WriteWallpaperBitmap(request));
+  boxes.Stop();
+  EXPECT_EQ(boxes.count(), 0);
+}
+
+// Runs on a 1920 x 1080 display.
+class BackgroundBitmapAt1920x1080 : public BackgroundBitmap {};
+
+TEST_F(BackgroundBitmapAt1920x1080, SizeFollowsTheScreen) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
+  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1080);
+  const BitmapRequest request = Request(false, true, true);
+  EXPECT_TRUE(WriteWallpaperBitmap(request));
+  const std::string file = wine_test::ReadFileBytes(path_);
+  ExpectScreenSizedBitmap(file);
+  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
+}
+
+}  // namespace
