@@ -6,7 +6,7 @@ build=${1:-build}; shift || true
 build=$(cd "$build" && pwd)
 exe=$build/win32/bin/Mervalis.exe
 
-export WINEPREFIX=$build/run-prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$build/run-prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 log=$build/run-wine.log
 : >"$log"
 
@@ -26,7 +26,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: making the Wine prefix $WINEPREFIX"
   wineboot --init >>"$log" 2>&1
   wineserver -w
+  # Keep the profile's folders inside the prefix rather than linked to $HOME.
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm "$link"; mkdir "$link"; fi
+  done
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1
+fi
+if [ -n "$virtual" ]; then
+  # Wine's own desktop draws the window frames where no window manager runs.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$log" 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$log" 2>&1
+  wineserver -w
 fi
 
 if [ -z "$virtual" ]; then

@@ -125,7 +125,7 @@ class Wine:
         self.xvfb = None
         self.display = None
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win32", WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.env.pop("DISPLAY", None)
 
     def start_display(self, geometry):
@@ -151,6 +151,15 @@ class Wine:
                 self.xvfb.kill()
             self.xvfb = None
 
+    def use_virtual_desktop(self, geometry):
+        """Wine's own desktop window of the display's size: it draws the
+        windows' frames and captions and handles minimising as Windows does."""
+        size = "x".join(geometry.split("x")[:2])
+        self.wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
+        self.wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", size, "/f")
+        # The desktop process reads the setting when it starts.
+        self.shutdown_server()
+
     def wine(self, *args, timeout=120):
         return subprocess.run(["wine", *map(str, args)], env=self.env, stdout=self.log,
                               stderr=self.log, timeout=timeout).returncode
@@ -165,6 +174,13 @@ class Wine:
         self.start_display("1024x768x24")
         subprocess.run(["wineboot", "--init"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
+        # Wine links the profile's Desktop, Documents and so on to the Unix home:
+        # the tests' shortcuts and files stay inside the prefix instead.
+        for user in (self.prefix / "drive_c" / "users").iterdir():
+            for entry in user.iterdir():
+                if entry.is_symlink():
+                    entry.unlink()
+                    entry.mkdir()
         # A crash ends the process instead of opening Wine's crash dialog.
         self.wine("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
                   "/d", "0", "/f")
@@ -211,6 +227,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
         wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(artifacts).replace("/", "\\")
         for geometry, filt in PHASES:
             wine.start_display(geometry)
+            wine.use_virtual_desktop(geometry)
             pending = list_tests(wine, exe, filt)
             if only_tests:
                 pending = [t for t in pending if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
@@ -240,7 +257,7 @@ def main():
     parser.add_argument("--only", choices=["native", "page", "wine"])
     parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
-    build = Path(args.build)
+    build = Path(args.build).resolve()
     artifacts = build / "artifacts"
     artifacts.mkdir(parents=True, exist_ok=True)
     tally = Tally()

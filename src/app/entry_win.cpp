@@ -54,12 +54,6 @@ void RunApplyMode(HINSTANCE instance) {
   app.Run();
 }
 
-void ShowError(const char* message) noexcept {
-  // The application's standard error display.
-  const std::string caption = Application::Instance().Title();
-  ::MessageBoxA(Application::Instance().Handle(), message, caption.c_str(), MB_OK | MB_ICONSTOP);
-}
-
 }  // namespace
 
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
@@ -84,9 +78,9 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
     }
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    Application::Instance().ShowException(e.what());
   } catch (...) {
-    ShowError("An unexpected error occurred.");
+    Application::Instance().ShowException("An unexpected error occurred.");
   }
   return 0;
 }

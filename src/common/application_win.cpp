@@ -122,6 +122,15 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+void Application::ShowException(const char* message) noexcept {
+  try {
+    const std::string caption = Title();
+    ::MessageBoxA(mainWindow_ ? mainWindow_ : handle_, message, caption.c_str(), MB_OK | MB_ICONSTOP);
+  } catch (...) {
+    ::MessageBoxA(handle_, message, nullptr, MB_OK | MB_ICONSTOP);
+  }
+}
+
 int ShowMessage(std::string_view text, UINT style) {
   return ShowMessage(text, Application::Instance().Title(), style);
 }

@@ -39,6 +39,10 @@ class Application {
   // Handles the window messages that are waiting, then returns.
   void ProcessMessages();
   void Minimize() noexcept;
+  // The standard error display: the error's text in a box captioned with the
+  // application title. Used by the entry's guard and the window procedures,
+  // which never let an exception out.
+  void ShowException(const char* message) noexcept;
 
  private:
   Application() = default;

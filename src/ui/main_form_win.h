@@ -1,9 +1,15 @@
-// The main window. Placeholder until the installer window is written: a plain
-// window with the real caption that installs nothing, so the run modes around
-// it can be built and tested.
+// The main window `frmMain`: the installer the user sees, and in the apply
+// mode the hidden holder of the options the apply sequence reads.
 #pragma once
 
 #include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "ui/controls_win.h"
+#include "ui/main_form_ids.h"
 
 namespace mervalis {
 
@@ -14,16 +20,72 @@ class TfrmMain {
   TfrmMain& operator=(const TfrmMain&) = delete;
   ~TfrmMain();
 
-  // Creates the window (hidden); in the apply mode it ends the application.
+  // Creates the window and its controls (hidden) and runs FormCreate. In the
+  // apply mode that applies the wallpaper and ends the application.
   void Create();
   [[nodiscard]] HWND Handle() const noexcept { return handle_; }
+  [[nodiscard]] HWND Control(int id) const noexcept;
+
+  // State the wallpaper operations read.
+  [[nodiscard]] std::string Title() const;            // "Mervalis"
+  [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
+  [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
+  [[nodiscard]] bool ApplyMode() const noexcept { return applyMode_; }
+  [[nodiscard]] bool Checked(int id) const noexcept;
+  void SetChecked(int id, bool checked);
+  void SetEnabled(int id, bool enabled);
+  void SetVisible(int id, bool visible);
+  [[nodiscard]] bool Visible(int id) const noexcept;
+  std::string ApplicationFile;  // the installed copy, set by the install steps
+
+  // Event handlers, one per control event.
+  void FormCreate();
+  void InitializeWindow();
+  void optCenterClick();
+  void optStretchClick();
+  void imgTitleClick();
+  void lblMorePapersClick();
+  void lblDownloadMoreClick();
+  void lblTellClick();
+  void btnInstallClick();
+  void btnLicenseInstallClick();
+  void btnChangeOptionsClick();
+  void btnFinishClick();
+  void timTellBlinkTimer();
+  void timRestoreWindowTimer();
+  // Switches the window-restoring timer on (after the windows were minimised).
+  void EnableRestoreTimer();
+  // The apply sequence with this window's options.
+  [[nodiscard]] bool ApplyWallpaper();
+  // The hourglass over the whole window while the install runs.
+  void SetBusy(bool busy);
+  [[nodiscard]] bool HighEnoughColors() const;
 
  private:
+  struct ControlSpec;
+  static const ControlSpec kLayout[];
+
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-  void FormCreate();
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void LoadPictures();
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnControlColour(HDC dc, HWND control);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  [[nodiscard]] bool IsLink(HWND control) const noexcept;
+  void UpdateOptionTabStops();
 
   HWND handle_ = nullptr;
   bool applyMode_ = false;
+  std::array<HWND, 64> controls_ = {};
+  std::array<ui::ControlLook, 64> looks_ = {};
+  std::array<bool, 64> lastChecked_ = {};
+  HFONT fonts_[5] = {};
+  HBITMAP banner_ = nullptr, scene_ = nullptr, frame_ = nullptr, check_ = nullptr, checkDisabled_ = nullptr;
+  HBRUSH silverBrush_ = nullptr, whiteBrush_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int restoreTicks_ = 1;  // lives for the whole run
+  bool busy_ = false;
 };
 
 }  // namespace mervalis

@@ -1,0 +1,76 @@
+// Plain COM without ATL: the DLL's count of live objects and server locks, a
+// reference-counting base for its objects, and the guard that keeps C++
+// exceptions from leaving a COM method.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <oaidl.h>
+
+#include <new>
+
+namespace quorvanex {
+
+// Live objects plus IClassFactory::LockServer locks of this DLL.
+// DllCanUnloadNow says yes only when the count is zero.
+void ModuleAddRef() noexcept;
+void ModuleRelease() noexcept;
+[[nodiscard]] bool ModuleInUse() noexcept;
+
+// The DLL's own module handle (set by DllMain).
+[[nodiscard]] HINSTANCE ModuleInstance() noexcept;
+
+// The type library carried in the DLL (resource TYPELIB 1), loaded without
+// registering it, so that the control works whether or not it is registered.
+[[nodiscard]] HRESULT LoadOwnTypeLibrary(ITypeLib** library) noexcept;
+
+// Runs `body` (returning an HRESULT) so that no exception escapes: memory
+// exhaustion becomes E_OUTOFMEMORY, anything else E_FAIL.
+template <typename Body>
+[[nodiscard]] HRESULT Guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+// Hands an interface of an object to a caller's out-pointer, with the
+// reference that the caller now owns.
+template <typename Interface>
+HRESULT HandOut(Interface* object, void** out) noexcept {
+  object->AddRef();
+  *out = object;
+  return S_OK;
+}
+
+// Base of the DLL's heap objects. The object starts with one reference, owned
+// by whoever created it, and deletes itself when the last one goes. One
+// AddRef/Release serves every interface in the list; the derived class writes
+// QueryInterface. Each object keeps the DLL loaded while it lives.
+template <typename... Interfaces>
+class ComObject : public Interfaces... {
+ public:
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+
+  ULONG STDMETHODCALLTYPE AddRef() noexcept override {
+    return static_cast<ULONG>(::InterlockedIncrement(&references_));
+  }
+  ULONG STDMETHODCALLTYPE Release() noexcept override {
+    const LONG left = ::InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+ protected:
+  ComObject() noexcept { ModuleAddRef(); }
+  virtual ~ComObject() { ModuleRelease(); }
+
+ private:
+  LONG references_ = 1;
+};
+
+}  // namespace quorvanex

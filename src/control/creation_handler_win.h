@@ -1,0 +1,22 @@
+// What the runtime control does when the desktop's browser engine creates it:
+// it finds the family wallpaper that the desktop shows and starts that
+// wallpaper's installed program with "apply", which renews the page.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace quorvanex {
+
+// The Active Desktop's current wallpaper as 8-bit text; empty when there is
+// none or the Active Desktop cannot be asked. COM is initialised for the
+// call and uninitialised after it (balanced also where COM was already up).
+[[nodiscard]] std::string CurrentActiveDesktopWallpaper() noexcept;
+
+// The creation handler. Starts the application file with "apply" through the
+// shell and returns at once (it neither waits nor checks the shell's answer);
+// otherwise shows the reason in a modal box owned by `owner` (may be null).
+void RunCreationHandler(HWND owner) noexcept;
+
+}  // namespace quorvanex

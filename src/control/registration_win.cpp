@@ -1,0 +1,205 @@
+#include "control/registration_win.h"
+
+#include <olectl.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "common/win_handles.h"
+#include "control/com_object.h"
+#include "control/control_ids.h"
+
+namespace quorvanex {
+
+namespace {
+
+using mervalis::UniqueHkey;
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_QuorvaneX); }
+
+// The DLL's full path; empty when it does not fit in MAX_PATH.
+std::wstring ModulePath() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(ModuleInstance(), path, MAX_PATH);
+  return (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
+}
+
+// One registry entry under HKEY_CLASSES_ROOT: a key, and optionally one
+// string value in it (an empty name is the key's default value).
+struct Entry {
+  std::wstring key;
+  const wchar_t* valueName = nullptr;  // null: the key alone
+  std::wstring value;
+};
+
+[[nodiscard]] LONG Write(const Entry& entry) noexcept {
+  UniqueHkey key;
+  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.put(),
+                                  nullptr);
+  if (status != ERROR_SUCCESS || !entry.valueName) return status;
+  const auto bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));
+  return ::RegSetValueExW(key.get(), entry.valueName, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(entry.value.c_str()), bytes);
+}
+
+// Deletes a key with everything below it. A key that does not exist counts
+// as deleted. (RegDeleteTree needs Vista.)
+[[nodiscard]] LONG DeleteTree(HKEY parent, const std::wstring& name) noexcept {
+  try {
+    UniqueHkey key;
+    LONG status = ::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | DELETE, key.put());
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    while (true) {
+      wchar_t child[256] = {};  // the longest key name the registry allows is 255
+      DWORD childLength = 256;
+      status = ::RegEnumKeyExW(key.get(), 0, child, &childLength, nullptr, nullptr, nullptr,
+                               nullptr);
+      if (status == ERROR_NO_MORE_ITEMS) break;
+      if (status != ERROR_SUCCESS) return status;
+      status = DeleteTree(key.get(), child);
+      if (status != ERROR_SUCCESS) return status;
+    }
+    key.reset();
+    return ::RegDeleteKeyW(parent, name.c_str());
+  } catch (...) {
+    return ERROR_OUTOFMEMORY;
+  }
+}
+
+// The default value of HKCR\<key>, or empty.
+std::wstring ReadDefault(const std::wstring& keyName) {
+  UniqueHkey key;
+  if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  wchar_t value[64] = {};
+  DWORD bytes = sizeof(value) - sizeof(wchar_t);
+  DWORD type = 0;
+  if (::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value),
+                         &bytes) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return {};
+  }
+  return value;
+}
+
+std::wstring MiscStatusText() { return std::to_wstring(kMiscStatus); }
+
+std::wstring VersionText() {
+  return std::to_wstring(kTypeLibMajor) + L"." + std::to_wstring(kTypeLibMinor);
+}
+
+std::wstring CategoryKey(const wchar_t* catid) {
+  return ClassKey() + L"\\Implemented Categories\\" + catid;
+}
+
+// Every entry the class owns, in the order written. Removal takes the three
+// trees: the class key and the two ProgIDs.
+std::vector<Entry> ClassEntries(const std::wstring& modulePath) {
+  const std::wstring cls = ClassKey();
+  const std::wstring clsid = GuidText(CLSID_QuorvaneX);
+  return {
+      {cls, L"", kControlName},
+      {cls + L"\\InprocServer32", L"", modulePath},
+      {cls + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {cls + L"\\ProgID", L"", kProgId},
+      {cls + L"\\VersionIndependentProgID", L"", kVersionIndependentProgId},
+      {cls + L"\\TypeLib", L"", GuidText(LIBID_QuorvaneXLib)},
+      {cls + L"\\Version", L"", VersionText()},
+      {cls + L"\\Control"},
+      {cls + L"\\MiscStatus", L"", L"0"},
+      {cls + L"\\MiscStatus\\1", L"", MiscStatusText()},
+      {CategoryKey(kCatidControl)},
+      {CategoryKey(kCatidSafeForScripting)},
+      {CategoryKey(kCatidSafeForInitializing)},
+      {kProgId, L"", kControlName},
+      {std::wstring(kProgId) + L"\\CLSID", L"", clsid},
+      {kVersionIndependentProgId, L"", kControlName},
+      {std::wstring(kVersionIndependentProgId) + L"\\CLSID", L"", clsid},
+      {std::wstring(kVersionIndependentProgId) + L"\\CurVer", L"", kProgId},
+  };
+}
+
+HRESULT RegisterTypeLibrary(const std::wstring& modulePath) noexcept {
+  mervalis::ComPtr<ITypeLib> library;
+  HRESULT hr = LoadOwnTypeLibrary(library.put());
+  if (SUCCEEDED(hr)) {
+    hr = ::RegisterTypeLib(library.get(), const_cast<LPOLESTR>(modulePath.c_str()), nullptr);
+  }
+  return hr;
+}
+
+bool TypeLibraryRegistered() {
+  const std::wstring key = L"TypeLib\\" + GuidText(LIBID_QuorvaneXLib) + L"\\" + VersionText();
+  UniqueHkey opened;
+  return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
+HRESULT UnregisterTypeLibrary() noexcept {
+  return Guarded([] {
+    // Nothing registered is what we want. (Windows and Wine report that case
+    // with different errors, so it is checked before, not guessed after.)
+    if (!TypeLibraryRegistered()) return S_OK;
+    // The locale and system kind under which the library was registered are
+    // its own.
+    LCID lcid = 0;
+    SYSKIND syskind = SYS_WIN32;
+    mervalis::ComPtr<ITypeLib> library;
+    if (SUCCEEDED(LoadOwnTypeLibrary(library.put()))) {
+      TLIBATTR* attributes = nullptr;
+      if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+        lcid = attributes->lcid;
+        syskind = attributes->syskind;
+        library->ReleaseTLibAttr(attributes);
+      }
+    }
+    return ::UnRegisterTypeLib(LIBID_QuorvaneXLib, kTypeLibMajor, kTypeLibMinor, lcid, syskind);
+  });
+}
+
+// Removes a ProgID tree if it is ours (its CLSID names our class).
+LONG DeleteOwnProgId(const std::wstring& progId) {
+  const std::wstring clsid = ReadDefault(progId + L"\\CLSID");
+  if (!clsid.empty() && ::lstrcmpiW(clsid.c_str(), GuidText(CLSID_QuorvaneX).c_str()) != 0) {
+    return ERROR_SUCCESS;
+  }
+  return DeleteTree(HKEY_CLASSES_ROOT, progId);
+}
+
+}  // namespace
+
+HRESULT RegisterServer() noexcept {
+  const HRESULT hr = Guarded([] {
+    const std::wstring path = ModulePath();
+    if (path.empty()) return SELFREG_E_CLASS;
+    for (const Entry& entry : ClassEntries(path)) {
+      if (Write(entry) != ERROR_SUCCESS) return SELFREG_E_CLASS;
+    }
+    return SUCCEEDED(RegisterTypeLibrary(path)) ? S_OK : SELFREG_E_TYPELIB;
+  });
+  if (FAILED(hr)) (void)UnregisterServer();
+  return hr;
+}
+
+HRESULT UnregisterServer() noexcept {
+  return Guarded([] {
+    bool classOk = DeleteTree(HKEY_CLASSES_ROOT, ClassKey()) == ERROR_SUCCESS;
+    classOk = DeleteOwnProgId(kProgId) == ERROR_SUCCESS && classOk;
+    classOk = DeleteOwnProgId(kVersionIndependentProgId) == ERROR_SUCCESS && classOk;
+    const bool libraryOk = SUCCEEDED(UnregisterTypeLibrary());
+    if (!classOk) return SELFREG_E_CLASS;
+    return libraryOk ? S_OK : SELFREG_E_TYPELIB;
+  });
+}
+
+}  // namespace quorvanex

@@ -1,0 +1,179 @@
+// The install button: checks, licence, apply, options, application file,
+// shortcuts, uninstall entry, done panel, and a look at the new desktop.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "common/application_win.h"
+#include "common/debug_log.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "common/system_checks_win.h"
+#include "common/web_links.h"
+#include "common/win_handles.h"
+#include "ui/install_steps_win.h"
+#include "ui/main_form_win.h"
+#include "ui/option_code.h"
+#include "wallpaper/apply_win.h"
+
+namespace mervalis {
+
+using namespace ui;
+
+namespace {
+
+constexpr char kShellTooOld[] =
+    "Your shell32.dll version is too low!  This application will only run on Windows 98, ME, 2000, and XP.  "
+    "In order to run this on Windows 95 or NT4, you must install the Internet Explorer Desktop Update from "
+    "Microsoft.";
+constexpr char kTooFewColours[] =
+    "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
+    "Please change your display to at least 16 bit color, then run this program again.";
+constexpr char kGroupFolder[] = "Quorvane";
+
+void Log(const char* checkpoint) { WriteDebugLog(std::string("btnInstall - ") + checkpoint); }
+
+// Minimises every window through the shell's automation object, so the new
+// desktop is in view. Throws when the shell does not offer it.
+void MinimizeAllWindows() {
+  ComInit com;
+  if (!com.ok()) throw std::runtime_error("COM is not available.");
+  CLSID shell;
+  if (FAILED(::CLSIDFromProgID(L"Shell.Application", &shell))) throw std::runtime_error("Invalid class string");
+  ComPtr<IDispatch> application;
+  if (FAILED(::CoCreateInstance(shell, nullptr, CLSCTX_SERVER, IID_IDispatch, application.put_void()))) {
+    throw std::runtime_error("Shell.Application could not be created.");
+  }
+  wchar_t name[] = L"MinimizeAll";
+  LPOLESTR names[] = {name};
+  DISPID id = 0;
+  if (FAILED(application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+    throw std::runtime_error("MinimizeAll is not offered.");
+  }
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  if (FAILED(application->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                                 nullptr))) {
+    throw std::runtime_error("MinimizeAll failed.");
+  }
+}
+
+// The uninstall entry, written with the plain registry functions. The other
+// two values are written only when the uninstall command could be.
+void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
+  const std::string key = UninstallKey(title);
+  HKEY handle = nullptr;
+  if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle) != ERROR_SUCCESS &&
+      ::RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle) != ERROR_SUCCESS) {
+    return;
+  }
+  UniqueHkey entry(handle);
+  const auto set = [&](const char* name, const std::string& data) {
+    return ::RegSetValueExA(entry.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>(data.size() + 1));
+  };
+  // The path in quotes: unquoted, a path with blanks could start another program.
+  if (set("UninstallString", "\"" + applicationFile + "\" uninstall") == ERROR_SUCCESS) {
+    (void)set("DisplayName", std::string(kFamilyPrefix) + title);
+    (void)set("DisplayIcon", applicationFile);
+  }
+}
+
+}  // namespace
+
+bool TfrmMain::ApplyWallpaper() {
+  ApplyOptions options;
+  options.wallpaperNameCaption = WallpaperNameCaption();
+  options.stretched = Checked(kOptStretch);
+  options.showBorder = Checked(kChkShowBorder);
+  options.borderExtra = Checked(kChkBorderExtra);
+  options.applyMode = applyMode_;
+  return mervalis::ApplyWallpaper(options);
+}
+
+void TfrmMain::btnInstallClick() {
+  Application& app = Application::Instance();
+  Log("Begin");
+  Registry registry(HKEY_CURRENT_USER, KEY_WRITE);
+  const bool wasBusy = busy_;
+  Log("After Var Dec");
+  SetEnabled(kBtnInstall, false);
+  const std::string title = Title();
+
+  [&] {
+    if (!HighEnoughShellVersion()) {
+      ShowMessage(kShellTooOld, MB_OK | MB_ICONSTOP);
+      return;
+    }
+    if (!HighEnoughColors()) {
+      ShowMessage(kTooFewColours, MB_OK | MB_ICONSTOP);
+      return;
+    }
+    if (!IsInstalled(title) && !Checked(kChkAcceptLicense)) {
+      SetVisible(kPnlLicense, true);
+      ::SetFocus(Control(kBtnLicenseInstall));
+      SetVisible(kPnlInstall, false);
+      return;
+    }
+
+    Log("Before HG Cursor");
+    SetBusy(true);
+    app.ProcessMessages();
+    Log("Before ApplyWallpaper");
+    if (ApplyWallpaper()) {
+      Log("After ApplyWallpaper");
+      registry.SetRoot(HKEY_CURRENT_USER, KEY_WRITE);
+      Log("Before Opt Reg Write");
+      if (registry.OpenKey(kOptionsKey, true)) {
+        const char code[2] = {OptionCode(Checked(kOptCenter), Checked(kChkShowBorder), Checked(kChkBorderExtra)), 0};
+        (void)registry.WriteString(title, code);
+        registry.CloseKey();
+      }
+      Log("Before WriteApplicationFile");
+      (void)WriteApplicationFile(title, ApplicationFile);
+      Log("After WriteApplicationFile");
+
+      if (!IsInstalled(title)) {
+        Log("Before CreateShortcuts");
+        const std::string caption = WallpaperNameCaption();
+        const std::string web = ShortcutAddress();
+        CreateShortcuts(kGroupFolder, title + ".lnk", ApplicationFile, caption);
+        CreateShortcuts(kGroupFolder, kMoreWallpapersLink, web, caption);
+        if (Checked(kChkDesktopShortcut)) {
+          CreateShortcuts("", title + ".lnk", ApplicationFile, caption);
+          CreateShortcuts("", kDesktopMoreLink, web, caption);
+        }
+        Log("After CreateShortcuts");
+        Log("Before Inst Reg Write");
+        WriteUninstallEntry(title, ApplicationFile);
+        Log("After Inst Reg Write");
+      }
+
+      app.ProcessMessages();
+      ::SetWindowTextA(Control(kBtnInstall), "Apply Wallpaper");
+      SetVisible(kPnlDone, true);
+      ::SetFocus(Control(kBtnFinish));
+      if (Visible(kPnlLicense)) {
+        SetVisible(kPnlLicense, false);
+      } else if (Visible(kPnlInstall)) {
+        SetVisible(kPnlInstall, false);
+      }
+      try {
+        Log("Before Minimize Windows");
+        MinimizeAllWindows();
+        app.ProcessMessages();
+        EnableRestoreTimer();
+        Log("After Minimize Windows");
+      } catch (...) {
+        // Not being able to show the desktop spoils nothing.
+      }
+    }
+    SetBusy(wasBusy);
+  }();
+
+  SetEnabled(kBtnInstall, true);
+  Log("End");
+}
+
+}  // namespace mervalis

@@ -1,0 +1,58 @@
+#include "ui/pictures_win.h"
+
+#include <cstring>
+#include <span>
+
+#include "wallpaper/jpeg_decode.h"
+
+namespace mervalis {
+
+namespace {
+
+std::span<const std::uint8_t> ResourceBytes(HINSTANCE module, int id) noexcept {
+  HRSRC item = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  HGLOBAL loaded = item ? ::LoadResource(module, item) : nullptr;
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes) return {};
+  return {static_cast<const std::uint8_t*>(bytes), ::SizeofResource(module, item)};
+}
+
+}  // namespace
+
+HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept {
+  try {
+    const JpegResult decoded = DecodeJpeg(ResourceBytes(module, id));
+    if (!decoded.ok() || decoded.image.Empty()) return nullptr;
+    const Image& image = decoded.image;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = image.Width();
+    bi.bmiHeader.biHeight = -image.Height();  // top-down, like the image
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return nullptr;
+    const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
+    for (int y = 0; y < image.Height(); ++y) {
+      const std::uint8_t* from = image.Row(y);
+      auto* to = static_cast<std::uint8_t*>(bits) + stride * y;
+      for (int x = 0; x < image.Width(); ++x) {  // RGB to the BGR of bitmaps
+        to[3 * x] = from[3 * x + 2];
+        to[3 * x + 1] = from[3 * x + 1];
+        to[3 * x + 2] = from[3 * x];
+      }
+    }
+    return bitmap;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+std::string LoadTextResource(HINSTANCE module, int id) {
+  const auto bytes = ResourceBytes(module, id);
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+}  // namespace mervalis

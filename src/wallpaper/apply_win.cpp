@@ -1,0 +1,173 @@
+#include "wallpaper/apply_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "common/application_win.h"
+#include "common/debug_log.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "common/win_handles.h"
+#include "payload/catalogue.h"
+#include "payload/page_text.h"
+#include "payload/resource_writer_win.h"
+#include "wallpaper/background_bitmap_win.h"
+#include "wallpaper/desktop_setting_win.h"
+
+namespace mervalis {
+
+namespace {
+
+void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - ") + checkpoint); }
+
+// Remembers the wallpapers from before the first apply, for the uninstaller.
+// Once this wallpaper's page is on the desktop, nothing is written, so a
+// repeated install keeps what was there before the first one.
+void RememberPreviousWallpapers(Registry& registry, std::string_view pageName) {
+  std::string activeDesktop, plain;
+  if (registry.OpenKey(kActiveDesktopKey, false)) {
+    if (registry.ReadString("Wallpaper", activeDesktop) != ERROR_SUCCESS) activeDesktop.clear();
+    registry.CloseKey();
+  }
+  if (registry.OpenKey(kDesktopKey, false)) {
+    if (registry.ReadString("Wallpaper", plain) != ERROR_SUCCESS) plain.clear();
+    registry.CloseKey();
+  }
+  if (AnsiUpperCase(activeDesktop).find(AnsiUpperCase(pageName)) != std::string::npos) return;
+  if (registry.OpenKey(kCompanyKey, true)) {
+    if (registry.WriteString("lastwp", plain) == ERROR_SUCCESS) {
+      (void)registry.WriteString("lastap", activeDesktop);
+    }
+    registry.CloseKey();
+  }
+}
+
+std::string ReadWholeFile(HANDLE file, const std::string& path) {
+  std::string text;
+  char buffer[16384];
+  DWORD read = 0;
+  while (true) {
+    if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) {
+      throw std::runtime_error("Cannot read file \"" + path + "\".");
+    }
+    if (read == 0) break;
+    text.append(buffer, read);
+  }
+  return text;
+}
+
+void WriteAll(HANDLE file, const std::string& text, const std::string& path) {
+  DWORD written = 0;
+  if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+      written != text.size()) {
+    throw std::runtime_error("Cannot write file \"" + path + "\".");
+  }
+}
+
+// Puts the layout value in place of the page template's tag, in the file.
+void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
+  UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("Cannot open file \"" + pagePath + "\".");
+  const std::string text = ReadWholeFile(file.get(), pagePath);
+  Log("Before Tag Rplc");
+  const std::string page = ReplaceFirst(text, kPageLayoutTag, stretched ? "1" : "0");
+  Log("After Tag Rplc");
+  if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(file.get())) {
+    throw std::runtime_error("Cannot write file \"" + pagePath + "\".");
+  }
+  WriteAll(file.get(), page, pagePath);
+}
+
+void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
+  ::DeleteFileA(pagePath.c_str());
+  UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("Cannot create file \"" + pagePath + "\".");
+  WriteAll(file.get(), StubPageText(wallpaperKey, controlPath), pagePath);
+}
+
+bool WritePicturesAndControl(const std::string& imagesFolder, const std::string& controlPath) {
+  for (const PayloadPicture& picture : kPayloadPictures) {
+    if (!WriteResourceFile(picture.id, imagesFolder + std::string(picture.fileName))) return false;
+  }
+  // A control that could not be deleted (it is loaded) stays as it is.
+  return FileExists(controlPath) || WriteResourceFile(IDR_RUNTIME_CONTROL, controlPath);
+}
+
+}  // namespace
+
+bool ApplyWallpaper(const ApplyOptions& options) {
+  Log("Begin");
+  const std::string title = RemoveQuotes(options.wallpaperNameCaption);
+  const std::string key = RemoveQuotesAndSpaces(options.wallpaperNameCaption);
+  const std::string pagePath = PagePath(GetWallpaperFolder(), title);
+  const std::string imagesFolder = GetImagesFolder(key);
+  const std::string backgroundPath = imagesFolder + std::string(kBackgroundName);
+  const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
+  std::string error;
+  Registry registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+  Log("After Var Dec");
+  const bool stretched = options.stretched;
+  Log("After Stretch Check");
+
+  [&] {
+    (void)ForceDirectories(imagesFolder);
+    if (!DirectoryExists(imagesFolder)) {
+      error = "Could not create directory!";
+      return;
+    }
+    if (!options.applyMode) RememberPreviousWallpapers(registry, PageName(title));
+
+    Log("Before WriteWallpaperBitmap");
+    BitmapRequest bitmap;
+    bitmap.path = backgroundPath;
+    bitmap.stretched = stretched;
+    bitmap.showBorder = options.showBorder;
+    bitmap.decorate = options.borderExtra;
+    bitmap.applyMode = options.applyMode;
+    if (!WriteWallpaperBitmap(bitmap) && !options.applyMode) {
+      error = "Unable to write background image!";
+      return;
+    }
+    Log("After WriteWallpaperBitmap");
+
+    if (!WriteResourceFile(IDR_PAGE_TEMPLATE, pagePath)) {
+      error = "Unable to write wallpaper!";
+      return;
+    }
+    Log("After RL WP Res Write");
+    ReplaceLayoutTag(pagePath, stretched);
+    Log("After Tag Rplc Write");
+
+    if (!options.applyMode) ::DeleteFileA(controlPath.c_str());
+    Log("Before Res Write");
+    if (!options.applyMode && !WritePicturesAndControl(imagesFolder, controlPath)) {
+      error = "Unable to write one or more images!";
+      return;
+    }
+    Log("After Res Write");
+    (void)SetWindowsWallpaper("");
+    Log("After SetWindowsWallpaper");
+    (void)SetActiveDesktopWallpaper(pagePath);
+    Log("After Set AD Wallpaper");
+    if (!options.applyMode) {
+      // Quoted, so a system folder with blanks still names one file.
+      const std::string parameters = "/s \"" + controlPath + "\"";
+      ::ShellExecuteA(::GetDesktopWindow(), "open", "regsvr32.exe", parameters.c_str(), nullptr, SW_HIDE);
+    }
+    Log("After OCX Reg");
+    WriteStubPage(pagePath, key, controlPath);
+    Log("After OCX WP Write");
+  }();
+
+  if (!error.empty()) ShowMessage(error, MB_OK | MB_ICONSTOP);
+  Log("End");
+  return error.empty();
+}
+
+}  // namespace mervalis

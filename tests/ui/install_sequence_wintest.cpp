@@ -1,0 +1,267 @@
+// The install button end to end under Wine: from a clean machine through the
+// licence, the apply, the options, the copy, the shortcuts and the uninstall
+// entry to the done panel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "../fixtures/active_desktop/call_record.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "payload/page_text.h"
+#include "robot.h"
+#include "ui/main_form_ids.h"
+#include "wine/installation.h"
+#include "wine/support.h"
+
+namespace {
+
+using namespace mervalis::ui;
+using wine_test::Process;
+
+constexpr DWORD kInstallTimeoutMs = 60000;
+
+class Install : public testing::Test {
+ protected:
+  void SetUp() override {
+    wine_test::SetTestTimeLimit(120000);
+    wine_test::RemoveInstallation();
+  }
+  void TearDown() override {
+    if (program_) program_->Kill();
+    wine_test::RemoveInstallation();
+  }
+
+  HWND Start(const std::string& exe = wine_test::ProgramPath()) {
+    program_.emplace(exe, "");
+    window_ = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    return window_;
+  }
+  robot::ControlInfo Get(int id) {
+    auto c = robot::Control(window_, id);
+    return c ? *c : robot::ControlInfo{};
+  }
+  void Press(int id) { ASSERT_TRUE(robot::PressButton(window_, id)) << "control " << id; }
+  void SetBox(int id, bool checked) {
+    if ((Get(id).checked == BST_CHECKED) != checked) {
+      Press(id);
+      ASSERT_TRUE(robot::WaitUntil([&] { return (Get(id).checked == BST_CHECKED) == checked; }, 3000));
+    }
+  }
+  // Accepts the licence by its check box and installs; waits for the done panel.
+  void AcceptAndInstall() {
+    Press(kBtnInstall);
+    ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlLicense).visible; }, 10000));
+    SetBox(kChkAcceptLicense, true);
+    Press(kBtnLicenseInstall);
+    WaitForDonePanel();
+  }
+  void WaitForDonePanel() {
+    // Any box the install shows is an error: read it into the failure.
+    std::string boxes;
+    const bool done = robot::WaitUntil([&] {
+      if (HWND box = robot::FindTopLevel({"#32770", "", program_->id()})) {
+        boxes += robot::ReadMessageBox(box).text + "\n";
+        robot::PressMessageBoxButton(robot::ReadMessageBox(box), "OK");
+      }
+      return Get(kPnlDone).visible;
+    }, kInstallTimeoutMs);
+    ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+    EXPECT_EQ(boxes, "");
+    EXPECT_FALSE(Get(kPnlInstall).visible);
+    EXPECT_FALSE(Get(kPnlLicense).visible);
+    EXPECT_TRUE(robot::WaitUntil([&] { return Get(kBtnInstall).enabled; }, 5000));
+  }
+  std::string OptionCode() {
+    return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kOptionsKey), "Mervalis");
+  }
+
+  std::optional<Process> program_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Install, FirstInstallWritesEverything) {
+  const auto paths = wine_test::Paths();
+  ASSERT_NE(Start(), nullptr);
+  Press(kBtnInstall);
+  // The agreement first; nothing is written before consent.
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlLicense).visible; }, 10000));
+  EXPECT_FALSE(mervalis::FileExists(paths.pagePath));
+  EXPECT_FALSE(mervalis::DirectoryExists(paths.installFolder));
+  EXPECT_EQ(OptionCode(), "");
+
+  // Consent through the question.
+  Press(kBtnLicenseInstall);
+  auto question = robot::WaitForMessageBox("Quorvanesoft", program_->id());
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(robot::PressMessageBoxButton(*question, "Yes"));
+  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(question->hwnd); }, 10000));
+  WaitForDonePanel();
+  EXPECT_EQ(Get(kLblWallpaperSet).text, "Your wallpaper has been applied");
+  EXPECT_EQ(Get(kBtnInstall).text, "Apply Wallpaper");
+  robot::Settle(window_);
+  ::Sleep(300);
+  EXPECT_TRUE(robot::SaveScreenshot(window_, wine_test::ArtifactFolder() + "window_done_panel.bmp"));
+
+  // The installed copy is the program, byte for byte.
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.applicationFile), wine_test::ReadFileBytes(wine_test::ProgramPath()));
+  // Options: stretched.
+  EXPECT_EQ(OptionCode(), "5");
+  // The uninstall entry, the path quoted.
+  const std::string entry = mervalis::UninstallKey("Mervalis");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "UninstallString"),
+            "\"" + paths.applicationFile + "\" uninstall");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Quorvane - Mervalis");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayIcon"), paths.applicationFile);
+  // Four shortcuts.
+  const auto program = wine_test::ReadShortcut(paths.startMenuGroup + "\\Mervalis.lnk");
+  EXPECT_TRUE(program.exists);
+  EXPECT_EQ(program.target, paths.applicationFile);
+  EXPECT_EQ(program.description, "Mervalis Animated Wallpaper");
+  EXPECT_EQ(program.showCommand, SW_SHOWNORMAL);
+  EXPECT_TRUE(wine_test::ReadShortcut(paths.startMenuGroup + "\\Try More Animated Wallpapers.lnk").exists);
+  EXPECT_EQ(wine_test::ReadShortcut(paths.desktopFolder + "\\Mervalis.lnk").target, paths.applicationFile);
+  EXPECT_TRUE(wine_test::ReadShortcut(paths.desktopFolder + "\\Animated Wallpaper.lnk").exists);
+  // The desktop was shown the animated page; the page file now holds the stub.
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper"),
+            paths.pagePath);
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+  EXPECT_NE(shown.find("var pageLayout = 1; // 0=Center, 1=Stretch"), std::string::npos);
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
+}
+
+TEST_F(Install, WithoutDesktopShortcutAndCentredWithBorder) {
+  const auto paths = wine_test::Paths();
+  ASSERT_NE(Start(), nullptr);
+  SetBox(kChkDesktopShortcut, false);
+  Press(kOptCenter);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_CHECKED; }, 3000));
+  AcceptAndInstall();
+  EXPECT_EQ(OptionCode(), "2");
+  EXPECT_TRUE(wine_test::ReadShortcut(paths.startMenuGroup + "\\Mervalis.lnk").exists);
+  EXPECT_TRUE(wine_test::ReadShortcut(paths.startMenuGroup + "\\Try More Animated Wallpapers.lnk").exists);
+  EXPECT_FALSE(mervalis::FileExists(paths.desktopFolder + "\\Mervalis.lnk"));
+  EXPECT_FALSE(mervalis::FileExists(paths.desktopFolder + "\\Animated Wallpaper.lnk"));
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+  EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
+}
+
+TEST_F(Install, StretchedWithBorderCheckedStoresFive) {
+  ASSERT_NE(Start(), nullptr);
+  Press(kOptCenter);  // checks the border box ...
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_CHECKED; }, 3000));
+  Press(kOptStretch);  // ... which stays checked, but no longer counts
+  ASSERT_TRUE(robot::WaitUntil([&] { return !Get(kChkShowBorder).enabled; }, 3000));
+  AcceptAndInstall();
+  EXPECT_EQ(OptionCode(), "5");
+}
+
+TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceShortcutsOrEntry) {
+  const auto paths = wine_test::Paths();
+  ASSERT_NE(Start(), nullptr);
+  AcceptAndInstall();
+  // Marks that a second install would overwrite.
+  const std::string entry = mervalis::UninstallKey("Mervalis");
+  {
+    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(entry, false));
+    ASSERT_EQ(registry.WriteString("DisplayName", "marked"), ERROR_SUCCESS);
+  }
+  ASSERT_TRUE(::DeleteFileA((paths.startMenuGroup + "\\Mervalis.lnk").c_str()));
+
+  Press(kBtnChangeOptions);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlInstall).visible && !Get(kPnlDone).visible; }, 5000));
+  Press(kOptCenter);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_CHECKED; }, 3000));
+  SetBox(kChkShowBorder, false);
+  Press(kBtnInstall);
+  WaitForDonePanel();
+  EXPECT_EQ(OptionCode(), "1");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "marked");
+  EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+  EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
+}
+
+TEST_F(Install, DecorationOptionFromStoredCodeIsKept) {
+  // "3": centred, border unchecked, the hidden decoration box checked.
+  {
+    mervalis::Registry registry(HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.OpenKey(mervalis::kOptionsKey, true));
+    ASSERT_EQ(registry.WriteString("Mervalis", "3"), ERROR_SUCCESS);
+  }
+  ASSERT_NE(Start(), nullptr);
+  SetBox(kChkShowBorder, true);
+  AcceptAndInstall();
+  EXPECT_EQ(OptionCode(), "4");
+}
+
+TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
+  const auto paths = wine_test::Paths();
+  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  AcceptAndInstall();
+  program_->Kill();
+  const std::string log = wine_test::ReadFileBytes(paths.installFolder + "Debug.log");
+  const char* const window[] = {"IsInstalled - Begin", "IsInstalled - End"};
+  const char* const checks[] = {"btnInstall - Begin", "btnInstall - After Var Dec",
+                                "HighEnoughShellVersion - Begin", "HighEnoughShellVersion - End",
+                                "HighEnoughColors - Begin", "HighEnoughColors - End",
+                                "IsInstalled - Begin", "IsInstalled - End"};
+  const char* const install[] = {
+      "btnInstall - Before HG Cursor", "btnInstall - Before ApplyWallpaper", "ApplyWallpaper - Begin",
+      "ApplyWallpaper - After Var Dec", "ApplyWallpaper - After Stretch Check",
+      "ApplyWallpaper - Before WriteWallpaperBitmap", "WriteWallpaperBitmap - Begin",
+      "WriteWallpaperBitmap - After Var Dec", "WriteWallpaperBitmap - After Stretch Check",
+      "WriteWallpaperBitmap - Before Draw", "WriteWallpaperBitmap - After Draw",
+      "WriteWallpaperBitmap - Before File Save", "WriteWallpaperBitmap - End",
+      "ApplyWallpaper - After WriteWallpaperBitmap", "ApplyWallpaper - After RL WP Res Write",
+      "ApplyWallpaper - Before Tag Rplc", "ApplyWallpaper - After Tag Rplc", "ApplyWallpaper - After Tag Rplc Write",
+      "ApplyWallpaper - Before Res Write", "ApplyWallpaper - After Res Write",
+      "ApplyWallpaper - After SetWindowsWallpaper", "ApplyWallpaper - After Set AD Wallpaper",
+      "ApplyWallpaper - After OCX Reg", "ApplyWallpaper - After OCX WP Write", "ApplyWallpaper - End",
+      "btnInstall - After ApplyWallpaper", "btnInstall - Before Opt Reg Write",
+      "btnInstall - Before WriteApplicationFile", "WriteApplicationFile - Begin", "WriteApplicationFile - End",
+      "btnInstall - After WriteApplicationFile", "IsInstalled - Begin", "IsInstalled - End",
+      "btnInstall - Before CreateShortcuts", "btnInstall - After CreateShortcuts",
+      "btnInstall - Before Inst Reg Write", "btnInstall - After Inst Reg Write",
+      "btnInstall - Before Minimize Windows"};
+  std::string expected;
+  for (const char* line : window) expected += std::string(line) + "\r\n";
+  // First press: the checks, then the agreement; second press: the install.
+  for (int press = 0; press < 2; ++press) {
+    for (const char* line : checks) expected += std::string(line) + "\r\n";
+    if (press == 0) expected += "btnInstall - End\r\n";
+  }
+  for (const char* line : install) expected += std::string(line) + "\r\n";
+  // Whether the shell could minimise the windows decides the next line.
+  const std::string minimised = "btnInstall - After Minimize Windows\r\n";
+  if (log.find(minimised) != std::string::npos) expected += minimised;
+  expected += "btnInstall - End\r\n";
+  EXPECT_EQ(log, expected);
+}
+
+class InstallAt8Bit : public Install {};
+
+TEST_F(InstallAt8Bit, TooFewColoursStopsBeforeAnythingIsWritten) {
+  const auto paths = wine_test::Paths();
+  ASSERT_NE(Start(), nullptr);
+  Press(kBtnInstall);
+  auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text,
+            "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
+            "Please change your display to at least 16 bit color, then run this program again.");
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kBtnInstall).enabled; }, 5000));
+  EXPECT_TRUE(Get(kPnlInstall).visible);
+  EXPECT_FALSE(Get(kPnlLicense).visible);
+  EXPECT_FALSE(mervalis::FileExists(paths.pagePath));
+  EXPECT_EQ(OptionCode(), "");
+}
+
+}  // namespace

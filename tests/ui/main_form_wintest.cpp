@@ -1,0 +1,309 @@
+// The installer window under Wine, driven by the robot as a person would.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "robot.h"
+#include "ui/main_form_ids.h"
+#include "wine/support.h"
+
+namespace {
+
+using namespace mervalis::ui;
+using wine_test::Process;
+
+// The registry the window reads: the stored option and the uninstall entry.
+void StoreOption(const char* code) {
+  mervalis::Registry registry(HKEY_CURRENT_USER);
+  ASSERT_TRUE(registry.OpenKey(mervalis::kOptionsKey, true));
+  (void)registry.DeleteValue("Mervalis");
+  if (code) ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
+}
+
+void StoreDwordOption(DWORD value) {
+  mervalis::Registry registry(HKEY_CURRENT_USER);
+  ASSERT_TRUE(registry.OpenKey(mervalis::kOptionsKey, true));
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, std::string(mervalis::kOptionsKey).c_str(), 0, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  ::RegSetValueExA(key, "Mervalis", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  ::RegCloseKey(key);
+}
+
+void SetInstalled(bool installed) {
+  const std::string key = mervalis::UninstallKey("Mervalis");
+  if (installed) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle), ERROR_SUCCESS);
+    ::RegCloseKey(handle);
+  } else {
+    mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+  }
+}
+
+class MainForm : public testing::Test {
+ protected:
+  void SetUp() override {
+    StoreOption(nullptr);
+    SetInstalled(false);
+  }
+  void TearDown() override {
+    if (program_) program_->Kill();
+    StoreOption(nullptr);
+    SetInstalled(false);
+  }
+
+  HWND Start() {
+    program_.emplace(wine_test::ProgramPath(), "");
+    window_ = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    return window_;
+  }
+  robot::ControlInfo Get(int id) {
+    auto c = robot::Control(window_, id);
+    EXPECT_TRUE(c) << "no control " << id;
+    return c ? *c : robot::ControlInfo{};
+  }
+  bool Shows(int id) { return Get(id).visible; }
+  void Screenshot(const char* name) {
+    robot::Settle(window_);
+    ::Sleep(300);
+    EXPECT_TRUE(robot::SaveScreenshot(window_, wine_test::ArtifactFolder() + name));
+  }
+
+  std::optional<Process> program_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(MainForm, FirstStartWithNothingStored) {
+  ASSERT_NE(Start(), nullptr);
+  RECT client;
+  ::GetClientRect(window_, &client);
+  EXPECT_EQ(client.right, 471);
+  EXPECT_EQ(client.bottom, 316);
+  const LONG style = ::GetWindowLongA(window_, GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+
+  EXPECT_EQ(Get(kOptStretch).checked, BST_CHECKED);
+  EXPECT_EQ(Get(kOptCenter).checked, BST_UNCHECKED);
+  EXPECT_FALSE(Get(kChkShowBorder).enabled);
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_UNCHECKED);
+  EXPECT_TRUE(Get(kChkDesktopShortcut).visible);
+  EXPECT_EQ(Get(kChkDesktopShortcut).checked, BST_CHECKED);
+  EXPECT_FALSE(Get(kChkBorderExtra).visible);
+  EXPECT_EQ(Get(kBtnInstall).text, "&Install Wallpaper");
+  EXPECT_EQ(Get(kLblWallpaperName).text, "\"Mervalis\"");
+  EXPECT_EQ(Get(kLblMorePapers).text, "\r\n\r\n\r\nClick here to try more animated wallpapers");
+  EXPECT_TRUE(Shows(kPnlInstall));
+  EXPECT_FALSE(Shows(kPnlLicense));
+  EXPECT_FALSE(Shows(kPnlDone));
+
+  // Where the controls stand, in the window's client area.
+  const auto at = [&](int id) { return Get(id).rect; };
+  const RECT expected[] = {{8, 8, 172, 310}, {180, 8, 463, 85}, {180, 96, 461, 305}, {232, 276, 409, 305},
+                           {188, 216, 301, 233}, {22, 20, 157, 122}, {23, 21, 156, 121}};
+  const int ids[] = {kPnlLeft, kImgTitle, kPnlInstall, kBtnInstall, kOptCenter, kPnlBG, kImgBG};
+  for (size_t i = 0; i < std::size(ids); ++i) {
+    const RECT r = at(ids[i]);
+    EXPECT_TRUE(EqualRect(&r, &expected[i])) << "control " << ids[i] << " at (" << r.left << "," << r.top << ","
+                                             << r.right << "," << r.bottom << ")";
+  }
+  Screenshot("window_install_panel.bmp");
+}
+
+struct StoredCase {
+  const char* code;  // nullptr: a DWORD value
+  bool centre;
+  bool borderEnabled, borderChecked, extraEnabled, extraChecked;
+};
+
+TEST_F(MainForm, StoredOptionCodesSetTheControls) {
+  const StoredCase cases[] = {
+      {"1", true, true, false, true, false},  {"2", true, true, true, true, false},
+      {"3", true, true, false, true, true},   {"4", true, true, true, true, true},
+      {"5", false, false, false, false, false}, {" 1", false, false, false, true, false},
+      {"01", false, false, false, true, false}, {"", false, false, false, true, false},
+      {nullptr, false, false, false, true, false},
+  };
+  for (const StoredCase& c : cases) {
+    SCOPED_TRACE(c.code ? std::string("code \"") + c.code + "\"" : std::string("DWORD value"));
+    if (c.code) {
+      StoreOption(c.code);
+    } else {
+      StoreDwordOption(1);
+    }
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_EQ(Get(kOptCenter).checked == BST_CHECKED, c.centre);
+    EXPECT_EQ(Get(kOptStretch).checked == BST_CHECKED, !c.centre);
+    EXPECT_EQ(Get(kChkShowBorder).enabled, c.borderEnabled);
+    EXPECT_EQ(Get(kChkShowBorder).checked == BST_CHECKED, c.borderChecked);
+    EXPECT_EQ(Get(kChkBorderExtra).enabled, c.extraEnabled);
+    EXPECT_EQ(Get(kChkBorderExtra).checked == BST_CHECKED, c.extraChecked);
+    program_->Kill();
+  }
+}
+
+TEST_F(MainForm, InstalledWallpaperOffersApplyWithoutShortcutBox) {
+  SetInstalled(true);
+  StoreOption("2");
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_EQ(Get(kBtnInstall).text, "Apply Wallpaper");
+  EXPECT_FALSE(Get(kChkDesktopShortcut).visible);
+  EXPECT_EQ(Get(kChkDesktopShortcut).checked, BST_UNCHECKED);
+  EXPECT_EQ(Get(kOptCenter).checked, BST_CHECKED);
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_CHECKED);
+}
+
+TEST_F(MainForm, OptionClickRules) {
+  StoreOption("1");
+  ASSERT_NE(Start(), nullptr);
+  // Stored "1": centred with the border box enabled but unchecked.
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_UNCHECKED);
+  EXPECT_TRUE(Get(kChkShowBorder).enabled);
+
+  // Clicking the option already selected changes nothing.
+  ASSERT_TRUE(robot::PressButton(window_, kOptCenter));
+  robot::Settle(window_);
+  ::Sleep(200);
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_UNCHECKED);
+
+  // Stretch disables the box without unchecking it ...
+  ASSERT_TRUE(robot::PressButton(window_, kChkShowBorder));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_CHECKED; }, 3000));
+  ASSERT_TRUE(robot::PressButton(window_, kOptStretch));
+  ASSERT_TRUE(robot::WaitUntil([&] { return !Get(kChkShowBorder).enabled; }, 3000));
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_CHECKED);
+  EXPECT_FALSE(Get(kChkBorderExtra).enabled);
+  EXPECT_EQ(Get(kOptCenter).checked, BST_UNCHECKED);
+
+  // ... and centring by hand always checks it.
+  ASSERT_TRUE(robot::PressButton(window_, kOptCenter));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).enabled; }, 3000));
+  EXPECT_EQ(Get(kChkShowBorder).checked, BST_CHECKED);
+  ASSERT_TRUE(robot::PressButton(window_, kChkShowBorder));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_UNCHECKED; }, 3000));
+  ASSERT_TRUE(robot::PressButton(window_, kOptStretch));
+  ASSERT_TRUE(robot::WaitUntil([&] { return !Get(kChkShowBorder).enabled; }, 3000));
+  ASSERT_TRUE(robot::PressButton(window_, kOptCenter));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kChkShowBorder).checked == BST_CHECKED; }, 3000));
+}
+
+// Counts the pixels of the label on the screen that are of each colour.
+std::pair<int, int> BlueAndYellowPixels(HWND label) {
+  RECT r;
+  ::GetWindowRect(label, &r);
+  HDC screen = ::GetDC(nullptr);
+  int blue = 0, yellow = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = ::GetPixel(screen, x, y);
+      if (c == RGB(0, 0, 255)) ++blue;
+      if (c == RGB(255, 255, 0)) ++yellow;
+    }
+  }
+  ::ReleaseDC(nullptr, screen);
+  return {blue, yellow};
+}
+
+TEST_F(MainForm, TellLinkBlinksBetweenBlueAndYellow) {
+  ASSERT_NE(Start(), nullptr);
+  const HWND label = Get(kLblTell).hwnd;
+  bool sawBlue = false, sawYellow = false;
+  int changes = 0;
+  int last = -1;
+  for (int i = 0; i < 16; ++i) {  // 4 seconds
+    const auto [blue, yellow] = BlueAndYellowPixels(label);
+    const int now = blue > 20 && yellow == 0 ? 0 : (yellow > 20 && blue == 0 ? 1 : -1);
+    sawBlue |= now == 0;
+    sawYellow |= now == 1;
+    if (now >= 0 && last >= 0 && now != last) ++changes;
+    if (now >= 0) last = now;
+    ::Sleep(250);
+  }
+  EXPECT_TRUE(sawBlue);
+  EXPECT_TRUE(sawYellow);
+  // About one change a second.
+  EXPECT_GE(changes, 2);
+  EXPECT_LE(changes, 6);
+}
+
+TEST_F(MainForm, LicenceQuestionAnsweredNoChangesNothing) {
+  ASSERT_NE(Start(), nullptr);
+  ASSERT_TRUE(robot::PressButton(window_, kBtnInstall));
+  // A first install without consent shows the agreement, writes nothing.
+  ASSERT_TRUE(robot::WaitUntil([&] { return Shows(kPnlLicense); }, 5000));
+  EXPECT_FALSE(Shows(kPnlInstall));
+  EXPECT_TRUE(Get(kBtnInstall).enabled);
+  EXPECT_NE(Get(kMemLicense).text.find("END USER LICENCE AGREEMENT"), std::string::npos);
+  EXPECT_TRUE(Get(kMemLicense).style & ES_READONLY);
+  Screenshot("window_licence_panel.bmp");
+
+  ASSERT_TRUE(robot::PressButton(window_, kBtnLicenseInstall));
+  auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "Do you accept the End User License Agreement?");
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "No"));
+  ASSERT_TRUE(robot::WaitForWindowGone(box->hwnd));
+  EXPECT_TRUE(Shows(kPnlLicense));
+  EXPECT_EQ(Get(kChkAcceptLicense).checked, BST_UNCHECKED);
+  EXPECT_TRUE(Get(kBtnLicenseInstall).enabled);
+  mervalis::Registry registry(HKEY_LOCAL_MACHINE, KEY_READ);
+  EXPECT_FALSE(registry.KeyExists(mervalis::UninstallKey("Mervalis")));
+}
+
+TEST_F(MainForm, KeyboardTabOrderAndAccelerators) {
+  ASSERT_NE(Start(), nullptr);
+  const auto focused = [&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info);
+    return ::GetDlgCtrlID(info.hwndFocus);
+  };
+  ASSERT_TRUE(robot::WaitUntil([&] { return focused() == kBtnInstall; }, 5000)) << focused();
+  // Tab visits the checked option, the shortcut box, then comes back.
+  std::vector<int> order;
+  for (int i = 0; i < 3; ++i) {
+    robot::PressKey(window_, VK_TAB);
+    robot::Settle(window_);
+    ::Sleep(150);
+    order.push_back(focused());
+  }
+  EXPECT_EQ(order, (std::vector<int>{kOptStretch, kChkDesktopShortcut, kBtnInstall}));
+
+  // Space on the focused check box toggles it.
+  robot::PressKey(window_, VK_TAB);
+  robot::PressKey(window_, VK_TAB);
+  ASSERT_TRUE(robot::WaitUntil([&] { return focused() == kChkDesktopShortcut; }, 3000));
+  robot::PressKey(window_, VK_SPACE);
+  EXPECT_TRUE(robot::WaitUntil([&] { return Get(kChkDesktopShortcut).checked == BST_UNCHECKED; }, 3000));
+
+  // Alt+I presses "&Install Wallpaper": the agreement comes up.
+  robot::PressAltKey(window_, 'i');
+  ASSERT_TRUE(robot::WaitUntil([&] { return Shows(kPnlLicense); }, 5000));
+  ASSERT_TRUE(robot::WaitUntil([&] { return focused() == kBtnLicenseInstall; }, 3000))
+      << focused() << "\n" << [&] {
+           HWND box = robot::FindTopLevel({"#32770", "", program_->id()});
+           return box ? robot::Describe(box) : std::string("no box");
+         }();
+  // Enter on the focused button asks the licence question.
+  robot::PressKey(window_, VK_RETURN);
+  auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id(), 5000);
+  ASSERT_TRUE(box);
+  robot::PressMessageBoxButton(*box, "No");
+}
+
+TEST_F(MainForm, CloseBoxEndsTheProgram) {
+  ASSERT_NE(Start(), nullptr);
+  ::PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(program_->WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+#include "wine/installation.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include "../fixtures/active_desktop/call_record.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "common/win_handles.h"
+#include "payload/catalogue.h"
+#include "robot.h"
+#include "ui/main_form_ids.h"
+#include "wine/support.h"
+
+namespace wine_test {
+
+InstalledPaths Paths() {
+  InstalledPaths p;
+  p.installFolder = mervalis::GetInstallFolder();
+  p.applicationFile = p.installFolder + "Mervalis.exe";
+  p.pagePath = mervalis::PagePath(mervalis::GetWallpaperFolder(), "Mervalis");
+  p.imagesFolder = mervalis::GetImagesFolder("Mervalis");
+  p.controlPath = mervalis::GetSystemFolder() + "quorvanexrun.ocx";
+  p.startMenuGroup = mervalis::GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Quorvane";
+  p.desktopFolder = mervalis::GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  return p;
+}
+
+void RemoveInstallation() {
+  KillProcessesNamed("Mervalis.exe");
+  KillProcessesNamed("QuorUninst1.exe");
+  const InstalledPaths p = Paths();
+  // An install registers the runtime control; take that back before the file goes.
+  if (mervalis::FileExists(p.controlPath)) {
+    Process unregister(mervalis::GetSystemFolder() + "regsvr32.exe", "/s /u \"" + p.controlPath + "\"");
+    (void)unregister.WaitForExit(15000);
+  }
+  for (const std::string& file :
+       {p.applicationFile, p.installFolder + "Debug.log", p.pagePath, p.pagePath + ".at-apply",
+        p.imagesFolder + "background.bmp", p.controlPath}) {
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(file.c_str());
+  }
+  for (const auto& picture : mervalis::kPayloadPictures) {
+    ::DeleteFileA((p.imagesFolder + std::string(picture.fileName)).c_str());
+  }
+  for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+    const std::string group = mervalis::GetSpecialFolder(csidl) + "\\Quorvane\\";
+    ::DeleteFileA((group + "Mervalis.lnk").c_str());
+    ::DeleteFileA((group + "Try More Animated Wallpapers.lnk").c_str());
+    ::RemoveDirectoryA(group.c_str());
+  }
+  for (int csidl : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
+    const std::string desktop = mervalis::GetSpecialFolder(csidl) + "\\";
+    ::DeleteFileA((desktop + "Mervalis.lnk").c_str());
+    ::DeleteFileA((desktop + "Animated Wallpaper.lnk").c_str());
+  }
+  ::RemoveDirectoryA(p.imagesFolder.c_str());
+  ::RemoveDirectoryA(mervalis::ImagesRootFolder(mervalis::GetWallpaperFolder()).c_str());
+  ::RemoveDirectoryA(p.installFolder.c_str());
+
+  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, mervalis::UninstallKey("Mervalis"));
+  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, mervalis::kCompanyKey);
+  mervalis::Registry ad(HKEY_CURRENT_USER);
+  if (ad.OpenKey(mervalis::kActiveDesktopKey, false)) (void)ad.DeleteValue("Wallpaper");
+  active_desktop_fixture::ClearCalls();
+}
+
+std::string ReadRegistryString(void* root, const std::string& key, const std::string& name) {
+  mervalis::Registry registry(static_cast<HKEY>(root), KEY_READ);
+  std::string value;
+  if (registry.OpenKey(key, false)) (void)registry.ReadString(name, value);
+  return value;
+}
+
+ShortcutInfo ReadShortcut(const std::string& path) {
+  ShortcutInfo info;
+  info.exists = mervalis::FileExists(path);
+  if (!info.exists) return info;
+  mervalis::ComInit com;
+  mervalis::ComPtr<IShellLinkA> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.put_void()))) {
+    return info;
+  }
+  mervalis::ComPtr<IPersistFile> file;
+  if (FAILED(link.As(IID_IPersistFile, file))) return info;
+  wchar_t wide[MAX_PATH] = {};
+  ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  if (FAILED(file->Load(wide, STGM_READ))) return info;
+  char buffer[1024] = {};
+  if (SUCCEEDED(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH))) info.target = buffer;
+  buffer[0] = 0;
+  if (SUCCEEDED(link->GetDescription(buffer, sizeof(buffer)))) info.description = buffer;
+  link->GetShowCmd(&info.showCommand);
+  return info;
+}
+
+void InstallThroughWindow() {
+  using namespace mervalis::ui;
+  Process program(ProgramPath(), "");
+  HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
+  ASSERT_NE(window, nullptr);
+  const auto shows = [&](int id) {
+    auto c = robot::Control(window, id);
+    return c && c->visible;
+  };
+  ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
+  ASSERT_TRUE(robot::WaitUntil([&] { return shows(kPnlLicense); }, 10000));
+  ASSERT_TRUE(robot::PressButton(window, kChkAcceptLicense));
+  ASSERT_TRUE(robot::PressButton(window, kBtnLicenseInstall));
+  std::string boxes;
+  const bool done = robot::WaitUntil([&] {
+    if (HWND box = robot::FindTopLevel({"#32770", "", program.id()})) {
+      const auto info = robot::ReadMessageBox(box);
+      boxes += info.text + "\n";
+      robot::PressMessageBoxButton(info, "OK");
+    }
+    return shows(kPnlDone);
+  }, 60000);
+  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
+  ASSERT_TRUE(program.WaitForExit(10000));
+}
+
+}  // namespace wine_test
