@@ -123,12 +123,17 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 void Application::ShowException(const char* message) noexcept {
+  // A quit already asked for (the main window went while the error unwound)
+  // would close the box at once: hold it back until the box is answered.
+  MSG quit;
+  const bool quitPending = ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
   try {
     const std::string caption = Title();
     ::MessageBoxA(mainWindow_ ? mainWindow_ : handle_, message, caption.c_str(), MB_OK | MB_ICONSTOP);
   } catch (...) {
     ::MessageBoxA(handle_, message, nullptr, MB_OK | MB_ICONSTOP);
   }
+  if (quitPending) ::PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 int ShowMessage(std::string_view text, UINT style) {

@@ -35,14 +35,9 @@ HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept {
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return nullptr;
     const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
+    // The image keeps its rows as bitmaps do (B, G, R), so they copy as they are.
     for (int y = 0; y < image.Height(); ++y) {
-      const std::uint8_t* from = image.Row(y);
-      auto* to = static_cast<std::uint8_t*>(bits) + stride * y;
-      for (int x = 0; x < image.Width(); ++x) {  // RGB to the BGR of bitmaps
-        to[3 * x] = from[3 * x + 2];
-        to[3 * x + 1] = from[3 * x + 1];
-        to[3 * x + 2] = from[3 * x];
-      }
+      std::memcpy(static_cast<std::uint8_t*>(bits) + stride * y, image.Row(y), static_cast<std::size_t>(image.Width()) * 3);
     }
     return bitmap;
   } catch (...) {

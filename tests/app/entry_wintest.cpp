@@ -210,4 +210,22 @@ TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {
   EXPECT_FALSE(mervalis::FileExists(DebugLog()));
 }
 
+TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceAndTheExitCodeIsZero) {
+  // With the debug log on, a "Debug.log" that is a folder makes the first
+  // log line of the window's start fail; nothing on the way catches it.
+  const std::string folder = DebugLog();
+  ASSERT_TRUE(mervalis::ForceDirectories(folder));
+  Process p(wine_test::DebugLogProgramPath(), "");
+  auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+  ::RemoveDirectoryA(folder.c_str());
+  ASSERT_TRUE(box);
+  EXPECT_NE(box->text.find("Debug.log"), std::string::npos) << box->text;
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
+  DWORD code = 1;
+  ASSERT_TRUE(p.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+  // Shown once, and no window came up.
+  EXPECT_EQ(robot::FindTopLevel({"", "", p.id(), true}), nullptr);
+}
+
 }  // namespace

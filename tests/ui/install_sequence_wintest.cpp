@@ -245,6 +245,28 @@ TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
   EXPECT_EQ(log, expected);
 }
 
+TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
+  // "Shell.Application" pointing at a class nobody serves.
+  const std::string key = "Software\\Classes\\Shell.Application\\CLSID";
+  const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, key, "");
+  ASSERT_FALSE(original.empty());
+  {
+    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(key, false));
+    ASSERT_EQ(registry.WriteString("", "{0E5AAE11-A475-4C5B-AB00-C66DE400274E}"), ERROR_SUCCESS);
+  }
+  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  AcceptAndInstall();
+  mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(registry.OpenKey(key, false));
+  EXPECT_EQ(registry.WriteString("", original), ERROR_SUCCESS);
+  EXPECT_TRUE(Get(kPnlDone).visible);
+  EXPECT_TRUE(Get(kBtnInstall).enabled);
+  // The windows were not minimised, so nothing restores them either.
+  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  EXPECT_NE(log.find("btnInstall - Before Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
+}
+
 class InstallAt8Bit : public Install {};
 
 TEST_F(InstallAt8Bit, TooFewColoursStopsBeforeAnythingIsWritten) {

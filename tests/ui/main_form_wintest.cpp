@@ -115,6 +115,24 @@ TEST_F(MainForm, FirstStartWithNothingStored) {
                                              << r.right << "," << r.bottom << ")";
   }
   Screenshot("window_install_panel.bmp");
+
+  // The pictures are drawn in their own colours: the banner and the scene are
+  // mostly blue, not orange.
+  for (int id : {kImgTitle, kImgBG}) {
+    RECT r;
+    ::GetWindowRect(Get(id).hwnd, &r);
+    HDC screen = ::GetDC(nullptr);
+    long red = 0, blue = 0;
+    for (int y = r.top; y < r.bottom; y += 3) {
+      for (int x = r.left; x < r.right; x += 3) {
+        const COLORREF c = ::GetPixel(screen, x, y);
+        red += GetRValue(c);
+        blue += GetBValue(c);
+      }
+    }
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_GT(blue, red * 3 / 2) << "picture " << id;
+  }
 }
 
 struct StoredCase {
