@@ -9,6 +9,7 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "robot.h"
+#include "wine/installation.h"
 #include "ui/main_form_ids.h"
 #include "wine/support.h"
 
@@ -314,6 +315,55 @@ TEST_F(MainForm, KeyboardTabOrderAndAccelerators) {
   auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id(), 5000);
   ASSERT_TRUE(box);
   robot::PressMessageBoxButton(*box, "No");
+}
+
+TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
+  // The browser, as far as this machine knows, records what it is asked to open.
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string browser = std::string(temp) + "link_recorder.exe";
+  const std::string record = browser + ".started";
+  ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), browser.c_str(), FALSE));
+  ::DeleteFileA(record.c_str());
+  const std::string command = "Software\\Classes\\http\\shell\\open\\command";
+  const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
+  {
+    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(command, true));
+    ASSERT_EQ(registry.WriteString("", "\"" + browser + "\" \"%1\""), ERROR_SUCCESS);
+  }
+  // Another wallpaper of the family is installed: the query names it.
+  const std::string other = mervalis::UninstallKey("Deep Blue");
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, other.c_str(), &key), ERROR_SUCCESS);
+  ::RegCloseKey(key);
+
+  ASSERT_NE(Start(), nullptr);
+  const auto opened = [&] {
+    std::vector<std::string> urls;
+    const std::string text = wine_test::ReadFileBytes(record);
+    for (size_t at = text.find("http://"); at != std::string::npos; at = text.find("http://", at + 1)) {
+      urls.push_back(text.substr(at, text.find_first_of("\"\r\n", at) - at));
+    }
+    return urls;
+  };
+  const std::vector<std::string> expected = {
+      "http://www.quorvanesoft.com/tell.php?wp=mervalis&iwp=deepblue",
+      "http://www.quorvanesoft.com/index.php?wp=mervalis&iwp=deepblue",
+      "http://www.quorvanesoft.com/index.php?wp=mervalis&iwp=deepblue"};
+  int clicks = 0;
+  for (int id : {kLblTell, kLblMorePapers, kImgTitle}) {
+    ASSERT_TRUE(robot::ClickControl(window_, id));
+    ++clicks;
+    EXPECT_TRUE(robot::WaitUntil([&] { return static_cast<int>(opened().size()) >= clicks; }, 10000)) << id;
+  }
+  EXPECT_EQ(opened(), expected);
+
+  mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+  if (registry.OpenKey(command, false)) (void)registry.WriteString("", original);
+  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, other);
+  ::DeleteFileA(record.c_str());
+  ::DeleteFileA(browser.c_str());
 }
 
 TEST_F(MainForm, CloseBoxEndsTheProgram) {
