@@ -19,10 +19,10 @@ $(BUILD)/win32/build.ninja:
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 
 native: setup $(BUILD)/native/build.ninja
-	@cmake --build $(BUILD)/native -j $(JOBS)
+	@cmake --build $(BUILD)/native -j $(JOBS) -- --quiet
 
 win32: setup $(BUILD)/win32/build.ninja
-	@cmake --build $(BUILD)/win32 -j $(JOBS)
+	@cmake --build $(BUILD)/win32 -j $(JOBS) -- --quiet
 
 build: native win32
 

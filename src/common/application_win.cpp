@@ -104,8 +104,11 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
       }
       break;
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED && app.mainWindow_ && app.showMainWindow_ &&
-          !::IsWindowVisible(app.mainWindow_)) {
+      // Minimised from outside (the shell's "minimise all"), the main window
+      // goes along; restored, it comes back.
+      if (wParam == SIZE_MINIMIZED) {
+        if (app.mainWindow_) ::ShowWindow(app.mainWindow_, SW_HIDE);
+      } else if (app.mainWindow_ && app.showMainWindow_ && !::IsWindowVisible(app.mainWindow_)) {
         ::ShowWindow(app.mainWindow_, SW_SHOW);
       }
       break;

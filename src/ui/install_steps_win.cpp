@@ -67,15 +67,6 @@ bool ReplaceApplicationFile(const std::string& programPath, const std::string& i
   return true;
 }
 
-// ANSI to UTF-16 in the system code page.
-std::wstring Widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 // Where shortcuts go: the all-users folder first, the current user's when the
 // shell has no all-users one.

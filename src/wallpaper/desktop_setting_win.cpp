@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/folders_win.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "wallpaper/active_desktop.h"
@@ -15,16 +16,6 @@ namespace {
 
 constexpr char kNoWallpaper[] = "(None)";
 constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
-
-// ANSI to UTF-16 in the system code page; empty for an empty or unconvertible text.
-std::wstring Widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 }  // namespace
 

@@ -397,7 +397,11 @@ TEST(RuntimeControlRegistration, Regsvr32WritesOnlyItsOwnEntriesAndUnregistering
   struct Unregister {
     ~Unregister() { (void)control_test::RunRegsvr32("/s /u"); }
   } unregisterAtEnd;
+  // Start from a machine without the control (an install earlier in the run
+  // may have registered its copy).
+  ASSERT_EQ(control_test::RunRegsvr32("/s /u"), 0);
   const Snapshot before = ClassesSnapshot();
+  ASSERT_FALSE(before.count("HKLM\\Software\\Classes\\CLSID\\" + GuidText(CLSID_QuorvaneX)));
   ASSERT_EQ(control_test::RunRegsvr32("/s"), 0);
   const Snapshot registered = ClassesSnapshot();
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../fixtures/active_desktop/call_record.h"
+#include "../fixtures/shell_application/shell_application.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
@@ -265,6 +266,28 @@ TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
   // The windows were not minimised, so nothing restores them either.
   const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
   EXPECT_NE(log.find("btnInstall - Before Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
+}
+
+TEST_F(Install, TheDesktopIsShownThenTheWindowComesBackForAFewSeconds) {
+  ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
+  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", program_->id(), false});
+  ASSERT_NE(app, nullptr);
+  AcceptAndInstall();
+  // Every window was minimised through the shell ...
+  EXPECT_NE(wine_test::ReadFileBytes(shell_application_fixture::CallLogPath()).find("MinimizeAll"),
+            std::string::npos);
+  // ... and the program's window is brought back by its timer.
+  EXPECT_TRUE(robot::WaitUntil([&] { return !::IsIconic(app) && ::IsWindowVisible(window_); }, 8000));
+  // The timer stops after its ticks: a window minimised later stays so.
+  ::Sleep(4000);
+  ::PostMessageA(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(robot::WaitUntil([&] { return ::IsIconic(app); }, 5000));
+  ::Sleep(1500);
+  EXPECT_TRUE(::IsIconic(app));
+  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  EXPECT_NE(log.find("btnInstall - After Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
+  ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
 }
 
 class InstallAt8Bit : public Install {};
