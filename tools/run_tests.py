@@ -249,6 +249,11 @@ def run_wine(build, tally, artifacts, only_tests=None):
         wine.close()
     passed, failed, skipped = count(results)
     tally.add("Windows tests under Wine", passed, failed, skipped)
+    # The tests save screenshots as bitmaps; PNG is what people open.
+    if Path("/usr/bin/convert").exists():
+        for bmp in artifacts.glob("*.bmp"):
+            if subprocess.run(["/usr/bin/convert", str(bmp), str(bmp.with_suffix(".png"))]).returncode == 0:
+                bmp.unlink()
 
 
 def main():
