@@ -205,17 +205,25 @@ PHASES = [
 
 
 def list_tests(wine, exe, filt):
-    out = subprocess.run(["wine", str(exe), "--gtest_list_tests", f"--gtest_filter={filt}"], env=wine.env,
-                         stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace", timeout=120).stdout
-    tests, suite = [], None
-    for line in out.splitlines():
-        if not line.strip():
-            continue
-        if not line.startswith(" "):
-            suite = line.strip().split()[0]
-        else:
-            tests.append(suite + line.strip().split()[0])
-    return tests
+    """The tests of the binary that the filter selects, or None when the
+    binary could not even list them (tried a few times: the first start in a
+    fresh prefix can stumble)."""
+    for attempt in range(3):
+        proc = subprocess.run(["wine", str(exe), "--gtest_list_tests", f"--gtest_filter={filt}"], env=wine.env,
+                              stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace", timeout=120)
+        tests, suite = [], None
+        for line in proc.stdout.splitlines():
+            if not line.strip():
+                continue
+            if not line.startswith(" "):
+                suite = line.strip().split()[0]
+            else:
+                tests.append(suite + line.strip().split()[0])
+        if proc.returncode == 0 and tests:
+            return tests
+        time.sleep(2)
+    # Nothing selected is an answer too, when the binary said so cleanly.
+    return [] if proc.returncode == 0 else None
 
 
 def run_wine(build, tally, artifacts, only_tests=None):
@@ -229,6 +237,10 @@ def run_wine(build, tally, artifacts, only_tests=None):
             wine.start_display(geometry)
             wine.use_virtual_desktop(geometry)
             pending = list_tests(wine, exe, filt)
+            if pending is None:
+                print(f"!! {exe.name} could not list its tests on display {geometry}", flush=True)
+                results[f"(listing on {geometry})"] = "FAILED"
+                continue
             if only_tests:
                 pending = [t for t in pending if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
             print(f"-- Wine, display {geometry}: {len(pending)} tests", flush=True)

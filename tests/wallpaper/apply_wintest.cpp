@@ -1,0 +1,447 @@
+// The apply sequence under Wine: the silent apply run that the runtime control
+// starts (stored options, the screen's size, nothing but the background and
+// the page renewed, no window), the full run behind the install button (the
+// previous wallpapers remembered once, the control registered), and an error
+// while the page is rewritten reaching the entry's guard.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../fixtures/active_desktop/call_record.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "payload/page_text.h"
+#include "payload/resource_ids.h"
+#include "robot.h"
+#include "ui/main_form_ids.h"
+#include "wallpaper/background.h"
+#include "wallpaper/bmp_file.h"
+#include "wallpaper/jpeg_decode.h"
+#include "wine/installation.h"
+#include "wine/support.h"
+
+namespace {
+
+using wine_test::Process;
+
+constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
+constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
+constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
+constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
+
+std::uint32_t Read32(const std::string& bytes, std::size_t at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::vector<std::string> FolderListing(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A raw-data item of the built program, as it carries it.
+std::string ProgramItem(HMODULE program, int id) {
+  HRSRC info = ::FindResourceA(program, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+  if (!info) return {};
+  const char* data = static_cast<const char*>(::LockResource(::LoadResource(program, info)));
+  return data ? std::string(data, ::SizeofResource(program, info)) : std::string();
+}
+
+bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
+  mervalis::Registry registry(root);
+  return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const char* name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  const bool exists = ::RegQueryValueExA(handle, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  ::RegCloseKey(handle);
+  return exists;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(handle);
+  return true;
+}
+
+std::string ActiveDesktopWallpaper() {
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper");
+}
+std::string PlainWallpaper() {
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kDesktopKey), "Wallpaper");
+}
+std::string Remembered(const char* name) {
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), name);
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\n";
+  return text;
+}
+
+// What a run in the apply mode did that a person could see.
+struct ApplyRun {
+  bool ended = false;
+  DWORD exitCode = 1;
+  std::string windows;  // every window it showed: class, caption and, for boxes, the text
+};
+
+// Runs the program with "apply" to its end, watching for any window of its
+// own; a message box is read and answered so that it cannot hang the run.
+ApplyRun RunApplyMode() {
+  ApplyRun run;
+  Process program(wine_test::ProgramPath(), "apply");
+  if (!program.started()) return run;
+  std::set<HWND> seen;
+  run.ended = robot::WaitUntil([&] {
+    if (HWND window = robot::FindTopLevel({"", "", program.id()})) {
+      const std::string className = robot::ClassName(window);
+      if (className == robot::kMessageBoxClass) {
+        const auto box = robot::ReadMessageBox(window);
+        if (seen.insert(window).second) run.windows += "box \"" + box.caption + "\": " + box.text + "\n";
+        robot::PressMessageBoxButton(box, "OK");
+      } else if (seen.insert(window).second) {
+        run.windows += className + " \"" + robot::WindowText(window) + "\"\n";
+      }
+    }
+    return !program.Running();
+  }, 30000);
+  if (run.ended) (void)program.WaitForExit(1000, &run.exitCode);
+  return run;
+}
+
+class ApplyModeTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wine_test::SetTestTimeLimit(120000);
+    wine_test::RemoveInstallation();
+    oldPlain_ = PlainWallpaper();
+    program_ = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program_, nullptr) << "cannot open " << wine_test::ProgramPath();
+  }
+  void TearDown() override {
+    wine_test::RemoveInstallation();
+    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
+    if (program_) ::FreeLibrary(program_);
+  }
+
+  static void StoreOptionCode(const char* code) {
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kOptionsKey, "Mervalis", code));
+  }
+  // A desktop that shows other wallpapers, so that remembering them would show.
+  static void ShowOtherWallpapers() {
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  }
+
+  // The template with the layout digit in place of its one tag.
+  std::string AnimatedPage(char digit) const {
+    std::string page = ProgramItem(program_, IDR_PAGE_TEMPLATE);
+    const std::string tag = "<PAGE_LAYOUT>";
+    const std::size_t at = page.find(tag);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(page.find(tag, at + 1), std::string::npos) << "the template holds the tag twice";
+    if (at != std::string::npos) page.replace(at, tag.size(), 1, digit);
+    return page;
+  }
+
+  // The background file for this screen, composed here from the program's pictures.
+  std::string ExpectedBackground(bool stretched, bool border) const {
+    mervalis::BackgroundInputs inputs;
+    inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
+    inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+    inputs.stretched = stretched;
+    inputs.showBorder = border;
+    inputs.scene = Picture(IDR_SCENE_JPEG);
+    inputs.frame = Picture(IDR_FRAME_JPEG);
+    const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
+    return {file.begin(), file.end()};
+  }
+  mervalis::Image Picture(int id) const {
+    const std::string jpeg = ProgramItem(program_, id);
+    mervalis::JpegResult result =
+        mervalis::DecodeJpeg({reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size()});
+    EXPECT_TRUE(result.ok()) << result.error;
+    return std::move(result.image);
+  }
+
+  static void ExpectScreenSizedBitmap(const std::string& file) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(Read32(file, 2), file.size());
+    EXPECT_EQ(Read32(file, 10), 54u);
+    EXPECT_EQ(Read32(file, 14), 40u);
+    EXPECT_EQ(Read32(file, 18), static_cast<std::uint32_t>(width));
+    EXPECT_EQ(Read32(file, 22), static_cast<std::uint32_t>(height));  // positive: bottom-up
+    EXPECT_EQ(Read32(file, 26), 1u | 24u << 16);                      // one plane, 24 bits
+    EXPECT_EQ(Read32(file, 30), 0u);                                  // uncompressed
+    EXPECT_EQ(file.size(), 54 + stride * height);
+  }
+
+  // One apply run with a stored option code, on a desktop that shows other
+  // wallpapers. With `remembered`, "lastwp" and "lastap" hold marks first,
+  // otherwise they do not exist; either way the run must leave them alone.
+  void ApplyAndCheck(const char* code, bool stretched, bool border, bool remembered) {
+    const auto paths = wine_test::Paths();
+    StoreOptionCode(code);
+    ShowOtherWallpapers();
+    if (remembered) {
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastwp", "mark wp"));
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastap", "mark ap"));
+    }
+    active_desktop_fixture::ClearCalls();
+
+    const ApplyRun run = RunApplyMode();
+    ASSERT_TRUE(run.ended) << "the apply run did not end";
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.windows, "") << "the apply run showed windows";
+
+    // The background for this screen and the stored options.
+    const std::string background = wine_test::ReadFileBytes(paths.imagesFolder + "background.bmp");
+    ExpectScreenSizedBitmap(background);
+    EXPECT_TRUE(background == ExpectedBackground(stretched, border)) << "background differs from the composition";
+
+    // The desktop was pointed at the page while it held the animated page.
+    const auto calls = active_desktop_fixture::ReadAndClearCalls();
+    const auto set = std::find(calls.begin(), calls.end(), "SetWallpaper|" + paths.pagePath + "|0");
+    ASSERT_NE(set, calls.end()) << Join(calls);
+    EXPECT_NE(std::find_if(set, calls.end(), [](const std::string& c) { return c.rfind("ApplyChanges|", 0) == 0; }),
+              calls.end())
+        << Join(calls);
+    EXPECT_EQ(ActiveDesktopWallpaper(), paths.pagePath);
+    EXPECT_EQ(PlainWallpaper(), "");
+    const char digit = stretched ? '1' : '0';
+    const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+    EXPECT_NE(shown.find(std::string("var pageLayout = ") + digit + "; // 0=Center, 1=Stretch"), std::string::npos);
+    EXPECT_TRUE(shown == AnimatedPage(digit)) << "the page shown is not the template with the layout digit";
+    // ... and the stub stays behind.
+    EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+
+    // Nothing else was written.
+    EXPECT_EQ(Join(FolderListing(paths.imagesFolder)), "background.bmp\n");
+    EXPECT_FALSE(mervalis::FileExists(paths.controlPath));
+    if (remembered) {
+      EXPECT_EQ(Remembered("lastwp"), "mark wp");
+      EXPECT_EQ(Remembered("lastap"), "mark ap");
+    } else {
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastwp"));
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastap"));
+    }
+  }
+
+  HMODULE program_ = nullptr;
+  std::string oldPlain_;
+};
+
+class ApplyMode : public ApplyModeTest {};
+class ApplyModeAt1920x1080 : public ApplyModeTest {};
+
+TEST_F(ApplyMode, CentredWithBorderFromStoredCode) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
+  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
+  ApplyAndCheck("2", false, true, true);
+}
+
+TEST_F(ApplyMode, StretchedFromStoredCode) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
+  ApplyAndCheck("5", true, false, false);
+}
+
+TEST_F(ApplyModeAt1920x1080, CentredWithBorderFromStoredCode) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
+  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1080);
+  ApplyAndCheck("2", false, true, false);
+}
+
+TEST_F(ApplyModeAt1920x1080, StretchedFromStoredCode) {
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
+  ApplyAndCheck("5", true, false, true);
+}
+
+TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
+  const auto paths = wine_test::Paths();
+  StoreOptionCode("5");
+  ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
+  const std::string background = paths.imagesFolder + "background.bmp";
+  const std::string old = "BM an old background of another screen";
+  ASSERT_TRUE(wine_test::WriteFileBytes(background, old));
+  ASSERT_TRUE(::SetFileAttributesA(background.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  const ApplyRun run = RunApplyMode();
+  ::SetFileAttributesA(background.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.windows, "");
+  EXPECT_EQ(wine_test::ReadFileBytes(background), old);
+  // The rest of the run went on: the page was shown and the stub left.
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+  EXPECT_TRUE(shown == AnimatedPage('1'));
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(Join(FolderListing(paths.imagesFolder)), "background.bmp\n");
+}
+
+// Another program takes the page file between the writing of the template and
+// the replacement of its tag. The debug-log build, with an install folder that
+// cannot be made, stops at a box for each checkpoint line: the box of the line
+// after the template was written is where the page is taken.
+TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
+  const auto paths = wine_test::Paths();
+  StoreOptionCode("5");
+  std::string installFolder = paths.installFolder;
+  installFolder.pop_back();
+  ASSERT_FALSE(mervalis::DirectoryExists(installFolder));
+  ASSERT_TRUE(wine_test::WriteFileBytes(installFolder, "a file where the install folder goes"));
+  ASSERT_FALSE(mervalis::FileExists(paths.pagePath));
+  active_desktop_fixture::ClearCalls();
+
+  HANDLE held = INVALID_HANDLE_VALUE;
+  std::vector<std::string> errors;  // boxes other than the debug log's
+  std::string errorCaption;
+  bool heldOnSight = false;
+  DWORD code = 1;
+  bool ended = false;
+  {
+    Process program(wine_test::DebugLogProgramPath(), "apply");
+    ASSERT_TRUE(program.started());
+    HWND answered = nullptr;
+    ended = robot::WaitUntil([&] {
+      HWND window = robot::FindTopLevel({robot::kMessageBoxClass, "", program.id()});
+      if (window && window != answered) {
+        const auto box = robot::ReadMessageBox(window);
+        if (box.buttons.empty()) return false;  // still being made
+        if (box.text == kDebugDirectoryBox) {
+          if (held == INVALID_HANDLE_VALUE && mervalis::FileExists(paths.pagePath)) {
+            held = ::CreateFileA(paths.pagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            heldOnSight = held != INVALID_HANDLE_VALUE;
+          }
+        } else {
+          errors.push_back(box.text);
+          errorCaption = box.caption;
+        }
+        robot::PressMessageBoxButton(box, "OK");
+        answered = window;
+      }
+      return !program.Running();
+    }, 60000);
+    if (ended) (void)program.WaitForExit(1000, &code);
+  }
+  if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+  ::DeleteFileA(installFolder.c_str());
+
+  ASSERT_TRUE(ended) << "the apply run did not end";
+  ASSERT_TRUE(heldOnSight) << "the page file never appeared, or could not be taken";
+  ASSERT_EQ(errors.size(), 1u) << Join(errors);
+  EXPECT_EQ(errorCaption, "apply");
+  EXPECT_NE(errors[0].find(paths.pagePath), std::string::npos) << errors[0];
+  EXPECT_EQ(code, 0u);
+  // The sequence ended there: the tag stays, the desktop was not told.
+  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == ProgramItem(program_, IDR_PAGE_TEMPLATE));
+  for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {
+    EXPECT_NE(call.rfind("SetWallpaper|", 0), 0u) << call;
+  }
+}
+
+// The install button: the full run.
+class WindowApply : public testing::Test {
+ protected:
+  void SetUp() override {
+    wine_test::SetTestTimeLimit(180000);
+    wine_test::RemoveInstallation();
+    oldPlain_ = PlainWallpaper();
+  }
+  void TearDown() override {
+    if (program_) program_->Kill();
+    wine_test::RemoveInstallation();
+    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
+  }
+
+  // Presses the button of an installed wallpaper ("Apply Wallpaper": no
+  // agreement) and waits for the done panel, then closes the window.
+  void ApplyAgainThroughWindow() {
+    using namespace mervalis::ui;
+    program_.emplace(wine_test::ProgramPath(), "");
+    HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    ASSERT_NE(window, nullptr);
+    const auto shows = [&](int id) {
+      auto c = robot::Control(window, id);
+      return c && c->visible;
+    };
+    ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
+    std::string boxes;
+    const bool done = robot::WaitUntil([&] {
+      if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program_->id()})) {
+        const auto info = robot::ReadMessageBox(box);
+        boxes += info.text + "\n";
+        robot::PressMessageBoxButton(info, "OK");
+      }
+      return shows(kPnlDone);
+    }, 60000);
+    ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+    EXPECT_EQ(boxes, "");
+    ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
+    ASSERT_TRUE(program_->WaitForExit(10000));
+  }
+
+  std::optional<Process> program_;
+  std::string oldPlain_;
+};
+
+TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) {
+  const auto paths = wine_test::Paths();
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kControlClassKey));
+
+  wine_test::InstallThroughWindow();
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+  // The registration tool runs on its own; the control registers its class.
+  EXPECT_TRUE(robot::WaitUntil([] { return KeyExists(HKEY_LOCAL_MACHINE, kControlClassKey); }, 20000))
+      << "the runtime control was not registered";
+
+  // Again while the page is on the desktop: nothing is remembered this time,
+  // whatever the plain wallpaper is now.
+  ASSERT_EQ(ActiveDesktopWallpaper(), paths.pagePath);
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", "C:\\windows\\Another.bmp"));
+  ApplyAgainThroughWindow();
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+
+  // The page named in another letter case and place is still this wallpaper.
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper",
+                        "d:\\elsewhere\\QUORVANE - mervalis.HTML"));
+  ApplyAgainThroughWindow();
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+}
+
+}  // namespace
