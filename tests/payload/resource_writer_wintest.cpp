@@ -27,20 +27,6 @@ using wine_test::Process;
 
 constexpr char kRestart[] = "\n\nPlease restart your computer then run this program again.";
 
-std::vector<std::string> FolderListing(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class ProgramItems {
  public:
   ProgramItems() : module_(::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
@@ -103,7 +89,7 @@ TEST_F(PayloadFiles, InstallWritesEveryItemByteForByteOverLongerOldFiles) {
   EXPECT_TRUE(writtenControl == control);
   // Nothing else in the images folder.
   std::sort(expectedNames.begin(), expectedNames.end());
-  EXPECT_EQ(FolderListing(paths.imagesFolder), expectedNames);
+  EXPECT_EQ(wine_test::FolderListing(paths.imagesFolder), expectedNames);
 }
 
 // An install whose payload meets a file held open, without sharing, by
@@ -212,7 +198,7 @@ TEST_F(ResourceWriteFailure, PageHeldOpenIsReportedTwiceAndStopsTheInstall) {
   // Neither deleted nor replaced; no picture was written after it.
   Release();
   EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), old);
-  EXPECT_EQ(FolderListing(paths.imagesFolder), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(paths.imagesFolder), std::vector<std::string>{"background.bmp"});
   CloseWindow();
 }
 

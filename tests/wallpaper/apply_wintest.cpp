@@ -27,6 +27,7 @@
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
 #include "wine/installation.h"
+#include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
 namespace {
@@ -37,25 +38,6 @@ constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
 constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
 constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
 constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
-
-std::uint32_t Read32(const std::string& bytes, std::size_t at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::vector<std::string> FolderListing(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A raw-data item of the built program, as it carries it.
 std::string ProgramItem(HMODULE program, int id) {
@@ -187,21 +169,6 @@ class ApplyModeTest : public testing::Test {
     return std::move(result.image);
   }
 
-  static void ExpectScreenSizedBitmap(const std::string& file) {
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    ASSERT_GE(file.size(), 54u);
-    EXPECT_EQ(file.substr(0, 2), "BM");
-    EXPECT_EQ(Read32(file, 2), file.size());
-    EXPECT_EQ(Read32(file, 10), 54u);
-    EXPECT_EQ(Read32(file, 14), 40u);
-    EXPECT_EQ(Read32(file, 18), static_cast<std::uint32_t>(width));
-    EXPECT_EQ(Read32(file, 22), static_cast<std::uint32_t>(height));  // positive: bottom-up
-    EXPECT_EQ(Read32(file, 26), 1u | 24u << 16);                      // one plane, 24 bits
-    EXPECT_EQ(Read32(file, 30), 0u);                                  // uncompressed
-    EXPECT_EQ(file.size(), 54 + stride * height);
-  }
 
   // One apply run with a stored option code, on a desktop that shows other
   // wallpapers. With `remembered`, "lastwp" and "lastap" hold marks first,
@@ -223,7 +190,7 @@ class ApplyModeTest : public testing::Test {
 
     // The background for this screen and the stored options.
     const std::string background = wine_test::ReadFileBytes(paths.imagesFolder + "background.bmp");
-    ExpectScreenSizedBitmap(background);
+    wallpaper_test::ExpectScreenSizedBitmap(background);
     EXPECT_TRUE(background == ExpectedBackground(stretched, border)) << "background differs from the composition";
 
     // The desktop was pointed at the page while it held the animated page.
@@ -243,7 +210,7 @@ class ApplyModeTest : public testing::Test {
     EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
 
     // Nothing else was written.
-    EXPECT_EQ(Join(FolderListing(paths.imagesFolder)), "background.bmp\n");
+    EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
     EXPECT_FALSE(mervalis::FileExists(paths.controlPath));
     if (remembered) {
       EXPECT_EQ(Remembered("lastwp"), "mark wp");
@@ -302,7 +269,7 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
   EXPECT_TRUE(shown == AnimatedPage('1'));
   EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
-  EXPECT_EQ(Join(FolderListing(paths.imagesFolder)), "background.bmp\n");
+  EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
 }
 
 // Another program takes the page file between the writing of the template and

@@ -22,31 +22,13 @@
 #include "wallpaper/background_bitmap_win.h"
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
+#include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
 namespace {
 
 using mervalis::BitmapRequest;
 using mervalis::WriteWallpaperBitmap;
-
-std::uint32_t Read32(const std::string& bytes, std::size_t at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::vector<std::string> FolderListing(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string DebugLogPath() { return mervalis::GetInstallFolder() + std::string(mervalis::kDebugLogName); }
 
@@ -128,7 +110,7 @@ class BackgroundBitmap : public testing::Test {
   void TearDown() override { Clean(); }
 
   void Clean() const {
-    for (const std::string& name : FolderListing(folder_)) {
+    for (const std::string& name : wine_test::FolderListing(folder_)) {
       const std::string file = folder_ + name;
       ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileA(file.c_str());
@@ -170,21 +152,6 @@ class BackgroundBitmap : public testing::Test {
     return std::move(result.image);
   }
 
-  static void ExpectScreenSizedBitmap(const std::string& file) {
-    const int width = ::GetSystemMetrics(SM_CXSCREEN);
-    const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    ASSERT_GE(file.size(), 54u);
-    EXPECT_EQ(file.substr(0, 2), "BM");
-    EXPECT_EQ(Read32(file, 2), file.size());
-    EXPECT_EQ(Read32(file, 10), 54u);
-    EXPECT_EQ(Read32(file, 14), 40u);
-    EXPECT_EQ(Read32(file, 18), static_cast<std::uint32_t>(width));
-    EXPECT_EQ(Read32(file, 22), static_cast<std::uint32_t>(height));
-    EXPECT_EQ(Read32(file, 26), 1u | 24u << 16);  // one plane, 24 bits
-    EXPECT_EQ(Read32(file, 30), 0u);              // uncompressed
-    EXPECT_EQ(file.size(), 54 + stride * height);
-  }
 
   static HMODULE program_;
   std::string folder_;
@@ -202,9 +169,9 @@ TEST_F(BackgroundBitmap, CentredWithBorderIsComposedForTheScreen) {
   EXPECT_EQ(boxes.count(), 0);
 
   const std::string file = wine_test::ReadFileBytes(path_);
-  ExpectScreenSizedBitmap(file);
+  wallpaper_test::ExpectScreenSizedBitmap(file);
   EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
-  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
   EXPECT_EQ(BitmapLogLines(),
             (std::vector<std::string>{"Begin", "After Var Dec", "After Stretch Check", "Before Border",
                                       "Before Draw", "After Draw", "Before File Save", "End"}));
@@ -215,10 +182,10 @@ TEST_F(BackgroundBitmap, StretchedReplacesTheOldFileWithoutAFrame) {
   const BitmapRequest request = Request(true, true, true);  // the border box is ignored
   EXPECT_TRUE(WriteWallpaperBitmap(request));
   const std::string file = wine_test::ReadFileBytes(path_);
-  ExpectScreenSizedBitmap(file);
+  wallpaper_test::ExpectScreenSizedBitmap(file);
   EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
   EXPECT_TRUE(file == Expected(Request(true, false, true)));
-  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
   EXPECT_EQ(BitmapLogLines(),
             (std::vector<std::string>{"Begin", "After Var Dec", "After Stretch Check", "Before Draw",
                                       "After Draw", "Before File Save", "End"}));
@@ -233,7 +200,7 @@ TEST_F(BackgroundBitmap, ReadOnlyOldFileIsKeptAndNothingIsLeftBehind) {
   boxes.Stop();
   EXPECT_EQ(boxes.count(), 0) << "the apply mode shows no box";
   EXPECT_TRUE(wine_test::ReadFileBytes(path_) == old) << "the old file was changed";
-  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
 }
 
 TEST_F(BackgroundBitmap, OldFileInUseIsKeptAndTheNewOneRemoved) {
@@ -246,7 +213,7 @@ TEST_F(BackgroundBitmap, OldFileInUseIsKeptAndTheNewOneRemoved) {
   ::CloseHandle(held);
   EXPECT_FALSE(written);
   EXPECT_TRUE(wine_test::ReadFileBytes(path_) == old) << "the old file was changed";
-  EXPECT_EQ(FolderListing(folder_), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
 }
 
 TEST_F(BackgroundBitmap, MissingFolderIsReportedInABoxOutsideTheApplyMode) {
@@ -282,7 +249,7 @@ TEST_F(BackgroundBitmapAt1920x1080, SizeFollowsTheScreen) {
   const BitmapRequest request = Request(false, true, true);
   EXPECT_TRUE(WriteWallpaperBitmap(request));
   const std::string file = wine_test::ReadFileBytes(path_);
-  ExpectScreenSizedBitmap(file);
+  wallpaper_test::ExpectScreenSizedBitmap(file);
   EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
 }
 

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wine_test {
 
@@ -56,5 +58,9 @@ void SetTestTimeLimit(DWORD ms);
 // Files.
 [[nodiscard]] std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// The names in a folder (given with its trailing backslash), sorted.
+[[nodiscard]] std::vector<std::string> FolderListing(const std::string& folder);
+// A little-endian 32-bit number in a file's bytes.
+[[nodiscard]] std::uint32_t Read32(const std::string& bytes, std::size_t at);
 
 }  // namespace wine_test
