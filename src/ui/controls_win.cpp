@@ -1,5 +1,7 @@
 #include "ui/controls_win.h"
 
+#include "common/win_handles.h"
+
 namespace mervalis::ui {
 
 namespace {
@@ -131,18 +133,17 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (look && look->picture) {
         BITMAP bm = {};
         ::GetObjectA(look->picture, sizeof(bm), &bm);
-        HDC memory = ::CreateCompatibleDC(dc);
-        HGDIOBJ old = ::SelectObject(memory, look->picture);
+        UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+        HGDIOBJ old = ::SelectObject(memory.get(), look->picture);
         if (look->stretch) {
           ::SetStretchBltMode(dc, HALFTONE);
           ::SetBrushOrgEx(dc, 0, 0, nullptr);
-          ::StretchBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+          ::StretchBlt(dc, 0, 0, r.right, r.bottom, memory.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         } else {
           Fill(dc, r, look->background);
-          ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory, 0, 0, SRCCOPY);
+          ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
         }
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        ::SelectObject(memory.get(), old);
       } else if (look) {
         Fill(dc, r, look->background);
       }
@@ -232,24 +233,22 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
 
   if (picture) {
     // Magenta is the glyph's transparent colour: cut it out with a mask.
-    HDC source = ::CreateCompatibleDC(dc);
-    HDC maskDc = ::CreateCompatibleDC(dc);
-    HBITMAP mask = ::CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
-    HGDIOBJ oldSource = ::SelectObject(source, picture);
-    HGDIOBJ oldMask = ::SelectObject(maskDc, mask);
-    ::SetBkColor(source, RGB(255, 0, 255));
-    ::BitBlt(maskDc, 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    UniqueMemoryDc source(::CreateCompatibleDC(dc));
+    UniqueMemoryDc maskDc(::CreateCompatibleDC(dc));
+    UniqueGdiObject mask(::CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr));
+    HGDIOBJ oldSource = ::SelectObject(source.get(), picture);
+    HGDIOBJ oldMask = ::SelectObject(maskDc.get(), mask.get());
+    ::SetBkColor(source.get(), RGB(255, 0, 255));
+    ::BitBlt(maskDc.get(), 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
     const int y = middle - bm.bmHeight / 2;
     ::SetBkColor(dc, kWhite);
     ::SetTextColor(dc, kBlack);
-    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCINVERT);
-    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, maskDc, 0, 0, SRCAND);
-    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCINVERT);
-    ::SelectObject(source, oldSource);
-    ::SelectObject(maskDc, oldMask);
-    ::DeleteObject(mask);
-    ::DeleteDC(maskDc);
-    ::DeleteDC(source);
+    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCINVERT);
+    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, maskDc.get(), 0, 0, SRCAND);
+    ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCINVERT);
+    // Deselected before the objects are deleted.
+    ::SelectObject(source.get(), oldSource);
+    ::SelectObject(maskDc.get(), oldMask);
     x += bm.bmWidth + spacing;
   }
 
