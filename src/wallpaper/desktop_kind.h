@@ -1,0 +1,31 @@
+// Which desktop the shell can show, and the facts that follow from it. The
+// shell shows an HTML page as the desktop only before Windows Vista; from
+// Vista on the plain wallpaper carries the still scene and the `desktop` run
+// mode animates it behind the icons.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mervalis {
+
+enum class DesktopKind {
+  kHtmlPage,          // Active Desktop shows the page (Windows before Vista)
+  kAnimatedBehindIcons,  // plain wallpaper plus the `desktop` run mode
+};
+
+[[nodiscard]] constexpr DesktopKind DesktopKindForWindows(unsigned long majorVersion) noexcept {
+  return majorVersion < 6 ? DesktopKind::kHtmlPage : DesktopKind::kAnimatedBehindIcons;
+}
+
+// The logon entry under the current user's Run key: its value name and the
+// command it holds.
+inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+[[nodiscard]] std::string RunValueName(std::string_view title);
+[[nodiscard]] std::string DesktopModeCommand(std::string_view applicationFile);
+
+// True when the plain wallpaper setting names this wallpaper's background
+// bitmap (letter case ignored, any folder): the desktop still shows our scene.
+[[nodiscard]] bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpaperKey);
+
+}  // namespace mervalis

@@ -1,0 +1,39 @@
+#include "wallpaper/desktop_kind.h"
+
+#include <gtest/gtest.h>
+
+namespace mervalis {
+namespace {
+
+TEST(DesktopKind, HtmlDesktopOnlyBeforeVista) {
+  EXPECT_EQ(DesktopKindForWindows(4), DesktopKind::kHtmlPage);   // 98, ME, NT 4
+  EXPECT_EQ(DesktopKindForWindows(5), DesktopKind::kHtmlPage);   // 2000, XP
+  EXPECT_EQ(DesktopKindForWindows(6), DesktopKind::kAnimatedBehindIcons);   // Vista to 8.1
+  EXPECT_EQ(DesktopKindForWindows(10), DesktopKind::kAnimatedBehindIcons);  // 10 and 11
+}
+
+TEST(DesktopKind, RunEntryNamesTheApplicationFileQuoted) {
+  EXPECT_EQ(RunValueName("Mervalis"), "Quorvane - Mervalis");
+  EXPECT_EQ(DesktopModeCommand("C:\\Program Files\\Quorvane\\Mervalis.exe"),
+            "\"C:\\Program Files\\Quorvane\\Mervalis.exe\" desktop");
+}
+
+TEST(DesktopKind, OurBackgroundIsRecognisedInAnyCaseAndFolder) {
+  const struct {
+    const char* value;
+    bool ours;
+  } rows[] = {
+      {"C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\background.bmp", true},
+      {"c:\\windows\\web\\wallpaper\\qvimages\\mervalis\\BACKGROUND.BMP", true},
+      {"D:\\Other\\QVImages\\Mervalis\\background.bmp", true},
+      {"C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Other\\background.bmp", false},
+      {"C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\background.bmp.old", false},
+      {"C:\\Windows\\Web\\Wallpaper\\Windows\\img0.jpg", false},
+      {"background.bmp", false},
+      {"", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ShowsOurBackground(row.value, "Mervalis"), row.ours) << row.value;
+}
+
+}  // namespace
+}  // namespace mervalis
