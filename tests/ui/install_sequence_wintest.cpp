@@ -43,6 +43,15 @@ void StoreOptionCode(const char* code) {
   }
 }
 
+// The page of a wallpaper: "Web\\Wallpaper\\Quorvane - <title>.html" in the Windows directory.
+std::string PageOf(const std::string& title) {
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string folder = windows;
+  if (folder.back() != '\\') folder += '\\';
+  return folder + "Web\\Wallpaper\\Quorvane - " + title + ".html";
+}
+
 // Pixels of the green check mark inside the button, as the screen shows them.
 int CheckMarkPixels(HWND button) {
   RECT r;
@@ -164,6 +173,13 @@ class Install : public testing::Test {
 
 TEST_F(Install, FirstInstallWritesEverything) {
   const auto paths = wine_test::Paths();
+  // The desktop showed another page before.
+  HKEY desktop = nullptr;
+  ASSERT_EQ(::RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Desktop\\General", &desktop),
+            ERROR_SUCCESS);
+  const char previous[] = "C:\\previous page.htm";
+  ::RegSetValueExA(desktop, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), sizeof(previous));
+  ::RegCloseKey(desktop);
   ASSERT_NE(Start(), nullptr);
   Press(kBtnInstall);
   // The agreement first; nothing is written before consent.
@@ -189,6 +205,8 @@ TEST_F(Install, FirstInstallWritesEverything) {
   EXPECT_EQ(wine_test::ReadFileBytes(paths.applicationFile), wine_test::ReadFileBytes(wine_test::ProgramPath()));
   // Options: stretched.
   EXPECT_EQ(OptionCode(), "5");
+  // The previous page is remembered for the uninstall.
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft", "lastap"), previous);
   // The uninstall entry, the path quoted.
   const std::string entry = kUninstallKey;
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "UninstallString"),
@@ -404,7 +422,7 @@ TEST_F(Install, CheckMarkButtonsKeepTheirGlyphWhenTabbedOnto) {
 // finishes with the window's title and options, then the window closes.
 TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
   const auto paths = wine_test::Paths();
-  const std::string emptyTitlePage = mervalis::GetWallpaperFolder() + "Quorvane - .html";
+  const std::string emptyTitlePage = PageOf("");
   // "3": centred, border unchecked, the hidden decoration box checked. The
   // window reads it at its start; the install has to write it back.
   StoreOptionCode("3");
@@ -424,9 +442,9 @@ TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
   EXPECT_FALSE(emptyTitlePageWritten);
   EXPECT_EQ(OptionCode(), "3");
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quorvane - Mervalis");
-  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(wine_test::ReadFileBytes(PageOf("Mervalis")), mervalis::StubPageText("Mervalis", paths.controlPath));
   EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
-  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(PageOf("Mervalis")));
   EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
 }
 
@@ -437,6 +455,7 @@ TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
 // first such box after the template was written is where the page is taken.
 TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   const auto paths = wine_test::Paths();
+  const std::string page = PageOf("Mervalis");
   std::string installFolder = paths.installFolder;
   installFolder.pop_back();
   ASSERT_TRUE(wine_test::WriteFileBytes(installFolder, "a file where the install folder goes"));
@@ -462,8 +481,8 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
     if (info.buttons.empty()) return;  // still being made
     if (info.text != kDebugDirectoryBox) {
       errors.push_back(info);
-    } else if (takePage && cleanup.page == INVALID_HANDLE_VALUE && mervalis::FileExists(paths.pagePath)) {
-      cleanup.page = ::CreateFileA(paths.pagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    } else if (takePage && cleanup.page == INVALID_HANDLE_VALUE && mervalis::FileExists(page)) {
+      cleanup.page = ::CreateFileA(page.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
       busy = CursorOverClient(window_);
     }
@@ -495,7 +514,7 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   // The standard error display, once.
   EXPECT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].caption, "Quorvanesoft");
-  EXPECT_NE(errors[0].text.find(paths.pagePath), std::string::npos) << errors[0].text;
+  EXPECT_NE(errors[0].text.find(page), std::string::npos) << errors[0].text;
   robot::Settle(window_);
   EXPECT_TRUE(Get(kPnlLicense).visible);
   EXPECT_TRUE(Get(kBtnInstall).enabled);
