@@ -80,19 +80,17 @@ void NotifyClick(HWND hwnd) {
 // Labels and pictures click as buttons do: the press captures the mouse, and
 // only a release over the same control counts. A release alone (a drag that
 // ends here) or a press dragged away clicks nothing.
-bool HandleClickMouse(HWND hwnd, UINT message, LPARAM lParam) {
+void HandleClickMouse(HWND hwnd, UINT message, LPARAM lParam) {
   if (message == WM_LBUTTONDOWN) {
     ::SetCapture(hwnd);
-    return true;
+    return;
   }
-  if (message != WM_LBUTTONUP) return false;
-  if (::GetCapture() != hwnd) return true;
+  if (::GetCapture() != hwnd) return;
   ::ReleaseCapture();
   RECT r;
   ::GetClientRect(hwnd, &r);
   const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   if (::PtInRect(&r, at)) NotifyClick(hwnd);
-  return true;
 }
 
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -132,7 +130,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      (void)HandleClickMouse(hwnd, message, lParam);
+      HandleClickMouse(hwnd, message, lParam);
       return 0;
     default:
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
@@ -171,7 +169,7 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      (void)HandleClickMouse(hwnd, message, lParam);
+      HandleClickMouse(hwnd, message, lParam);
       return 0;
     default:
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
