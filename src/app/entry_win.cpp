@@ -26,9 +26,11 @@ void ActivateFirstInstance() {
   if (popup && popup != first) ::BringWindowToTop(popup);
 }
 
-void RunNormalMode(HINSTANCE instance) {
-  // Held until the process ends: its existence tells later starts that one runs.
-  UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kNormalMutexName));
+// The mode's mutex is handed in by the entry, which holds it until the
+// process ends: also while an error unwinds and its box is up, a later start
+// must still find this instance running.
+void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
+  mutex.reset(::CreateMutexA(nullptr, FALSE, kNormalMutexName));
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ActivateFirstInstance();
     return;
@@ -41,8 +43,8 @@ void RunNormalMode(HINSTANCE instance) {
   app.Run();
 }
 
-void RunApplyMode(HINSTANCE instance) {
-  UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
+void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
+  mutex.reset(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
   Application& app = Application::Instance();
   if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
@@ -57,6 +59,8 @@ void RunApplyMode(HINSTANCE instance) {
 }  // namespace
 
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
+  // Outlives the error guard below.
+  UniqueHandle instanceMutex;
   try {
     // A log always describes one run: the previous one goes, whatever the mode.
     const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
@@ -71,10 +75,10 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunUninstaller();
         break;
       case RunMode::Apply:
-        RunApplyMode(instance);
+        RunApplyMode(instance, instanceMutex);
         break;
       case RunMode::Normal:
-        RunNormalMode(instance);
+        RunNormalMode(instance, instanceMutex);
         break;
     }
   } catch (const std::exception& e) {

@@ -77,6 +77,22 @@ void NotifyClick(HWND hwnd) {
                  reinterpret_cast<LPARAM>(hwnd));
 }
 
+// Labels and pictures click as buttons do: the press captures the mouse, and
+// only a release over the same control counts. A release alone (a drag that
+// ends here) or a press dragged away clicks nothing.
+void HandleClickMouse(HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) {
+    ::SetCapture(hwnd);
+    return;
+  }
+  if (::GetCapture() != hwnd) return;
+  ::ReleaseCapture();
+  RECT r;
+  ::GetClientRect(hwnd, &r);
+  const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  if (::PtInRect(&r, at)) NotifyClick(hwnd);
+}
+
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_ERASEBKGND:
@@ -112,8 +128,9 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       ::EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      NotifyClick(hwnd);
+      HandleClickMouse(hwnd, message, lParam);
       return 0;
     default:
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
@@ -150,8 +167,9 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       ::EndPaint(hwnd, &ps);
       return 0;
     }
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      NotifyClick(hwnd);
+      HandleClickMouse(hwnd, message, lParam);
       return 0;
     default:
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
@@ -163,6 +181,17 @@ WNDPROC g_buttonProc = nullptr;
 LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (message == WM_GETDLGCODE) {
     return DLGC_BUTTON | (::GetFocus() == hwnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+  }
+  if (message == BM_SETSTYLE) {
+    // The dialog manager moves the default-button look with the focus by
+    // naming the push-button types; the button stays owner-drawn and keeps
+    // only whether it is the default one.
+    const bool isDefault = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, isDefault ? 1 : 0);
+    const WPARAM style = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
+    const LRESULT result = ::CallWindowProcA(g_buttonProc, hwnd, message, style, lParam);
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    return result;
   }
   return ::CallWindowProcA(g_buttonProc, hwnd, message, wParam, lParam);
 }
@@ -209,9 +238,10 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   const bool focused = (item.itemState & ODS_FOCUS) != 0;
+  const bool isDefault = ::GetWindowLongPtrA(item.hwndItem, GWLP_USERDATA) != 0;  // see BM_SETSTYLE
 
-  if (focused) {
-    // The focused button carries the dark outline of the default button.
+  if (focused || isDefault) {
+    // The focused or default button carries the dark outline of the default button.
     ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     ::InflateRect(&r, -1, -1);
   }

@@ -44,7 +44,8 @@ HWND CreateLookControl(const char* className, HWND parent, int id, int x, int y,
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabledGlyph, HFONT font) noexcept;
 
 // Makes an owner-drawn button answer the dialog keys as a push button does
-// (Enter and the "&" accelerator click it).
+// (Enter and the "&" accelerator click it). It stays owner-drawn when the
+// dialog manager moves the default-button style (BM_SETSTYLE).
 void MakeDialogPushButton(HWND button) noexcept;
 
 }  // namespace mervalis::ui

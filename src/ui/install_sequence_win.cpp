@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "common/application_win.h"
 #include "common/debug_log.h"
@@ -16,6 +17,7 @@
 #include "ui/install_steps_win.h"
 #include "ui/main_form_win.h"
 #include "ui/option_code.h"
+#include "ui/scope_exit.h"
 #include "wallpaper/apply_win.h"
 
 namespace mervalis {
@@ -82,15 +84,17 @@ void WriteUninstallEntry(const std::string& title, const std::string& applicatio
 
 }  // namespace
 
-bool TfrmMain::ApplyWallpaper() {
+ApplyOptions TfrmMain::ReadApplyOptions() const {
   ApplyOptions options;
   options.wallpaperNameCaption = WallpaperNameCaption();
   options.stretched = Checked(kOptStretch);
   options.showBorder = Checked(kChkShowBorder);
   options.borderExtra = Checked(kChkBorderExtra);
   options.applyMode = applyMode_;
-  return mervalis::ApplyWallpaper(options);
+  return options;
 }
+
+bool TfrmMain::ApplyWallpaper() { return mervalis::ApplyWallpaper(ReadApplyOptions()); }
 
 void TfrmMain::btnInstallClick() {
   Application& app = Application::Instance();
@@ -99,34 +103,49 @@ void TfrmMain::btnInstallClick() {
   const bool wasBusy = busy_;
   Log("After Var Dec");
   SetEnabled(kBtnInstall, false);
-  const std::string title = Title();
+  const bool wasInstalling = std::exchange(installing_, true);
+  bool cursorSet = false;
+  {
+    // Every way out, an error on its way to the error display included, gives
+    // the window back: the cursor, the button, and a close asked for meanwhile.
+    const ScopeExit giveBack([&] {
+      if (cursorSet) SetBusy(wasBusy);
+      SetEnabled(kBtnInstall, true);
+      installing_ = wasInstalling;
+      if (!installing_ && closeRequested_) ::PostMessageA(handle_, WM_CLOSE, 0, 0);
+    });
+    const std::string title = Title();
 
-  [&] {
-    if (!HighEnoughShellVersion()) {
-      ShowMessage(kShellTooOld, MB_OK | MB_ICONSTOP);
-      return;
-    }
-    if (!HighEnoughColors()) {
-      ShowMessage(kTooFewColours, MB_OK | MB_ICONSTOP);
-      return;
-    }
-    if (!IsInstalled(title) && !Checked(kChkAcceptLicense)) {
-      SetVisible(kPnlLicense, true);
-      ::SetFocus(Control(kBtnLicenseInstall));
-      SetVisible(kPnlInstall, false);
-      return;
-    }
+    [&] {
+      if (!HighEnoughShellVersion()) {
+        ShowMessage(kShellTooOld, MB_OK | MB_ICONSTOP);
+        return;
+      }
+      if (!HighEnoughColors()) {
+        ShowMessage(kTooFewColours, MB_OK | MB_ICONSTOP);
+        return;
+      }
+      if (!IsInstalled(title) && !Checked(kChkAcceptLicense)) {
+        SetVisible(kPnlLicense, true);
+        ::SetFocus(Control(kBtnLicenseInstall));
+        SetVisible(kPnlInstall, false);
+        return;
+      }
 
-    Log("Before HG Cursor");
-    SetBusy(true);
-    app.ProcessMessages();
-    Log("Before ApplyWallpaper");
-    if (ApplyWallpaper()) {
+      Log("Before HG Cursor");
+      // What the user chose when pressing, taken before any message is handled.
+      const ApplyOptions options = ReadApplyOptions();
+      SetBusy(true);
+      cursorSet = true;
+      app.ProcessMessages();
+      Log("Before ApplyWallpaper");
+      if (!mervalis::ApplyWallpaper(options)) return;
+
       Log("After ApplyWallpaper");
       registry.SetRoot(HKEY_CURRENT_USER, KEY_WRITE);
       Log("Before Opt Reg Write");
       if (registry.OpenKey(kOptionsKey, true)) {
-        const char code[2] = {OptionCode(Checked(kOptCenter), Checked(kChkShowBorder), Checked(kChkBorderExtra)), 0};
+        const char code[2] = {OptionCode(!options.stretched, options.showBorder, options.borderExtra), 0};
         (void)registry.WriteString(title, code);
         registry.CloseKey();
       }
@@ -136,7 +155,7 @@ void TfrmMain::btnInstallClick() {
 
       if (!IsInstalled(title)) {
         Log("Before CreateShortcuts");
-        const std::string caption = WallpaperNameCaption();
+        const std::string& caption = options.wallpaperNameCaption;
         const std::string web = ShortcutAddress();
         CreateShortcuts(kGroupFolder, title + ".lnk", ApplicationFile, caption);
         CreateShortcuts(kGroupFolder, kMoreWallpapersLink, web, caption);
@@ -168,11 +187,8 @@ void TfrmMain::btnInstallClick() {
       } catch (...) {
         // Not being able to show the desktop spoils nothing.
       }
-    }
-    SetBusy(wasBusy);
-  }();
-
-  SetEnabled(kBtnInstall, true);
+    }();
+  }
   Log("End");
 }
 

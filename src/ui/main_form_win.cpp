@@ -12,6 +12,7 @@
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
 #include "ui/pictures_win.h"
+#include "ui/scope_exit.h"
 #include "wallpaper/apply_win.h"
 
 namespace mervalis {
@@ -403,9 +404,9 @@ void TfrmMain::btnLicenseInstallClick() {
     if (answer != IDYES) return;
   }
   SetEnabled(kBtnLicenseInstall, false);
+  const ScopeExit enableAgain([&] { SetEnabled(kBtnLicenseInstall, true); });
   SetChecked(kChkAcceptLicense, true);
   btnInstallClick();
-  SetEnabled(kBtnLicenseInstall, true);
 }
 
 void TfrmMain::btnChangeOptionsClick() {
@@ -559,6 +560,12 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
+      // The install sequence pumps messages and goes on reading this window:
+      // a close asked for meanwhile waits for its end.
+      if (installing_) {
+        closeRequested_ = true;
+        return 0;
+      }
       ::DestroyWindow(handle_);
       return 0;
     case WM_DESTROY:

@@ -13,6 +13,8 @@
 
 namespace mervalis {
 
+struct ApplyOptions;
+
 class TfrmMain {
  public:
   TfrmMain() = default;
@@ -55,6 +57,8 @@ class TfrmMain {
   void timRestoreWindowTimer();
   // Switches the window-restoring timer on (after the windows were minimised).
   void EnableRestoreTimer();
+  // The options of the apply sequence, as the window's controls hold them.
+  [[nodiscard]] ApplyOptions ReadApplyOptions() const;
   // The apply sequence with this window's options.
   [[nodiscard]] bool ApplyWallpaper();
   // The hourglass over the whole window while the install runs.
@@ -86,6 +90,8 @@ class TfrmMain {
   HWND lastFocus_ = nullptr;
   int restoreTicks_ = 1;  // lives for the whole run
   bool busy_ = false;
+  bool installing_ = false;     // the install sequence runs
+  bool closeRequested_ = false;  // a close that waits for its end
 };
 
 }  // namespace mervalis

@@ -6,9 +6,7 @@
 
 #include <string>
 
-#include "app/entry_win.h"
 #include "common/folders_win.h"
-#include "common/names.h"
 #include "robot.h"
 #include "wine/support.h"
 
@@ -112,15 +110,23 @@ TEST_F(Entry, SecondNormalStartRestoresTheFirstAndEndsQuietly) {
   CloseNormally(first, window);
 }
 
-TEST_F(Entry, SecondApplyStartEndsAtOnceWithoutDoingAnything) {
-  // An apply run is going on: its mutex exists.
-  HANDLE running = ::CreateMutexA(nullptr, FALSE, mervalis::kApplyMutexName);
-  ASSERT_NE(running, nullptr);
-  Process p(ProgramPath(), "apply");
-  DWORD code = 1;
-  EXPECT_TRUE(p.WaitForExit(3000, &code));
-  EXPECT_EQ(code, 0u);
-  ::CloseHandle(running);
+TEST_F(Entry, StartWhileItsModesMutexExistsEndsAtOnceWithoutAWindow) {
+  struct Case {
+    const char* mutex;
+    const char* arguments;
+  };
+  for (const Case& c : {Case{"QUORVANESOFTMRVLS", ""}, Case{"QUORVANESOFTMRVLSSILENT", "apply"}}) {
+    SCOPED_TRACE(c.mutex);
+    // An instance of that mode is running: its mutex exists.
+    HANDLE running = ::CreateMutexA(nullptr, FALSE, c.mutex);
+    ASSERT_NE(running, nullptr);
+    Process p(ProgramPath(), c.arguments);
+    DWORD code = 1;
+    EXPECT_TRUE(p.WaitForExit(3000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(robot::FindTopLevel({"", "", p.id(), true}), nullptr);
+    ::CloseHandle(running);
+  }
 }
 
 TEST_F(Entry, NormalAndApplyModesDoNotExcludeEachOther) {
@@ -210,22 +216,42 @@ TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {
   EXPECT_FALSE(mervalis::FileExists(DebugLog()));
 }
 
-TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceAndTheExitCodeIsZero) {
-  // With the debug log on, a "Debug.log" that is a folder makes the first
-  // log line of the window's start fail; nothing on the way catches it.
+// With the debug log on, a "Debug.log" that is a folder makes the first log
+// line of the window's start fail; nothing on the way catches it. While its
+// box is up the instance still runs: a second start of the same mode ends at
+// once, without a window or a box of its own.
+TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceWhileTheModeStaysTaken) {
+  struct Case {
+    const char* arguments;
+    const char* caption;
+  };
   const std::string folder = DebugLog();
   ASSERT_TRUE(mervalis::ForceDirectories(folder));
-  Process p(wine_test::DebugLogProgramPath(), "");
-  auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
-  ::RemoveDirectoryA(folder.c_str());
-  ASSERT_TRUE(box);
-  EXPECT_NE(box->text.find("Debug.log"), std::string::npos) << box->text;
-  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
-  DWORD code = 1;
-  ASSERT_TRUE(p.WaitForExit(10000, &code));
-  EXPECT_EQ(code, 0u);
-  // Shown once, and no window came up.
-  EXPECT_EQ(robot::FindTopLevel({"", "", p.id(), true}), nullptr);
+  const struct Remove {
+    std::string path;
+    ~Remove() { ::RemoveDirectoryA(path.c_str()); }
+  } remove{folder};
+  for (const Case& c : {Case{"", "Quorvanesoft"}, Case{"apply", "apply"}}) {
+    SCOPED_TRACE(c.caption);
+    Process p(wine_test::DebugLogProgramPath(), c.arguments);
+    auto box = robot::WaitForMessageBox(c.caption, p.id());
+    ASSERT_TRUE(box);
+    EXPECT_NE(box->text.find("Debug.log"), std::string::npos) << box->text;
+
+    Process second(wine_test::DebugLogProgramPath(), c.arguments);
+    DWORD secondCode = 1;
+    EXPECT_TRUE(second.WaitForExit(5000, &secondCode));
+    EXPECT_EQ(secondCode, 0u);
+    EXPECT_EQ(robot::FindTopLevel({"", "", second.id(), true}), nullptr);
+    second.Kill();
+
+    ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
+    DWORD code = 1;
+    ASSERT_TRUE(p.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+    // Shown once, and no window came up.
+    EXPECT_EQ(robot::FindTopLevel({"", "", p.id(), true}), nullptr);
+  }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ using wine_test::WriteFileBytes;
 constexpr char kTitle[] = "MervalisStepsTest";
 
 std::string ApplicationFile() { return mervalis::GetInstallFolder() + kTitle + ".exe"; }
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + std::string(mervalis::kDebugLogName); }
+std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
 
 std::string TempFolder() {
   char buffer[MAX_PATH] = {};
@@ -221,7 +221,8 @@ TEST_F(WriteApplicationFile, NewCopyThatCannotBeWrittenLeavesTheOldOne) {
 // ---- IsInstalled and the checkpoint lines ----
 
 TEST(InstallSteps, IsInstalledOnlyAsksWhetherTheUninstallKeyExists) {
-  const std::string key = mervalis::UninstallKey(kTitle);
+  const std::string key =
+      std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - ") + kTitle;
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
   EXPECT_FALSE(mervalis::IsInstalled(kTitle));
   {

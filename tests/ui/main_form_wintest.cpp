@@ -18,32 +18,34 @@ namespace {
 using namespace mervalis::ui;
 using wine_test::Process;
 
+constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
+
 // The registry the window reads: the stored option and the uninstall entry.
 void StoreOption(const char* code) {
   mervalis::Registry registry(HKEY_CURRENT_USER);
-  ASSERT_TRUE(registry.OpenKey(mervalis::kOptionsKey, true));
+  ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   (void)registry.DeleteValue("Mervalis");
   if (code) ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
 }
 
 void StoreDwordOption(DWORD value) {
   mervalis::Registry registry(HKEY_CURRENT_USER);
-  ASSERT_TRUE(registry.OpenKey(mervalis::kOptionsKey, true));
+  ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   HKEY key = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, std::string(mervalis::kOptionsKey).c_str(), 0, KEY_ALL_ACCESS, &key),
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_ALL_ACCESS, &key),
             ERROR_SUCCESS);
   ::RegSetValueExA(key, "Mervalis", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
   ::RegCloseKey(key);
 }
 
 void SetInstalled(bool installed) {
-  const std::string key = mervalis::UninstallKey("Mervalis");
   if (installed) {
     HKEY handle = nullptr;
-    ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle), ERROR_SUCCESS);
+    ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallKey, &handle), ERROR_SUCCESS);
     ::RegCloseKey(handle);
   } else {
-    mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+    mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   }
 }
 
@@ -61,7 +63,7 @@ class MainForm : public testing::Test {
 
   HWND Start() {
     program_.emplace(wine_test::ProgramPath(), "");
-    window_ = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    window_ = robot::WaitForWindow({"TfrmMain", "Quorvanesoft - Animated Desktop Wallpaper", program_->id()});
     return window_;
   }
   robot::ControlInfo Get(int id) {
@@ -273,7 +275,7 @@ TEST_F(MainForm, LicenceQuestionAnsweredNoChangesNothing) {
   EXPECT_EQ(Get(kChkAcceptLicense).checked, BST_UNCHECKED);
   EXPECT_TRUE(Get(kBtnLicenseInstall).enabled);
   mervalis::Registry registry(HKEY_LOCAL_MACHINE, KEY_READ);
-  EXPECT_FALSE(registry.KeyExists(mervalis::UninstallKey("Mervalis")));
+  EXPECT_FALSE(registry.KeyExists(kUninstallKey));
 }
 
 TEST_F(MainForm, KeyboardTabOrderAndAccelerators) {
@@ -333,7 +335,7 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
     ASSERT_EQ(registry.WriteString("", "\"" + browser + "\" \"%1\""), ERROR_SUCCESS);
   }
   // Another wallpaper of the family is installed: the query names it.
-  const std::string other = mervalis::UninstallKey("Deep Blue");
+  const std::string other = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Deep Blue";
   HKEY key = nullptr;
   ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, other.c_str(), &key), ERROR_SUCCESS);
   ::RegCloseKey(key);
@@ -351,6 +353,20 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
       "http://www.quorvanesoft.com/tell.php?wp=mervalis&iwp=deepblue",
       "http://www.quorvanesoft.com/index.php?wp=mervalis&iwp=deepblue",
       "http://www.quorvanesoft.com/index.php?wp=mervalis&iwp=deepblue"};
+  // A release alone (a drag that ends over a link) and a press dragged off
+  // its link open nothing.
+  for (int id : {kLblTell, kLblMorePapers, kImgTitle, kLblDownloadMore}) {
+    const HWND link = Get(id).hwnd;
+    ::PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
+  const HWND tell = Get(kLblTell).hwnd;
+  ::PostMessageA(tell, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  ::PostMessageA(tell, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, 400));
+  ::PostMessageA(tell, WM_LBUTTONUP, 0, MAKELPARAM(4, 400));
+  robot::Settle(window_);
+  ::Sleep(1500);
+  EXPECT_EQ(opened(), std::vector<std::string>{});
+
   int clicks = 0;
   for (int id : {kLblTell, kLblMorePapers, kImgTitle}) {
     ASSERT_TRUE(robot::ClickControl(window_, id));
