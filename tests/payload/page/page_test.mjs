@@ -569,7 +569,7 @@ const CROSS_STEP = 20;
 async function sceneCrossCheck() {
   const seen = { turns: 0, restarts: 0, wraps: 0 };
   let seed = 9001;
-  for (const [w, h] of [[800, 600], [1024, 768], [1280, 1024], [1920, 1080], [1366, 768]]) {
+  for (const [w, h] of [[800, 600], [1024, 768], [1280, 1024], [1920, 1080], [1366, 768], [2560, 1440], [300, 200]]) {
     for (const layout of ['centred', 'stretched']) {
       const label = `desktop scene ${w}x${h} ${layout} seed ${seed}`;
       const dump = spawnSync(SCENE_DUMP, [w, h, layout, seed, CROSS_MS, CROSS_STEP].map(String), { encoding: 'utf8', maxBuffer: 64 << 20 });
