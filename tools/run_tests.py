@@ -114,6 +114,17 @@ def run_page(build, tally):
     tally.add("page in Chromium", passed, failed)
 
 
+def run_artwork(tally):
+    """The committed pictures, checked with Pillow from Debian's python3-pil."""
+    python = "/usr/bin/python3" if Path("/usr/bin/python3").exists() else sys.executable
+    code, lines = stream([python, str(ROOT / "tools" / "artwork" / "test_artwork.py")], timeout=600)
+    ran = next((int(m.group(1)) for l in lines if (m := re.match(r"^Ran (\d+) tests?", l))), 0)
+    failed = len({m.group(1) for l in lines if (m := re.match(r"^(?:FAIL|ERROR): (\S+ \(\S+\))", l))})
+    if code != 0 and failed == 0:
+        failed = 1
+    tally.add("artwork", ran - failed, failed)
+
+
 class Wine:
     """A Wine prefix of this run, inside the build tree, and a virtual X display."""
 
@@ -274,7 +285,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--only", choices=["native", "page", "wine"])
+    parser.add_argument("--only", choices=["native", "page", "artwork", "wine"])
     parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
     build = Path(args.build).resolve()
@@ -283,6 +294,7 @@ def main():
     tally = Tally()
     for name, fn in (("native", lambda: run_native(build, tally)),
                      ("page", lambda: run_page(build, tally)),
+                     ("artwork", lambda: run_artwork(tally)),
                      ("wine", lambda: run_wine(build, tally, artifacts, args.filter))):
         if args.only in (None, name):
             fn()

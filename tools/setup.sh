@@ -13,7 +13,7 @@ packages=(
   mingw-w64-i686-dev mingw-w64-tools
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   googletest libbenchmark-dev libjpeg62-turbo-dev
-  chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3
+  chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3 python3-pil
 )
 
 say() { printf 'setup: %s\n' "$*"; }
