@@ -65,8 +65,12 @@ struct ModuleTraits {
   static Handle invalid() noexcept { return nullptr; }
   static void close(Handle h) noexcept { ::FreeLibrary(h); }
 };
+// GDI objects, typed by kind so that a font cannot stand where a bitmap is
+// expected. DeleteObject must not see an object still selected into a device
+// context: select through SelectedObject, declared after the owner.
+template <typename GdiHandle>
 struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
+  using Handle = GdiHandle;
   static Handle invalid() noexcept { return nullptr; }
   static void close(Handle h) noexcept { ::DeleteObject(h); }
 };
@@ -90,7 +94,11 @@ using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHkey = UniqueResource<RegKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
-using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+// A GDI object of a kind only known at run time (LoadImage's result).
+using UniqueGdiObject = UniqueResource<GdiObjectTraits<HGDIOBJ>>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
@@ -109,6 +117,37 @@ class WindowDc {
 
  private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// An object selected into a device context for the guard's lifetime; the one
+// it replaced is selected again at the end.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  ~SelectedObject() {
+    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// One WM_PAINT's drawing: BeginPaint when made, EndPaint at the end.
+class PaintSession {
+ public:
+  explicit PaintSession(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+  PaintSession(const PaintSession&) = delete;
+  PaintSession& operator=(const PaintSession&) = delete;
+  ~PaintSession() { ::EndPaint(hwnd_, &paint_); }
+  [[nodiscard]] HDC dc() const noexcept { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_ = {};
   HDC dc_;
 };
 

@@ -45,8 +45,8 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd, &ps);
+      const PaintSession paint(hwnd);
+      HDC dc = paint.dc();
       RECT r;
       ::GetClientRect(hwnd, &r);
       if (ControlLook* look = LookOf(hwnd)) {
@@ -58,7 +58,6 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         }
         Fill(dc, r, look->background);
       }
-      ::EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_COMMAND:
@@ -103,15 +102,15 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return result;
     }
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd, &ps);
+      const PaintSession paint(hwnd);
+      HDC dc = paint.dc();
       RECT r;
       ::GetClientRect(hwnd, &r);
       if (ControlLook* look = LookOf(hwnd)) {
         Fill(dc, r, look->background);
         char text[1024] = {};
         ::GetWindowTextA(hwnd, text, sizeof(text));
-        HGDIOBJ oldFont = ::SelectObject(dc, look->font ? look->font : ::GetStockObject(DEFAULT_GUI_FONT));
+        const SelectedObject font(dc, look->font ? look->font : ::GetStockObject(DEFAULT_GUI_FONT));
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, look->text);
         RECT box = r;
@@ -123,9 +122,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
           box.bottom = box.top + h;
         }
         ::DrawTextA(dc, text, -1, &box, look->textFormat);
-        ::SelectObject(dc, oldFont);
       }
-      ::EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -142,8 +139,8 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd, &ps);
+      const PaintSession paint(hwnd);
+      HDC dc = paint.dc();
       RECT r;
       ::GetClientRect(hwnd, &r);
       ControlLook* look = LookOf(hwnd);
@@ -151,7 +148,7 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         BITMAP bm = {};
         ::GetObjectA(look->picture, sizeof(bm), &bm);
         UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-        HGDIOBJ old = ::SelectObject(memory.get(), look->picture);
+        const SelectedObject picture(memory.get(), look->picture);
         if (look->stretch) {
           ::SetStretchBltMode(dc, HALFTONE);
           ::SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -160,11 +157,9 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
           Fill(dc, r, look->background);
           ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
         }
-        ::SelectObject(memory.get(), old);
       } else if (look) {
         Fill(dc, r, look->background);
       }
-      ::EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -249,7 +244,7 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
 
   char text[256] = {};
   ::GetWindowTextA(item.hwndItem, text, sizeof(text));
-  HGDIOBJ oldFont = ::SelectObject(dc, font);
+  const SelectedObject selectedFont(dc, font);
   RECT textSize = {0, 0, 0, 0};
   ::DrawTextA(dc, text, -1, &textSize, DT_SINGLELINE | DT_CALCRECT);
 
@@ -265,9 +260,9 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
     // Magenta is the glyph's transparent colour: cut it out with a mask.
     UniqueMemoryDc source(::CreateCompatibleDC(dc));
     UniqueMemoryDc maskDc(::CreateCompatibleDC(dc));
-    UniqueGdiObject mask(::CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr));
-    HGDIOBJ oldSource = ::SelectObject(source.get(), picture);
-    HGDIOBJ oldMask = ::SelectObject(maskDc.get(), mask.get());
+    UniqueBitmap mask(::CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr));
+    const SelectedObject sourcePicture(source.get(), picture);
+    const SelectedObject maskPicture(maskDc.get(), mask.get());
     ::SetBkColor(source.get(), RGB(255, 0, 255));
     ::BitBlt(maskDc.get(), 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
     const int y = middle - bm.bmHeight / 2;
@@ -276,9 +271,6 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
     ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCINVERT);
     ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, maskDc.get(), 0, 0, SRCAND);
     ::BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCINVERT);
-    // Deselected before the objects are deleted.
-    ::SelectObject(source.get(), oldSource);
-    ::SelectObject(maskDc.get(), oldMask);
     x += bm.bmWidth + spacing;
   }
 
@@ -294,7 +286,6 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, HBITMAP glyph, HBITMAP disabled
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
   }
   ::DrawTextA(dc, text, -1, &textBox, DT_SINGLELINE);
-  ::SelectObject(dc, oldFont);
 
   if (focused) {
     RECT focus = r;

@@ -57,10 +57,11 @@ void FitLabelWidth(HWND label, const ControlLook& look) {
   char text[256] = {};
   ::GetWindowTextA(label, text, sizeof(text));
   WindowDc dc(label);
-  HGDIOBJ old = ::SelectObject(dc.get(), look.font);
   SIZE size = {};
-  ::GetTextExtentPoint32A(dc.get(), text, lstrlenA(text), &size);
-  ::SelectObject(dc.get(), old);
+  {
+    const SelectedObject font(dc.get(), look.font);
+    ::GetTextExtentPoint32A(dc.get(), text, lstrlenA(text), &size);
+  }
   RECT r;
   ::GetClientRect(label, &r);
   ::SetWindowPos(label, nullptr, 0, 0, size.cx, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -125,15 +126,8 @@ const TfrmMain::ControlSpec TfrmMain::kLayout[] = {
 };
 
 TfrmMain::~TfrmMain() {
+  // The controls go before the fonts, pictures and brushes they draw with.
   if (handle_ && ::IsWindow(handle_)) ::DestroyWindow(handle_);
-  for (HFONT f : fonts_) {
-    if (f) ::DeleteObject(f);
-  }
-  for (HBITMAP b : {banner_, scene_, frame_, check_, checkDisabled_}) {
-    if (b) ::DeleteObject(b);
-  }
-  if (silverBrush_) ::DeleteObject(silverBrush_);
-  if (whiteBrush_) ::DeleteObject(whiteBrush_);
 }
 
 HWND TfrmMain::Control(int id) const noexcept {
@@ -167,12 +161,13 @@ void TfrmMain::Create() {
                               instance, this);
   if (!handle_) throw std::runtime_error("The main window could not be created.");
   app.SetMainWindow(handle_);
-  silverBrush_ = ::CreateSolidBrush(kSilver);
-  whiteBrush_ = ::CreateSolidBrush(kWhite);
+  silverBrush_.reset(::CreateSolidBrush(kSilver));
+  whiteBrush_.reset(::CreateSolidBrush(kWhite));
+  static_assert(std::tuple_size_v<decltype(fonts_)> == kFontCount);
   for (int i = 0; i < kFontCount; ++i) {
-    fonts_[i] = ::CreateFontA(-kFonts[i].height, 0, 0, 0, kFonts[i].bold ? FW_BOLD : FW_NORMAL,
+    fonts_[i].reset(::CreateFontA(-kFonts[i].height, 0, 0, 0, kFonts[i].bold ? FW_BOLD : FW_NORMAL,
                               kFonts[i].italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFonts[i].face);
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFonts[i].face));
   }
   LoadPictures();
   CreateControls();
@@ -185,9 +180,9 @@ void TfrmMain::LoadPictures() {
   banner_ = LoadJpegResource(instance, IDR_BANNER_JPEG);
   scene_ = LoadJpegResource(instance, IDR_SCENE_JPEG);
   frame_ = LoadJpegResource(instance, IDR_FRAME_JPEG);
-  check_ = static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CHECK), IMAGE_BITMAP, 0, 0, 0));
-  checkDisabled_ = static_cast<HBITMAP>(
-      ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CHECK_DISABLED), IMAGE_BITMAP, 0, 0, 0));
+  check_.reset(static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CHECK), IMAGE_BITMAP, 0, 0, 0)));
+  checkDisabled_.reset(static_cast<HBITMAP>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CHECK_DISABLED), IMAGE_BITMAP, 0, 0, 0)));
 }
 
 void TfrmMain::CreateControls() {
@@ -195,7 +190,7 @@ void TfrmMain::CreateControls() {
   for (const ControlSpec& entry : kLayout) {
     HWND parent = entry.parent ? Control(entry.parent) : handle_;
     ControlLook& look = looks_[Index(entry.id)];
-    look.font = fonts_[entry.font];
+    look.font = fonts_[entry.font].get();
     look.text = entry.colour;
     look.background = kSilver;
     if (entry.parent) look.background = looks_[Index(entry.parent)].background;
@@ -256,16 +251,16 @@ void TfrmMain::CreateControls() {
                                WS_CHILD | WS_CLIPSIBLINGS | visible | disabled | entry.style | standardStyle,
                                entry.x, entry.y, entry.w, entry.h, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
-      if (hwnd) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[entry.font]), FALSE);
+      if (hwnd) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[entry.font].get()), FALSE);
       if (hwnd && entry.kind == Kind::GlyphButton) MakeDialogPushButton(hwnd);
     }
     if (!hwnd) throw std::runtime_error("A control of the main window could not be created.");
     controls_[Index(entry.id)] = hwnd;
   }
-  looks_[Index(kImgTitle)].picture = banner_;
-  looks_[Index(kImgBG)].picture = scene_;
+  looks_[Index(kImgTitle)].picture = banner_.get();
+  looks_[Index(kImgBG)].picture = scene_.get();
   looks_[Index(kImgBG)].stretch = true;
-  looks_[Index(kImgBorder)].picture = frame_;
+  looks_[Index(kImgBorder)].picture = frame_.get();
   looks_[Index(kImgBorder)].stretch = true;
   ::SetWindowTextA(Control(kMemLicense), LoadTextResource(instance, IDR_LICENSE_TEXT).c_str());
   ::SendMessageA(Control(kOptStretch), BM_SETCHECK, BST_CHECKED, 0);
@@ -495,18 +490,18 @@ LRESULT TfrmMain::OnControlColour(HDC dc, HWND control) {
     // The licence reads like a document: black on white although read-only.
     ::SetTextColor(dc, kBlack);
     ::SetBkColor(dc, kWhite);
-    return reinterpret_cast<LRESULT>(whiteBrush_);
+    return reinterpret_cast<LRESULT>(whiteBrush_.get());
   }
   ::SetTextColor(dc, id == kGrpOptions ? kBlue : kBlack);
   ::SetBkColor(dc, kSilver);
   ::SetBkMode(dc, TRANSPARENT);
-  return reinterpret_cast<LRESULT>(silverBrush_);
+  return reinterpret_cast<LRESULT>(silverBrush_.get());
 }
 
 void TfrmMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
   const int id = static_cast<int>(item.CtlID);
   if (id == kBtnInstall || id == kBtnLicenseInstall || id == kBtnFinish) {
-    DrawGlyphButton(item, check_, checkDisabled_, fonts_[kFontDefault]);
+    DrawGlyphButton(item, check_.get(), checkDisabled_.get(), fonts_[kFontDefault].get());
   }
 }
 
@@ -536,7 +531,7 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: {
       RECT r;
       ::GetClientRect(handle_, &r);
-      ::FillRect(reinterpret_cast<HDC>(wParam), &r, silverBrush_);
+      ::FillRect(reinterpret_cast<HDC>(wParam), &r, silverBrush_.get());
       return 1;
     }
     case WM_TIMER:

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win_handles.h"
 #include "ui/controls_win.h"
 #include "ui/main_form_ids.h"
 
@@ -84,9 +85,10 @@ class TfrmMain {
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};
   std::array<bool, 64> lastChecked_ = {};
-  HFONT fonts_[5] = {};
-  HBITMAP banner_ = nullptr, scene_ = nullptr, frame_ = nullptr, check_ = nullptr, checkDisabled_ = nullptr;
-  HBRUSH silverBrush_ = nullptr, whiteBrush_ = nullptr;
+  // What the controls draw with; deleted after the destructor has destroyed the window.
+  std::array<UniqueFont, 5> fonts_;
+  UniqueBitmap banner_, scene_, frame_, check_, checkDisabled_;
+  UniqueBrush silverBrush_, whiteBrush_;
   HWND lastFocus_ = nullptr;
   int restoreTicks_ = 1;  // lives for the whole run
   bool busy_ = false;

@@ -19,10 +19,10 @@ std::span<const std::uint8_t> ResourceBytes(HINSTANCE module, int id) noexcept {
 
 }  // namespace
 
-HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept {
+UniqueBitmap LoadJpegResource(HINSTANCE module, int id) noexcept {
   try {
     const JpegResult decoded = DecodeJpeg(ResourceBytes(module, id));
-    if (!decoded.ok() || decoded.image.Empty()) return nullptr;
+    if (!decoded.ok() || decoded.image.Empty()) return {};
     const Image& image = decoded.image;
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -32,8 +32,8 @@ HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept {
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return nullptr;
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return {};
     const std::size_t stride = (static_cast<std::size_t>(image.Width()) * 3 + 3) & ~std::size_t{3};
     // The image keeps its rows as bitmaps do (B, G, R), so they copy as they are.
     for (int y = 0; y < image.Height(); ++y) {
@@ -41,7 +41,7 @@ HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept {
     }
     return bitmap;
   } catch (...) {
-    return nullptr;
+    return {};
   }
 }
 

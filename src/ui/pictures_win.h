@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "common/win_handles.h"
+
 namespace mervalis {
 
-// A JPEG raw-data resource decoded into a 24-bit bitmap; nullptr when it is
-// missing or cannot be decoded. The caller deletes the bitmap.
-[[nodiscard]] HBITMAP LoadJpegResource(HINSTANCE module, int id) noexcept;
+// A JPEG raw-data resource decoded into a 24-bit bitmap; empty when it is
+// missing or cannot be decoded.
+[[nodiscard]] UniqueBitmap LoadJpegResource(HINSTANCE module, int id) noexcept;
 
 // A raw-data resource as text; empty when it is missing.
 [[nodiscard]] std::string LoadTextResource(HINSTANCE module, int id);
