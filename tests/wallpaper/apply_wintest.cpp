@@ -27,6 +27,7 @@
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
 #include "wine/installation.h"
+#include "wallpaper/locked_key.h"
 #include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
@@ -38,6 +39,10 @@ constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
 constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
 constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
 constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
+constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
+constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 
 // A raw-data item of the built program, as it carries it.
 std::string ProgramItem(HMODULE program, int id) {
@@ -71,10 +76,10 @@ std::string ActiveDesktopWallpaper() {
   return wine_test::ReadRegistryString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper");
 }
 std::string PlainWallpaper() {
-  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kDesktopKey), "Wallpaper");
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
 }
 std::string Remembered(const char* name) {
-  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), name);
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(kCompanyKey), name);
 }
 
 std::string Join(const std::vector<std::string>& lines) {
@@ -125,17 +130,17 @@ class ApplyModeTest : public testing::Test {
   }
   void TearDown() override {
     wine_test::RemoveInstallation();
-    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
+    (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
     if (program_) ::FreeLibrary(program_);
   }
 
   static void StoreOptionCode(const char* code) {
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kOptionsKey, "Mervalis", code));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kOptionsKey, "Mervalis", code));
   }
   // A desktop that shows other wallpapers, so that remembering them would show.
   static void ShowOtherWallpapers() {
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
   }
 
   // The template with the layout digit in place of its one tag.
@@ -178,8 +183,8 @@ class ApplyModeTest : public testing::Test {
     StoreOptionCode(code);
     ShowOtherWallpapers();
     if (remembered) {
-      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastwp", "mark wp"));
-      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastap", "mark ap"));
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kCompanyKey, "lastwp", "mark wp"));
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kCompanyKey, "lastap", "mark ap"));
     }
     active_desktop_fixture::ClearCalls();
 
@@ -216,8 +221,8 @@ class ApplyModeTest : public testing::Test {
       EXPECT_EQ(Remembered("lastwp"), "mark wp");
       EXPECT_EQ(Remembered("lastap"), "mark ap");
     } else {
-      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastwp"));
-      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastap"));
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(kCompanyKey), "lastwp"));
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(kCompanyKey), "lastap"));
     }
   }
 
@@ -345,7 +350,7 @@ class WindowApply : public testing::Test {
   void TearDown() override {
     if (program_) program_->Kill();
     wine_test::RemoveInstallation();
-    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
+    (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
   // Presses the button of an installed wallpaper ("Apply Wallpaper": no
@@ -381,8 +386,8 @@ class WindowApply : public testing::Test {
 
 TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) {
   const auto paths = wine_test::Paths();
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
   ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kControlClassKey));
 
   wine_test::InstallThroughWindow();
@@ -396,17 +401,44 @@ TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) 
   // Again while the page is on the desktop: nothing is remembered this time,
   // whatever the plain wallpaper is now.
   ASSERT_EQ(ActiveDesktopWallpaper(), paths.pagePath);
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", "C:\\windows\\Another.bmp"));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", "C:\\windows\\Another.bmp"));
   ApplyAgainThroughWindow();
   if (HasFatalFailure()) return;
   EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
   EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
 
   // The page named in another letter case and place is still this wallpaper.
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper",
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper",
                         "d:\\elsewhere\\QUORVANE - mervalis.HTML"));
   ApplyAgainThroughWindow();
   if (HasFatalFailure()) return;
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+}
+
+// Keys locked against changes (by a policy, say) are read all the same, and
+// a wallpaper that cannot be read at all never replaces a remembered one.
+TEST_F(WindowApply, LockedWallpaperKeysAreReadAndUnreadableOnesKeepWhatWasRemembered) {
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  {
+    wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kReadOnlyAccess);
+    ASSERT_TRUE(locked.ok());
+    wine_test::InstallThroughWindow();
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+
+  // Another wallpaper on the desktop now, but its key cannot be read.
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", "C:\\windows\\Web\\Wallpaper\\New.html"));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", "C:\\windows\\New.bmp"));
+  {
+    wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kNoAccess);
+    ASSERT_TRUE(locked.ok());
+    ApplyAgainThroughWindow();
+    if (HasFatalFailure()) return;
+  }
   EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
   EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
 }
