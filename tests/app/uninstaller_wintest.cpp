@@ -256,6 +256,12 @@ TEST_F(Uninstaller, LockedAndReadOnlyFilesDoNotStopTheRest) {
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOptionsKey, "Mervalis"), "");
 }
 
+DWORD WINAPI CloseAfterThreeSeconds(void* file) {
+  ::Sleep(3000);
+  ::CloseHandle(static_cast<HANDLE>(file));
+  return 0;
+}
+
 // The program that started the uninstaller copy may still be ending and
 // holding its file; an install step that was cut short leaves ".tmp" files
 // beside the ones it was replacing. Neither may keep the folders.
@@ -271,14 +277,7 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
   HANDLE held = ::CreateFileA(paths.applicationFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  HANDLE releaser = ::CreateThread(
-      nullptr, 0,
-      [](void* file) -> DWORD {
-        ::Sleep(3000);
-        ::CloseHandle(static_cast<HANDLE>(file));
-        return 0;
-      },
-      held, 0, nullptr);
+  HANDLE releaser = ::CreateThread(nullptr, 0, &CloseAfterThreeSeconds, held, 0, nullptr);
   ASSERT_NE(releaser, nullptr);
 
   RunUninstaller(wine_test::ProgramPath(), "douninstall");
@@ -344,6 +343,11 @@ TEST_F(Uninstaller, LockedActiveDesktopKeyIsStillRead) {
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\windows\\old.bmp");
 }
 
+DWORD WINAPI DeleteUninstallEntry(void* result) {
+  *static_cast<bool*>(result) = mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  return 0;
+}
+
 // A subkey that may not be opened stays, and so does its parent; the
 // deletion says so instead of trying the same subkey for ever.
 TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
@@ -354,18 +358,8 @@ TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
   wine_test::LockedKey lock(HKEY_LOCAL_MACHINE, locked, wine_test::kNoAccess);
   ASSERT_TRUE(lock.ok());
 
-  struct Call {
-    bool result = true;
-  } call;
-  HANDLE thread = ::CreateThread(
-      nullptr, 0,
-      [](void* c) -> DWORD {
-        static_cast<Call*>(c)->result =
-            mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE,
-                                    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis");
-        return 0;
-      },
-      &call, 0, nullptr);
+  bool deleted = true;
+  HANDLE thread = ::CreateThread(nullptr, 0, &DeleteUninstallEntry, &deleted, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   const bool ended = ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
   if (!ended) ::TerminateThread(thread, 1);
@@ -373,7 +367,7 @@ TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
   lock.Unlock();
 
   ASSERT_TRUE(ended) << "DeleteKeyTree did not end";
-  EXPECT_FALSE(call.result);
+  EXPECT_FALSE(deleted);
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, locked));
   EXPECT_TRUE(mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey));  // unlocked, it goes
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -382,7 +376,7 @@ TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
 // "regsvr32.exe" planted where a search by bare name looks first (the current
 // folder) must not be what the install and the uninstall start. Wine runs its
 // own code for a file of that name unless told to load the file itself, so
-// the started programs are told so.
+// it is told so for the time of the test.
 TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
@@ -395,17 +389,24 @@ TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
 
   char oldFolder[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, oldFolder);
-  char oldOverrides[1024] = {};
-  const bool hadOverrides = ::GetEnvironmentVariableA("WINEDLLOVERRIDES", oldOverrides, sizeof(oldOverrides)) > 0;
+  constexpr char kOverrides[] = "Software\\Wine\\DllOverrides";
+  ASSERT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe"), "");
+  {
+    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    ASSERT_TRUE(overrides.OpenKey(kOverrides, true));
+    ASSERT_EQ(overrides.WriteString("regsvr32.exe", "native"), ERROR_SUCCESS);
+  }
   ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
-  ::SetEnvironmentVariableA("WINEDLLOVERRIDES", (std::string(oldOverrides) + ";regsvr32.exe=n").c_str());
 
   wine_test::InstallThroughWindow();
   const bool installed = !HasFatalFailure();
   if (installed) RunUninstaller(wine_test::ProgramPath(), "douninstall");
 
   ::SetCurrentDirectoryA(oldFolder);
-  ::SetEnvironmentVariableA("WINEDLLOVERRIDES", hadOverrides ? oldOverrides : nullptr);
+  {
+    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    if (overrides.OpenKey(kOverrides, false)) (void)overrides.DeleteValue("regsvr32.exe");
+  }
   const bool started = mervalis::FileExists(record);
   ::DeleteFileA(record.c_str());
   ::DeleteFileA(planted.c_str());

@@ -259,6 +259,24 @@ BOOL WINAPI CloseThenFail(HANDLE handle) {
   return FALSE;
 }
 
+struct BoxSeen {
+  std::string path;  // the file written when the box showed
+  std::string text;
+  bool fileFree = false;  // it could be opened without sharing then
+};
+
+DWORD WINAPI AnswerBoxAfterTryingTheFile(void* seenBox) {
+  auto* seen = static_cast<BoxSeen*>(seenBox);
+  const auto box = robot::WaitForMessageBox("", ::GetCurrentProcessId(), 20000);
+  if (!box) return 1;
+  HANDLE file = ::CreateFileA(seen->path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  seen->fileFree = file != INVALID_HANDLE_VALUE;
+  if (seen->fileFree) ::CloseHandle(file);
+  seen->text = box->text;
+  robot::PressMessageBoxButton(*box, "OK");
+  return 0;
+}
+
 TEST(FailedClose, IsAFailedWriteOfThePageAndOfAPayloadItem) {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
@@ -267,30 +285,13 @@ TEST(FailedClose, IsAFailedWriteOfThePageAndOfAPayloadItem) {
   HMODULE program = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(program, nullptr);
 
-  struct Seen {
-    std::string path;
-    std::string text;
-    bool fileFree = false;
-  } seen{page};
+  BoxSeen seen{page};
   const mervalis::CloseHandleFunction previous = mervalis::SetCloseHandleForTesting(&CloseThenFail);
   EXPECT_THROW(mervalis::ReplaceLayoutTag(page, true), std::runtime_error);
   EXPECT_THROW(mervalis::WriteStubPage(page, "Mervalis", "C:\\windows\\system32\\quorvanexrun.ocx"),
                std::runtime_error);
   // The box blocks this thread: another one reads it, tries the file, answers it.
-  HANDLE answerer = ::CreateThread(
-      nullptr, 0,
-      [](void* s) -> DWORD {
-        auto* seen = static_cast<Seen*>(s);
-        const auto box = robot::WaitForMessageBox("", ::GetCurrentProcessId(), 20000);
-        if (!box) return 1;
-        HANDLE file = ::CreateFileA(seen->path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        seen->fileFree = file != INVALID_HANDLE_VALUE;
-        if (seen->fileFree) ::CloseHandle(file);
-        seen->text = box->text;
-        robot::PressMessageBoxButton(*box, "OK");
-        return 0;
-      },
-      &seen, 0, nullptr);
+  HANDLE answerer = ::CreateThread(nullptr, 0, &AnswerBoxAfterTryingTheFile, &seen, 0, nullptr);
   const bool written = mervalis::WriteResourceFile(program, 119, page);
   mervalis::SetCloseHandleForTesting(previous);
   ::WaitForSingleObject(answerer, 30000);
