@@ -13,7 +13,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "control/control_test_support.h"
-#include "payload/page_text.h"
+#include "payload/expected_files.h"
 #include "wine/installation.h"
 
 namespace {
@@ -149,7 +149,7 @@ class RuntimeControlCreation : public testing::Test {
   std::string WriteStubPage(const std::string& name) {
     const std::string path = pages_ + name;
     const std::string control = mervalis::GetSystemFolder() + "quorvanexrun.ocx";
-    EXPECT_TRUE(wine_test::WriteFileBytes(path, mervalis::StubPageText("Mervalis", control)));
+    EXPECT_TRUE(wine_test::WriteFileBytes(path, wine_test::ExpectedStubPage(control)));
     written_.push_back(path);
     return path;
   }
@@ -273,7 +273,7 @@ TEST_F(RuntimeControlEndToEnd, StubPageLeftByAnInstallStartsTheInstalledProgramW
   // The install started regsvr32 for its copy of the control without waiting.
   ASSERT_TRUE(robot::WaitUntil([] { return !RegisteredServer().empty(); }, 30000));
   EXPECT_EQ(::lstrcmpiA(RegisteredServer().c_str(), paths.controlPath.c_str()), 0) << RegisteredServer();
-  const std::string stub = mervalis::StubPageText("Mervalis", paths.controlPath);
+  const std::string stub = wine_test::ExpectedStubPage(paths.controlPath);
   ASSERT_EQ(wine_test::ReadFileBytes(paths.pagePath), stub);
   ASSERT_TRUE(mervalis::FileExists(paths.applicationFile));
 

@@ -13,6 +13,7 @@
 
 #include "../fixtures/active_desktop/call_record.h"
 #include "common/folders_win.h"
+#include "payload/expected_files.h"
 #include "payload/resource_writer_win.h"
 #include "robot.h"
 #include "wallpaper/apply_win.h"
@@ -39,16 +40,8 @@ constexpr Picture kPictures[] = {
     {115, "fish5_l.gif"}, {116, "fish5_r.gif"}, {117, "fish6_l.gif"}, {118, "fish6_r.gif"},
 };
 
-// The artwork of the source tree ("src/payload/assets"), reached through
-// Wine's drive Z: from this file's own path.
-std::string Asset(const char* name) {
-  std::string path = "Z:" + std::string(__FILE__);
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  path = path.substr(0, path.rfind("\\tests\\payload\\")) + "\\src\\payload\\assets\\" + name;
-  return wine_test::ReadFileBytes(path);
-}
+// The artwork as the source tree holds it.
+std::string Asset(const char* name) { return wine_test::SourceTreeFile(std::string("src\\payload\\assets\\") + name); }
 
 class PayloadFiles : public testing::Test {
  protected:

@@ -19,8 +19,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
-#include "payload/page_text.h"
-#include "payload/resource_ids.h"
+#include "payload/expected_files.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
 #include "wallpaper/background.h"
@@ -44,13 +43,8 @@ constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
 constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 
-// A raw-data item of the built program, as it carries it.
-std::string ProgramItem(HMODULE program, int id) {
-  HRSRC info = ::FindResourceA(program, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-  if (!info) return {};
-  const char* data = static_cast<const char*>(::LockResource(::LoadResource(program, info)));
-  return data ? std::string(data, ::SizeofResource(program, info)) : std::string();
-}
+// The page template as the source tree holds it.
+std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
 
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
   mervalis::Registry registry(root);
@@ -125,13 +119,10 @@ class ApplyModeTest : public testing::Test {
     wine_test::SetTestTimeLimit(120000);
     wine_test::RemoveInstallation();
     oldPlain_ = PlainWallpaper();
-    program_ = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(program_, nullptr) << "cannot open " << wine_test::ProgramPath();
   }
   void TearDown() override {
     wine_test::RemoveInstallation();
     (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
-    if (program_) ::FreeLibrary(program_);
   }
 
   static void StoreOptionCode(const char* code) {
@@ -145,7 +136,7 @@ class ApplyModeTest : public testing::Test {
 
   // The template with the layout digit in place of its one tag.
   std::string AnimatedPage(char digit) const {
-    std::string page = ProgramItem(program_, IDR_PAGE_TEMPLATE);
+    std::string page = Template();
     const std::string tag = "<PAGE_LAYOUT>";
     const std::size_t at = page.find(tag);
     EXPECT_NE(at, std::string::npos);
@@ -161,13 +152,14 @@ class ApplyModeTest : public testing::Test {
     inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
     inputs.stretched = stretched;
     inputs.showBorder = border;
-    inputs.scene = Picture(IDR_SCENE_JPEG);
-    inputs.frame = Picture(IDR_FRAME_JPEG);
+    inputs.scene = Picture("scene.jpg");
+    inputs.frame = Picture("frame.jpg");
     const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
     return {file.begin(), file.end()};
   }
-  mervalis::Image Picture(int id) const {
-    const std::string jpeg = ProgramItem(program_, id);
+  // A picture of the window, as the source tree holds it.
+  static mervalis::Image Picture(const char* name) {
+    const std::string jpeg = wine_test::SourceTreeFile(std::string("src\\ui\\assets\\") + name);
     mervalis::JpegResult result =
         mervalis::DecodeJpeg({reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size()});
     EXPECT_TRUE(result.ok()) << result.error;
@@ -212,7 +204,7 @@ class ApplyModeTest : public testing::Test {
     EXPECT_NE(shown.find(std::string("var pageLayout = ") + digit + "; // 0=Center, 1=Stretch"), std::string::npos);
     EXPECT_TRUE(shown == AnimatedPage(digit)) << "the page shown is not the template with the layout digit";
     // ... and the stub stays behind.
-    EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+    EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
 
     // Nothing else was written.
     EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
@@ -226,7 +218,6 @@ class ApplyModeTest : public testing::Test {
     }
   }
 
-  HMODULE program_ = nullptr;
   std::string oldPlain_;
 };
 
@@ -273,7 +264,7 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
   // The rest of the run went on: the page was shown and the stub left.
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
   EXPECT_TRUE(shown == AnimatedPage('1'));
-  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
   EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
 }
 
@@ -333,7 +324,7 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
   EXPECT_NE(errors[0].find(paths.pagePath), std::string::npos) << errors[0];
   EXPECT_EQ(code, 0u);
   // The sequence ended there: the tag stays, the desktop was not told.
-  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == ProgramItem(program_, IDR_PAGE_TEMPLATE));
+  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == Template());
   for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {
     EXPECT_NE(call.rfind("SetWallpaper|", 0), 0u) << call;
   }
