@@ -231,11 +231,16 @@ TEST_F(RuntimeControlCreation, OnlyTheFamilysLocalPagesMayUseTheControl) {
     ::Sleep(1000);
     EXPECT_TRUE(application.CommandLines().empty());
   }
-  // A local page not of the family, neither.
+  // Nor a local page not of the family, nor a web page that only its
+  // document tells.
   ASSERT_TRUE(wallpaper_.Set(page));
-  LoadDesktopExpectingNoBox("--url \"file:///C:/windows/Web/Wallpaper/Other.html\"", 6);
-  ::Sleep(1000);
-  EXPECT_TRUE(application.CommandLines().empty());
+  for (const char* arguments : {"--url \"file:///C:/windows/Web/Wallpaper/Other.html\"",
+                                "--document-url \"https://example.com/Quorvane%20-%20Mervalis.html\""}) {
+    SCOPED_TRACE(arguments);
+    LoadDesktopExpectingNoBox(arguments, 6);
+    ::Sleep(1000);
+    EXPECT_TRUE(application.CommandLines().empty());
+  }
 
   // The desktop's own page, told by its address, works as before.
   LoadDesktopExpectingNoBox("--url \"" + FileAddress(page) + "\"");
