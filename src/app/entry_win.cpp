@@ -18,7 +18,7 @@ namespace {
 
 // A second window-mode instance brings the first one to the front and ends.
 void ActivateFirstInstance() {
-  HWND first = ::FindWindowA(kApplicationWindowClass, std::string(kCompanyWord).c_str());
+  HWND first = ::FindWindowA(kApplicationWindowClass, std::string(kCompanyName).c_str());
   if (!first) return;
   if (::IsIconic(first)) ::ShowWindow(first, SW_SHOWDEFAULT);
   ::SetForegroundWindow(first);
@@ -37,7 +37,7 @@ void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
   }
   Application& app = Application::Instance();
   if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
-  app.SetTitle(kCompanyWord);
+  app.SetTitle(kCompanyName);
   TfrmMain form;
   form.Create();
   app.Run();

@@ -17,7 +17,7 @@ void RunUninstallMode() {
 
   const int answer = ::MessageBoxA(::GetDesktopWindow(),
                                    "Are you sure you want to uninstall this animated wallpaper?",
-                                   std::string(kCompanyWord).c_str(),
+                                   std::string(kCompanyName).c_str(),
                                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_SYSTEMMODAL);
   if (answer == IDYES) {
     ::ShellExecuteA(::GetDesktopWindow(), "open", copy.c_str(), "douninstall", nullptr,

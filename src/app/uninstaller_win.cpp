@@ -77,14 +77,14 @@ void RestorePreviousWallpapers(const std::string& title) {
   std::string current;
   {
     // Read access only: a key locked against changes can still be read.
-    Registry registry(HKEY_CURRENT_USER, KEY_READ);
+    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
     if (registry.OpenKey(kActiveDesktopKey, false)) {
       if (registry.ReadString("Wallpaper", current) != ERROR_SUCCESS) current.clear();
     }
   }
   if (AnsiUpperCase(current).find(AnsiUpperCase(PageName(title))) == std::string::npos) return;
 
-  Registry saved(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey saved(HKEY_CURRENT_USER, KEY_READ);
   if (!saved.OpenKey(kCompanyKey, false)) return;
   std::string lastWallpaper, lastActiveDesktop;
   if (saved.ReadString("lastwp", lastWallpaper) != ERROR_SUCCESS ||
@@ -131,7 +131,7 @@ void RunUninstaller() {
 
   (void)DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKey(title));
   {
-    Registry options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+    RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
     if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
   }
   RestorePreviousWallpapers(title);
@@ -144,13 +144,13 @@ void RunUninstaller() {
   DeleteOurFile(imagesFolder + std::string(kBackgroundName) + kTemporarySuffix);
   for (const PayloadPicture& picture : kPayloadPictures) DeleteOurFile(imagesFolder + std::string(picture.fileName));
 
-  for (int csidl : kGroupFolders) DeleteInSpecialFolder(csidl, std::string(kProductWord) + "\\" + shortcut);
+  for (int csidl : kGroupFolders) DeleteInSpecialFolder(csidl, std::string(kFamilyName) + "\\" + shortcut);
   for (int csidl : kDesktops) DeleteInSpecialFolder(csidl, shortcut);
 
   // The links to more wallpapers serve the whole family: they go with the last one.
   if (GetInstalledWallpapers().empty()) {
     for (int csidl : kGroupFolders) {
-      DeleteInSpecialFolder(csidl, std::string(kProductWord) + "\\" + std::string(kMoreWallpapersLink));
+      DeleteInSpecialFolder(csidl, std::string(kFamilyName) + "\\" + std::string(kMoreWallpapersLink));
     }
     for (int csidl : kDesktops) DeleteInSpecialFolder(csidl, std::string(kDesktopMoreLink));
   }
@@ -162,10 +162,10 @@ void RunUninstaller() {
   RemoveEmptyFolder(installFolder);
   RemoveEmptyFolder(imagesFolder.substr(0, imagesFolder.size() - 1));
   RemoveEmptyFolder(ImagesRootFolder(wallpaperFolder));
-  for (int csidl : kGroupFolders) RemoveEmptyFolder(InSpecialFolder(csidl, std::string(kProductWord)));
+  for (int csidl : kGroupFolders) RemoveEmptyFolder(InSpecialFolder(csidl, std::string(kFamilyName)));
 
   const std::string message = title + " has been successfully removed from your computer.";
-  ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyWord).c_str(),
+  ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 
   // This copy in the system folder cannot delete itself while it runs; Windows

@@ -47,7 +47,7 @@ std::string ProgramFilesFolderFrom(std::string_view systemDirectory) {
 }
 
 std::string InstallFolderFrom(std::string_view systemDirectory) {
-  return WithTrailingBackslash(ProgramFilesFolderFrom(systemDirectory)) + std::string(kProductWord) + "\\";
+  return WithTrailingBackslash(ProgramFilesFolderFrom(systemDirectory)) + std::string(kFamilyName) + "\\";
 }
 
 std::string WallpaperFolderFrom(std::string_view windowsDirectory) {
@@ -55,7 +55,7 @@ std::string WallpaperFolderFrom(std::string_view windowsDirectory) {
 }
 
 std::string ImagesRootFolder(std::string_view wallpaperFolder) {
-  return std::string(wallpaperFolder) + std::string(kImagesWord);
+  return std::string(wallpaperFolder) + std::string(kImagesFolderName);
 }
 
 std::string ImagesFolderFrom(std::string_view windowsDirectory, std::string_view key) {
@@ -81,7 +81,7 @@ std::string UninstallKey(std::string_view title) {
 }
 
 std::string PageImageAddress(std::string_view key, std::string_view fileName) {
-  return std::string(kImagesWord) + "/" + std::string(key) + "/" + std::string(fileName);
+  return std::string(kImagesFolderName) + "/" + std::string(key) + "/" + std::string(fileName);
 }
 
 }  // namespace mervalis

@@ -9,9 +9,9 @@
 namespace mervalis {
 
 inline constexpr std::string_view kTitle = "Mervalis";
-inline constexpr std::string_view kProductWord = "Quorvane";
-inline constexpr std::string_view kCompanyWord = "Quorvanesoft";
-inline constexpr std::string_view kImagesWord = "QVImages";
+inline constexpr std::string_view kFamilyName = "Quorvane";
+inline constexpr std::string_view kCompanyName = "Quorvanesoft";
+inline constexpr std::string_view kImagesFolderName = "QVImages";
 inline constexpr std::string_view kFamilyPrefix = "Quorvane - ";  // page and uninstall entry
 
 inline constexpr std::string_view kUninstallRootKey =

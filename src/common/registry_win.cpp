@@ -4,7 +4,7 @@
 
 namespace mervalis {
 
-LONG Registry::Open(std::string_view path, bool create) noexcept {
+LONG RegistryKey::Open(std::string_view path, bool create) noexcept {
   CloseKey();
   const std::string p(path);
   LONG status;
@@ -18,12 +18,12 @@ LONG Registry::Open(std::string_view path, bool create) noexcept {
   return status;
 }
 
-bool Registry::KeyExists(std::string_view path) const noexcept {
+bool RegistryKey::KeyExists(std::string_view path) const noexcept {
   UniqueHkey key;
   return ::RegOpenKeyExA(root_, std::string(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-LONG Registry::ReadString(std::string_view name, std::string& value) const noexcept {
+LONG RegistryKey::ReadString(std::string_view name, std::string& value) const noexcept {
   value.clear();
   if (!key_) return ERROR_INVALID_HANDLE;
   const std::string n(name);
@@ -42,7 +42,7 @@ LONG Registry::ReadString(std::string_view name, std::string& value) const noexc
   return ERROR_SUCCESS;
 }
 
-LONG Registry::WriteString(std::string_view name, std::string_view value) const noexcept {
+LONG RegistryKey::WriteString(std::string_view name, std::string_view value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
   const std::string data(value);
   return ::RegSetValueExA(key_.get(), std::string(name).c_str(), 0, REG_SZ,
@@ -50,7 +50,7 @@ LONG Registry::WriteString(std::string_view name, std::string_view value) const 
                           static_cast<DWORD>(data.size() + 1));
 }
 
-LONG Registry::DeleteValue(std::string_view name) const noexcept {
+LONG RegistryKey::DeleteValue(std::string_view name) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
   return ::RegDeleteValueA(key_.get(), std::string(name).c_str());
 }

@@ -11,9 +11,9 @@
 
 namespace mervalis {
 
-class Registry {
+class RegistryKey {
  public:
-  explicit Registry(HKEY root, REGSAM access = KEY_ALL_ACCESS) noexcept
+  explicit RegistryKey(HKEY root, REGSAM access = KEY_ALL_ACCESS) noexcept
       : root_(root), access_(access) {}
 
   void SetRoot(HKEY root, REGSAM access) noexcept {

@@ -17,7 +17,7 @@ bool StartsWithUpperCased(std::string_view text, std::string_view upperPrefix) {
 }
 
 // What every page of the family begins its file name with.
-constexpr std::string_view kFamilyWordLower = "quorvane";
+constexpr std::string_view kFamilyNameLowerCase = "quorvane";
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -79,7 +79,7 @@ bool HostPageAllowed(std::string_view address) {
       StartsWithLowerCased(address, "file:") ? PathOfFileAddress(address) : std::string(address);
   if (!IsDrivePath(path)) return false;
   const std::string_view name = std::string_view(path).substr(path.find_last_of("\\/") + 1);
-  return StartsWithLowerCased(name, kFamilyWordLower);
+  return StartsWithLowerCased(name, kFamilyNameLowerCase);
 }
 
 WallpaperTitle TitleFromWallpaper(std::string_view wallpaper) {

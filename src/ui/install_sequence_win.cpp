@@ -99,7 +99,7 @@ bool TfrmMain::ApplyWallpaper() { return mervalis::ApplyWallpaper(ReadApplyOptio
 void TfrmMain::btnInstallClick() {
   Application& app = Application::Instance();
   Log("Begin");
-  Registry registry(HKEY_CURRENT_USER, KEY_WRITE);
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_WRITE);
   const bool wasBusy = busy_;
   Log("After Var Dec");
   SetEnabled(kBtnInstall, false);

@@ -137,7 +137,7 @@ void CreateShortcuts(std::string_view subFolder, std::string_view linkName, std:
 
 bool IsInstalled(std::string_view title) {
   WriteDebugLog("IsInstalled - Begin");
-  const bool installed = Registry(HKEY_LOCAL_MACHINE, KEY_READ).KeyExists(UninstallKey(title));
+  const bool installed = RegistryKey(HKEY_LOCAL_MACHINE, KEY_READ).KeyExists(UninstallKey(title));
   WriteDebugLog("IsInstalled - End");
   return installed;
 }

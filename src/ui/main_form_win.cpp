@@ -36,13 +36,13 @@ constexpr char kApplyCaption[] = "Apply Wallpaper";
 enum class Kind { Panel, Label, Image, GlyphButton, Button, Radio, Check, Group, Memo };
 enum Font { kFontDefault, kFontArialBold8, kFontSansBold10, kFontArialBoldItalic12, kFontSansBold8, kFontCount };
 
-struct FontSpec {
+struct FontDefinition {
   const char* face;
   int height;  // pixels at 96 dots per inch
   bool bold;
   bool italic;
 };
-constexpr FontSpec kFonts[kFontCount] = {
+constexpr FontDefinition kFonts[kFontCount] = {
     {"MS Sans Serif", 11, false, false},  // 8 point
     {"Arial", 11, true, false},           // 8 point bold
     {"MS Sans Serif", 13, true, false},   // 10 point bold
@@ -69,7 +69,7 @@ void FitLabelWidth(HWND label, const ControlLook& look) {
 
 }  // namespace
 
-struct TfrmMain::ControlSpec {
+struct TfrmMain::ControlDefinition {
   int id;
   Kind kind;
   int parent;  // 0: the window itself
@@ -88,7 +88,7 @@ struct TfrmMain::ControlSpec {
 // within the parent, in pixels at 96 dots per inch. The option controls sit
 // inside grpOptions on the screen but are children of pnlInstall, so that their
 // notifications reach the window like every other control's.
-const TfrmMain::ControlSpec TfrmMain::kLayout[] = {
+const TfrmMain::ControlDefinition TfrmMain::kLayout[] = {
     {kPnlInstall, Kind::Panel, 0, 180, 96, 281, 209, "", kFontDefault, kSilver, true, true, 0, Bevel::None, false},
     {kBtnInstall, Kind::GlyphButton, kPnlInstall, 52, 180, 177, 29, "&Install Wallpaper", kFontDefault, kBlack, true, true, WS_TABSTOP | WS_GROUP, Bevel::None, false},
     {kOptCenter, Kind::Radio, kPnlInstall, 8, 120, 113, 17, "Center Wallpaper", kFontDefault, kBlack, true, true, WS_TABSTOP | WS_GROUP, Bevel::None, false},
@@ -187,7 +187,7 @@ void TfrmMain::LoadPictures() {
 
 void TfrmMain::CreateControls() {
   HINSTANCE instance = Application::Instance().ModuleInstance();
-  for (const ControlSpec& entry : kLayout) {
+  for (const ControlDefinition& entry : kLayout) {
     HWND parent = entry.parent ? Control(entry.parent) : handle_;
     ControlLook& look = looks_[Index(entry.id)];
     look.font = fonts_[entry.font].get();
@@ -322,7 +322,7 @@ bool TfrmMain::HighEnoughColors() const {
 }
 
 bool TfrmMain::IsLink(HWND control) const noexcept {
-  for (const ControlSpec& entry : kLayout) {
+  for (const ControlDefinition& entry : kLayout) {
     if (entry.link && Control(entry.id) == control) return true;
   }
   return false;
@@ -343,7 +343,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::InitializeWindow() {
-  Registry registry(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
   if (registry.OpenKey(kOptionsKey, false)) {
     std::string code;
     // A value that is not a string reads as no value.

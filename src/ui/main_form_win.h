@@ -67,8 +67,8 @@ class TfrmMain {
   [[nodiscard]] bool HighEnoughColors() const;
 
  private:
-  struct ControlSpec;
-  static const ControlSpec kLayout[];
+  struct ControlDefinition;
+  static const ControlDefinition kLayout[];
 
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

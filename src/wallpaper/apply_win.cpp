@@ -29,7 +29,7 @@ void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - "
 // when the value is there but could not be read.
 bool ReadWallpaperValue(std::string_view key, std::string& value) {
   value.clear();
-  Registry registry(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
   const LONG opened = registry.Open(key, false);
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
@@ -40,7 +40,7 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) {
 // repeated install keeps what was there before the first one; nor when either
 // wallpaper could not be read, which would put an empty text in place of
 // what the uninstaller is to restore.
-void RememberPreviousWallpapers(Registry& registry, std::string_view pageName) {
+void RememberPreviousWallpapers(RegistryKey& registry, std::string_view pageName) {
   std::string activeDesktop, plain;
   if (!ReadWallpaperValue(kActiveDesktopKey, activeDesktop) || !ReadWallpaperValue(kDesktopKey, plain)) return;
   if (AnsiUpperCase(activeDesktop).find(AnsiUpperCase(pageName)) != std::string::npos) return;
@@ -121,7 +121,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   const std::string backgroundPath = imagesFolder + std::string(kBackgroundName);
   const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
   std::string error;
-  Registry registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
   Log("After Var Dec");
   const bool stretched = options.stretched;
   Log("After Stretch Check");

@@ -25,7 +25,7 @@ std::string DesktopModeCommand(std::string_view applicationFile) {
 
 bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpaperKey) {
   const std::string tail =
-      Upper(std::string("\\") + std::string(kImagesWord) + "\\" + std::string(wallpaperKey) + "\\" +
+      Upper(std::string("\\") + std::string(kImagesFolderName) + "\\" + std::string(wallpaperKey) + "\\" +
             std::string(kBackgroundName));
   const std::string value = Upper(plainWallpaper);
   return value.size() >= tail.size() && value.compare(value.size() - tail.size(), tail.size(), tail) == 0;

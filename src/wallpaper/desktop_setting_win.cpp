@@ -26,7 +26,7 @@ bool SetWindowsWallpaper(std::string_view path) noexcept {
   const bool result = ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), SPIF_UPDATEINIFILE) != FALSE;
 
   // The profile used before anyone logs on follows, where it exists.
-  Registry registry(HKEY_USERS, KEY_WRITE);
+  RegistryKey registry(HKEY_USERS, KEY_WRITE);
   if (registry.OpenKey(kDefaultProfileDesktopKey, false)) {
     (void)registry.WriteString("Wallpaper", value);
     registry.CloseKey();

@@ -86,13 +86,13 @@ std::string Join(const std::vector<std::string>& lines) {
 }
 
 void SetActiveDesktopWallpaper(const std::string& value) {
-  mervalis::Registry r(HKEY_CURRENT_USER);
+  mervalis::RegistryKey r(HKEY_CURRENT_USER);
   ASSERT_TRUE(r.OpenKey(kActiveDesktopKey, true));
   ASSERT_EQ(r.WriteString("Wallpaper", value), ERROR_SUCCESS);
 }
 
 void SetSaved(const char* lastwp, const char* lastap) {
-  mervalis::Registry r(HKEY_CURRENT_USER);
+  mervalis::RegistryKey r(HKEY_CURRENT_USER);
   ASSERT_TRUE(r.OpenKey(kCompanyKey, true));
   ASSERT_EQ(r.WriteString("lastwp", lastwp), ERROR_SUCCESS);
   ASSERT_EQ(r.WriteString("lastap", lastap), ERROR_SUCCESS);
@@ -122,7 +122,7 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
   // What Windows has from the start, and Wine does not.
   ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetWallpaperFolder()));
   {
-    mervalis::Registry desktop(HKEY_CURRENT_USER);
+    mervalis::RegistryKey desktop(HKEY_CURRENT_USER);
     ASSERT_TRUE(desktop.OpenKey(kActiveDesktopKey, true));
   }
   const auto scope = wine_test::MachineScope();
@@ -390,7 +390,7 @@ class PlantedRegsvr32 {
     (void)mervalis::ForceDirectories(folder_);
     ::DeleteFileA(Record().c_str());
     ::GetCurrentDirectoryA(MAX_PATH, oldFolder_);
-    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    mervalis::RegistryKey overrides(HKEY_CURRENT_USER);
     ok_ = ::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), Planted().c_str(), FALSE) &&
           wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe").empty() &&
           overrides.OpenKey(kOverrides, true) && overrides.WriteString("regsvr32.exe", "native") == ERROR_SUCCESS &&
@@ -400,7 +400,7 @@ class PlantedRegsvr32 {
   PlantedRegsvr32& operator=(const PlantedRegsvr32&) = delete;
   ~PlantedRegsvr32() {
     ::SetCurrentDirectoryA(oldFolder_);
-    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    mervalis::RegistryKey overrides(HKEY_CURRENT_USER);
     if (overrides.OpenKey(kOverrides, false)) (void)overrides.DeleteValue("regsvr32.exe");
     ::DeleteFileA(Record().c_str());
     ::DeleteFileA(Planted().c_str());

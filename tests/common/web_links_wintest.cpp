@@ -27,7 +27,7 @@ class UninstallEntries : public testing::Test {
   }
   static std::string Key(const char* name) { return std::string(mervalis::kUninstallRootKey) + name; }
   static void Add(const char* name) {
-    mervalis::Registry registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
     ASSERT_TRUE(registry.OpenKey(Key(name), true)) << name;
   }
 };

@@ -34,7 +34,7 @@ constexpr char kShortcutAddress[] = "http://www.quorvanesoft.com/index.php?ref=s
 constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
 
 void StoreOptionCode(const char* code) {
-  mervalis::Registry registry(HKEY_CURRENT_USER);
+  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
   ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   if (code) {
     ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
@@ -266,7 +266,7 @@ TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceShortcutsOrEntry) {
   // Marks that a second install would overwrite.
   const std::string entry = kUninstallKey;
   {
-    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(registry.OpenKey(entry, false));
     ASSERT_EQ(registry.WriteString("DisplayName", "marked"), ERROR_SUCCESS);
   }
@@ -345,13 +345,13 @@ TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, key, "");
   ASSERT_FALSE(original.empty());
   {
-    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(registry.OpenKey(key, false));
     ASSERT_EQ(registry.WriteString("", "{0E5AAE11-A475-4C5B-AB00-C66DE400274E}"), ERROR_SUCCESS);
   }
   ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
   AcceptAndInstall();
-  mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(registry.OpenKey(key, false));
   EXPECT_EQ(registry.WriteString("", original), ERROR_SUCCESS);
   EXPECT_TRUE(Get(kPnlDone).visible);

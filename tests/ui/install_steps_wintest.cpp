@@ -226,7 +226,7 @@ TEST(InstallSteps, IsInstalledOnlyAsksWhetherTheUninstallKeyExists) {
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
   EXPECT_FALSE(mervalis::IsInstalled(kTitle));
   {
-    mervalis::Registry registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
     ASSERT_TRUE(registry.OpenKey(key, true));  // no values at all
   }
   EXPECT_TRUE(mervalis::IsInstalled(kTitle));

@@ -23,14 +23,14 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 // The registry the window reads: the stored option and the uninstall entry.
 void StoreOption(const char* code) {
-  mervalis::Registry registry(HKEY_CURRENT_USER);
+  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
   ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   (void)registry.DeleteValue("Mervalis");
   if (code) ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
 }
 
 void StoreDwordOption(DWORD value) {
-  mervalis::Registry registry(HKEY_CURRENT_USER);
+  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
   ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   HKEY key = nullptr;
   ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_ALL_ACCESS, &key),
@@ -274,7 +274,7 @@ TEST_F(MainForm, LicenceQuestionAnsweredNoChangesNothing) {
   EXPECT_TRUE(Shows(kPnlLicense));
   EXPECT_EQ(Get(kChkAcceptLicense).checked, BST_UNCHECKED);
   EXPECT_TRUE(Get(kBtnLicenseInstall).enabled);
-  mervalis::Registry registry(HKEY_LOCAL_MACHINE, KEY_READ);
+  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_READ);
   EXPECT_FALSE(registry.KeyExists(kUninstallKey));
 }
 
@@ -330,7 +330,7 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
   const std::string command = "Software\\Classes\\http\\shell\\open\\command";
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
   {
-    mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(registry.OpenKey(command, true));
     ASSERT_EQ(registry.WriteString("", "\"" + browser + "\" \"%1\""), ERROR_SUCCESS);
   }
@@ -375,7 +375,7 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
   }
   EXPECT_EQ(opened(), expected);
 
-  mervalis::Registry registry(HKEY_LOCAL_MACHINE);
+  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
   if (registry.OpenKey(command, false)) (void)registry.WriteString("", original);
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, other);
   ::DeleteFileA(record.c_str());

@@ -47,7 +47,7 @@ constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
 
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
-  mervalis::Registry registry(root);
+  mervalis::RegistryKey registry(root);
   return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
 }
 

@@ -29,7 +29,7 @@ std::string TempFolder() {
 }
 
 std::string ReadString(HKEY root, const char* path, const char* name) {
-  mervalis::Registry registry(root, KEY_READ);
+  mervalis::RegistryKey registry(root, KEY_READ);
   std::string value;
   if (!registry.OpenKey(path, false) || registry.ReadString(name, value) != ERROR_SUCCESS) return "<missing>";
   return value;
@@ -148,7 +148,7 @@ class DefaultProfileDesktop {
 
   DefaultProfileDesktop() {
     mervalis::DeleteKeyTree(HKEY_USERS, kBackup);
-    existed_ = mervalis::Registry(HKEY_USERS, KEY_READ).KeyExists(kKey);
+    existed_ = mervalis::RegistryKey(HKEY_USERS, KEY_READ).KeyExists(kKey);
     if (existed_) {
       HKEY backup = nullptr;
       ::RegCreateKeyExA(HKEY_USERS, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr);
@@ -210,7 +210,7 @@ TEST(WindowsWallpaper, MissingDefaultProfileKeyIsNotCreated) {
   DefaultProfileDesktop keep;
   ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_USERS, DefaultProfileDesktop::kKey));
   EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
-  EXPECT_FALSE(mervalis::Registry(HKEY_USERS, KEY_READ).KeyExists(DefaultProfileDesktop::kKey));
+  EXPECT_FALSE(mervalis::RegistryKey(HKEY_USERS, KEY_READ).KeyExists(DefaultProfileDesktop::kKey));
 }
 
 }  // namespace

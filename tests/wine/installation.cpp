@@ -63,13 +63,13 @@ void RemoveInstallation() {
 
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, mervalis::UninstallKey("Mervalis"));
   mervalis::DeleteKeyTree(HKEY_CURRENT_USER, mervalis::kCompanyKey);
-  mervalis::Registry ad(HKEY_CURRENT_USER);
+  mervalis::RegistryKey ad(HKEY_CURRENT_USER);
   if (ad.OpenKey(mervalis::kActiveDesktopKey, false)) (void)ad.DeleteValue("Wallpaper");
   active_desktop_fixture::ClearCalls();
 }
 
 std::string ReadRegistryString(void* root, const std::string& key, const std::string& name) {
-  mervalis::Registry registry(static_cast<HKEY>(root), KEY_READ);
+  mervalis::RegistryKey registry(static_cast<HKEY>(root), KEY_READ);
   std::string value;
   if (registry.OpenKey(key, false)) (void)registry.ReadString(name, value);
   return value;
