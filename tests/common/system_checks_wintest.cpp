@@ -7,13 +7,12 @@
 #include <string>
 
 #include "common/folders_win.h"
-#include "common/names.h"
 #include "common/system_checks_win.h"
 #include "wine/support.h"
 
 namespace {
 
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + std::string(mervalis::kDebugLogName); }
+std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
 
 // The user's decimal separator as the program reads it.
 std::string DecimalSeparator() {
