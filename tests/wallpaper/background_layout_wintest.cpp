@@ -41,7 +41,10 @@ std::string Runs(const mervalis::Image& image, bool column, int at, Rgb frame, R
   for (int i = 0; i < n; ++i) {
     const Rgb c = column ? image.Pixel(at, i) : image.Pixel(i, at);
     const char kind = c == Rgb{0, 0, 0} ? 'b' : c == frame ? 'f' : c == scene ? 's' : '?';
-    if (kind != last) runs += (runs.empty() ? "" : " ") + std::string(1, kind) + std::to_string(i);
+    if (kind == last) continue;
+    if (!runs.empty()) runs += ' ';
+    runs += kind;
+    runs += std::to_string(i);
     last = kind;
   }
   return runs;
