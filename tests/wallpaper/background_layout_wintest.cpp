@@ -1,7 +1,8 @@
 // The frame band of the centred layout as the 32-bit Windows build computes
 // it. That build does its floating point on the x87 unit, whose wider
-// registers can skip the single-precision rounding the band is defined by; a
-// 1004-pixel-high screen is where the two give different bands.
+// registers hold values in more than double precision unless told otherwise;
+// the band is defined in single precision, and on some screen heights the
+// three give different bands.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,23 +14,41 @@ namespace {
 using mervalis::Rect;
 using mervalis::Rgb;
 
-// 1280 x 1004 with the 1024 x 768 frame picture, worked out by hand:
-//   mx = 1280 * 15 / 100 = 192, my = 1004 * 15 / 100 = 150 (150.6 rounded down),
-//   so P = (192, 150, 1088, 854): pw = 896, ph = 704.
-//   sx = 1024 / 896 = 8 / 7 in single precision 1.14285719, 30 / sx = 26.2499981: rx = 26.
-//   sy = 768 / 704 = 12 / 11 in single precision 1.09090912, a hair above 12 / 11;
-//   30 / sy = 27.4999998 comes out as 27.5 exactly in single precision, and an
-//   exact half goes down: ry = 27. (In double precision all through, ry0 is
-//   27.500000000000004 and ry would be 28.)
-//   F = (192 - 27, 150 - 28, 1088 + 27, 854 + 28) = (165, 122, 1115, 882).
-TEST(BackgroundLayoutWindowsBuild, FrameBandOnA1004PixelHighScreenIsRoundedInSinglePrecision) {
-  const mervalis::BackgroundLayout layout = mervalis::ComputeBackgroundLayout(1280, 1004, false, true, 1024, 768);
-  EXPECT_TRUE(layout.border);
-  EXPECT_EQ(layout.ry0, 27.5f);
-  EXPECT_EQ(layout.ry, 27);
-  EXPECT_EQ(layout.rx, 26);
-  EXPECT_EQ(layout.picture, (Rect{192, 150, 1088, 854}));
-  EXPECT_EQ(layout.frame, (Rect{165, 122, 1115, 882}));
+// 1280 pixels wide with the 1024 x 768 frame picture: mx = 1280 * 15 / 100 =
+// 192, pw = 896, sx = 1024 / 896 = 8 / 7, in single precision 1.14285719;
+// rx0 = 30 / sx = 26.2499981, rx = 26. The heights, worked out by hand:
+//
+// 1004: my = 150 (150.6 rounded down), ph = 704, sy = 768 / 704 = 12 / 11,
+//   in single precision 1.09090912, a hair above; 30 / sy = 27.4999998 is
+//   27.5 exactly in single precision, an exact half going down: ry = 27.
+//   (In double precision 30 / sy is 27.500000000000004: 28.)
+// 3382: my = 507 (507.3), ph = 2368, sy = 768 / 2368 = 12 / 37, in single
+//   precision 0.324324310, a hair below; 30 / sy = 92.5000041 is
+//   92.5000076 in single precision, above the half: ry = 93. (In double or
+//   wider precision 30 / sy is 92.5, which goes down to 92.)
+//
+// F = (mx - rx - 1, my - ry - 1, W - mx + rx + 1, H - my + ry + 1).
+TEST(BackgroundLayoutWindowsBuild, FrameBandIsRoundedInSinglePrecision) {
+  struct Row {
+    int height;
+    Rect picture;
+    int ry;
+    Rect frame;
+  };
+  const Row rows[] = {
+      {1004, {192, 150, 1088, 854}, 27, {165, 122, 1115, 882}},
+      {3382, {192, 507, 1088, 2875}, 93, {165, 413, 1115, 2969}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "1280 x " << row.height);
+    const mervalis::BackgroundLayout layout =
+        mervalis::ComputeBackgroundLayout(1280, row.height, false, true, 1024, 768);
+    EXPECT_TRUE(layout.border);
+    EXPECT_EQ(layout.picture, row.picture);
+    EXPECT_EQ(layout.rx, 26);
+    EXPECT_EQ(layout.ry, row.ry);
+    EXPECT_EQ(layout.frame, row.frame);
+  }
 }
 
 // What each pixel along a line of the picture is: b(lack field), f(rame) or
