@@ -1,18 +1,21 @@
 #!/usr/bin/env python3
 """Runs every test suite of the project and ends with one summary line.
 
-Suites: the native unit tests (sanitizers), the page test in headless
-Chromium, and the Windows tests under Wine in a prefix made for this run.
+Suites: the runner's own checks, the native unit tests (sanitizers), the
+page test in headless Chromium, and the Windows tests under Wine in a prefix
+made for this run.
 Exit status is non-zero when any test failed or when nothing ran.
 """
 import argparse
 import fnmatch
 import os
+import queue
 import re
 import shutil
 import signal
 import subprocess
 import sys
+import threading
 import time
 from pathlib import Path
 
@@ -56,24 +59,57 @@ def parse_gtest(lines):
     return results
 
 
-def stream(cmd, env=None, log=None, timeout=None):
-    """Runs a command, echoing its output; returns (exit code, lines)."""
+def stream(cmd, env=None, log=None, timeout=None, test_timeout=None):
+    """Runs a command, echoing its output; returns (exit code, lines).
+
+    The command is ended when `timeout` seconds have passed, or when one test
+    has taken `test_timeout` seconds (counted from the line that started it,
+    or from the previous test's end). Either deadline holds while the command
+    is silent: the output is read on a thread of its own."""
     lines = []
     proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=log or subprocess.STDOUT, env=env,
                             text=True, errors="replace", start_new_session=True)
-    deadline = time.time() + timeout if timeout else None
-    try:
+    output = queue.Queue()
+
+    def read():
         for line in proc.stdout:
+            output.put(line)
+        output.put(None)
+
+    threading.Thread(target=read, daemon=True).start()
+    now = time.monotonic()
+    deadline = now + timeout if timeout else None
+    test, test_deadline = None, now + test_timeout if test_timeout else None
+
+    def left():
+        ends = [d for d in (deadline, test_deadline) if d]
+        return min(ends) - time.monotonic() if ends else None
+
+    try:
+        while True:
+            wait = left()
+            if wait is not None and wait <= 0:
+                raise subprocess.TimeoutExpired(cmd, timeout)
+            try:
+                line = output.get(timeout=wait)
+            except queue.Empty:
+                raise subprocess.TimeoutExpired(cmd, timeout) from None
+            if line is None:
+                break
             line = line.rstrip("\r\n")
             lines.append(line)
             print(line, flush=True)
-            if deadline and time.time() > deadline:
-                raise subprocess.TimeoutExpired(cmd, timeout)
-        proc.wait(timeout=max(1, deadline - time.time()) if deadline else None)
+            started = RUN_LINE.match(line)
+            if started or RESULT_LINE.match(line):
+                test = started.group(1) if started else None
+                test_deadline = time.monotonic() + test_timeout if test_timeout else None
+        wait = left()
+        proc.wait(timeout=max(1, wait) if wait is not None else None)
     except subprocess.TimeoutExpired:
         os.killpg(proc.pid, signal.SIGKILL)
         proc.wait()
-        lines.append("[  TIMEOUT ] (whole run)")
+        # The test that was running, when one was, is the one that failed.
+        lines.append(f"[  TIMEOUT ] {test}" if test else "[  TIMEOUT ] (whole run)")
         print(f"!! {cmd[0]} ran out of time", flush=True)
     return proc.returncode, lines
 
@@ -97,6 +133,18 @@ def run_native(build, tally):
     tally.add("native unit tests", passed, failed, skipped)
 
 
+def count_ok_lines(code, lines):
+    """Results of a script that prints "ok - name" or "not ok - name" per test."""
+    passed = sum(1 for l in lines if l.startswith("ok - "))
+    failed = sum(1 for l in lines if l.startswith("not ok - "))
+    return passed, failed if failed or code == 0 else 1
+
+
+def run_runner(tally):
+    code, lines = stream([sys.executable, str(ROOT / "tools" / "run_tests_test.py")], timeout=120)
+    tally.add("test runner", *count_ok_lines(code, lines))
+
+
 def run_page(build, tally):
     page = ROOT / "tests" / "payload" / "page"
     script = page / "page_test.mjs"
@@ -107,11 +155,7 @@ def run_page(build, tally):
     code, lines = stream(["node", str(script), str(ROOT / "src/payload/page/template.html"),
                           str(ROOT / "src/payload/assets"), str(ROOT / "src/ui/assets/scene.jpg"), str(out)],
                          timeout=600)
-    passed = sum(1 for l in lines if l.startswith("ok - "))
-    failed = sum(1 for l in lines if l.startswith("not ok - "))
-    if code != 0 and failed == 0:
-        failed = 1
-    tally.add("page in Chromium", passed, failed)
+    tally.add("page in Chromium", *count_ok_lines(code, lines))
 
 
 def run_artwork(tally):
@@ -218,6 +262,11 @@ PHASES = [
 ]
 
 
+# The test binary's own watchdog ends a test after its limit (four minutes at
+# most); this one ends the binary when that watchdog cannot act.
+WINE_TEST_LIMIT = 600
+
+
 def list_tests(wine, exe, filt):
     """The tests of the binary that the filter selects, or None when the
     binary could not even list them (tried a few times: the first start in a
@@ -261,7 +310,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
             while pending:
                 code, lines = stream(["wine", str(exe), "--gtest_color=no",
                                       "--gtest_filter=" + ":".join(pending)], env=wine.env, log=wine.log,
-                                     timeout=3000)
+                                     timeout=3000, test_timeout=WINE_TEST_LIMIT)
                 got = parse_gtest(lines)
                 results.update(got)
                 remaining = [t for t in pending if t not in got]
@@ -285,14 +334,15 @@ def run_wine(build, tally, artifacts, only_tests=None):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--only", choices=["native", "page", "artwork", "wine"])
+    parser.add_argument("--only", choices=["runner", "native", "page", "artwork", "wine"])
     parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
     build = Path(args.build).resolve()
     artifacts = build / "artifacts"
     artifacts.mkdir(parents=True, exist_ok=True)
     tally = Tally()
-    for name, fn in (("native", lambda: run_native(build, tally)),
+    for name, fn in (("runner", lambda: run_runner(tally)),
+                     ("native", lambda: run_native(build, tally)),
                      ("page", lambda: run_page(build, tally)),
                      ("artwork", lambda: run_artwork(tally)),
                      ("wine", lambda: run_wine(build, tally, artifacts, args.filter))):

@@ -18,6 +18,10 @@ constexpr VersionCase kVersions[] = {
     {4, 7, false},  {4, 710, true},  {4, 709, false}, {3, 99, false}, {0, 0, false},
 };
 
+// The text is written and read with the locale's separator, so the answers
+// never depend on it. A reading that puts one separator in the text and looks
+// for another ("4,71" read as 4, "4.71" refused), or glues the numbers
+// together where the locale gave none ("40" for 4.0), fails here.
 TEST(ShellVersion, MinorIsReadAsTheDigitsAfterTheSeparatorWhateverTheSeparator) {
   for (const char* separator : {".", ",", "", " ", "::"}) {
     for (const VersionCase& c : kVersions) {

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "common/names.h"
 #include "common/registry_win.h"
 #include "common/web_links_win.h"
 
@@ -25,7 +24,7 @@ class UninstallEntries : public testing::Test {
   static void Remove() {
     for (const char* name : kEntries) mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, Key(name));
   }
-  static std::string Key(const char* name) { return std::string(mervalis::kUninstallRootKey) + name; }
+  static std::string Key(const char* name) { return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + name; }
   static void Add(const char* name) {
     mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
     ASSERT_TRUE(registry.OpenKey(Key(name), true)) << name;

@@ -172,7 +172,7 @@ TEST(PageTemplate, LayoutValueReplacesOnlyTheTag) {
     const auto tagAt = page.find("<PAGE_LAYOUT>");
     ASSERT_NE(tagAt, std::string::npos);
     for (const char* value : {"0", "1"}) {
-        const std::string result = ReplaceFirst(page, kPageLayoutTag, value);
+        const std::string result = ReplaceFirst(page, "<PAGE_LAYOUT>", value);
         EXPECT_EQ(result.size(), page.size() - 13 + 1);
         EXPECT_EQ(result, page.substr(0, tagAt) + value + page.substr(tagAt + 13));
         EXPECT_EQ(CountOf(result, "<PAGE_LAYOUT>"), 0u);

@@ -15,7 +15,6 @@
 
 #include "common/application_win.h"
 #include "common/folders_win.h"
-#include "common/names.h"
 #include "payload/resource_ids.h"
 #include "robot.h"
 #include "wallpaper/background.h"
@@ -30,7 +29,7 @@ namespace {
 using mervalis::BitmapRequest;
 using mervalis::WriteWallpaperBitmap;
 
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + std::string(mervalis::kDebugLogName); }
+std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
 
 // This operation's lines of the debug log (the tests run with the log on).
 std::vector<std::string> BitmapLogLines() {
@@ -219,12 +218,17 @@ TEST_F(BackgroundBitmap, OldFileInUseIsKeptAndTheNewOneRemoved) {
 TEST_F(BackgroundBitmap, MissingFolderIsReportedInABoxOutsideTheApplyMode) {
   BitmapRequest request = Request(false, true, false);
   request.path = folder_ + "missing\\background.bmp";
+  // The box is captioned with the application title, whatever it is.
+  mervalis::Application& application = mervalis::Application::Instance();
+  const std::string title = application.Title();
+  application.SetTitle("Quorvanesoft");
   MessageBoxWatcher boxes;
   EXPECT_FALSE(WriteWallpaperBitmap(request));
   boxes.Stop();
+  application.SetTitle(title);
   ASSERT_EQ(boxes.count(), 1);
   EXPECT_EQ(boxes.first().text, "Cannot create file " + request.path);
-  EXPECT_EQ(boxes.first().caption, mervalis::Application::Instance().Title());
+  EXPECT_EQ(boxes.first().caption, "Quorvanesoft");
   EXPECT_TRUE(boxes.first().hasIcon);
   EXPECT_EQ(boxes.first().buttons, std::vector<std::string>{"OK"});
   EXPECT_FALSE(mervalis::DirectoryExists(folder_ + "missing"));

@@ -15,6 +15,9 @@
 namespace mervalis {
 namespace {
 
+// The field around the picture.
+constexpr Rgb kBlack = {0, 0, 0};
+
 Image LoadAsset(const std::string& name) {
   std::ifstream in(std::string(MERVALIS_UI_ASSET_DIR) + "/" + name, std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
@@ -74,9 +77,9 @@ TEST_F(ComposeBackgroundTest, CentredWithBorderAt1024x768) {
         ASSERT_EQ(got, scene.Pixel(x - p.left, y - p.top)) << x << "," << y;
       } else if (f.Contains(x, y)) {
         ASSERT_EQ(got, frame.Pixel(x - f.left, y - f.top)) << x << "," << y;
-        if (got != kBackgroundFill) ++frameNotBlack;
+        if (got != kBlack) ++frameNotBlack;
       } else {
-        ASSERT_EQ(got, kBackgroundFill) << x << "," << y;
+        ASSERT_EQ(got, kBlack) << x << "," << y;
       }
     }
   }
@@ -91,7 +94,7 @@ TEST_F(ComposeBackgroundTest, CentredWithoutBorderIsTheSceneOnBlack) {
   const Image scene = ScaledAlone(*scene_, p);
   for (int y = 0; y < 600; ++y) {
     for (int x = 0; x < 800; ++x) {
-      const Rgb expected = p.Contains(x, y) ? scene.Pixel(x - p.left, y - p.top) : kBackgroundFill;
+      const Rgb expected = p.Contains(x, y) ? scene.Pixel(x - p.left, y - p.top) : kBlack;
       ASSERT_EQ(image.Pixel(x, y), expected) << x << "," << y;
     }
   }
@@ -149,7 +152,7 @@ TEST_F(ComposeBackgroundTest, DecorationScattersBothPicturesBehindTheScene) {
         ++green;
         ASSERT_GE(x, 600 / 2 - 8 / 2);
       } else {
-        ASSERT_EQ(c, kBackgroundFill);
+        ASSERT_EQ(c, kBlack);
       }
     }
   }

@@ -43,6 +43,11 @@ TEST(BackgroundLayout, CentredWithBorderMatchesTheWorkedTable) {
       {1366, 768, {204, 115, 1162, 653}, 28.066, 21.016, 28, 21, {175, 93, 1191, 675}},
       {1600, 1200, {240, 180, 1360, 1020}, 32.813, 32.813, 33, 33, {206, 146, 1394, 1054}},
       {1920, 1080, {288, 162, 1632, 918}, 39.375, 29.531, 39, 30, {248, 131, 1672, 949}},
+      // Not in the table: heights where single precision gives another band
+      // than double: ry0 is 27.5 exactly (27.500000000000004 in double, 28),
+      // and 92.5000076 (92.5 exactly in double, 92).
+      {1280, 1004, {192, 150, 1088, 854}, 26.25, 27.5, 26, 27, {165, 122, 1115, 882}},
+      {1280, 3382, {192, 507, 1088, 2875}, 26.25, 92.5, 26, 93, {165, 413, 1115, 2969}},
   };
   for (const WorkedRow& row : rows) {
     SCOPED_TRACE(testing::Message() << row.w << "x" << row.h);

@@ -6,10 +6,8 @@
 
 #include "../fixtures/active_desktop/call_record.h"
 #include "common/folders_win.h"
-#include "common/names.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
-#include "payload/catalogue.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
 #include "wine/support.h"
@@ -20,8 +18,8 @@ InstalledPaths Paths() {
   InstalledPaths p;
   p.installFolder = mervalis::GetInstallFolder();
   p.applicationFile = p.installFolder + "Mervalis.exe";
-  p.pagePath = mervalis::PagePath(mervalis::GetWallpaperFolder(), "Mervalis");
-  p.imagesFolder = mervalis::GetImagesFolder("Mervalis");
+  p.pagePath = mervalis::GetWallpaperFolder() + "Quorvane - Mervalis.html";
+  p.imagesFolder = mervalis::GetWallpaperFolder() + "QVImages\\Mervalis\\";
   p.controlPath = mervalis::GetSystemFolder() + "quorvanexrun.ocx";
   p.startMenuGroup = mervalis::GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Quorvane";
   p.desktopFolder = mervalis::GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
@@ -43,8 +41,9 @@ void RemoveInstallation() {
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file.c_str());
   }
-  for (const auto& picture : mervalis::kPayloadPictures) {
-    ::DeleteFileA((p.imagesFolder + std::string(picture.fileName)).c_str());
+  for (const std::string& name : FolderListing(p.imagesFolder)) {
+    ::SetFileAttributesA((p.imagesFolder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA((p.imagesFolder + name).c_str());
   }
   for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
     const std::string group = mervalis::GetSpecialFolder(csidl) + "\\Quorvane\\";
@@ -58,13 +57,16 @@ void RemoveInstallation() {
     ::DeleteFileA((desktop + "Animated Wallpaper.lnk").c_str());
   }
   ::RemoveDirectoryA(p.imagesFolder.c_str());
-  ::RemoveDirectoryA(mervalis::ImagesRootFolder(mervalis::GetWallpaperFolder()).c_str());
+  ::RemoveDirectoryA((mervalis::GetWallpaperFolder() + "QVImages").c_str());
   ::RemoveDirectoryA(p.installFolder.c_str());
 
-  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, mervalis::UninstallKey("Mervalis"));
-  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, mervalis::kCompanyKey);
+  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis");
+  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quorvanesoft");
   mervalis::RegistryKey ad(HKEY_CURRENT_USER);
-  if (ad.OpenKey(mervalis::kActiveDesktopKey, false)) (void)ad.DeleteValue("Wallpaper");
+  if (ad.OpenKey("Software\\Microsoft\\Internet Explorer\\Desktop\\General", false)) {
+    (void)ad.DeleteValue("Wallpaper");
+  }
   active_desktop_fixture::ClearCalls();
 }
 
