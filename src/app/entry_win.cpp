@@ -1,6 +1,5 @@
 #include "app/entry_win.h"
 
-#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -49,7 +48,7 @@ void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   Application& app = Application::Instance();
   if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
   app.SetShowMainWindow(false);
-  app.SetTitle("apply");
+  app.SetTitle(kApplyArgument);
   // Creating the window applies the wallpaper and ends the application.
   TfrmMain form;
   form.Create();
@@ -81,10 +80,8 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunNormalMode(instance, instanceMutex);
         break;
     }
-  } catch (const std::exception& e) {
-    Application::Instance().ShowException(e.what());
   } catch (...) {
-    Application::Instance().ShowException("An unexpected error occurred.");
+    Application::Instance().ShowCurrentException();
   }
   return 0;
 }

@@ -20,7 +20,7 @@ void RunUninstallMode() {
                                    std::string(kCompanyName).c_str(),
                                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_SYSTEMMODAL);
   if (answer == IDYES) {
-    ::ShellExecuteA(::GetDesktopWindow(), "open", copy.c_str(), "douninstall", nullptr,
+    ::ShellExecuteA(::GetDesktopWindow(), "open", copy.c_str(), kDoUninstallArgument.data(), nullptr,
                     SW_SHOWNORMAL);
   }
 }

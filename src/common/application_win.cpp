@@ -1,5 +1,7 @@
 #include "common/application_win.h"
 
+#include <exception>
+
 #include "common/folders_win.h"
 
 namespace mervalis {
@@ -137,6 +139,16 @@ void Application::ShowException(const char* message) noexcept {
     ::MessageBoxA(handle_, message, nullptr, MB_OK | MB_ICONSTOP);
   }
   if (quitPending) ::PostQuitMessage(static_cast<int>(quit.wParam));
+}
+
+void Application::ShowCurrentException() noexcept {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  } catch (...) {
+    ShowException("An unexpected error occurred.");
+  }
 }
 
 int ShowMessage(std::string_view text, UINT style) {

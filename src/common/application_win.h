@@ -40,9 +40,13 @@ class Application {
   void ProcessMessages();
   void Minimize() noexcept;
   // The standard error display: the error's text in a box captioned with the
-  // application title. Used by the entry's guard and the window procedures,
-  // which never let an exception out.
+  // application title.
   void ShowException(const char* message) noexcept;
+  // The error guard of the entry and the window procedures, which never let an
+  // exception out: called from their `catch (...)`, it shows the exception
+  // being handled, a std::exception with its own text, anything else as "An
+  // unexpected error occurred.". Outside a handler it ends the process.
+  void ShowCurrentException() noexcept;
 
  private:
   Application() = default;

@@ -6,28 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/product_names.h"
+
 namespace mervalis {
-
-inline constexpr std::string_view kTitle = "Mervalis";
-inline constexpr std::string_view kFamilyName = "Quorvane";
-inline constexpr std::string_view kCompanyName = "Quorvanesoft";
-inline constexpr std::string_view kImagesFolderName = "QVImages";
-inline constexpr std::string_view kFamilyPrefix = "Quorvane - ";  // page and uninstall entry
-
-inline constexpr std::string_view kUninstallRootKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-inline constexpr std::string_view kCompanyKey = "Software\\Quorvanesoft";
-inline constexpr std::string_view kOptionsKey = "Software\\Quorvanesoft\\Options";
-inline constexpr std::string_view kActiveDesktopKey =
-    "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
-
-inline constexpr std::string_view kDebugLogName = "Debug.log";
-inline constexpr std::string_view kControlFileName = "quorvanexrun.ocx";
-inline constexpr std::string_view kUninstallerCopyName = "QuorUninst1.exe";
-inline constexpr std::string_view kBackgroundName = "background.bmp";
-inline constexpr std::string_view kMoreWallpapersLink = "Try More Animated Wallpapers.lnk";
-inline constexpr std::string_view kDesktopMoreLink = "Animated Wallpaper.lnk";
 
 // The title's forms.
 [[nodiscard]] std::string RemoveQuotes(std::string_view text);

@@ -6,22 +6,21 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "common/guid_text.h"
+#include "common/product_names.h"
+
 namespace quorvanex {
 
-// {A720EFA4-00C8-459A-8762-5CF50F24DA54}: the class that the stub page embeds.
-inline constexpr CLSID CLSID_QuorvaneX = {
-    0xA720EFA4, 0x00C8, 0x459A, {0x87, 0x62, 0x5C, 0xF5, 0x0F, 0x24, 0xDA, 0x54}};
-// {DCEA1599-F805-4909-843C-2395B9EDD524}: library QuorvaneXLib, version 1.0.
-inline constexpr GUID LIBID_QuorvaneXLib = {
-    0xDCEA1599, 0xF805, 0x4909, {0x84, 0x3C, 0x23, 0x95, 0xB9, 0xED, 0xD5, 0x24}};
+// The class that the stub page embeds.
+inline constexpr CLSID CLSID_QuorvaneX = mervalis::GuidFromText(mervalis::kRuntimeControlClassId);
+// Library QuorvaneXLib, version 1.0.
+inline constexpr GUID LIBID_QuorvaneXLib = mervalis::GuidFromText("DCEA1599-F805-4909-843C-2395B9EDD524");
 inline constexpr WORD kTypeLibMajor = 1;
 inline constexpr WORD kTypeLibMinor = 0;
-// {C673FE7D-2F1A-4667-8862-7CE65CC32BF4}: the control's dual interface.
-inline constexpr IID IID_IQuorvaneX = {
-    0xC673FE7D, 0x2F1A, 0x4667, {0x88, 0x62, 0x7C, 0xE6, 0x5C, 0xC3, 0x2B, 0xF4}};
-// {4A6583EE-775F-465A-BDF7-86EB5E6EF912}: its events (none are ever fired).
-inline constexpr IID DIID_IQuorvaneXEvents = {
-    0x4A6583EE, 0x775F, 0x465A, {0xBD, 0xF7, 0x86, 0xEB, 0x5E, 0x6E, 0xF9, 0x12}};
+// The control's dual interface.
+inline constexpr IID IID_IQuorvaneX = mervalis::GuidFromText("C673FE7D-2F1A-4667-8862-7CE65CC32BF4");
+// Its events (none are ever fired).
+inline constexpr IID DIID_IQuorvaneXEvents = mervalis::GuidFromText("4A6583EE-775F-465A-BDF7-86EB5E6EF912");
 
 // The page calls nothing, so the interface adds nothing to IDispatch.
 struct IQuorvaneX : public IDispatch {};

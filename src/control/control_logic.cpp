@@ -8,17 +8,6 @@ namespace quorvanex {
 
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool StartsWithUpperCased(std::string_view text, std::string_view upperPrefix) {
-  return text.size() >= upperPrefix.size() &&
-         std::equal(upperPrefix.begin(), upperPrefix.end(), text.begin(),
-                    [](char p, char c) { return p == AsciiUpper(c); });
-}
-
-// What every page of the family begins its file name with.
-constexpr std::string_view kFamilyNameLowerCase = "quorvane";
-
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int HexValue(char c) {
@@ -40,10 +29,12 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
-bool StartsWithLowerCased(std::string_view text, std::string_view lowerPrefix) {
-  return text.size() >= lowerPrefix.size() &&
-         std::equal(lowerPrefix.begin(), lowerPrefix.end(), text.begin(),
-                    [](char p, char c) { return p == AsciiLower(c); });
+// Only ASCII letters are folded: the names compared here are the family's own
+// and the address schemes, all ASCII, whatever the user's locale.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](char p, char c) { return AsciiLower(p) == AsciiLower(c); });
 }
 
 // The local path that a "file:" address names ("" for another machine's).
@@ -54,7 +45,7 @@ std::string PathOfFileAddress(std::string_view address) {
     rest.remove_prefix(2);
     const size_t slash = rest.find('/');
     const std::string_view host = rest.substr(0, slash);
-    const bool thisMachine = host.empty() || (host.size() == 9 && StartsWithLowerCased(host, "localhost"));
+    const bool thisMachine = host.empty() || (host.size() == 9 && StartsWithIgnoringCase(host, "localhost"));
     if (!thisMachine) return {};
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
   }
@@ -76,10 +67,10 @@ bool IsDrivePath(std::string_view path) {
 bool HostPageAllowed(std::string_view address) {
   if (address.empty()) return true;
   const std::string path =
-      StartsWithLowerCased(address, "file:") ? PathOfFileAddress(address) : std::string(address);
+      StartsWithIgnoringCase(address, "file:") ? PathOfFileAddress(address) : std::string(address);
   if (!IsDrivePath(path)) return false;
   const std::string_view name = std::string_view(path).substr(path.find_last_of("\\/") + 1);
-  return StartsWithLowerCased(name, kFamilyNameLowerCase);
+  return StartsWithIgnoringCase(name, mervalis::kFamilyName);
 }
 
 WallpaperTitle TitleFromWallpaper(std::string_view wallpaper) {
@@ -89,9 +80,9 @@ WallpaperTitle TitleFromWallpaper(std::string_view wallpaper) {
   if (const size_t cut = wallpaper.find_last_of("\\:"); cut != std::string_view::npos) {
     fileName = wallpaper.substr(cut + 1);
   }
-  if (!StartsWithUpperCased(fileName, kPagePrefixUpper)) return {Verdict::kNotFamilyPage, {}};
+  if (!StartsWithIgnoringCase(fileName, mervalis::kFamilyPrefix)) return {Verdict::kNotFamilyPage, {}};
 
-  const std::string_view rest = fileName.substr(kPagePrefixUpper.size());
+  const std::string_view rest = fileName.substr(mervalis::kFamilyPrefix.size());
   const size_t dot = rest.find('.');
   if (dot == std::string_view::npos) return {Verdict::kNoDot, {}};
   return {Verdict::kStart, std::string(rest.substr(0, dot))};

@@ -6,18 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "common/product_names.h"
+
 namespace quorvanex {
 
 // Caption of every box the control shows.
-inline constexpr std::string_view kMessageCaption = "Quorvane";
-// Start of a family page's file name ("Quorvane - <title>.html"), upper-cased.
-inline constexpr std::string_view kPagePrefixUpper = "QUORVANE - ";
+inline constexpr std::string_view kMessageCaption = mervalis::kFamilyName;
 
 // The outcome; the numbers are the error codes shown to the user.
 enum class Verdict : int {
   kStart = 0,                   // start the application file of `title`
   kNoWallpaper = 1001,          // the desktop reports no wallpaper
-  kNotFamilyPage = 1002,        // the file name does not begin with the prefix
+  kNotFamilyPage = 1002,        // the file name does not begin with kFamilyPrefix
   kNoDot = 1003,                // no "." after the prefix
   kApplicationMissing = 1004,   // decided by the caller, who looks at the disk
 };

@@ -88,8 +88,8 @@ void HandleCreation(HWND owner) {
   if (!IsExistingFile(application)) return ShowVerdict(owner, Verdict::kApplicationMissing);
 
   // The program renews the page itself; its success is none of our business.
-  ::ShellExecuteA(::GetDesktopWindow(), "open", application.c_str(), "apply", nullptr,
-                  SW_SHOWNORMAL);
+  ::ShellExecuteA(::GetDesktopWindow(), "open", application.c_str(), mervalis::kApplyArgument.data(),
+                  nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace

@@ -13,10 +13,12 @@ std::string ReplaceFirst(std::string_view text, std::string_view tag, std::strin
 
 std::vector<std::string> StubPageLines(std::string_view wallpaperKey, std::string_view controlPath) {
     std::string body = "<BODY BGCOLOR=\"#000000\" BACKGROUND=\"";
-    body += kPageImagesFolder;
+    body += kImagesFolderName;
     body += '/';
     body += wallpaperKey;
-    body += "/background.bmp\">";
+    body += '/';
+    body += kBackgroundName;
+    body += "\">";
 
     std::string classId = "\t\tCLASSID=\"clsid:";
     classId += kRuntimeControlClassId;
@@ -31,7 +33,7 @@ std::vector<std::string> StubPageLines(std::string_view wallpaperKey, std::strin
     return {
         "<HTML>",
         "<HEAD>",
-        "\t<TITLE>Quorvanesoft</TITLE>",
+        "\t<TITLE>" + std::string(kCompanyName) + "</TITLE>",
         "</HEAD>",
         std::move(body),
         "\t<OBJECT",

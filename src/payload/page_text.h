@@ -6,18 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "common/product_names.h"
+
 namespace mervalis {
 
 // The one tag in the page template; replaced by "0" (centred) or "1"
 // (stretched).
 inline constexpr std::string_view kPageLayoutTag = "<PAGE_LAYOUT>";
-
-// Class id and version under which the stub page embeds the runtime control.
-inline constexpr std::string_view kRuntimeControlClassId = "A720EFA4-00C8-459A-8762-5CF50F24DA54";
-inline constexpr std::string_view kRuntimeControlVersion = "1,0,0,0";
-
-// Folder beside the page that holds the pictures, one subfolder per wallpaper.
-inline constexpr std::string_view kPageImagesFolder = "QVImages";
 
 // Replaces the first occurrence of `tag` (case-sensitive, byte for byte) by
 // `replacement`. The search stops there: a second occurrence stays and the

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/application_win.h"
+#include "payload/payload_item_win.h"
 
 namespace mervalis {
 
@@ -49,16 +50,16 @@ bool WriteResourceFile(int id, std::string_view path) {
 }
 
 bool WriteResourceFile(HMODULE module, int id, std::string_view path) {
-  HRSRC item = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  if (!item) return Fail("Resource not found!", id, path);
-  const DWORD size = ::SizeofResource(module, item);
-  if (size == 0) return Fail("Resource has no size!", id, path);
-  HGLOBAL loaded = ::LoadResource(module, item);
-  if (!loaded) return Fail("Resource could not be loaded", id, path);
-  const void* bytes = ::LockResource(loaded);
-  if (!bytes) return Fail("Resource could not be locked", id, path);
-
-  if (const char* reason = WriteNewFile(std::string(path), bytes, size)) return Fail(reason, id, path);
+  const PayloadItem item = FindPayloadItem(module, id);
+  switch (item.lookup) {
+    case PayloadLookup::kNotFound: return Fail("Resource not found!", id, path);
+    case PayloadLookup::kEmpty: return Fail("Resource has no size!", id, path);
+    case PayloadLookup::kNotLoaded: return Fail("Resource could not be loaded", id, path);
+    case PayloadLookup::kNotLocked: return Fail("Resource could not be locked", id, path);
+    case PayloadLookup::kFound: break;
+  }
+  const auto size = static_cast<DWORD>(item.bytes.size());
+  if (const char* reason = WriteNewFile(std::string(path), item.bytes.data(), size)) return Fail(reason, id, path);
   return true;
 }
 

@@ -72,13 +72,18 @@ class TfrmMain {
 
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateControls();
-  void LoadPictures();
   void OnCommand(int id, int code, HWND control);
+  void UpdateOptionTabStops();
+  // The slot of a control in the arrays below.
+  static constexpr int Index(int id) noexcept { return id - 1000; }
+
+  // The controls, in main_form_controls_win.cpp.
+  void CreateFonts();
+  void LoadPictures();
+  void CreateControls();
   LRESULT OnControlColour(HDC dc, HWND control);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   [[nodiscard]] bool IsLink(HWND control) const noexcept;
-  void UpdateOptionTabStops();
 
   HWND handle_ = nullptr;
   bool applyMode_ = false;

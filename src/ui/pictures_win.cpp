@@ -3,25 +3,14 @@
 #include <cstring>
 #include <span>
 
+#include "payload/payload_item_win.h"
 #include "wallpaper/jpeg_decode.h"
 
 namespace mervalis {
 
-namespace {
-
-std::span<const std::uint8_t> ResourceBytes(HINSTANCE module, int id) noexcept {
-  HRSRC item = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
-  HGLOBAL loaded = item ? ::LoadResource(module, item) : nullptr;
-  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes) return {};
-  return {static_cast<const std::uint8_t*>(bytes), ::SizeofResource(module, item)};
-}
-
-}  // namespace
-
 UniqueBitmap LoadJpegResource(HINSTANCE module, int id) noexcept {
   try {
-    const JpegResult decoded = DecodeJpeg(ResourceBytes(module, id));
+    const JpegResult decoded = DecodeJpeg(FindPayloadItem(module, id).bytes);
     if (!decoded.ok() || decoded.image.Empty()) return {};
     const Image& image = decoded.image;
     BITMAPINFO bi = {};
@@ -46,7 +35,7 @@ UniqueBitmap LoadJpegResource(HINSTANCE module, int id) noexcept {
 }
 
 std::string LoadTextResource(HINSTANCE module, int id) {
-  const auto bytes = ResourceBytes(module, id);
+  const auto bytes = FindPayloadItem(module, id).bytes;
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 

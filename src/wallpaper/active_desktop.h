@@ -14,14 +14,12 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "common/guid_text.h"
+
 namespace mervalis {
 
-// {75048700-EF1F-11D0-9888-006097DEACF9}
-inline constexpr CLSID CLSID_ActiveDesktop = {
-    0x75048700, 0xEF1F, 0x11D0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
-// {F490EB00-1240-11D1-9888-006097DEACF9}
-inline constexpr IID IID_IActiveDesktop = {
-    0xF490EB00, 0x1240, 0x11D1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xDE, 0xAC, 0xF9}};
+inline constexpr CLSID CLSID_ActiveDesktop = GuidFromText("75048700-EF1F-11D0-9888-006097DEACF9");
+inline constexpr IID IID_IActiveDesktop = GuidFromText("F490EB00-1240-11D1-9888-006097DEACF9");
 
 // ApplyChanges flags.
 inline constexpr DWORD kAdApplySave = 0x1;
