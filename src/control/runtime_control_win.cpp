@@ -48,34 +48,34 @@ RuntimeControl::~RuntimeControl() = default;
 HRESULT RuntimeControl::QueryInterface(REFIID iid, void** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (IsEqualIID(iid, IID_IUnknown)) return HandOut(static_cast<IOleObject*>(this), out);
-  if (IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IQuorvaneX)) {
-    return HandOut(static_cast<IQuorvaneX*>(this), out);
+  // Each interface with the base that answers for it; the interfaces that an
+  // interface derives from are answered by that same base.
+  struct Answer {
+    const IID* iid;
+    IUnknown* base;
+  };
+  const Answer answers[] = {
+      {&IID_IUnknown, static_cast<IOleObject*>(this)},
+      {&IID_IDispatch, static_cast<IQuorvaneX*>(this)},
+      {&IID_IQuorvaneX, static_cast<IQuorvaneX*>(this)},
+      {&IID_IOleObject, static_cast<IOleObject*>(this)},
+      {&IID_IOleControl, static_cast<IOleControl*>(this)},
+      {&IID_IOleWindow, static_cast<IOleInPlaceObject*>(this)},
+      {&IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this)},
+      {&IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+      {&IID_IViewObject, static_cast<IViewObject2*>(this)},
+      {&IID_IViewObject2, static_cast<IViewObject2*>(this)},
+      {&IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+      {&IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+      {&IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this)},
+      {&IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(this)},
+      {&IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
+      {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+      {&IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
+  };
+  for (const Answer& answer : answers) {
+    if (IsEqualIID(iid, *answer.iid)) return HandOut(answer.base, out);
   }
-  if (IsEqualIID(iid, IID_IOleObject)) return HandOut(static_cast<IOleObject*>(this), out);
-  if (IsEqualIID(iid, IID_IOleControl)) return HandOut(static_cast<IOleControl*>(this), out);
-  if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceObject)) {
-    return HandOut(static_cast<IOleInPlaceObject*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IOleInPlaceActiveObject)) {
-    return HandOut(static_cast<IOleInPlaceActiveObject*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2)) {
-    return HandOut(static_cast<IViewObject2*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IPersistStreamInit)) {
-    return HandOut(static_cast<IPersistStreamInit*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IPersistPropertyBag)) {
-    return HandOut(static_cast<IPersistPropertyBag*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IProvideClassInfo) || IsEqualIID(iid, IID_IProvideClassInfo2)) {
-    return HandOut(static_cast<IProvideClassInfo2*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-    return HandOut(static_cast<IConnectionPointContainer*>(this), out);
-  }
-  if (IsEqualIID(iid, IID_IObjectSafety)) return HandOut(static_cast<IObjectSafety*>(this), out);
   return E_NOINTERFACE;
 }
 
