@@ -40,37 +40,6 @@ LRESULT ForwardToRoot(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return root && root != hwnd ? ::SendMessageA(root, message, wParam, lParam) : 0;
 }
 
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      const PaintSession paint(hwnd);
-      HDC dc = paint.dc();
-      RECT r;
-      ::GetClientRect(hwnd, &r);
-      if (ControlLook* look = LookOf(hwnd)) {
-        if (look->bevel == Bevel::Lowered) {
-          Frame3D(dc, r, true);   // the outer edge stands out ...
-          Frame3D(dc, r, false);  // ... the inner one is sunk
-        } else if (look->bevel == Bevel::RaisedInner) {
-          Frame3D(dc, r, true);
-        }
-        Fill(dc, r, look->background);
-      }
-      return 0;
-    }
-    case WM_COMMAND:
-    case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-      return ForwardToRoot(hwnd, message, wParam, lParam);
-    default:
-      return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-}
-
 void NotifyClick(HWND hwnd) {
   ::SendMessageA(::GetParent(hwnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd), STN_CLICKED),
                  reinterpret_cast<LPARAM>(hwnd));
@@ -92,84 +61,107 @@ void HandleClickMouse(HWND hwnd, UINT message, LPARAM lParam) {
   if (::PtInRect(&r, at)) NotifyClick(hwnd);
 }
 
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      const LRESULT result = ::DefWindowProcA(hwnd, message, wParam, lParam);
-      ::InvalidateRect(hwnd, nullptr, FALSE);
-      return result;
-    }
-    case WM_PAINT: {
-      const PaintSession paint(hwnd);
-      HDC dc = paint.dc();
-      RECT r;
-      ::GetClientRect(hwnd, &r);
-      if (ControlLook* look = LookOf(hwnd)) {
-        Fill(dc, r, look->background);
-        char text[1024] = {};
-        ::GetWindowTextA(hwnd, text, sizeof(text));
-        const SelectedObject font(dc, look->font ? look->font : ::GetStockObject(DEFAULT_GUI_FONT));
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, look->text);
-        RECT box = r;
-        if (look->centreVertically) {
-          RECT measured = r;
-          ::DrawTextA(dc, text, -1, &measured, look->textFormat | DT_CALCRECT);
-          const int h = measured.bottom - measured.top;
-          box.top = r.top + (r.bottom - r.top - h) / 2;
-          box.bottom = box.top + h;
-        }
-        ::DrawTextA(dc, text, -1, &box, look->textFormat);
-      }
-      return 0;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      HandleClickMouse(hwnd, message, lParam);
-      return 0;
-    default:
-      return ::DefWindowProcA(hwnd, message, wParam, lParam);
+// What each class paints over its whole client area `r`.
+using PaintFunction = void (*)(HWND hwnd, HDC dc, RECT r, const ControlLook& look);
+
+void PaintPanel(HWND, HDC dc, RECT r, const ControlLook& look) {
+  if (look.bevel == Bevel::Lowered) {
+    Frame3D(dc, r, true);   // the outer edge stands out ...
+    Frame3D(dc, r, false);  // ... the inner one is sunk
+  } else if (look.bevel == Bevel::RaisedInner) {
+    Frame3D(dc, r, true);
+  }
+  Fill(dc, r, look.background);
+}
+
+void PaintLabel(HWND hwnd, HDC dc, RECT r, const ControlLook& look) {
+  Fill(dc, r, look.background);
+  char text[1024] = {};
+  ::GetWindowTextA(hwnd, text, sizeof(text));
+  const SelectedObject font(dc, look.font ? look.font : ::GetStockObject(DEFAULT_GUI_FONT));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, look.text);
+  RECT box = r;
+  if (look.centreVertically) {
+    RECT measured = r;
+    ::DrawTextA(dc, text, -1, &measured, look.textFormat | DT_CALCRECT);
+    const int h = measured.bottom - measured.top;
+    box.top = r.top + (r.bottom - r.top - h) / 2;
+    box.bottom = box.top + h;
+  }
+  ::DrawTextA(dc, text, -1, &box, look.textFormat);
+}
+
+void PaintImage(HWND, HDC dc, RECT r, const ControlLook& look) {
+  if (!look.picture) {
+    Fill(dc, r, look.background);
+    return;
+  }
+  BITMAP bm = {};
+  ::GetObjectA(look.picture, sizeof(bm), &bm);
+  UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+  const SelectedObject picture(memory.get(), look.picture);
+  if (look.stretch) {
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::StretchBlt(dc, 0, 0, r.right, r.bottom, memory.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  } else {
+    Fill(dc, r, look.background);
+    ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
   }
 }
 
-LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+// What else sets the classes apart.
+struct Behaviour {
+  bool repaintsOnText = false;  // labels show their text
+  bool clicks = false;          // labels and pictures are links
+  bool forwards = false;        // panels hand on their children's notifications
+};
+
+// The window procedure of the three classes. Painting covers the whole
+// control, so the background is never erased first.
+template <PaintFunction paint, Behaviour behaviour>
+LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      const PaintSession paint(hwnd);
-      HDC dc = paint.dc();
+      const PaintSession session(hwnd);
       RECT r;
       ::GetClientRect(hwnd, &r);
-      ControlLook* look = LookOf(hwnd);
-      if (look && look->picture) {
-        BITMAP bm = {};
-        ::GetObjectA(look->picture, sizeof(bm), &bm);
-        UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-        const SelectedObject picture(memory.get(), look->picture);
-        if (look->stretch) {
-          ::SetStretchBltMode(dc, HALFTONE);
-          ::SetBrushOrgEx(dc, 0, 0, nullptr);
-          ::StretchBlt(dc, 0, 0, r.right, r.bottom, memory.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-        } else {
-          Fill(dc, r, look->background);
-          ::BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
-        }
-      } else if (look) {
-        Fill(dc, r, look->background);
-      }
+      if (const ControlLook* look = LookOf(hwnd)) paint(hwnd, session.dc(), r, *look);
       return 0;
     }
+    case WM_SETTEXT:
+      if (behaviour.repaintsOnText) {
+        const LRESULT result = ::DefWindowProcA(hwnd, message, wParam, lParam);
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        return result;
+      }
+      break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      HandleClickMouse(hwnd, message, lParam);
-      return 0;
+      if (behaviour.clicks) {
+        HandleClickMouse(hwnd, message, lParam);
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      if (behaviour.forwards) return ForwardToRoot(hwnd, message, wParam, lParam);
+      break;
     default:
-      return ::DefWindowProcA(hwnd, message, wParam, lParam);
+      break;
   }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
+
+constexpr WNDPROC PanelProc = LookControlProc<PaintPanel, Behaviour{.forwards = true}>;
+constexpr WNDPROC LabelProc = LookControlProc<PaintLabel, Behaviour{.repaintsOnText = true, .clicks = true}>;
+constexpr WNDPROC ImageProc = LookControlProc<PaintImage, Behaviour{.clicks = true}>;
 
 WNDPROC g_buttonProc = nullptr;
 
