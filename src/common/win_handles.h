@@ -45,48 +45,45 @@ class UniqueResource {
   Handle handle_ = Traits::invalid();
 };
 
-struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE on failure
+// The two "no handle" values: what CreateFile and FindFirstFile give on
+// failure, and NULL for everything else.
+struct InvalidHandleValue {
   using Handle = HANDLE;
   static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+};
+template <typename NullableHandle>
+struct NullHandle {
+  using Handle = NullableHandle;
+  static Handle invalid() noexcept { return nullptr; }
+};
+
+// How each kind is given back.
+struct FileHandleTraits : InvalidHandleValue {
   static void close(Handle h) noexcept { ::CloseHandle(h); }
 };
-struct KernelHandleTraits {  // mutexes, processes, threads, events: NULL on failure
-  using Handle = HANDLE;
-  static Handle invalid() noexcept { return nullptr; }
+struct KernelHandleTraits : NullHandle<HANDLE> {  // mutexes, processes, threads, events
   static void close(Handle h) noexcept { ::CloseHandle(h); }
 };
-struct RegKeyTraits {
-  using Handle = HKEY;
-  static Handle invalid() noexcept { return nullptr; }
+struct RegKeyTraits : NullHandle<HKEY> {
   static void close(Handle h) noexcept { ::RegCloseKey(h); }
 };
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle invalid() noexcept { return nullptr; }
+struct ModuleTraits : NullHandle<HMODULE> {
   static void close(Handle h) noexcept { ::FreeLibrary(h); }
 };
 // GDI objects, typed by kind so that a font cannot stand where a bitmap is
 // expected. DeleteObject must not see an object still selected into a device
 // context: select through SelectedObject, declared after the owner.
 template <typename GdiHandle>
-struct GdiObjectTraits {
-  using Handle = GdiHandle;
-  static Handle invalid() noexcept { return nullptr; }
-  static void close(Handle h) noexcept { ::DeleteObject(h); }
+struct GdiObjectTraits : NullHandle<GdiHandle> {
+  static void close(GdiHandle h) noexcept { ::DeleteObject(h); }
 };
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static Handle invalid() noexcept { return nullptr; }
+struct MemoryDcTraits : NullHandle<HDC> {
   static void close(Handle h) noexcept { ::DeleteDC(h); }
 };
-struct FindHandleTraits {
-  using Handle = HANDLE;
-  static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+struct FindHandleTraits : InvalidHandleValue {
   static void close(Handle h) noexcept { ::FindClose(h); }
 };
-struct WindowTraits {
-  using Handle = HWND;
-  static Handle invalid() noexcept { return nullptr; }
+struct WindowTraits : NullHandle<HWND> {
   static void close(Handle h) noexcept { ::DestroyWindow(h); }
 };
 
