@@ -24,12 +24,10 @@ inline constexpr std::string_view kDoUninstallArgument = "douninstall";
 
 // Registry keys, below HKEY_CURRENT_USER except the uninstall root (below
 // HKEY_LOCAL_MACHINE).
-inline constexpr std::string_view kUninstallRootKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+inline constexpr std::string_view kUninstallRootKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr std::string_view kCompanyKey = "Software\\Quorvanesoft";
 inline constexpr std::string_view kOptionsKey = "Software\\Quorvanesoft\\Options";
-inline constexpr std::string_view kActiveDesktopKey =
-    "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+inline constexpr std::string_view kActiveDesktopKey = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
 inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
 
 // Folder and file names. The images folder sits beside the page and holds one
@@ -41,6 +39,14 @@ inline constexpr std::string_view kUninstallerCopyName = "QuorUninst1.exe";
 inline constexpr std::string_view kBackgroundName = "background.bmp";
 inline constexpr std::string_view kMoreWallpapersLink = "Try More Animated Wallpapers.lnk";
 inline constexpr std::string_view kDesktopMoreLink = "Animated Wallpaper.lnk";
+
+// The maker's web site: the one root of every address (ends with "/"), the
+// pages that take the link query, and the page of the "more wallpapers"
+// shortcuts.
+inline constexpr std::string_view kWebSiteRoot = "http://www.quorvanesoft.com/";
+inline constexpr std::string_view kMorePapersPage = "index.php?wp=";
+inline constexpr std::string_view kTellPage = "tell.php?wp=";
+inline constexpr std::string_view kShortcutPage = "index.php?ref=shortcut";
 
 // The runtime control's class id (without braces) and the version under which
 // the stub page embeds it; the control's own ids are made from these.

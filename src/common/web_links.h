@@ -7,16 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/product_names.h"
+
 namespace mervalis {
-
-// The one root of every address; ends with "/".
-inline constexpr std::string_view kWebSiteRoot = "http://www.quorvanesoft.com/";
-
-// Pages that take the link query.
-inline constexpr std::string_view kMorePapersPage = "index.php?wp=";
-inline constexpr std::string_view kTellPage = "tell.php?wp=";
-// The page of the "more wallpapers" shortcuts.
-inline constexpr std::string_view kShortcutPage = "index.php?ref=shortcut";
 
 // The family's wallpapers among the subkey names of the uninstall key, in the
 // order given: for every name containing "Quorvane - " (case-sensitive, first
