@@ -1,36 +1,34 @@
 #include "desktop/gif_canvas.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 GifCanvas::GifCanvas(int width, int height) : width_(width), height_(height) {
   if (width <= 0 || height <= 0 || width > 65535 || height > 65535) {
     throw std::invalid_argument("GIF canvas size out of range");
   }
-  pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+  pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
 }
 
 GifCanvas::Area GifCanvas::Clip(const GifStoredFrame& frame) const noexcept {
-  Area a;
-  a.left = std::clamp(frame.left, 0, width_);
-  a.top = std::clamp(frame.top, 0, height_);
   // In 64 bits: a stored position plus size can pass the int range.
-  a.right = static_cast<int>(std::clamp<long long>(static_cast<long long>(frame.left) + frame.width, a.left, width_));
-  a.bottom =
-      static_cast<int>(std::clamp<long long>(static_cast<long long>(frame.top) + frame.height, a.top, height_));
+  const auto clamp = [](long long v, int low, int high) { return static_cast<int>(std::clamp<long long>(v, low, high)); };
+  Area a;
+  a.left = clamp(frame.left, 0, width_);
+  a.top = clamp(frame.top, 0, height_);
+  a.right = clamp(static_cast<long long>(frame.left) + std::max(frame.width, 0), a.left, width_);
+  a.bottom = clamp(static_cast<long long>(frame.top) + std::max(frame.height, 0), a.top, height_);
   return a;
 }
 
-const std::vector<std::uint8_t>& GifCanvas::Add(const GifStoredFrame& frame) {
-  const std::size_t stride = static_cast<std::size_t>(width_) * 4;
+const std::vector<std::uint32_t>& GifCanvas::Add(const GifStoredFrame& frame) {
+  const auto row = [this](int y) { return pixels_.begin() + static_cast<std::ptrdiff_t>(y) * width_; };
   switch (lastDisposal_) {
     case GifDisposal::RestoreBackground:
       for (int y = lastArea_.top; y < lastArea_.bottom; ++y) {
-        std::memset(pixels_.data() + y * stride + static_cast<std::size_t>(lastArea_.left) * 4, 0,
-                    static_cast<std::size_t>(lastArea_.right - lastArea_.left) * 4);
+        std::fill(row(y) + lastArea_.left, row(y) + lastArea_.right, 0u);
       }
       break;
     case GifDisposal::RestorePrevious:
@@ -43,13 +41,13 @@ const std::vector<std::uint8_t>& GifCanvas::Add(const GifStoredFrame& frame) {
 
   if (frame.disposal == GifDisposal::RestorePrevious) saved_ = pixels_;
   const Area area = Clip(frame);
-  if (frame.bgra) {
+  if (frame.pixels) {
     for (int y = area.top; y < area.bottom; ++y) {
-      const std::uint8_t* src = frame.bgra + (static_cast<std::size_t>(y - frame.top) * frame.width +
-                                              static_cast<std::size_t>(area.left - frame.left)) * 4;
-      std::uint8_t* dst = pixels_.data() + y * stride + static_cast<std::size_t>(area.left) * 4;
-      for (int x = area.left; x < area.right; ++x, src += 4, dst += 4) {
-        if (src[3] != 0) std::memcpy(dst, src, 4);
+      const std::uint32_t* src =
+          frame.pixels + static_cast<std::ptrdiff_t>(y - frame.top) * frame.width + (area.left - frame.left);
+      auto dst = row(y) + area.left;
+      for (int x = area.left; x < area.right; ++x, ++src, ++dst) {
+        if ((*src >> 24) != 0) *dst = *src | 0xFF000000u;
       }
     }
   }
@@ -58,6 +56,4 @@ const std::vector<std::uint8_t>& GifCanvas::Add(const GifStoredFrame& frame) {
   return pixels_;
 }
 
-int GifDelayMs(int hundredths) noexcept { return hundredths <= 1 ? 100 : hundredths * 10; }
-
-}  // namespace mervalis
+}  // namespace mervalis::desktop

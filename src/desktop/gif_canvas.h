@@ -1,13 +1,13 @@
 // Playing an animated GIF's frames as a browser does. The codec (WIC) gives
 // each frame as it is stored: a rectangle of the picture, with a disposal
 // that says what becomes of it before the next frame. This canvas turns them
-// into whole pictures, one per frame.
+// into whole pictures, one per frame, in the renderer's pixel form.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 // A frame's disposal, as the Graphic Control Extension stores it.
 enum class GifDisposal : std::uint8_t {
@@ -17,26 +17,29 @@ enum class GifDisposal : std::uint8_t {
   RestorePrevious = 3,    // the canvas returns to what it was before the frame
 };
 
-// A frame as stored: `bgra` holds width * height pixels, rows top-down,
-// B, G, R, A with straight alpha; A of 0 marks a transparent pixel.
+// A frame as stored: width * height pixels 0xAARRGGBB, rows top-down. A GIF
+// pixel is opaque or transparent: alpha 0 marks a transparent one, which
+// leaves what lies below.
 struct GifStoredFrame {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  const std::uint8_t* bgra = nullptr;
+  const std::uint32_t* pixels = nullptr;
   GifDisposal disposal = GifDisposal::Unspecified;
 };
 
 class GifCanvas {
  public:
-  // A transparent canvas of the picture's logical size.
+  // A transparent canvas of the picture's logical size. Throws
+  // std::invalid_argument for a side outside 1..65535.
   GifCanvas(int width, int height);
 
   // Disposes of the previous frame as it asked, then draws `frame` over the
-  // canvas (transparent pixels leave what lies below), clipped to the canvas.
-  // Returns the whole picture: width * height B, G, R, A pixels, top-down.
-  const std::vector<std::uint8_t>& Add(const GifStoredFrame& frame);
+  // canvas, clipped to it. Returns the whole picture: width * height pixels,
+  // top-down, each opaque or 0 (transparent, which is also its
+  // premultiplied form).
+  const std::vector<std::uint32_t>& Add(const GifStoredFrame& frame);
 
   [[nodiscard]] int Width() const noexcept { return width_; }
   [[nodiscard]] int Height() const noexcept { return height_; }
@@ -49,14 +52,10 @@ class GifCanvas {
 
   int width_;
   int height_;
-  std::vector<std::uint8_t> pixels_;
-  std::vector<std::uint8_t> saved_;  // the canvas before a RestorePrevious frame
+  std::vector<std::uint32_t> pixels_;
+  std::vector<std::uint32_t> saved_;  // the canvas before a RestorePrevious frame
   GifDisposal lastDisposal_ = GifDisposal::Keep;
   Area lastArea_;
 };
 
-// A stored delay in hundredths of a second as milliseconds. Delays of 0 and
-// 1 play at 100 ms, as browsers play them.
-[[nodiscard]] int GifDelayMs(int hundredths) noexcept;
-
-}  // namespace mervalis
+}  // namespace mervalis::desktop

@@ -7,9 +7,11 @@
 #include <new>
 
 #include "common/win_handles.h"
+#include "desktop/frames.h"
 #include "desktop/gif_canvas.h"
+#include "payload/catalogue.h"
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 namespace {
 
@@ -67,26 +69,27 @@ GifFrameInfo ReadGifFrameInfo(IWICBitmapFrameDecode* frame) noexcept {
   return info;
 }
 
-// Any frame as straight-alpha BGRA through WIC's converter.
-HRESULT ConvertToBgra(IWICImagingFactory* factory, IWICBitmapSource* source, UINT width, UINT height,
-                      std::vector<std::uint8_t>& out) {
+// Any frame as premultiplied BGRA through WIC's converter.
+HRESULT ConvertToPbgra(IWICImagingFactory* factory, IWICBitmapSource* source, UINT width, UINT height,
+                       std::vector<std::uint32_t>& out) {
   ComPtr<IWICFormatConverter> converter;
   HRESULT hr = factory->CreateFormatConverter(converter.put());
   if (SUCCEEDED(hr)) {
-    hr = converter->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+    hr = converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                WICBitmapPaletteTypeCustom);
   }
   if (FAILED(hr)) return hr;
-  out.resize(static_cast<std::size_t>(width) * height * 4);
-  return converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.size()), out.data());
+  out.resize(static_cast<std::size_t>(width) * height);
+  return converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(out.size() * 4),
+                               reinterpret_cast<BYTE*>(out.data()));
 }
 
-// An indexed GIF frame as BGRA: the palette's colours, fully opaque but for
+// An indexed GIF frame as pixels: the palette's colours, fully opaque but for
 // the transparent index that the frame's control extension names. Reading
 // the indices ourselves keeps the transparency independent of whether the
 // codec marks it in the palette it hands out.
 HRESULT IndexedToBgra(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, UINT width, UINT height,
-                      const GifFrameInfo& info, std::vector<std::uint8_t>& out) {
+                      const GifFrameInfo& info, std::vector<std::uint32_t>& out) {
   ComPtr<IWICPalette> palette;
   HRESULT hr = factory->CreatePalette(palette.put());
   if (SUCCEEDED(hr)) hr = frame->CopyPalette(palette.get());
@@ -97,15 +100,11 @@ HRESULT IndexedToBgra(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
   std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * height);
   hr = frame->CopyPixels(nullptr, width, static_cast<UINT>(indices.size()), indices.data());
   if (FAILED(hr)) return hr;
-  out.resize(indices.size() * 4);
-  std::uint8_t* dst = out.data();
-  for (const std::uint8_t index : indices) {
-    const WICColor c = index < count ? colours[index] : 0;
-    dst[0] = static_cast<std::uint8_t>(c);
-    dst[1] = static_cast<std::uint8_t>(c >> 8);
-    dst[2] = static_cast<std::uint8_t>(c >> 16);
-    dst[3] = (info.transparent && index == info.transparentIndex) ? 0 : 255;
-    dst += 4;
+  out.resize(indices.size());
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    const std::uint8_t index = indices[i];
+    const bool clear = (info.transparent && index == info.transparentIndex) || index >= count;
+    out[i] = clear ? 0u : (colours[index] | 0xFF000000u);
   }
   return S_OK;
 }
@@ -117,8 +116,32 @@ bool Fail(std::string& error, const char* what, HRESULT hr) {
   return false;
 }
 
-bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT count,
-               std::vector<DecodedFrame>& frames, std::string& error) {
+// How often an animation plays again after the first time, from the
+// "NETSCAPE2.0" application extension: its loop count 0 means for ever; a
+// GIF without the extension plays once. A codec that cannot show the
+// extension's data is taken to loop, as every animated payload picture does.
+int ReadRepetitions(IWICBitmapDecoder* decoder, UINT frameCount) noexcept {
+  if (frameCount < 2) return 0;
+  ComPtr<IWICMetadataQueryReader> reader;
+  if (FAILED(decoder->GetMetadataQueryReader(reader.put()))) return kRepeatForever;
+  PropVariant application;
+  if (FAILED(reader->GetMetadataByName(L"/appext/Application", application.get()))) return 0;
+  const PROPVARIANT& app = *application;
+  if (app.vt != (VT_VECTOR | VT_UI1) || app.caub.cElems != 11 ||
+      std::memcmp(app.caub.pElems, "NETSCAPE2.0", 11) != 0) {
+    return 0;
+  }
+  PropVariant data;
+  if (FAILED(reader->GetMetadataByName(L"/appext/Data", data.get()))) return kRepeatForever;
+  // Sub-blocks as stored: size 3, id 1, the count in little-endian order.
+  const PROPVARIANT& d = *data;
+  if (d.vt != (VT_VECTOR | VT_UI1) || d.caub.cElems < 4 || d.caub.pElems[1] != 1) return kRepeatForever;
+  const unsigned loops = d.caub.pElems[2] | (d.caub.pElems[3] << 8);
+  return loops == 0 ? kRepeatForever : static_cast<int>(loops);
+}
+
+bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT count, PictureFrames& picture,
+               std::string& error) {
   // The logical screen: the size of every whole picture.
   unsigned width = 0, height = 0;
   {
@@ -146,7 +169,7 @@ bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT cou
   if (width == 0 || height == 0) return Fail(error, "GIF without a size", E_FAIL);
 
   GifCanvas canvas(static_cast<int>(width), static_cast<int>(height));
-  std::vector<std::uint8_t> pixels;
+  std::vector<std::uint32_t> pixels;
   for (UINT i = 0; i < count; ++i) {
     IWICBitmapFrameDecode* frame = stored[i].get();
     UINT w = 0, h = 0;
@@ -156,7 +179,7 @@ bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT cou
     if (SUCCEEDED(hr)) {
       hr = IsEqualGUID(format, GUID_WICPixelFormat8bppIndexed)
                ? IndexedToBgra(factory, frame, w, h, infos[i], pixels)
-               : ConvertToBgra(factory, frame, w, h, pixels);
+               : ConvertToPbgra(factory, frame, w, h, pixels);
     }
     if (FAILED(hr)) return Fail(error, "GIF frame pixels unreadable", hr);
     GifStoredFrame stored_frame;
@@ -164,20 +187,20 @@ bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT cou
     stored_frame.top = static_cast<int>(infos[i].top);
     stored_frame.width = static_cast<int>(w);
     stored_frame.height = static_cast<int>(h);
-    stored_frame.bgra = pixels.data();
+    stored_frame.pixels = pixels.data();
     stored_frame.disposal = static_cast<GifDisposal>(infos[i].disposal & 3);
-    DecodedFrame whole;
+    Frame whole;
     whole.width = canvas.Width();
     whole.height = canvas.Height();
     whole.bgra = canvas.Add(stored_frame);
-    // A single still frame has no delay to keep.
-    whole.delayMs = count > 1 ? GifDelayMs(static_cast<int>(infos[i].delay)) : 0;
-    frames.push_back(std::move(whole));
+    whole.delayMs = static_cast<int>(infos[i].delay) * 10;
+    picture.frames.push_back(std::move(whole));
   }
+  picture.repetitions = ReadRepetitions(decoder, count);
   return true;
 }
 
-bool Decode(std::span<const std::uint8_t> bytes, std::vector<DecodedFrame>& frames, std::string& error) {
+bool Decode(std::span<const std::uint8_t> bytes, PictureFrames& picture, std::string& error) {
   if (bytes.empty()) return Fail(error, "no picture", E_INVALIDARG);
   ComPtr<IWICImagingFactory> factory;
   HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -200,36 +223,49 @@ bool Decode(std::span<const std::uint8_t> bytes, std::vector<DecodedFrame>& fram
   if (SUCCEEDED(hr)) hr = decoder->GetFrameCount(&count);
   if (FAILED(hr) || count == 0) return Fail(error, "picture without frames", FAILED(hr) ? hr : E_FAIL);
 
-  if (IsEqualGUID(container, GUID_ContainerFormatGif)) return DecodeGif(factory.get(), decoder.get(), count, frames, error);
+  if (IsEqualGUID(container, GUID_ContainerFormatGif)) return DecodeGif(factory.get(), decoder.get(), count, picture, error);
 
   ComPtr<IWICBitmapFrameDecode> frame;
   hr = decoder->GetFrame(0, frame.put());
   UINT w = 0, h = 0;
   if (SUCCEEDED(hr)) hr = frame->GetSize(&w, &h);
-  DecodedFrame still;
-  if (SUCCEEDED(hr)) hr = ConvertToBgra(factory.get(), frame.get(), w, h, still.bgra);
+  Frame still;
+  if (SUCCEEDED(hr)) hr = ConvertToPbgra(factory.get(), frame.get(), w, h, still.bgra);
   if (FAILED(hr)) return Fail(error, "picture pixels unreadable", hr);
   still.width = static_cast<int>(w);
   still.height = static_cast<int>(h);
-  frames.push_back(std::move(still));
+  picture.frames.push_back(std::move(still));
   return true;
 }
 
 }  // namespace
 
-bool DecodePicture(std::span<const std::uint8_t> bytes, std::vector<DecodedFrame>& frames,
-                   std::string& error) noexcept {
-  frames.clear();
+bool DecodePicture(std::span<const std::uint8_t> bytes, PictureFrames& picture, std::string& error) noexcept {
+  picture = PictureFrames();
   bool ok = false;
   try {
-    ok = Decode(bytes, frames, error);
+    ok = Decode(bytes, picture, error);
   } catch (const std::bad_alloc&) {
     error = "out of memory";
   } catch (const std::exception& e) {
     error = e.what();
   }
-  if (!ok) frames.clear();
+  if (!ok) picture = PictureFrames();
   return ok;
+}
+
+bool LoadPayloadPictures(HMODULE module, Renderer& renderer, std::string& error) {
+  for (std::size_t i = 0; i < kPayloadPictures.size(); ++i) {
+    const int id = kPayloadPictures[i].id;
+    PictureFrames picture;
+    std::string reason;
+    if (!DecodePicture(ResourceBytes(module, id), picture, reason)) {
+      error = "picture " + std::to_string(id) + ": " + reason;
+      return false;
+    }
+    renderer.SetPicture(static_cast<Picture>(i), std::move(picture));
+  }
+  return true;
 }
 
 std::span<const std::uint8_t> ResourceBytes(HMODULE module, int id) noexcept {
@@ -244,4 +280,4 @@ std::span<const std::uint8_t> ResourceBytes(HMODULE module, int id) noexcept {
   return {static_cast<const std::uint8_t*>(data), size};
 }
 
-}  // namespace mervalis
+}  // namespace mervalis::desktop

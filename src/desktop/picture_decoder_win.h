@@ -1,6 +1,7 @@
 // The payload's pictures decoded by the platform's codecs (Windows Imaging
-// Component): every GIF frame as the whole picture it shows, with its delay,
-// and the PNG bubbles with their alpha channel.
+// Component) into the renderer's form: every GIF frame as the whole picture
+// it shows, with its delay and the picture's repetitions, and the PNG bubbles
+// with their alpha channel, all premultiplied.
 #pragma once
 
 #include <windows.h>
@@ -8,26 +9,23 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
-namespace mervalis {
+#include "desktop/renderer.h"
 
-struct DecodedFrame {
-  int width = 0;
-  int height = 0;
-  // width * height pixels, rows top-down, B, G, R, A with straight alpha.
-  std::vector<std::uint8_t> bgra;
-  int delayMs = 0;  // 0 for a still picture
-};
+namespace mervalis::desktop {
 
 // Decodes one picture from its bytes. COM must be initialised on the calling
 // thread. False with a short reason in `error` when WIC is missing (Windows
-// XP without it) or cannot read the picture; `frames` is then empty.
-[[nodiscard]] bool DecodePicture(std::span<const std::uint8_t> bytes, std::vector<DecodedFrame>& frames,
+// XP without it) or cannot read the picture; `picture` is then empty.
+[[nodiscard]] bool DecodePicture(std::span<const std::uint8_t> bytes, PictureFrames& picture,
                                  std::string& error) noexcept;
 
 // The bytes of a raw-data resource of `module` (null: the running program);
 // empty when there is none. Resource memory lives as long as the module.
 [[nodiscard]] std::span<const std::uint8_t> ResourceBytes(HMODULE module, int id) noexcept;
 
-}  // namespace mervalis
+// Decodes the sixteen payload pictures of `module` into `renderer`. False
+// with the first failure's picture id and reason in `error`.
+[[nodiscard]] bool LoadPayloadPictures(HMODULE module, Renderer& renderer, std::string& error);
+
+}  // namespace mervalis::desktop

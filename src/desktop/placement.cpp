@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 namespace {
 
@@ -89,4 +89,4 @@ Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept {
           onScreen.bottom - originY};
 }
 
-}  // namespace mervalis
+}  // namespace mervalis::desktop

@@ -14,7 +14,7 @@
 
 #include "wallpaper/image.h"
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 // Opaque window identity (the handle's value on Windows); 0 is no window.
 using WindowId = std::uintptr_t;
@@ -71,4 +71,4 @@ struct DesktopPlace {
 // monitor's (0, 0) as soon as a monitor lies left of or above it.
 [[nodiscard]] Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept;
 
-}  // namespace mervalis
+}  // namespace mervalis::desktop

@@ -1,6 +1,6 @@
 #include "desktop/visibility.h"
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 bool HidesDesktop(const TopWindowState& window, const Rect& workArea) noexcept {
   if (!window.visible || window.minimised || window.cloaked || window.clickThrough || window.ignored) {
@@ -12,4 +12,4 @@ bool HidesDesktop(const TopWindowState& window, const Rect& workArea) noexcept {
          r.bottom >= workArea.bottom;
 }
 
-}  // namespace mervalis
+}  // namespace mervalis::desktop

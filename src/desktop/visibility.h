@@ -7,7 +7,7 @@
 
 #include "wallpaper/image.h"
 
-namespace mervalis {
+namespace mervalis::desktop {
 
 // A top-level window as the cover test sees it.
 struct TopWindowState {
@@ -49,4 +49,4 @@ class PauseState {
   std::uint8_t reasons_ = 0;
 };
 
-}  // namespace mervalis
+}  // namespace mervalis::desktop

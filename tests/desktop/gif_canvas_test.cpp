@@ -6,46 +6,43 @@
 #include <stdexcept>
 #include <vector>
 
-namespace mervalis {
+namespace mervalis::desktop {
 namespace {
 
 // A stored frame of one colour; `holes` lists pixels (x, y within the frame)
 // left transparent.
 struct Stored {
-  std::vector<std::uint8_t> bgra;
+  std::vector<std::uint32_t> pixels;
   GifStoredFrame frame;
 };
+// A stored frame of one opaque colour 0xFF0302bb (blue `b`); `holes` lists
+// pixels (x, y within the frame) left transparent.
 Stored Solid(int left, int top, int w, int h, std::uint8_t b, GifDisposal disposal,
              std::vector<std::pair<int, int>> holes = {}) {
   Stored s;
-  s.bgra.resize(static_cast<std::size_t>(w) * h * 4);
-  for (int i = 0; i < w * h; ++i) {
-    s.bgra[i * 4 + 0] = b;
-    s.bgra[i * 4 + 1] = 2;
-    s.bgra[i * 4 + 2] = 3;
-    s.bgra[i * 4 + 3] = 255;
-  }
-  for (auto [x, y] : holes) s.bgra[(static_cast<std::size_t>(y) * w + x) * 4 + 3] = 0;
-  s.frame = {left, top, w, h, s.bgra.data(), disposal};
+  s.pixels.assign(static_cast<std::size_t>(w) * h, 0xFF030200u | b);
+  for (auto [x, y] : holes) s.pixels[static_cast<std::size_t>(y) * w + x] = 0x00112233u;
+  s.frame = {left, top, w, h, s.pixels.data(), disposal};
   return s;
 }
 
-// Blue of pixel (x, y), or -1 where the canvas is transparent.
-int BlueAt(const std::vector<std::uint8_t>& px, int width, int x, int y) {
-  const std::uint8_t* p = px.data() + (static_cast<std::size_t>(y) * width + x) * 4;
-  return p[3] == 0 ? -1 : p[0];
+// Blue of pixel (x, y), or -1 where the canvas is transparent (which must
+// then be all zero, the premultiplied form).
+int BlueAt(const std::vector<std::uint32_t>& px, int width, int x, int y) {
+  const std::uint32_t p = px[static_cast<std::size_t>(y) * width + x];
+  if ((p >> 24) == 0) return p == 0 ? -1 : -2;
+  return static_cast<int>(p & 0xFF);
 }
 
 TEST(GifCanvas, FramesLandAtTheirPlaceOnATransparentCanvas) {
   GifCanvas canvas(4, 3);
   Stored f = Solid(1, 1, 2, 1, 10, GifDisposal::Keep, {{1, 0}});
   const auto& px = canvas.Add(f.frame);
-  ASSERT_EQ(px.size(), 4u * 3u * 4u);
+  ASSERT_EQ(px.size(), 4u * 3u);
   EXPECT_EQ(BlueAt(px, 4, 0, 0), -1);
   EXPECT_EQ(BlueAt(px, 4, 1, 1), 10);
   EXPECT_EQ(BlueAt(px, 4, 2, 1), -1);  // a transparent pixel of the frame
-  EXPECT_EQ(px[(1 * 4 + 1) * 4 + 1], 2);  // green and red are copied too
-  EXPECT_EQ(px[(1 * 4 + 1) * 4 + 2], 3);
+  EXPECT_EQ(px[1 * 4 + 1], 0xFF03020Au);  // the whole colour, opaque
 }
 
 TEST(GifCanvas, EachDisposalPreparesTheNextFrame) {
@@ -111,13 +108,5 @@ TEST(GifCanvas, RejectsSizesOutOfRange) {
   EXPECT_THROW(GifCanvas(70000, 1), std::invalid_argument);
 }
 
-TEST(GifDelayMs, HundredthsToMillisecondsWithTheBrowsersFloor) {
-  EXPECT_EQ(GifDelayMs(5), 50);
-  EXPECT_EQ(GifDelayMs(2), 20);
-  EXPECT_EQ(GifDelayMs(1), 100);
-  EXPECT_EQ(GifDelayMs(0), 100);
-  EXPECT_EQ(GifDelayMs(65535), 655350);
-}
-
 }  // namespace
-}  // namespace mervalis
+}  // namespace mervalis::desktop

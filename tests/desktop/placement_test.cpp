@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace mervalis {
+namespace mervalis::desktop {
 namespace {
 
 constexpr std::uint32_t kShell = 40;
@@ -118,4 +118,4 @@ TEST(ScreenToParent, PrimaryMonitorInTheDesktopWindowsCoordinates) {
 }
 
 }  // namespace
-}  // namespace mervalis
+}  // namespace mervalis::desktop

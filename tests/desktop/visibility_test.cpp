@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace mervalis {
+namespace mervalis::desktop {
 namespace {
 
 TEST(HidesDesktop, MaximisedAndFullScreenHideOthersDoNot) {
@@ -64,4 +64,4 @@ TEST(PauseState, RunsOnlyWithoutAnyReasonAndReportsChanges) {
 }
 
 }  // namespace
-}  // namespace mervalis
+}  // namespace mervalis::desktop
