@@ -55,22 +55,26 @@ UINT Aquarium::DelayToNext() const noexcept {
   return clock_.DelayUntil(scene_->NextDue(), ::GetTickCount());
 }
 
-void Aquarium::Copy(HDC dc, const Rect& area) const noexcept {
-  if (!renderer_ || !dc) return;
-  const Rect r = Intersect(area, Rect{0, 0, width_, height_});
+void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept {
+  if (!dc || !pixels) return;
+  const Rect r = Intersect(area, Rect{0, 0, width, height});
   if (r.Empty()) return;
   // The rows of the area as a top-down DIB of the buffer's full width, so
   // the source needs no bottom-up arithmetic.
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biWidth = width;
   info.bmiHeader.biHeight = -r.Height();
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const std::uint32_t* rows = renderer_->Pixels().data() + static_cast<std::ptrdiff_t>(r.top) * width_;
+  const std::uint32_t* rows = pixels + static_cast<std::ptrdiff_t>(r.top) * width;
   ::SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0,
                       0, static_cast<UINT>(r.Height()), rows, &info, DIB_RGB_COLORS);
+}
+
+void Aquarium::Copy(HDC dc, const Rect& area) const noexcept {
+  if (renderer_) CopyPixels(dc, renderer_->Pixels().data(), width_, height_, area);
 }
 
 }  // namespace mervalis::desktop

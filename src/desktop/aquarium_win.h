@@ -17,6 +17,10 @@
 
 namespace mervalis::desktop {
 
+// Copies one area of a width × height buffer of renderer pixels (top-down)
+// to the same place of `dc`; the part outside the buffer is left out.
+void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept;
+
 class Aquarium {
  public:
   // Everything for a width × height area: the background (see
