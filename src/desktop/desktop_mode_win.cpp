@@ -29,6 +29,9 @@ constexpr UINT_PTR kFrameTimer = 1;  // the scene's one timer
 constexpr UINT_PTR kCoverTimer = 2;  // a cover test shortly after windows moved
 constexpr UINT_PTR kPlaceTimer = 3;  // another search after the shell restarted
 constexpr UINT kCoverSettleMs = 150;
+// While the scene runs, a cover test goes with a frame at most this often, for
+// covers whose window events never arrive (Wine sends none across processes).
+constexpr DWORD kCoverTestWhileRunningMs = 1000;
 constexpr UINT kPlaceRetryMs = 1000;
 constexpr int kPlaceRetries = 5;
 
@@ -153,6 +156,7 @@ class DesktopHost {
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
   int placeRetriesLeft_ = 0;
+  DWORD lastCoverTest_ = 0;
 };
 
 DesktopHost* DesktopHost::instance_s = nullptr;
@@ -289,6 +293,11 @@ void DesktopHost::OnFrameTimer() {
     ::KillTimer(host_, kFrameTimer);
     return;
   }
+  const DWORD now = ::GetTickCount();
+  if (now - lastCoverTest_ >= kCoverTestWhileRunningMs) {
+    CheckCover();
+    if (!aquarium_.Running()) return;  // covered now: the timer is gone
+  }
   Show(aquarium_, view_, aquarium_.Step());
   ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
 }
@@ -338,7 +347,12 @@ bool DesktopHost::Covered() const {
   return search.covered;
 }
 
-void DesktopHost::CheckCover() { SetPaused(PauseReason::Covered, Covered()); }
+void DesktopHost::CheckCover() {
+  lastCoverTest_ = ::GetTickCount();
+  const bool covered = Covered();
+  if (covered != pause_.Has(PauseReason::Covered)) Log(covered ? "Covered" : "Shown");
+  SetPaused(PauseReason::Covered, covered);
+}
 
 void DesktopHost::OnShellRestarted() {
   // The old parent went with the old shell; its windows are being built anew.
