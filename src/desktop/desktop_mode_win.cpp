@@ -310,27 +310,32 @@ struct CoverSearch {
   const LateFunctions* late;
   Rect workArea;
   DWORD self;
+  HWND desktopTop;  // the top-level shell window that holds ours
   bool covered = false;
 };
 
 BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
   auto& s = *reinterpret_cast<CoverSearch*>(data);
+  if (!::IsWindowVisible(hwnd)) return TRUE;
+  // The desktop's own windows lie at the bottom of the Z order (or on top
+  // after "show desktop"): nothing below them covers anything. The shell
+  // has other, unrelated "WorkerW" windows, so the class alone does not say.
   char cls[32] = {};
   ::GetClassNameA(hwnd, cls, sizeof(cls));
-  // The shell's desktop windows lie at the bottom of the Z order (or on top
-  // after "show desktop"): nothing below them covers anything.
-  if (lstrcmpA(cls, "Progman") == 0 || lstrcmpA(cls, "WorkerW") == 0) return FALSE;
+  if (hwnd == s.desktopTop || lstrcmpA(cls, "Progman") == 0 ||
+      ::FindWindowExA(hwnd, nullptr, "SHELLDLL_DefView", nullptr)) {
+    return FALSE;
+  }
   desktop::TopWindowState w;
   RECT r = {};
   ::GetWindowRect(hwnd, &r);
   w.rect = {r.left, r.top, r.right, r.bottom};
-  w.visible = ::IsWindowVisible(hwnd) != FALSE;
   w.minimised = ::IsIconic(hwnd) != FALSE;
   w.clickThrough = (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
   DWORD process = 0;
   ::GetWindowThreadProcessId(hwnd, &process);
   w.ignored = process == s.self;
-  if (w.visible && s.late->dwmAttribute) {
+  if (s.late->dwmAttribute) {
     DWORD cloaked = 0;  // DWMWA_CLOAKED, Windows 8 and later
     w.cloaked = SUCCEEDED(s.late->dwmAttribute(hwnd, 14, &cloaked, sizeof(cloaked))) && cloaked != 0;
   }
@@ -342,7 +347,8 @@ BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
 }
 
 bool DesktopHost::Covered() const {
-  CoverSearch search{&late_, desktop::PrimaryWorkArea(), ::GetCurrentProcessId()};
+  CoverSearch search{&late_, desktop::PrimaryWorkArea(), ::GetCurrentProcessId(),
+                     view_ ? ::GetAncestor(view_, GA_ROOT) : nullptr};
   ::EnumWindows(TestCover, reinterpret_cast<LPARAM>(&search));
   return search.covered;
 }
