@@ -45,3 +45,9 @@ if(BENCH_SOURCES)
   target_compile_definitions(benchmarks PRIVATE
     MERVALIS_UI_ASSET_DIR="${PROJECT_SOURCE_DIR}/src/ui/assets")
 endif()
+
+# The composition against its floor, with a timer of our own: the same source
+# is built for Windows (cmake/windows.cmake) and run under Wine by tools/bench.py.
+add_executable(compose_timing ${PROJECT_SOURCE_DIR}/bench/timing/compose_timing.cpp)
+target_link_libraries(compose_timing PRIVATE mervalis_core)
+target_compile_options(compose_timing PRIVATE -O2 ${MERVALIS_WARNINGS})
