@@ -171,7 +171,7 @@ struct Columns {
   std::size_t vectorCount = 0;  // leading taps that the vector code takes
   // Per vector tap: the first pixel's weight for its B, G, R lanes, then the
   // second's.
-  struct alignas(16) Weights {
+  struct Weights {
     std::int16_t lanes[8];
   };
   std::vector<Weights> weights;
@@ -207,8 +207,10 @@ MERVALIS_SSE2 void InterpolateSse2(const std::uint8_t* source, const Columns& co
     // and the second pixel's three lanes added onto the first's.
     const __m128i pixels = _mm_unpacklo_epi8(
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(source + offsets[k])), zero);
-    const __m128i weighted =
-        _mm_mullo_epi16(pixels, _mm_load_si128(reinterpret_cast<const __m128i*>(weights[k].lanes)));
+    // Unaligned load: 32-bit Windows' heap aligns blocks to 8 bytes only,
+    // whatever the type asks for.
+    const __m128i weighted = _mm_mullo_epi16(
+        pixels, _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights[k].lanes)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 3 * k),
                      _mm_add_epi16(weighted, _mm_srli_si128(weighted, 6)));
   }
