@@ -81,7 +81,7 @@ using ByteSink = std::function<bool(std::span<const std::uint8_t>)>;
 
 // Bytes of the rows composed at a time by WriteBackgroundFile: the memory it
 // needs beyond the pictures, whatever the screen's size.
-inline constexpr std::size_t kBackgroundBandBytes = std::size_t{512} * 1024;
+inline constexpr std::size_t kBackgroundBandBytes = std::size_t{1} << 20;
 
 // The BMP file of ComposeBackground(inputs), byte for byte, composed and
 // handed to `sink` in bands of about `bandBytes` (at least one row), bottom
