@@ -155,8 +155,8 @@ def sizes(build):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--pairs", type=int, default=9, help="alternating pairs of apply runs (at least 7)")
-    parser.add_argument("--runs", type=int, default=9, help="alternating composition runs")
+    parser.add_argument("--pairs", type=int, default=11, help="alternating pairs of apply runs (at least 7)")
+    parser.add_argument("--runs", type=int, default=15, help="alternating composition runs")
     parser.add_argument("--only", choices=["native", "wine", "size"])
     args = parser.parse_args()
     build = Path(args.build).resolve()

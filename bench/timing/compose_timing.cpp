@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> scene = ReadFile(argv[1]);
   const std::vector<std::uint8_t> frame = ReadFile(argv[2]);
   const std::string folder = argv[3];
-  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 9;
+  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
   const std::string path = folder + "/compose_timing.bmp";
 
   struct Case {
