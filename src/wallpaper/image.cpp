@@ -304,13 +304,14 @@ struct ScaledDrawing::State {
     for (auto& slot : slots) slot.samples.resize(columns.taps.size() * 3 + 1);
   }
 
-  // The interpolated source row `y`; `keep` is a row pointer the caller
-  // still holds. The last two rows are kept.
-  const std::uint16_t* Interpolated(int y, const std::uint16_t* keep) {
+  // The interpolated source row `y`; `other` is the row the caller needs
+  // beside it (-1 for none), which stays. The last two rows are kept, so
+  // that going down or up each source row is interpolated once.
+  const std::uint16_t* Interpolated(int y, int other) {
     for (auto& slot : slots) {
       if (slot.row == y) return slot.samples.data();
     }
-    Slot& slot = slots[0].samples.data() == keep ? slots[1] : slots[0];
+    Slot& slot = slots[0].row == other ? slots[1] : slots[0];
     InterpolateRow(source.Row(y), columns, vector, slot.samples.data());
     slot.row = y;
     return slot.samples.data();
@@ -323,9 +324,9 @@ struct ScaledDrawing::State {
       return;
     }
     const Tap& tap = rows[static_cast<std::size_t>(y - area.top)];
-    const std::uint16_t* a = Interpolated(tap.first, nullptr);
     // A zero weight needs no second row: the blend then reads `a` twice.
-    const std::uint16_t* b = tap.weight ? Interpolated(tap.second, a) : a;
+    const std::uint16_t* a = Interpolated(tap.first, tap.weight ? tap.second : -1);
+    const std::uint16_t* b = tap.weight ? Interpolated(tap.second, tap.first) : a;
     BlendRows(a, b, tap.weight, columns.taps.size() * 3, vector, out);
   }
 
