@@ -49,7 +49,7 @@ def compose_lines(cmd, env, label, goal):
         line(f"{label}  composition timer failed ({proc.returncode}): {proc.stderr.strip()[:500]}")
         return False
     for f in figures:
-        ratio = float(f.rsplit("ratio", 1)[1])
+        ratio = float(f.rsplit("ratio", 1)[1])  # of the fastest runs
         big = " 3840x2160 " in f
         line(f"{label}  {f}{goal_text(ratio, goal if big else None)}")
     return True

@@ -109,10 +109,32 @@ class Composer {
     const auto shifted = [top](const Rect& r) {
       return Rect{r.left, r.top - top, r.right, r.bottom - top};
     };
-    for (const Rect& fill : fills_) FillRect(band, shifted(fill), kBackgroundFill);
+    // A buffer that held the previous band, with the same rows, is already
+    // of the fill colour except where the pictures went: only there does the
+    // fill need renewing. (Decorations land anywhere: then all is filled.)
+    const bool refill = band.Height() == lastHeight_ && band.FileRows().data() == lastRows_ &&
+                        decorations_.empty();
+    for (const Rect& fill : fills_) {
+      if (!refill) {
+        FillRect(band, shifted(fill), kBackgroundFill);
+        continue;
+      }
+      for (const Rect& drawn : drawnLast_) {
+        FillRect(band, Intersect(shifted(fill), drawn), kBackgroundFill);
+      }
+    }
     for (const Decoration& d : decorations_) DrawTransparent(band, d.x, d.y - top, *d.picture);
-    for (ScaledDrawing& piece : frame_) piece.Draw(band, top);
-    for (ScaledDrawing& scene : scene_) scene.Draw(band, top);
+    drawnLast_.clear();
+    const Rect rows{0, top, width_, top + band.Height()};
+    for (std::vector<ScaledDrawing>* drawings : {&frame_, &scene_}) {
+      for (ScaledDrawing& drawing : *drawings) {
+        drawing.Draw(band, top);
+        const Rect drawn = Intersect(drawing.Area(), rows);
+        if (!drawn.Empty()) drawnLast_.push_back(shifted(drawn));
+      }
+    }
+    lastHeight_ = band.Height();
+    lastRows_ = band.FileRows().data();
   }
 
  private:
@@ -123,6 +145,10 @@ class Composer {
   std::vector<Decoration> decorations_;
   std::vector<ScaledDrawing> frame_;
   std::vector<ScaledDrawing> scene_;
+  // The buffer of the previous band and where the pictures went in it.
+  int lastHeight_ = -1;
+  const std::uint8_t* lastRows_ = nullptr;
+  std::vector<Rect> drawnLast_;
 };
 
 void CheckScreenSize(const BackgroundInputs& inputs) {

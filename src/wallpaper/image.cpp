@@ -351,6 +351,8 @@ ScaledDrawing::ScaledDrawing(ScaledDrawing&&) noexcept = default;
 ScaledDrawing& ScaledDrawing::operator=(ScaledDrawing&&) noexcept = default;
 ScaledDrawing::~ScaledDrawing() = default;
 
+Rect ScaledDrawing::Area() const noexcept { return state_->area; }
+
 void ScaledDrawing::Draw(Image& band, int top) {
   State& s = *state_;
   const int first = std::max(s.area.top, top);

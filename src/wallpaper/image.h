@@ -168,6 +168,8 @@ class ScaledDrawing {
   // picture into `band`, whose row 0 is row `top`; `band` has the width of
   // the whole picture.
   void Draw(Image& band, int top);
+  // The pixels it writes: the target within the clip.
+  [[nodiscard]] Rect Area() const noexcept;
 
  private:
   struct State;
