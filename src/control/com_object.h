@@ -9,6 +9,8 @@
 
 #include <new>
 
+#include "common/win_handles.h"
+
 namespace quorvanex {
 
 // Live objects plus IClassFactory::LockServer locks of this DLL.
@@ -44,6 +46,33 @@ HRESULT HandOut(Interface* object, void** out) noexcept {
   object->AddRef();
   *out = object;
   return S_OK;
+}
+
+// Stores `object` in `holder` with a reference of its own (or empties it).
+template <typename T>
+void Hold(mervalis::ComPtr<T>& holder, T* object) noexcept {
+  if (object) object->AddRef();
+  holder.reset();
+  if (object) *holder.put() = object;
+}
+
+// Gives the caller the held object with a reference of its own (null when
+// none is held).
+template <typename T>
+HRESULT Give(const mervalis::ComPtr<T>& holder, T** out) noexcept {
+  if (!out) return E_POINTER;
+  *out = holder.get();
+  if (*out) (*out)->AddRef();
+  return S_OK;
+}
+
+// Answers a request for an object that the control does not have: the
+// caller's pointer emptied, and `result`.
+template <typename T>
+HRESULT NoneToGive(T** out, HRESULT result) noexcept {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  return result;
 }
 
 // Base of the DLL's heap objects. The object starts with one reference, owned

@@ -34,6 +34,7 @@ file(CONFIGURE OUTPUT ${QUORVANEX_GENERATED_DIR}/quorvanex_typelib_file.h
 add_library(quorvanexrun MODULE
   ${QUORVANEX_SOURCE_DIR}/module_win.cpp
   ${QUORVANEX_SOURCE_DIR}/runtime_control_win.cpp
+  ${QUORVANEX_SOURCE_DIR}/runtime_control_typeinfo_win.cpp
   ${QUORVANEX_SOURCE_DIR}/connection_points_win.cpp
   ${QUORVANEX_SOURCE_DIR}/creation_handler_win.cpp
   ${QUORVANEX_SOURCE_DIR}/registration_win.cpp

@@ -9,22 +9,6 @@ namespace quorvanex {
 
 namespace {
 
-// Stores `object` in `holder` with a reference of its own (or empties it).
-template <typename T>
-void Hold(mervalis::ComPtr<T>& holder, T* object) noexcept {
-  if (object) object->AddRef();
-  holder.reset();
-  if (object) *holder.put() = object;
-}
-
-template <typename T>
-HRESULT Give(const mervalis::ComPtr<T>& holder, T** out) noexcept {
-  if (!out) return E_POINTER;
-  *out = holder.get();
-  if (*out) (*out)->AddRef();
-  return S_OK;
-}
-
 constexpr DWORD kSafetyOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
 
 }  // namespace
@@ -86,61 +70,6 @@ bool RuntimeControl::Implements(REFIID iid) noexcept {
   return true;
 }
 
-// ---- IDispatch ----
-
-HRESULT RuntimeControl::LoadTypeInfo() noexcept {
-  if (dispatchInfo_ && vtableInfo_) return S_OK;
-  mervalis::ComPtr<ITypeLib> library;
-  HRESULT hr = LoadOwnTypeLibrary(library.put());
-  if (FAILED(hr)) return hr;
-  mervalis::ComPtr<ITypeInfo> dispatchInfo;
-  hr = library->GetTypeInfoOfGuid(IID_IQuorvaneX, dispatchInfo.put());
-  if (FAILED(hr)) return hr;
-  // A dual interface's type information describes its dispatch side; the
-  // vtable side, which DispInvoke needs, is its "implemented type" -1.
-  HREFTYPE vtableRef = 0;
-  mervalis::ComPtr<ITypeInfo> vtableInfo;
-  hr = dispatchInfo->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableRef);
-  if (SUCCEEDED(hr)) hr = dispatchInfo->GetRefTypeInfo(vtableRef, vtableInfo.put());
-  if (FAILED(hr)) return hr;
-  dispatchInfo_ = std::move(dispatchInfo);
-  vtableInfo_ = std::move(vtableInfo);
-  return S_OK;
-}
-
-HRESULT RuntimeControl::GetTypeInfoCount(UINT* count) noexcept {
-  if (!count) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
-
-HRESULT RuntimeControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept {
-  if (!info) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  const HRESULT hr = LoadTypeInfo();
-  if (FAILED(hr)) return hr;
-  return Give(dispatchInfo_, info);
-}
-
-HRESULT RuntimeControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
-                                      DISPID* ids) noexcept {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  if (FAILED(hr)) return hr;
-  return ::DispGetIDsOfNames(vtableInfo_.get(), names, count, ids);
-}
-
-HRESULT RuntimeControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                               VARIANT* result, EXCEPINFO* exception,
-                               UINT* argumentError) noexcept {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  if (FAILED(hr)) return hr;
-  return ::DispInvoke(static_cast<IQuorvaneX*>(this), vtableInfo_.get(), id, flags, params, result,
-                      exception, argumentError);
-}
-
 // ---- IOleObject ----
 
 HRESULT RuntimeControl::SetClientSite(IOleClientSite* site) noexcept {
@@ -188,15 +117,11 @@ HRESULT RuntimeControl::Close(DWORD) noexcept {
 }
 
 HRESULT RuntimeControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
-  if (!moniker) return E_POINTER;
-  *moniker = nullptr;
-  return E_NOTIMPL;
+  return NoneToGive(moniker, E_NOTIMPL);
 }
 
 HRESULT RuntimeControl::GetClipboardData(DWORD, IDataObject** data) noexcept {
-  if (!data) return E_POINTER;
-  *data = nullptr;
-  return E_NOTIMPL;
+  return NoneToGive(data, E_NOTIMPL);
 }
 
 HRESULT RuntimeControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND,
@@ -258,17 +183,13 @@ HRESULT RuntimeControl::ActivateInPlace() noexcept {
 }
 
 HRESULT RuntimeControl::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
-  if (!verbs) return E_POINTER;
-  *verbs = nullptr;
-  return OLEOBJ_E_NOVERBS;
+  return NoneToGive(verbs, OLEOBJ_E_NOVERBS);
 }
 
 HRESULT RuntimeControl::GetUserClassID(CLSID* clsid) noexcept { return GetClassID(clsid); }
 
 HRESULT RuntimeControl::GetUserType(DWORD, LPOLESTR* userType) noexcept {
-  if (!userType) return E_POINTER;
-  *userType = nullptr;
-  return OLE_S_USEREG;
+  return NoneToGive(userType, OLE_S_USEREG);
 }
 
 HRESULT RuntimeControl::SetExtent(DWORD aspect, SIZEL* size) noexcept {
@@ -351,9 +272,7 @@ HRESULT RuntimeControl::SetObjectRects(LPCRECT position, LPCRECT) noexcept {
 
 HRESULT RuntimeControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
                                     LOGPALETTE** colors) noexcept {
-  if (!colors) return E_POINTER;
-  *colors = nullptr;
-  return S_FALSE;  // no palette
+  return NoneToGive(colors, S_FALSE);  // no palette
 }
 
 HRESULT RuntimeControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) noexcept {
@@ -384,26 +303,6 @@ HRESULT RuntimeControl::GetClassID(CLSID* clsid) noexcept {
 HRESULT RuntimeControl::GetSizeMax(ULARGE_INTEGER* size) noexcept {
   if (!size) return E_POINTER;
   size->QuadPart = 0;
-  return S_OK;
-}
-
-// ---- IProvideClassInfo2 ----
-
-HRESULT RuntimeControl::GetClassInfo(ITypeInfo** info) noexcept {
-  if (!info) return E_POINTER;
-  *info = nullptr;
-  mervalis::ComPtr<ITypeLib> library;
-  const HRESULT hr = LoadOwnTypeLibrary(library.put());
-  return FAILED(hr) ? hr : library->GetTypeInfoOfGuid(CLSID_QuorvaneX, info);
-}
-
-HRESULT RuntimeControl::GetGUID(DWORD kind, GUID* guid) noexcept {
-  if (!guid) return E_POINTER;
-  if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
-    *guid = GUID_NULL;
-    return E_INVALIDARG;
-  }
-  *guid = DIID_IQuorvaneXEvents;
   return S_OK;
 }
 

@@ -29,7 +29,7 @@ std::string ImagesFolder() { return GetImagesFolder(RemoveQuotesAndSpaces(kTitle
 }  // namespace
 
 StoredLayout ReadStoredLayout() {
-  Registry registry(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
   std::string code;
   if (registry.OpenKey(kOptionsKey, false) && registry.ReadString(kTitle, code) != ERROR_SUCCESS) code.clear();
   return LayoutFromOptionCode(code);
