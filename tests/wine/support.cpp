@@ -156,7 +156,9 @@ bool IsProcessRunning(std::string_view exeFileName) {
 
 bool DisplayDiffers(int width, int height, int bitsPerPixel) {
   const mervalis::WindowDc screen(nullptr);
-  const int bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);
+  int bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);
+  // Bits of colour, as X counts a display's depth: 32 bits per pixel hold 24.
+  if (bits == 32) bits = 24;
   if (::GetSystemMetrics(SM_CXSCREEN) == width && ::GetSystemMetrics(SM_CYSCREEN) == height &&
       bits == bitsPerPixel) {
     return false;

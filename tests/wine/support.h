@@ -56,7 +56,8 @@ void KillProcessesNamed(std::string_view exeFileName);
 // Sets the time limit of the running test (default 60 s).
 void SetTestTimeLimit(DWORD ms);
 
-// True when the screen is not `width` x `height` at `bitsPerPixel`. Then it
+// True when the screen is not `width` x `height` with `bitsPerPixel` of
+// colour (24 on a screen of 32 bits per pixel, as X counts depth). Then it
 // also prints "[ DISPLAY  ] <width>x<height>x<bits> Suite.Name", by which the
 // test runner runs the test again on a display of that kind. Used through
 // NEEDS_DISPLAY at the start of a test.
