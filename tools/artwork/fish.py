@@ -79,6 +79,11 @@ class FishPainter:
         edge_pts = spline([base[0]] + outer + [base[-1]])
         self._draw_part(self.back, edge_pts + base[-2:0:-1], fill, edge, ray, rays, edge_w)
 
+    def fins(self, dorsal, ventral, fill, edge=None, ray=None, **style):
+        """The dorsal fin, then the ventral one, in the same colours and style."""
+        self.fin(-1, dorsal, fill, edge, ray, **style)
+        self.fin(1, ventral, fill, edge, ray, **style)
+
     def tail(self, shape, fill, edge=None, ray=None, sweep=0.42, tilt=7.0, edge_w=1.0, smooth=False):
         """Caudal fin; shape points are (dx, dy) from the tail root.  The tail
         beats sideways, so seen from the side it shortens twice per cycle and
@@ -257,9 +262,8 @@ def fish_wrasse(phase):
     """Long slender green wrasse with a pink stripe and lunate tail."""
     p = FishPainter((105, 49), phase, x0=3, bl=75, cy=24.5, ht=10, hb=9.5, k=0.72, p=0.5, ped=0.38, bend=0.7)
     fin_c, fin_edge, ray = (226, 92, 150), (60, 90, 210), (190, 60, 120)
-    p.fin(-1, [(0.18, -1, 0), (0.2, 4, 0.5), (0.5, 5, 1), (0.8, 5.5, 2), (0.88, 3, 2), (0.9, -1, 0)],
-          fin_c, fin_edge, ray)
-    p.fin(1, [(0.52, -1, 0), (0.55, 4, 0.5), (0.84, 4.5, 2), (0.88, -1, 0)], fin_c, fin_edge, ray)
+    p.fins([(0.18, -1, 0), (0.2, 4, 0.5), (0.5, 5, 1), (0.8, 5.5, 2), (0.88, 3, 2), (0.9, -1, 0)],
+           [(0.52, -1, 0), (0.55, 4, 0.5), (0.84, 4.5, 2), (0.88, -1, 0)], fin_c, fin_edge, ray)
     p.tail([(-3, -3.5), (6, -6), (16, -11), (23, -14), (16, -5), (13, 0), (16, 5), (23, 14),
             (16, 11), (6, 6), (-3, 3.5)], (40, 170, 130), fin_edge, (30, 130, 100), sweep=0.4)
     # pink crescent in the tail
@@ -291,10 +295,9 @@ def fish_tang(phase):
     """Royal blue tang with the black 'palette' marking and a yellow tail."""
     p = FishPainter((95, 62), phase, x0=4, bl=63, cy=31, ht=18.5, hb=16.5, k=0.78, p=0.55, ped=0.26)
     blue, black, yellow = (36, 88, 214), (16, 18, 34), (250, 214, 40)
-    p.fin(-1, [(0.12, -1, 0), (0.16, 5, 1), (0.5, 7.5, 2), (0.8, 7, 3), (0.92, 3, 3), (0.95, -1, 0)],
-          blue, black, (28, 70, 180), edge_w=1.2)
-    p.fin(1, [(0.4, -1, 0), (0.44, 5, 1), (0.75, 6.5, 2.5), (0.9, 3, 3), (0.92, -1, 0)],
-          blue, black, (28, 70, 180), edge_w=1.2)
+    p.fins([(0.12, -1, 0), (0.16, 5, 1), (0.5, 7.5, 2), (0.8, 7, 3), (0.92, 3, 3), (0.95, -1, 0)],
+           [(0.4, -1, 0), (0.44, 5, 1), (0.75, 6.5, 2.5), (0.9, 3, 3), (0.92, -1, 0)],
+           blue, black, (28, 70, 180), edge_w=1.2)
     p.tail([(-3, -4), (8, -8), (18, -13), (21.5, -12), (17, -4), (16, 0), (17, 4), (21.5, 12),
             (18, 13), (8, 8), (-3, 4)], yellow, black, (225, 180, 20), edge_w=1.2)
 
@@ -323,10 +326,8 @@ def fish_puffer(phase):
     """Round spotted puffer with a white belly and busy little fins."""
     p = FishPainter((95, 62), phase, x0=8, bl=62, cy=31, ht=23, hb=24, k=0.95, p=0.55, ped=0.22, bend=0.3)
     fin_c, fin_edge = (216, 190, 110), (110, 80, 30)
-    p.fin(-1, [(0.68, -1, 0), (0.72, 6, 3), (0.78, 8, 6), (0.84, 4, 4), (0.86, -1, 0)],
-          fin_c, fin_edge, (170, 140, 70), ripple=0.15)
-    p.fin(1, [(0.68, -1, 0), (0.72, 6, 3), (0.78, 8, 6), (0.84, 4, 4), (0.86, -1, 0)],
-          fin_c, fin_edge, (170, 140, 70), ripple=0.15)
+    small_fin = [(0.68, -1, 0), (0.72, 6, 3), (0.78, 8, 6), (0.84, 4, 4), (0.86, -1, 0)]
+    p.fins(small_fin, small_fin, fin_c, fin_edge, (170, 140, 70), ripple=0.15)
     p.tail([(-3, -5), (4, -7), (12, -10), (17, -7), (18.5, 0), (17, 7), (12, 10), (4, 7), (-3, 5)],
            fin_c, fin_edge, (170, 140, 70), sweep=0.45, tilt=10, smooth=True)
     spots = (92, 66, 28)
@@ -356,10 +357,9 @@ def fish_butterfly(phase):
     """Yellow butterflyfish: white face, black eye band, eye-spot on the back fin."""
     p = FishPainter((90, 77), phase, x0=10, bl=50, cy=38.5, ht=21, hb=20, k=0.9, p=0.55, ped=0.25)
     yellow, black, white = (252, 210, 24), (22, 22, 30), (248, 248, 240)
-    p.fin(-1, [(0.25, -1, 0), (0.3, 7, 2), (0.5, 12.5, 5), (0.7, 12.5, 8), (0.86, 8, 6.5), (0.96, -1, 0)],
-          yellow, black, (230, 180, 10), edge_w=1.1)
-    p.fin(1, [(0.32, -1, 0), (0.38, 7, 2), (0.55, 11.5, 5), (0.72, 11.5, 8), (0.87, 7, 6), (0.96, -1, 0)],
-          yellow, black, (230, 180, 10), edge_w=1.1)
+    p.fins([(0.25, -1, 0), (0.3, 7, 2), (0.5, 12.5, 5), (0.7, 12.5, 8), (0.86, 8, 6.5), (0.96, -1, 0)],
+           [(0.32, -1, 0), (0.38, 7, 2), (0.55, 11.5, 5), (0.72, 11.5, 8), (0.87, 7, 6), (0.96, -1, 0)],
+           yellow, black, (230, 180, 10), edge_w=1.1)
     p.tail([(-3, -4.5), (5, -7), (12, -9.5), (16, -7), (17, 0), (16, 7), (12, 9.5), (5, 7), (-3, 4.5)],
            (250, 236, 150), (200, 160, 20), (230, 200, 90), sweep=0.42, smooth=True)
     # snout
