@@ -19,8 +19,9 @@ PNG and ICO encoders are our own (encoders.py), so their exact layout is ours:
   PNG: 8-bit RGBA (colour type 6), filter 0 on every row, one IDAT.
   ICO: 8-bit palettised DIB entries with an AND mask.
 
-One module per kind of picture (fish.py, bubbles.py, scene.py,
-installer_pictures.py, licence_text.py); drawing.py and encoders.py serve them.
+One module per kind of picture (fish.py, drawn by fish_painter.py; bubbles.py;
+scene.py; installer_pictures.py; licence_text.py); drawing.py and encoders.py
+serve them all.
 """
 import os
 
