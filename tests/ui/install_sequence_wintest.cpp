@@ -523,9 +523,8 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   EXPECT_EQ(CursorOverClient(window_), arrow);
 }
 
-class InstallAt8Bit : public Install {};
-
-TEST_F(InstallAt8Bit, TooFewColoursStopsBeforeAnythingIsWritten) {
+TEST_F(Install, TooFewColoursStopsBeforeAnythingIsWritten) {
+  NEEDS_DISPLAY(1024, 768, 8);
   const auto paths = wine_test::Paths();
   ASSERT_NE(Start(), nullptr);
   Press(kBtnInstall);
