@@ -23,6 +23,12 @@ namespace mervalis {
 namespace {
 
 constexpr DWORD kUnregisterTimeoutMs = 15000;
+// The program that started this copy may still be ending when the copy comes
+// to its file; it is given this long to let go of it.
+constexpr DWORD kApplicationFileWaitMs = 15000;
+constexpr DWORD kRetryIntervalMs = 200;
+// What an interrupted write-beside-and-replace leaves next to the real file.
+constexpr char kTemporarySuffix[] = ".tmp";
 
 // Start-menu group folders and desktops, all users first.
 constexpr int kGroupFolders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
@@ -41,6 +47,21 @@ std::string InSpecialFolder(int csidl, const std::string& name) {
   return folder.empty() ? std::string() : folder + "\\" + name;
 }
 
+// The application file, once the program that may still be running from it
+// has let go: a file that exists but cannot be deleted yet is tried again
+// until the time is up. A missing file ends the wait at once.
+void DeleteApplicationFile(const std::string& path) {
+  const DWORD start = ::GetTickCount();
+  while (true) {
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (::DeleteFileA(path.c_str())) return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    if (::GetTickCount() - start >= kApplicationFileWaitMs) return;
+    ::Sleep(kRetryIntervalMs);
+  }
+}
+
 void DeleteInSpecialFolder(int csidl, const std::string& name) {
   const std::string path = InSpecialFolder(csidl, name);
   if (!path.empty()) DeleteOurFile(path);
@@ -55,7 +76,8 @@ void RemoveEmptyFolder(const std::string& folder) {
 void RestorePreviousWallpapers(const std::string& title) {
   std::string current;
   {
-    Registry registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+    // Read access only: a key locked against changes can still be read.
+    Registry registry(HKEY_CURRENT_USER, KEY_READ);
     if (registry.OpenKey(kActiveDesktopKey, false)) {
       if (registry.ReadString("Wallpaper", current) != ERROR_SUCCESS) current.clear();
     }
@@ -84,7 +106,10 @@ void UnregisterControl(const std::string& controlPath) {
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.hwnd = ::GetDesktopWindow();
   info.lpVerb = "open";
-  info.lpFile = "regsvr32.exe";
+  // By its full path: a bare name would be searched for, and the search
+  // looks in the current folder before the system folder.
+  const std::string tool = GetSystemFolder() + "regsvr32.exe";
+  info.lpFile = tool.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = SW_HIDE;
   if (::ShellExecuteExA(&info) && info.hProcess) {
@@ -111,9 +136,12 @@ void RunUninstaller() {
   }
   RestorePreviousWallpapers(title);
 
-  DeleteOurFile(ApplicationFilePath(installFolder, title));
+  const std::string applicationFile = ApplicationFilePath(installFolder, title);
+  DeleteApplicationFile(applicationFile);
+  DeleteOurFile(applicationFile + kTemporarySuffix);
   DeleteOurFile(PagePath(wallpaperFolder, title));
   DeleteOurFile(imagesFolder + std::string(kBackgroundName));
+  DeleteOurFile(imagesFolder + std::string(kBackgroundName) + kTemporarySuffix);
   for (const PayloadPicture& picture : kPayloadPictures) DeleteOurFile(imagesFolder + std::string(picture.fileName));
 
   for (int csidl : kGroupFolders) DeleteInSpecialFolder(csidl, std::string(kProductWord) + "\\" + shortcut);
@@ -139,6 +167,13 @@ void RunUninstaller() {
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyWord).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+
+  // This copy in the system folder cannot delete itself while it runs; Windows
+  // does so at the next restart. Refused (no rights), the copy stays as before.
+  const std::string self = GetProgramPath();
+  if (AnsiUpperCase(self) == AnsiUpperCase(GetSystemFolder() + std::string(kUninstallerCopyName))) {
+    (void)::MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 }  // namespace mervalis

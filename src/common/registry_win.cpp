@@ -4,7 +4,7 @@
 
 namespace mervalis {
 
-bool Registry::OpenKey(std::string_view path, bool create) noexcept {
+LONG Registry::Open(std::string_view path, bool create) noexcept {
   CloseKey();
   const std::string p(path);
   LONG status;
@@ -15,7 +15,7 @@ bool Registry::OpenKey(std::string_view path, bool create) noexcept {
     status = ::RegOpenKeyExA(root_, p.c_str(), 0, access_, key_.put());
   }
   if (status != ERROR_SUCCESS) key_.reset();
-  return status == ERROR_SUCCESS;
+  return status;
 }
 
 bool Registry::KeyExists(std::string_view path) const noexcept {
@@ -59,18 +59,17 @@ bool DeleteKeyTree(HKEY root, std::string_view path) noexcept {
   const std::string p(path);
   {
     UniqueHkey key;
-    if (::RegOpenKeyExA(root, p.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) {
-      return !Registry(root, KEY_READ).KeyExists(path);
-    }
-    // Subkeys first: RegDeleteKey removes only empty keys on NT.
+    const LONG opened = ::RegOpenKeyExA(root, p.c_str(), 0, KEY_ALL_ACCESS, key.put());
+    // A key that exists but may not be opened is not gone.
+    if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND;
+    // Subkeys first: RegDeleteKey removes only empty keys on NT. Each pass
+    // takes the first subkey left, so one that stays must end the loop.
     char name[256];
     while (true) {
       DWORD length = sizeof(name);
-      if (::RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS) {
-        break;
-      }
-      if (!DeleteKeyTree(key.get(), name)) break;
+      const LONG status = ::RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (status == ERROR_NO_MORE_ITEMS) break;
+      if (status != ERROR_SUCCESS || !DeleteKeyTree(key.get(), name)) return false;
     }
   }
   return ::RegDeleteKeyA(root, p.c_str()) == ERROR_SUCCESS;

@@ -24,7 +24,12 @@ class Registry {
 
   // Opens a key below the root, creating it (and its parents) when asked.
   // On failure no key is open.
-  [[nodiscard]] bool OpenKey(std::string_view path, bool create) noexcept;
+  [[nodiscard]] bool OpenKey(std::string_view path, bool create) noexcept {
+    return Open(path, create) == ERROR_SUCCESS;
+  }
+  // The same, giving the status: ERROR_FILE_NOT_FOUND tells a missing key
+  // from one that exists but may not be opened with this access.
+  [[nodiscard]] LONG Open(std::string_view path, bool create) noexcept;
   void CloseKey() noexcept { key_.reset(); }
   [[nodiscard]] bool KeyExists(std::string_view path) const noexcept;
 
@@ -42,7 +47,9 @@ class Registry {
   UniqueHkey key_;
 };
 
-// Deletes a key with all its subkeys and values; true when it is gone.
+// Deletes a key with all its subkeys and values; true when it is gone. Stops
+// at the first subkey that stays (one that may not be opened or deleted) and
+// gives false, leaving the rest of the tree.
 bool DeleteKeyTree(HKEY root, std::string_view path) noexcept;
 
 }  // namespace mervalis

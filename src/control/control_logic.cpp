@@ -16,7 +16,71 @@ bool StartsWithUpperCased(std::string_view text, std::string_view upperPrefix) {
                     [](char p, char c) { return p == AsciiUpper(c); });
 }
 
+// What every page of the family begins its file name with.
+constexpr std::string_view kFamilyWordLower = "quorvane";
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = AsciiLower(c);
+  return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+}
+
+std::string PercentDecoded(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+bool StartsWithLowerCased(std::string_view text, std::string_view lowerPrefix) {
+  return text.size() >= lowerPrefix.size() &&
+         std::equal(lowerPrefix.begin(), lowerPrefix.end(), text.begin(),
+                    [](char p, char c) { return p == AsciiLower(c); });
+}
+
+// The local path that a "file:" address names ("" for another machine's).
+std::string PathOfFileAddress(std::string_view address) {
+  std::string_view rest = address.substr(5);  // after "file:"
+  if (const size_t end = rest.find_first_of("?#"); end != std::string_view::npos) rest = rest.substr(0, end);
+  if (rest.substr(0, 2) == "//") {
+    rest.remove_prefix(2);
+    const size_t slash = rest.find('/');
+    const std::string_view host = rest.substr(0, slash);
+    const bool thisMachine = host.empty() || (host.size() == 9 && StartsWithLowerCased(host, "localhost"));
+    if (!thisMachine) return {};
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  std::string path = PercentDecoded(rest);
+  if (path.size() >= 3 && (path[0] == '/' || path[0] == '\\') && (path[2] == ':' || path[2] == '|')) {
+    path.erase(0, 1);
+  }
+  return path;
+}
+
+bool IsDrivePath(std::string_view path) {
+  const char drive = AsciiLower(path.empty() ? '\0' : path[0]);
+  return path.size() >= 3 && drive >= 'a' && drive <= 'z' && (path[1] == ':' || path[1] == '|') &&
+         (path[2] == '\\' || path[2] == '/');
+}
+
 }  // namespace
+
+bool HostPageAllowed(std::string_view address) {
+  if (address.empty()) return true;
+  const std::string path =
+      StartsWithLowerCased(address, "file:") ? PathOfFileAddress(address) : std::string(address);
+  if (!IsDrivePath(path)) return false;
+  const std::string_view name = std::string_view(path).substr(path.find_last_of("\\/") + 1);
+  return StartsWithLowerCased(name, kFamilyWordLower);
+}
 
 WallpaperTitle TitleFromWallpaper(std::string_view wallpaper) {
   if (wallpaper.empty()) return {Verdict::kNoWallpaper, {}};

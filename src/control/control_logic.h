@@ -41,6 +41,15 @@ struct WallpaperTitle {
 [[nodiscard]] std::string ApplicationFileFor(std::string_view systemDirectory,
                                              std::string_view title);
 
+// Whether the page at `address`, as its host tells it, may use the control:
+// only a local file (a drive path, or a "file:" address of one) whose name
+// begins with the family word "Quorvane" in any letter case, as the desktop's
+// page does. A page on the web or a network share is refused, so that no
+// other page can make the control show its boxes or start programs. The
+// empty text stands for an address the host did not tell: allowed, as the
+// control cannot do better there.
+[[nodiscard]] bool HostPageAllowed(std::string_view address);
+
 // The text of the box for a verdict other than kStart ("" for kStart).
 [[nodiscard]] std::string_view VerdictMessage(Verdict verdict);
 

@@ -24,6 +24,45 @@ std::string Narrow(const wchar_t* text) {
   return out;
 }
 
+// The container's URL property, read late-bound (no HTML headers needed).
+std::string ContainerUrl(IOleClientSite* site) {
+  mervalis::ComPtr<IOleContainer> container;
+  mervalis::ComPtr<IDispatch> document;
+  if (FAILED(site->GetContainer(container.put())) || !container ||
+      FAILED(container.As(IID_IDispatch, document))) {
+    return {};
+  }
+  wchar_t name[] = L"URL";
+  LPOLESTR names[] = {name};
+  DISPID id = 0;
+  if (FAILED(document->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return {};
+  DISPPARAMS none = {};
+  VARIANT url;
+  ::VariantInit(&url);
+  std::string address;
+  if (SUCCEEDED(document->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &url, nullptr,
+                                 nullptr)) &&
+      url.vt == VT_BSTR && url.bstrVal) {
+    address = Narrow(url.bstrVal);
+  }
+  ::VariantClear(&url);
+  return address;
+}
+
+std::string ContainerMonikerName(IOleClientSite* site) {
+  mervalis::ComPtr<IMoniker> moniker;
+  mervalis::ComPtr<IBindCtx> context;
+  if (FAILED(site->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, moniker.put())) || !moniker ||
+      FAILED(::CreateBindCtx(0, context.put()))) {
+    return {};
+  }
+  LPOLESTR name = nullptr;
+  if (FAILED(moniker->GetDisplayName(context.get(), nullptr, &name)) || !name) return {};
+  const std::string address = Narrow(name);
+  ::CoTaskMemFree(name);
+  return address;
+}
+
 std::string SystemDirectory() {
   char buffer[MAX_PATH] = {};
   const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
@@ -70,6 +109,17 @@ std::string CurrentActiveDesktopWallpaper() noexcept {
     }
     buffer[kWallpaperChars - 1] = L'\0';  // whatever the object wrote
     return Narrow(buffer);
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string HostPageAddress(IOleClientSite* site) noexcept {
+  if (!site) return {};
+  try {
+    std::string address = ContainerMonikerName(site);
+    if (address.empty()) address = ContainerUrl(site);
+    return address;
   } catch (...) {
     return {};
   }

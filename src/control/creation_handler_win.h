@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleidl.h>
 
 #include <string>
 
@@ -13,6 +14,11 @@ namespace quorvanex {
 // none or the Active Desktop cannot be asked. COM is initialised for the
 // call and uninitialised after it (balanced also where COM was already up).
 [[nodiscard]] std::string CurrentActiveDesktopWallpaper() noexcept;
+
+// The address of the page that hosts the control, as its site tells it: the
+// display name of the container's moniker, else the URL property of the
+// container (an HTML document); empty when the site tells neither.
+[[nodiscard]] std::string HostPageAddress(IOleClientSite* site) noexcept;
 
 // The creation handler. Starts the application file with "apply" through the
 // shell and returns at once (it neither waits nor checks the shell's answer);

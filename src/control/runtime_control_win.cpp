@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include "control/control_logic.h"
 #include "control/creation_handler_win.h"
 
 namespace quorvanex {
@@ -147,7 +148,7 @@ HRESULT RuntimeControl::SetClientSite(IOleClientSite* site) noexcept {
   // Every host that embeds a control gives it a site, and a browser engine
   // does so once per OBJECT element; a later call (a new site, or null when
   // the page goes) must not start the program again.
-  if (site && !creationHandled_) {
+  if (site && !creationHandled_ && !HostPageRefused()) {
     creationHandled_ = true;
     // The host may drop its last reference from inside the handler's box
     // (its message loop runs); this one keeps the object alive until the end.
@@ -156,6 +157,15 @@ HRESULT RuntimeControl::SetClientSite(IOleClientSite* site) noexcept {
     Release();
   }
   return S_OK;
+}
+
+bool RuntimeControl::HostPageRefused() const noexcept {
+  if (!site_) return false;
+  try {
+    return !HostPageAllowed(HostPageAddress(site_.get()));
+  } catch (...) {
+    return true;  // out of memory: promise nothing
+  }
 }
 
 HWND RuntimeControl::HostWindow() const noexcept {
@@ -420,6 +430,7 @@ HRESULT RuntimeControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
   *supported = 0;
   *enabled = 0;
   if (!Implements(iid)) return E_NOINTERFACE;
+  if (HostPageRefused()) return E_FAIL;
   *supported = kSafetyOptions;
   *enabled = safety_;
   return S_OK;
@@ -427,6 +438,7 @@ HRESULT RuntimeControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
 
 HRESULT RuntimeControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) noexcept {
   if (!Implements(iid)) return E_NOINTERFACE;
+  if (HostPageRefused()) return E_FAIL;
   if (mask & ~kSafetyOptions) return E_FAIL;  // an option this control cannot promise
   safety_ = (safety_ & ~mask) | (enabled & mask);
   return S_OK;

@@ -128,7 +128,8 @@ class RuntimeControl final
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
                                                 IConnectionPoint** point) noexcept override;
 
-  // IObjectSafety: safe for scripting and initialising on every interface it has.
+  // IObjectSafety: safe for scripting and initialising on every interface it
+  // has, but only for the pages that may use it.
   HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported,
                                                       DWORD* enabled) noexcept override;
   HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask,
@@ -139,6 +140,10 @@ class RuntimeControl final
 
   [[nodiscard]] bool Implements(REFIID iid) noexcept;
   [[nodiscard]] HRESULT ActivateInPlace() noexcept;
+  // True when the host tells the address of its page and that page may not
+  // use the control (see HostPageAllowed): then the creation handler does
+  // nothing and IObjectSafety promises nothing.
+  [[nodiscard]] bool HostPageRefused() const noexcept;
   // The window the host shows the control in (for the handler's boxes).
   [[nodiscard]] HWND HostWindow() const noexcept;
   // The type information of IQuorvaneX: its dispatch form and its vtable form.

@@ -24,19 +24,25 @@ namespace {
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - ") + checkpoint); }
 
+// Reads a wallpaper value with read access only (a key locked against changes
+// can still be read). A missing key or value is an empty wallpaper; false
+// when the value is there but could not be read.
+bool ReadWallpaperValue(std::string_view key, std::string& value) {
+  value.clear();
+  Registry registry(HKEY_CURRENT_USER, KEY_READ);
+  const LONG opened = registry.Open(key, false);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
+}
+
 // Remembers the wallpapers from before the first apply, for the uninstaller.
 // Once this wallpaper's page is on the desktop, nothing is written, so a
-// repeated install keeps what was there before the first one.
+// repeated install keeps what was there before the first one; nor when either
+// wallpaper could not be read, which would put an empty text in place of
+// what the uninstaller is to restore.
 void RememberPreviousWallpapers(Registry& registry, std::string_view pageName) {
   std::string activeDesktop, plain;
-  if (registry.OpenKey(kActiveDesktopKey, false)) {
-    if (registry.ReadString("Wallpaper", activeDesktop) != ERROR_SUCCESS) activeDesktop.clear();
-    registry.CloseKey();
-  }
-  if (registry.OpenKey(kDesktopKey, false)) {
-    if (registry.ReadString("Wallpaper", plain) != ERROR_SUCCESS) plain.clear();
-    registry.CloseKey();
-  }
+  if (!ReadWallpaperValue(kActiveDesktopKey, activeDesktop) || !ReadWallpaperValue(kDesktopKey, plain)) return;
   if (AnsiUpperCase(activeDesktop).find(AnsiUpperCase(pageName)) != std::string::npos) return;
   if (registry.OpenKey(kCompanyKey, true)) {
     if (registry.WriteString("lastwp", plain) == ERROR_SUCCESS) {
@@ -68,7 +74,20 @@ void WriteAll(HANDLE file, const std::string& text, const std::string& path) {
   }
 }
 
-// Puts the layout value in place of the page template's tag, in the file.
+void CloseWritten(UniqueFile& file, const std::string& path) {
+  if (!CloseWrittenFile(file)) throw std::runtime_error("Cannot write file \"" + path + "\".");
+}
+
+bool WritePicturesAndControl(const std::string& imagesFolder, const std::string& controlPath) {
+  for (const PayloadPicture& picture : kPayloadPictures) {
+    if (!WriteResourceFile(picture.id, imagesFolder + std::string(picture.fileName))) return false;
+  }
+  // A control that could not be deleted (it is loaded) stays as it is.
+  return FileExists(controlPath) || WriteResourceFile(IDR_RUNTIME_CONTROL, controlPath);
+}
+
+}  // namespace
+
 void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
   UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -81,6 +100,7 @@ void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
     throw std::runtime_error("Cannot write file \"" + pagePath + "\".");
   }
   WriteAll(file.get(), page, pagePath);
+  CloseWritten(file, pagePath);
 }
 
 void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
@@ -89,17 +109,8 @@ void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, s
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw std::runtime_error("Cannot create file \"" + pagePath + "\".");
   WriteAll(file.get(), StubPageText(wallpaperKey, controlPath), pagePath);
+  CloseWritten(file, pagePath);
 }
-
-bool WritePicturesAndControl(const std::string& imagesFolder, const std::string& controlPath) {
-  for (const PayloadPicture& picture : kPayloadPictures) {
-    if (!WriteResourceFile(picture.id, imagesFolder + std::string(picture.fileName))) return false;
-  }
-  // A control that could not be deleted (it is loaded) stays as it is.
-  return FileExists(controlPath) || WriteResourceFile(IDR_RUNTIME_CONTROL, controlPath);
-}
-
-}  // namespace
 
 bool ApplyWallpaper(const ApplyOptions& options) {
   Log("Begin");
@@ -156,9 +167,11 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     (void)SetActiveDesktopWallpaper(pagePath);
     Log("After Set AD Wallpaper");
     if (!options.applyMode) {
-      // Quoted, so a system folder with blanks still names one file.
+      // Quoted, so a system folder with blanks still names one file. The tool
+      // by its full path: a bare name would be searched for, current folder first.
       const std::string parameters = "/s \"" + controlPath + "\"";
-      ::ShellExecuteA(::GetDesktopWindow(), "open", "regsvr32.exe", parameters.c_str(), nullptr, SW_HIDE);
+      const std::string tool = GetSystemFolder() + "regsvr32.exe";
+      ::ShellExecuteA(::GetDesktopWindow(), "open", tool.c_str(), parameters.c_str(), nullptr, SW_HIDE);
     }
     Log("After OCX Reg");
     WriteStubPage(pagePath, key, controlPath);

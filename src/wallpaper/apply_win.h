@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace mervalis {
 
@@ -22,5 +23,12 @@ struct ApplyOptions {
 // True when the sequence reached its end without an error; its own errors are
 // shown in a box. Errors while rewriting the page file are thrown.
 [[nodiscard]] bool ApplyWallpaper(const ApplyOptions& options);
+
+// The sequence's two rewrites of the page file: the layout value in place of
+// the template's tag, and the stub page in place of the whole file. Each
+// throws std::runtime_error on any failure, a failed close of the file
+// included (the last data may be written only then).
+void ReplaceLayoutTag(const std::string& pagePath, bool stretched);
+void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath);
 
 }  // namespace mervalis

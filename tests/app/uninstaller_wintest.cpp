@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,8 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
-#include "payload/catalogue.h"
 #include "robot.h"
+#include "wallpaper/locked_key.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
@@ -23,6 +24,23 @@ namespace {
 using wine_test::Process;
 
 constexpr char kRemoved[] = "Mervalis has been successfully removed from your computer.";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
+constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
+constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
+constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kCopyName[] = "QuorUninst1.exe";
+constexpr const char* kPictures[] = {"fish1_l.gif", "fish1_r.gif", "fish2_l.gif", "fish2_r.gif", "fish3_l.gif",
+                                     "fish3_r.gif", "fish4_l.gif", "fish4_r.gif", "bubble1.png", "bubble2.png",
+                                     "bubble1.gif", "bubble2.gif", "fish5_l.gif", "fish5_r.gif", "fish6_l.gif",
+                                     "fish6_r.gif"};
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
 
 // What the uninstaller leaves on purpose, and what Windows (Wine) changes by
 // itself while programs run: neither is a remnant of the install.
@@ -57,7 +75,7 @@ void RunUninstaller(const std::string& exe, const char* mode) {
   EXPECT_EQ(done->text, kRemoved);
   EXPECT_TRUE(done->hasIcon);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
-  ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000));
+  ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning(kCopyName); }, 15000));
   if (p.Running()) ASSERT_TRUE(p.WaitForExit(15000));
 }
 
@@ -69,13 +87,13 @@ std::string Join(const std::vector<std::string>& lines) {
 
 void SetActiveDesktopWallpaper(const std::string& value) {
   mervalis::Registry r(HKEY_CURRENT_USER);
-  ASSERT_TRUE(r.OpenKey(mervalis::kActiveDesktopKey, true));
+  ASSERT_TRUE(r.OpenKey(kActiveDesktopKey, true));
   ASSERT_EQ(r.WriteString("Wallpaper", value), ERROR_SUCCESS);
 }
 
 void SetSaved(const char* lastwp, const char* lastap) {
   mervalis::Registry r(HKEY_CURRENT_USER);
-  ASSERT_TRUE(r.OpenKey(mervalis::kCompanyKey, true));
+  ASSERT_TRUE(r.OpenKey(kCompanyKey, true));
   ASSERT_EQ(r.WriteString("lastwp", lastwp), ERROR_SUCCESS);
   ASSERT_EQ(r.WriteString("lastap", lastap), ERROR_SUCCESS);
 }
@@ -96,7 +114,7 @@ class Uninstaller : public testing::Test {
   }
   void TearDown() override {
     wine_test::RemoveInstallation();
-    ::DeleteFileA((mervalis::GetSystemFolder() + "QuorUninst1.exe").c_str());
+    ::DeleteFileA((mervalis::GetSystemFolder() + kCopyName).c_str());
   }
 };
 
@@ -105,7 +123,7 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
   ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetWallpaperFolder()));
   {
     mervalis::Registry desktop(HKEY_CURRENT_USER);
-    ASSERT_TRUE(desktop.OpenKey(mervalis::kActiveDesktopKey, true));
+    ASSERT_TRUE(desktop.OpenKey(kActiveDesktopKey, true));
   }
   const auto scope = wine_test::MachineScope();
   const auto before = wine_test::TakeSnapshot(scope);
@@ -120,7 +138,7 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
   const auto after = wine_test::TakeSnapshot(scope);
   const auto difference = wine_test::Difference(before, after, kExpectedChanges);
   EXPECT_TRUE(difference.empty()) << Join(difference);
-  EXPECT_TRUE(mervalis::FileExists(mervalis::GetSystemFolder() + "QuorUninst1.exe"));
+  EXPECT_TRUE(mervalis::FileExists(mervalis::GetSystemFolder() + kCopyName));
 }
 
 TEST_F(Uninstaller, SecondRunOnACleanMachineChangesNothing) {
@@ -137,7 +155,7 @@ TEST_F(Uninstaller, WallpaperNotCurrentIsLeftAlone) {
   active_desktop_fixture::ClearCalls();
   RunUninstaller(wine_test::ProgramPath(), "douninstall");
   EXPECT_TRUE(SetWallpaperCalls().empty());
-  EXPECT_NE(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"), "C:\\old.bmp");
+  EXPECT_NE(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\old.bmp");
 }
 
 TEST_F(Uninstaller, OnlyThePlainWallpaperWasSaved) {
@@ -147,7 +165,7 @@ TEST_F(Uninstaller, OnlyThePlainWallpaperWasSaved) {
   active_desktop_fixture::ClearCalls();
   RunUninstaller(wine_test::ProgramPath(), "douninstall");
   EXPECT_TRUE(SetWallpaperCalls().empty());
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"),
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             "C:\\windows\\old.bmp");
 }
 
@@ -167,7 +185,7 @@ TEST_F(Uninstaller, BothSavedAreRestoredPlainFirst) {
   const auto calls = SetWallpaperCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.back(), "SetWallpaper|C:\\windows\\Web\\Wallpaper\\Old.html|0");
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"),
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             "C:\\windows\\old.bmp");
 }
 
@@ -176,7 +194,7 @@ TEST_F(Uninstaller, AnotherFamilyWallpaperKeepsWhatIsShared) {
   if (HasFatalFailure()) return;
   const auto paths = wine_test::Paths();
   // "Coral Reef", installed beside it.
-  const std::string otherEntry = mervalis::UninstallKey("Coral Reef");
+  const std::string otherEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Coral Reef";
   HKEY key = nullptr;
   ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, otherEntry.c_str(), &key), ERROR_SUCCESS);
   ::RegCloseKey(key);
@@ -201,7 +219,7 @@ TEST_F(Uninstaller, AnotherFamilyWallpaperKeepsWhatIsShared) {
   EXPECT_FALSE(mervalis::DirectoryExists(paths.imagesFolder));
   EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
   EXPECT_FALSE(mervalis::FileExists(paths.desktopFolder + "\\Mervalis.lnk"));
-  EXPECT_FALSE(mervalis::Registry(HKEY_LOCAL_MACHINE, KEY_READ).KeyExists(mervalis::UninstallKey("Mervalis")));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, otherEntry);
   ::DeleteFileA(otherApp.c_str());
@@ -229,13 +247,172 @@ TEST_F(Uninstaller, LockedAndReadOnlyFilesDoNotStopTheRest) {
   EXPECT_TRUE(mervalis::FileExists(paths.pagePath));  // locked: stays
   EXPECT_FALSE(mervalis::FileExists(background));       // ours, read-only or not
   EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
-  for (const auto& picture : mervalis::kPayloadPictures) {
-    EXPECT_FALSE(mervalis::FileExists(paths.imagesFolder + std::string(picture.fileName))) << picture.fileName;
+  for (const char* picture : kPictures) {
+    EXPECT_FALSE(mervalis::FileExists(paths.imagesFolder + picture)) << picture;
   }
   EXPECT_FALSE(mervalis::FileExists(paths.controlPath));
   EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
-  EXPECT_FALSE(mervalis::Registry(HKEY_LOCAL_MACHINE, KEY_READ).KeyExists(mervalis::UninstallKey("Mervalis")));
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kOptionsKey), "Mervalis"), "");
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOptionsKey, "Mervalis"), "");
+}
+
+DWORD WINAPI CloseAfterThreeSeconds(void* file) {
+  ::Sleep(3000);
+  ::CloseHandle(static_cast<HANDLE>(file));
+  return 0;
+}
+
+// The program that started the uninstaller copy may still be ending and
+// holding its file; an install step that was cut short leaves ".tmp" files
+// beside the ones it was replacing. Neither may keep the folders.
+TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
+  const auto paths = wine_test::Paths();
+  ASSERT_TRUE(mervalis::ForceDirectories(paths.installFolder));
+  ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
+  for (const std::string& file : {paths.applicationFile, paths.installFolder + "Mervalis.exe.tmp",
+                                  paths.imagesFolder + "background.bmp", paths.imagesFolder + "background.bmp.tmp"}) {
+    ASSERT_TRUE(wine_test::WriteFileBytes(file, "left behind")) << file;
+  }
+  // Held without delete sharing for three seconds, as a running program holds its file.
+  HANDLE held = ::CreateFileA(paths.applicationFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HANDLE releaser = ::CreateThread(nullptr, 0, &CloseAfterThreeSeconds, held, 0, nullptr);
+  ASSERT_NE(releaser, nullptr);
+
+  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  ::WaitForSingleObject(releaser, INFINITE);
+  ::CloseHandle(releaser);
+
+  EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
+  EXPECT_FALSE(mervalis::FileExists(paths.installFolder + "Mervalis.exe.tmp"));
+  EXPECT_FALSE(mervalis::FileExists(paths.imagesFolder + "background.bmp.tmp"));
+  EXPECT_FALSE(mervalis::DirectoryExists(paths.installFolder));
+  EXPECT_FALSE(mervalis::DirectoryExists(paths.imagesFolder));
+}
+
+// The copy cannot delete itself while it runs: after its final message it
+// leaves that to Windows at the next restart ("wineboot -r" restarts the prefix).
+TEST_F(Uninstaller, CopyIsDeletedAtTheNextRestart) {
+  const std::string copy = mervalis::GetSystemFolder() + kCopyName;
+  constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+  RunUninstaller(wine_test::ProgramPath(), "uninstall");
+  ASSERT_TRUE(mervalis::FileExists(copy));
+
+  // Pairs of names: the file, then an empty name, which means "delete".
+  std::vector<std::string> pending;
+  {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key), ERROR_SUCCESS);
+    char data[8192] = {};
+    DWORD size = sizeof(data) - 2;
+    DWORD type = 0;
+    const LONG status = ::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type,
+                                           reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(key);
+    ASSERT_EQ(status, ERROR_SUCCESS) << "no operation waits for the restart";
+    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    for (const char* at = data; at < data + size && *at; at += std::strlen(at) + 1) pending.emplace_back(at);
+  }
+  std::vector<std::string> expected = {"\\??\\" + copy};
+  bool found = false;
+  for (size_t i = 0; i < pending.size(); ++i) {
+    if (::lstrcmpiA(pending[i].c_str(), expected[0].c_str()) == 0) {
+      found = true;
+      // An empty target follows: "delete"; the list ends there or goes on with the next pair.
+      EXPECT_TRUE(i + 1 >= pending.size() || pending[i + 1].rfind("\\??\\", 0) == 0);
+    }
+  }
+  EXPECT_TRUE(found) << "pending: " << (pending.empty() ? "" : pending[0]);
+
+  wine_test::Process restart(mervalis::GetSystemFolder() + "wineboot.exe", "-r");
+  ASSERT_TRUE(restart.WaitForExit(60000));
+  EXPECT_FALSE(mervalis::FileExists(copy));
+}
+
+// A key locked against changes can still be read: the uninstaller sees its
+// page on the desktop and puts the old wallpaper back.
+TEST_F(Uninstaller, LockedActiveDesktopKeyIsStillRead) {
+  SetActiveDesktopWallpaper(wine_test::Paths().pagePath);
+  SetSaved("C:\\windows\\old.bmp", "");
+  {
+    wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kReadOnlyAccess);
+    ASSERT_TRUE(locked.ok());
+    RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  }
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\windows\\old.bmp");
+}
+
+DWORD WINAPI DeleteUninstallEntry(void* result) {
+  *static_cast<bool*>(result) = mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+  return 0;
+}
+
+// A subkey that may not be opened stays, and so does its parent; the
+// deletion says so instead of trying the same subkey for ever.
+TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
+  const std::string locked = std::string(kUninstallKey) + "\\Locked";
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, locked.c_str(), &key), ERROR_SUCCESS);
+  ::RegCloseKey(key);
+  wine_test::LockedKey lock(HKEY_LOCAL_MACHINE, locked, wine_test::kNoAccess);
+  ASSERT_TRUE(lock.ok());
+
+  bool deleted = true;
+  HANDLE thread = ::CreateThread(nullptr, 0, &DeleteUninstallEntry, &deleted, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  const bool ended = ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+  if (!ended) ::TerminateThread(thread, 1);
+  ::CloseHandle(thread);
+  lock.Unlock();
+
+  ASSERT_TRUE(ended) << "DeleteKeyTree did not end";
+  EXPECT_FALSE(deleted);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, locked));
+  EXPECT_TRUE(mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey));  // unlocked, it goes
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// "regsvr32.exe" planted where a search by bare name looks first (the current
+// folder) must not be what the install and the uninstall start. Wine runs its
+// own code for a file of that name unless told to load the file itself, so
+// it is told so for the time of the test.
+TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string folder = mervalis::WithTrailingBackslash(temp) + "mervalis_planted\\";
+  ASSERT_TRUE(mervalis::ForceDirectories(folder));
+  const std::string planted = folder + "regsvr32.exe";
+  const std::string record = planted + ".started";
+  ::DeleteFileA(record.c_str());
+  ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), planted.c_str(), FALSE));
+
+  char oldFolder[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, oldFolder);
+  constexpr char kOverrides[] = "Software\\Wine\\DllOverrides";
+  ASSERT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe"), "");
+  {
+    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    ASSERT_TRUE(overrides.OpenKey(kOverrides, true));
+    ASSERT_EQ(overrides.WriteString("regsvr32.exe", "native"), ERROR_SUCCESS);
+  }
+  ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
+
+  wine_test::InstallThroughWindow();
+  const bool installed = !HasFatalFailure();
+  if (installed) RunUninstaller(wine_test::ProgramPath(), "douninstall");
+
+  ::SetCurrentDirectoryA(oldFolder);
+  {
+    mervalis::Registry overrides(HKEY_CURRENT_USER);
+    if (overrides.OpenKey(kOverrides, false)) (void)overrides.DeleteValue("regsvr32.exe");
+  }
+  const bool started = mervalis::FileExists(record);
+  ::DeleteFileA(record.c_str());
+  ::DeleteFileA(planted.c_str());
+  ::RemoveDirectoryA(folder.c_str());
+  ASSERT_TRUE(installed);
+  EXPECT_FALSE(started) << "the planted regsvr32.exe was started";
 }
 
 }  // namespace

@@ -95,3 +95,39 @@ TEST(ControlApplicationFile, LiesInTheInstallFolderOfTheSystemDrive) {
 }
 
 }  // namespace
+
+// Which hosting pages may use the control: the desktop's family page, a local
+// file, and nothing from the web or another machine.
+TEST(ControlHostPage, OnlyLocalFamilyPagesAndUntoldAddressesAreAllowed) {
+  struct Case {
+    const char* address;
+    bool allowed;
+  };
+  for (const Case& c : {
+           Case{"", true},  // the host did not tell: as before
+           Case{"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", true},
+           Case{"c:/windows/web/wallpaper/QUORVANE - mervalis.htm", true},
+           Case{"file:///C:/WINDOWS/Web/Wallpaper/Quorvane%20-%20Mervalis.html", true},
+           Case{"FILE:///c|/x/quorvane%20-%20Deep%20Blue.html", true},
+           Case{"file://localhost/D:/pages/Quorvane - Coral.html", true},
+           Case{"file:C:\\x\\Quorvane - Mervalis.html", true},
+           Case{"file:///C:/x/Quorvane%20-%20Mervalis.html#top", true},
+           // Other local pages.
+           Case{"C:\\WINDOWS\\Web\\Wallpaper\\Mervalis.html", false},
+           Case{"C:\\Quorvane - Folder\\Mervalis.html", false},
+           Case{"file:///C:/x/page.html?Quorvane - Mervalis.html", false},
+           // Web pages, whatever their names.
+           Case{"http://example.com/Quorvane - Mervalis.html", false},
+           Case{"https://example.com/C:/Quorvane%20-%20Mervalis.html", false},
+           Case{"about:blank", false},
+           Case{"res://mshtml.dll/Quorvane - Mervalis.html", false},
+           Case{"mk:@MSITStore:C:\\x.chm::/Quorvane - Mervalis.html", false},
+           // Another machine's files.
+           Case{"\\\\server\\share\\Quorvane - Mervalis.html", false},
+           Case{"file://server/share/Quorvane%20-%20Mervalis.html", false},
+           Case{"file:////server/share/Quorvane - Mervalis.html", false},
+           Case{"file://localhostile/C:/Quorvane - Mervalis.html", false},
+       }) {
+    EXPECT_EQ(quorvanex::HostPageAllowed(c.address), c.allowed) << c.address;
+  }
+}

@@ -13,7 +13,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "control/control_test_support.h"
-#include "payload/page_text.h"
+#include "payload/expected_files.h"
 #include "wine/installation.h"
 
 namespace {
@@ -21,13 +21,15 @@ namespace {
 using wine_test::Process;
 
 constexpr DWORD kHostTimeoutMs = 20000;
+// Where the installed programs of the family live.
+constexpr char kInstallFolder[] = "C:\\Program Files\\Quorvane\\";
 
 // The start recorder placed as "<install folder>\<file name>" for one test;
 // a file already there is moved aside and put back afterwards.
 class FakeApplication {
  public:
   explicit FakeApplication(const std::string& fileName)
-      : folder_(mervalis::GetInstallFolder()), path_(folder_ + fileName) {
+      : folder_(kInstallFolder), path_(folder_ + fileName) {
     createdFolder_ = !mervalis::DirectoryExists(folder_) && mervalis::ForceDirectories(folder_);
     saved_ = mervalis::FileExists(path_) && ::MoveFileExA(path_.c_str(), Saved().c_str(), MOVEFILE_REPLACE_EXISTING);
     ::DeleteFileA(Record().c_str());
@@ -78,14 +80,29 @@ class FakeApplication {
 std::string StartedWithApply(const std::string& program) { return "\"" + program + "\" apply"; }
 
 // The desktop loads its page; no box may appear.
-void LoadDesktopExpectingNoBox() {
-  Process host(control_test::DesktopHostPath(), "");
+void LoadDesktopExpectingNoBox(const std::string& arguments = "", DWORD exitCode = 0) {
+  Process host(control_test::DesktopHostPath(), arguments);
   DWORD code = 99;
   if (!host.WaitForExit(kHostTimeoutMs, &code)) {
     const auto box = robot::WaitForMessageBox("", host.id(), 0);
     FAIL() << "the desktop host did not end; box: " << (box ? box->text : "none");
   }
-  EXPECT_EQ(code, 0u) << "desktop_host exit code";
+  EXPECT_EQ(code, exitCode) << "desktop_host exit code";
+}
+
+// A local path as a browser gives it: "file:///C:/a%20b/c.html".
+std::string FileAddress(std::string path) {
+  std::string address = "file:///";
+  for (char c : path) {
+    if (c == '\\') {
+      address += '/';
+    } else if (c == ' ') {
+      address += "%20";
+    } else {
+      address += c;
+    }
+  }
+  return address;
 }
 
 // The desktop loads the page; the control shows exactly one box, with this
@@ -131,8 +148,8 @@ class RuntimeControlCreation : public testing::Test {
   // folder; its full path.
   std::string WriteStubPage(const std::string& name) {
     const std::string path = pages_ + name;
-    const std::string control = mervalis::GetSystemFolder() + std::string(mervalis::kControlFileName);
-    EXPECT_TRUE(wine_test::WriteFileBytes(path, mervalis::StubPageText("Mervalis", control)));
+    const std::string control = mervalis::GetSystemFolder() + "quorvanexrun.ocx";
+    EXPECT_TRUE(wine_test::WriteFileBytes(path, wine_test::ExpectedStubPage(control)));
     written_.push_back(path);
     return path;
   }
@@ -154,7 +171,7 @@ TEST_F(RuntimeControlCreation, LowerCasePageNameIsRecognisedAndTheTitleKeepsItsC
   LoadDesktopExpectingNoBox();
 
   EXPECT_EQ(application.WaitForStarts(),
-            std::vector<std::string>{StartedWithApply(mervalis::GetInstallFolder() + "mervalis.exe")});
+            std::vector<std::string>{StartedWithApply(std::string(kInstallFolder) + "mervalis.exe")});
   // The control asked with 260 characters and reserved 0 (the host asks with
   // 1024 first), and released the object.
   EXPECT_EQ(active_desktop_fixture::ReadAndClearCalls(),
@@ -170,7 +187,7 @@ TEST_F(RuntimeControlCreation, TitleIsCutAtItsFirstDot) {
 
   LoadDesktopExpectingNoBox();
 
-  EXPECT_EQ(cut.WaitForStarts(), std::vector<std::string>{StartedWithApply(mervalis::GetInstallFolder() + "Mer.exe")});
+  EXPECT_EQ(cut.WaitForStarts(), std::vector<std::string>{StartedWithApply(std::string(kInstallFolder) + "Mer.exe")});
   EXPECT_TRUE(whole.CommandLines().empty());
 }
 
@@ -197,7 +214,38 @@ TEST_F(RuntimeControlCreation, WallpapersItCannotRenewShowTheirErrorAndStartNoth
     LoadDesktopExpectingBox(c.reported ? "" : "--page \"" + page + "\"", c.message);
     EXPECT_TRUE(application.CommandLines().empty());
   }
-  EXPECT_FALSE(mervalis::FileExists(mervalis::GetInstallFolder() + "Vanished.exe"));
+  EXPECT_FALSE(mervalis::FileExists(std::string(kInstallFolder) + "Vanished.exe"));
+}
+
+TEST_F(RuntimeControlCreation, OnlyTheFamilysLocalPagesMayUseTheControl) {
+  FakeApplication application("Mervalis.exe");
+  ASSERT_TRUE(application.placed());
+  const std::string page = WriteStubPage("Quorvane - Mervalis.html");
+  // Any page on the web may name the control's class id; whatever the
+  // desktop shows (a family page, or nothing, which would give a box), the
+  // control does nothing there and will not be made safe (exit code 6).
+  for (const std::string& wallpaper : {page, std::string()}) {
+    SCOPED_TRACE("desktop wallpaper \"" + wallpaper + "\"");
+    ASSERT_TRUE(wallpaper_.Set(wallpaper));
+    LoadDesktopExpectingNoBox("--page \"" + page + "\" --url \"http://example.com/Quorvane - Mervalis.html\"", 6);
+    ::Sleep(1000);
+    EXPECT_TRUE(application.CommandLines().empty());
+  }
+  // Nor a local page not of the family, nor a web page that only its
+  // document tells.
+  ASSERT_TRUE(wallpaper_.Set(page));
+  for (const char* arguments : {"--url \"file:///C:/windows/Web/Wallpaper/Other.html\"",
+                                "--document-url \"https://example.com/Quorvane%20-%20Mervalis.html\""}) {
+    SCOPED_TRACE(arguments);
+    LoadDesktopExpectingNoBox(arguments, 6);
+    ::Sleep(1000);
+    EXPECT_TRUE(application.CommandLines().empty());
+  }
+
+  // The desktop's own page, told by its address, works as before.
+  LoadDesktopExpectingNoBox("--url \"" + FileAddress(page) + "\"");
+  EXPECT_EQ(application.WaitForStarts(),
+            std::vector<std::string>{StartedWithApply(std::string(kInstallFolder) + "Mervalis.exe")});
 }
 
 // ---- The whole loop: install, then the desktop loads the stub page ----
@@ -230,12 +278,12 @@ TEST_F(RuntimeControlEndToEnd, StubPageLeftByAnInstallStartsTheInstalledProgramW
   // The install started regsvr32 for its copy of the control without waiting.
   ASSERT_TRUE(robot::WaitUntil([] { return !RegisteredServer().empty(); }, 30000));
   EXPECT_EQ(::lstrcmpiA(RegisteredServer().c_str(), paths.controlPath.c_str()), 0) << RegisteredServer();
-  const std::string stub = mervalis::StubPageText("Mervalis", paths.controlPath);
+  const std::string stub = wine_test::ExpectedStubPage(paths.controlPath);
   ASSERT_EQ(wine_test::ReadFileBytes(paths.pagePath), stub);
   ASSERT_TRUE(mervalis::FileExists(paths.applicationFile));
 
   // Take away what the renewal must write again.
-  const std::string background = paths.imagesFolder + std::string(mervalis::kBackgroundName);
+  const std::string background = paths.imagesFolder + "background.bmp";
   const std::string atApply = active_desktop_fixture::AtApplyCopyPath(paths.pagePath);
   ASSERT_TRUE(::DeleteFileA(background.c_str()));
   ::DeleteFileA(atApply.c_str());

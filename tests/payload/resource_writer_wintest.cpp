@@ -7,15 +7,16 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "../fixtures/active_desktop/call_record.h"
 #include "common/folders_win.h"
-#include "common/names.h"
-#include "payload/catalogue.h"
-#include "payload/resource_ids.h"
+#include "payload/expected_files.h"
+#include "payload/resource_writer_win.h"
 #include "robot.h"
+#include "wallpaper/apply_win.h"
 #include "ui/main_form_ids.h"
 #include "wine/installation.h"
 #include "wine/support.h"
@@ -27,26 +28,20 @@ using wine_test::Process;
 
 constexpr char kRestart[] = "\n\nPlease restart your computer then run this program again.";
 
-class ProgramItems {
- public:
-  ProgramItems() : module_(::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-  ProgramItems(const ProgramItems&) = delete;
-  ProgramItems& operator=(const ProgramItems&) = delete;
-  ~ProgramItems() {
-    if (module_) ::FreeLibrary(module_);
-  }
-  [[nodiscard]] bool ok() const { return module_ != nullptr; }
-  // The raw-data item as the program carries it; empty when it has none.
-  [[nodiscard]] std::string Item(int id) const {
-    HRSRC info = ::FindResourceA(module_, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-    if (!info) return {};
-    const char* data = static_cast<const char*>(::LockResource(::LoadResource(module_, info)));
-    return data ? std::string(data, ::SizeofResource(module_, info)) : std::string();
-  }
-
- private:
-  HMODULE module_;
+struct Picture {
+  int id;
+  const char* name;
 };
+// The pictures in the order they are written, each with its item id.
+constexpr Picture kPictures[] = {
+    {103, "fish1_l.gif"}, {104, "fish1_r.gif"}, {105, "fish2_l.gif"}, {106, "fish2_r.gif"},
+    {107, "fish3_l.gif"}, {108, "fish3_r.gif"}, {109, "fish4_l.gif"}, {110, "fish4_r.gif"},
+    {111, "bubble1.png"}, {112, "bubble2.png"}, {113, "bubble1.gif"}, {114, "bubble2.gif"},
+    {115, "fish5_l.gif"}, {116, "fish5_r.gif"}, {117, "fish6_l.gif"}, {118, "fish6_r.gif"},
+};
+
+// The artwork as the source tree holds it.
+std::string Asset(const char* name) { return wine_test::SourceTreeFile(std::string("src\\payload\\assets\\") + name); }
 
 class PayloadFiles : public testing::Test {
  protected:
@@ -58,31 +53,30 @@ class PayloadFiles : public testing::Test {
 };
 
 TEST_F(PayloadFiles, InstallWritesEveryItemByteForByteOverLongerOldFiles) {
-  const ProgramItems items;
-  ASSERT_TRUE(items.ok());
   const auto paths = wine_test::Paths();
   // Old files, longer than the items, from some earlier version.
   ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
   std::vector<std::string> expectedNames = {"background.bmp"};
-  for (const auto& picture : mervalis::kPayloadPictures) {
-    const std::string item = items.Item(picture.id);
-    ASSERT_FALSE(item.empty()) << "no item " << picture.id;
-    ASSERT_TRUE(wine_test::WriteFileBytes(paths.imagesFolder + std::string(picture.fileName),
-                                          std::string(item.size() + 4096, 'x')));
-    expectedNames.emplace_back(picture.fileName);
+  for (const Picture& picture : kPictures) {
+    const std::string asset = Asset(picture.name);
+    ASSERT_FALSE(asset.empty()) << "no asset " << picture.name;
+    ASSERT_TRUE(wine_test::WriteFileBytes(paths.imagesFolder + picture.name, std::string(asset.size() + 4096, 'x')));
+    expectedNames.emplace_back(picture.name);
   }
-  const std::string control = items.Item(IDR_RUNTIME_CONTROL);
+  const std::string control = wine_test::ReadFileBytes(wine_test::BinFolder() + "quorvanexrun.ocx");
   ASSERT_FALSE(control.empty());
   ASSERT_TRUE(wine_test::WriteFileBytes(paths.controlPath, std::string(control.size() + 4096, 'x')));
 
   wine_test::InstallThroughWindow();
   if (HasFatalFailure()) return;
 
-  for (const auto& picture : mervalis::kPayloadPictures) {
-    SCOPED_TRACE(picture.fileName);
-    const std::string written = wine_test::ReadFileBytes(paths.imagesFolder + std::string(picture.fileName));
-    EXPECT_EQ(written.size(), items.Item(picture.id).size());
-    EXPECT_TRUE(written == items.Item(picture.id));
+  // Each file holds the picture of its own name: two items swapped show here.
+  for (const Picture& picture : kPictures) {
+    SCOPED_TRACE(picture.name);
+    const std::string written = wine_test::ReadFileBytes(paths.imagesFolder + picture.name);
+    const std::string asset = Asset(picture.name);
+    EXPECT_EQ(written.size(), asset.size());
+    EXPECT_TRUE(written == asset);
   }
   const std::string writtenControl = wine_test::ReadFileBytes(paths.controlPath);
   EXPECT_EQ(writtenControl.size(), control.size());
@@ -150,9 +144,11 @@ class ResourceWriteFailure : public testing::Test {
     EXPECT_EQ(robot::FindTopLevel({robot::kMessageBoxClass, "", program_->id()}), nullptr) << "a third box";
     EXPECT_FALSE(Get(kPnlDone).visible);
     EXPECT_TRUE(Get(kPnlLicense).visible);
-    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, mervalis::UninstallKey("Mervalis"), "DisplayName"),
+    EXPECT_EQ(wine_test::ReadRegistryString(
+                  HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis",
+                  "DisplayName"),
               "");
-    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kOptionsKey), "Mervalis"), "");
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "");
     EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
     EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
     // The desktop was not touched.
@@ -203,13 +199,11 @@ TEST_F(ResourceWriteFailure, PageHeldOpenIsReportedTwiceAndStopsTheInstall) {
 }
 
 TEST_F(ResourceWriteFailure, PictureHeldOpenStopsThePayloadAtThatPicture) {
-  const ProgramItems items;
-  ASSERT_TRUE(items.ok());
   const auto paths = wine_test::Paths();
   ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
   // The ninth picture, "bubble1.png" (111).
-  const auto& taken = mervalis::kPayloadPictures[8];
-  const std::string takenPath = paths.imagesFolder + std::string(taken.fileName);
+  const Picture& taken = kPictures[8];
+  const std::string takenPath = paths.imagesFolder + taken.name;
   Hold(takenPath, "old bubble");
   active_desktop_fixture::ClearCalls();
   StartInstall();
@@ -231,12 +225,12 @@ TEST_F(ResourceWriteFailure, PictureHeldOpenStopsThePayloadAtThatPicture) {
   Release();
   EXPECT_EQ(wine_test::ReadFileBytes(takenPath), "old bubble");
   // The pictures before it were written, none after it, nor the control.
-  for (const auto& picture : mervalis::kPayloadPictures) {
+  for (const Picture& picture : kPictures) {
     if (picture.id == taken.id) continue;
-    SCOPED_TRACE(picture.fileName);
-    const std::string path = paths.imagesFolder + std::string(picture.fileName);
+    SCOPED_TRACE(picture.name);
+    const std::string path = paths.imagesFolder + picture.name;
     if (picture.id < taken.id) {
-      EXPECT_TRUE(wine_test::ReadFileBytes(path) == items.Item(picture.id));
+      EXPECT_TRUE(wine_test::ReadFileBytes(path) == Asset(picture.name));
     } else {
       EXPECT_FALSE(mervalis::FileExists(path));
     }
@@ -247,6 +241,62 @@ TEST_F(ResourceWriteFailure, PictureHeldOpenStopsThePayloadAtThatPicture) {
   EXPECT_NE(page.find("var pageLayout = 1;"), std::string::npos);
   EXPECT_EQ(page.find("<PAGE_LAYOUT>"), std::string::npos);
   CloseWindow();
+}
+
+// A close that fails is a write that failed (the last data may be written
+// only then): the page rewrites throw, and the resource writer reports it
+// with the file already closed, so nothing holds it while the box shows.
+BOOL WINAPI CloseThenFail(HANDLE handle) {
+  ::CloseHandle(handle);
+  ::SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+struct BoxSeen {
+  std::string path;  // the file written when the box showed
+  std::string text;
+  bool fileFree = false;  // it could be opened without sharing then
+};
+
+DWORD WINAPI AnswerBoxAfterTryingTheFile(void* seenBox) {
+  auto* seen = static_cast<BoxSeen*>(seenBox);
+  const auto box = robot::WaitForMessageBox("", ::GetCurrentProcessId(), 20000);
+  if (!box) return 1;
+  HANDLE file = ::CreateFileA(seen->path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  seen->fileFree = file != INVALID_HANDLE_VALUE;
+  if (seen->fileFree) ::CloseHandle(file);
+  seen->text = box->text;
+  robot::PressMessageBoxButton(*box, "OK");
+  return 0;
+}
+
+TEST(FailedClose, IsAFailedWriteOfThePageAndOfAPayloadItem) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string page = std::string(temp) + "mervalis close test.html";
+  ASSERT_TRUE(wine_test::WriteFileBytes(page, "var pageLayout = <PAGE_LAYOUT>;"));
+  HMODULE program = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+
+  BoxSeen seen{page};
+  const mervalis::CloseHandleFunction previous = mervalis::SetCloseHandleForTesting(&CloseThenFail);
+  EXPECT_THROW(mervalis::ReplaceLayoutTag(page, true), std::runtime_error);
+  EXPECT_THROW(mervalis::WriteStubPage(page, "Mervalis", "C:\\windows\\system32\\quorvanexrun.ocx"),
+               std::runtime_error);
+  // The box blocks this thread: another one reads it, tries the file, answers it.
+  HANDLE answerer = ::CreateThread(nullptr, 0, &AnswerBoxAfterTryingTheFile, &seen, 0, nullptr);
+  const bool written = mervalis::WriteResourceFile(program, 119, page);
+  mervalis::SetCloseHandleForTesting(previous);
+  ::WaitForSingleObject(answerer, 30000);
+  ::CloseHandle(answerer);
+  ::FreeLibrary(program);
+  ::DeleteFileA(page.c_str());
+  wine_test::RemoveInstallation();  // the debug log of the rewrites
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(seen.text, std::string("File could not be fully written!") + kRestart + "\n\nResource ID: 119\nFileName: " +
+                           page);
+  EXPECT_TRUE(seen.fileFree) << "the file was still open while the box showed";
 }
 
 }  // namespace

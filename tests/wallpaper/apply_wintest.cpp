@@ -19,14 +19,14 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
-#include "payload/page_text.h"
-#include "payload/resource_ids.h"
+#include "payload/expected_files.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
 #include "wallpaper/background.h"
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
 #include "wine/installation.h"
+#include "wallpaper/locked_key.h"
 #include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
@@ -38,14 +38,13 @@ constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
 constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
 constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
 constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
+constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
+constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 
-// A raw-data item of the built program, as it carries it.
-std::string ProgramItem(HMODULE program, int id) {
-  HRSRC info = ::FindResourceA(program, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-  if (!info) return {};
-  const char* data = static_cast<const char*>(::LockResource(::LoadResource(program, info)));
-  return data ? std::string(data, ::SizeofResource(program, info)) : std::string();
-}
+// The page template as the source tree holds it.
+std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
 
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
   mervalis::Registry registry(root);
@@ -71,10 +70,10 @@ std::string ActiveDesktopWallpaper() {
   return wine_test::ReadRegistryString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper");
 }
 std::string PlainWallpaper() {
-  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kDesktopKey), "Wallpaper");
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
 }
 std::string Remembered(const char* name) {
-  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), name);
+  return wine_test::ReadRegistryString(HKEY_CURRENT_USER, std::string(kCompanyKey), name);
 }
 
 std::string Join(const std::vector<std::string>& lines) {
@@ -120,27 +119,24 @@ class ApplyModeTest : public testing::Test {
     wine_test::SetTestTimeLimit(120000);
     wine_test::RemoveInstallation();
     oldPlain_ = PlainWallpaper();
-    program_ = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(program_, nullptr) << "cannot open " << wine_test::ProgramPath();
   }
   void TearDown() override {
     wine_test::RemoveInstallation();
-    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
-    if (program_) ::FreeLibrary(program_);
+    (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
   static void StoreOptionCode(const char* code) {
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kOptionsKey, "Mervalis", code));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kOptionsKey, "Mervalis", code));
   }
   // A desktop that shows other wallpapers, so that remembering them would show.
   static void ShowOtherWallpapers() {
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
-    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+    ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
   }
 
   // The template with the layout digit in place of its one tag.
   std::string AnimatedPage(char digit) const {
-    std::string page = ProgramItem(program_, IDR_PAGE_TEMPLATE);
+    std::string page = Template();
     const std::string tag = "<PAGE_LAYOUT>";
     const std::size_t at = page.find(tag);
     EXPECT_NE(at, std::string::npos);
@@ -156,13 +152,14 @@ class ApplyModeTest : public testing::Test {
     inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
     inputs.stretched = stretched;
     inputs.showBorder = border;
-    inputs.scene = Picture(IDR_SCENE_JPEG);
-    inputs.frame = Picture(IDR_FRAME_JPEG);
+    inputs.scene = Picture("scene.jpg");
+    inputs.frame = Picture("frame.jpg");
     const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
     return {file.begin(), file.end()};
   }
-  mervalis::Image Picture(int id) const {
-    const std::string jpeg = ProgramItem(program_, id);
+  // A picture of the window, as the source tree holds it.
+  static mervalis::Image Picture(const char* name) {
+    const std::string jpeg = wine_test::SourceTreeFile(std::string("src\\ui\\assets\\") + name);
     mervalis::JpegResult result =
         mervalis::DecodeJpeg({reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size()});
     EXPECT_TRUE(result.ok()) << result.error;
@@ -178,8 +175,8 @@ class ApplyModeTest : public testing::Test {
     StoreOptionCode(code);
     ShowOtherWallpapers();
     if (remembered) {
-      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastwp", "mark wp"));
-      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kCompanyKey, "lastap", "mark ap"));
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kCompanyKey, "lastwp", "mark wp"));
+      ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kCompanyKey, "lastap", "mark ap"));
     }
     active_desktop_fixture::ClearCalls();
 
@@ -207,7 +204,7 @@ class ApplyModeTest : public testing::Test {
     EXPECT_NE(shown.find(std::string("var pageLayout = ") + digit + "; // 0=Center, 1=Stretch"), std::string::npos);
     EXPECT_TRUE(shown == AnimatedPage(digit)) << "the page shown is not the template with the layout digit";
     // ... and the stub stays behind.
-    EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+    EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
 
     // Nothing else was written.
     EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
@@ -216,12 +213,11 @@ class ApplyModeTest : public testing::Test {
       EXPECT_EQ(Remembered("lastwp"), "mark wp");
       EXPECT_EQ(Remembered("lastap"), "mark ap");
     } else {
-      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastwp"));
-      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(mervalis::kCompanyKey), "lastap"));
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(kCompanyKey), "lastwp"));
+      EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(kCompanyKey), "lastap"));
     }
   }
 
-  HMODULE program_ = nullptr;
   std::string oldPlain_;
 };
 
@@ -268,7 +264,7 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
   // The rest of the run went on: the page was shown and the stub left.
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
   EXPECT_TRUE(shown == AnimatedPage('1'));
-  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
   EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
 }
 
@@ -328,7 +324,7 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
   EXPECT_NE(errors[0].find(paths.pagePath), std::string::npos) << errors[0];
   EXPECT_EQ(code, 0u);
   // The sequence ended there: the tag stays, the desktop was not told.
-  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == ProgramItem(program_, IDR_PAGE_TEMPLATE));
+  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == Template());
   for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {
     EXPECT_NE(call.rfind("SetWallpaper|", 0), 0u) << call;
   }
@@ -345,7 +341,7 @@ class WindowApply : public testing::Test {
   void TearDown() override {
     if (program_) program_->Kill();
     wine_test::RemoveInstallation();
-    (void)SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", oldPlain_);
+    (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
   // Presses the button of an installed wallpaper ("Apply Wallpaper": no
@@ -381,8 +377,8 @@ class WindowApply : public testing::Test {
 
 TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) {
   const auto paths = wine_test::Paths();
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", kOldPlainWallpaper));
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
   ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kControlClassKey));
 
   wine_test::InstallThroughWindow();
@@ -396,17 +392,44 @@ TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) 
   // Again while the page is on the desktop: nothing is remembered this time,
   // whatever the plain wallpaper is now.
   ASSERT_EQ(ActiveDesktopWallpaper(), paths.pagePath);
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kDesktopKey, "Wallpaper", "C:\\windows\\Another.bmp"));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", "C:\\windows\\Another.bmp"));
   ApplyAgainThroughWindow();
   if (HasFatalFailure()) return;
   EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
   EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
 
   // The page named in another letter case and place is still this wallpaper.
-  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, mervalis::kActiveDesktopKey, "Wallpaper",
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper",
                         "d:\\elsewhere\\QUORVANE - mervalis.HTML"));
   ApplyAgainThroughWindow();
   if (HasFatalFailure()) return;
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+}
+
+// Keys locked against changes (by a policy, say) are read all the same, and
+// a wallpaper that cannot be read at all never replaces a remembered one.
+TEST_F(WindowApply, LockedWallpaperKeysAreReadAndUnreadableOnesKeepWhatWasRemembered) {
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kOldPlainWallpaper));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kOldActiveDesktopWallpaper));
+  {
+    wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kReadOnlyAccess);
+    ASSERT_TRUE(locked.ok());
+    wine_test::InstallThroughWindow();
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
+  EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
+
+  // Another wallpaper on the desktop now, but its key cannot be read.
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", "C:\\windows\\Web\\Wallpaper\\New.html"));
+  ASSERT_TRUE(SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", "C:\\windows\\New.bmp"));
+  {
+    wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kNoAccess);
+    ASSERT_TRUE(locked.ok());
+    ApplyAgainThroughWindow();
+    if (HasFatalFailure()) return;
+  }
   EXPECT_EQ(Remembered("lastwp"), kOldPlainWallpaper);
   EXPECT_EQ(Remembered("lastap"), kOldActiveDesktopWallpaper);
 }
