@@ -43,6 +43,8 @@ RunMode RunModeFor(std::string_view loweredArgument) {
   if (loweredArgument == "uninstall") return RunMode::Uninstall;
   if (loweredArgument == "douninstall") return RunMode::DoUninstall;
   if (loweredArgument == "apply") return RunMode::Apply;
+  if (loweredArgument == "desktop") return RunMode::Desktop;
+  if (loweredArgument == "preview") return RunMode::Preview;
   return RunMode::Normal;
 }
 

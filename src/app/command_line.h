@@ -8,7 +8,14 @@
 
 namespace mervalis {
 
-enum class RunMode { Normal, Apply, Uninstall, DoUninstall };
+enum class RunMode {
+  Normal,
+  Apply,
+  Uninstall,
+  DoUninstall,
+  Desktop,  // the animation behind the desktop icons, for the whole session
+  Preview,  // the same animation in an ordinary window
+};
 
 // Splits a raw command line. Arguments are separated by blanks and control
 // characters; a stretch in double quotes may hold blanks and belongs to the

@@ -10,6 +10,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/win_handles.h"
+#include "desktop/desktop_mode_win.h"
 #include "ui/main_form_win.h"
 
 namespace mervalis {
@@ -79,6 +80,12 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Normal:
         RunNormalMode(instance, instanceMutex);
+        break;
+      case RunMode::Desktop:
+        RunDesktopMode(instance);
+        break;
+      case RunMode::Preview:
+        RunPreviewMode(instance);
         break;
     }
   } catch (const std::exception& e) {

@@ -63,5 +63,13 @@ TEST(RunMode, FirstArgumentTrimmedSelectsTheMode) {
   EXPECT_EQ(RunModeFor("APPLY"), RunMode::Normal);
 }
 
+TEST(RunMode, DesktopAndPreviewWords) {
+  EXPECT_EQ(RunModeFor(FirstArgument("\"C:\\Program Files\\Quorvane\\Mervalis.exe\" desktop")), RunMode::Desktop);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog \" preview \" extra")), RunMode::Preview);
+  EXPECT_EQ(RunModeFor("desktops"), RunMode::Normal);
+  EXPECT_EQ(RunModeFor("/desktop"), RunMode::Normal);
+  EXPECT_EQ(RunModeFor("Preview"), RunMode::Normal);
+}
+
 }  // namespace
 }  // namespace mervalis

@@ -1,0 +1,60 @@
+// The animation for one screen size, on Windows: the scene, its renderer with
+// the decoded pictures and the background, and the clock. Windows of both
+// run modes (behind the icons and the preview) show it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/renderer.h"
+#include "desktop/scene.h"
+#include "desktop/scene_clock.h"
+#include "desktop/stored_layout.h"
+
+namespace mervalis::desktop {
+
+// Copies one area of a width × height buffer of renderer pixels (top-down)
+// to the same place of `dc`; the part outside the buffer is left out.
+void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept;
+
+class Aquarium {
+ public:
+  // Everything for a width × height area: the background (see
+  // BackgroundForScreen), the sixteen pictures, a scene at time 0, paused.
+  // False with the reason in `error`; the previous animation is then gone.
+  [[nodiscard]] bool Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
+                           std::string& error) noexcept;
+  void Clear() noexcept;
+  [[nodiscard]] bool Built() const noexcept { return scene_ != nullptr; }
+  [[nodiscard]] int Width() const noexcept { return width_; }
+  [[nodiscard]] int Height() const noexcept { return height_; }
+
+  void Resume() noexcept { clock_.Resume(::GetTickCount()); }
+  void Pause() noexcept { clock_.Pause(::GetTickCount()); }
+  [[nodiscard]] bool Running() const noexcept { return clock_.Running(); }
+
+  // Runs the scene up to now and draws it into the back buffer; the areas
+  // that changed.
+  const std::vector<Rect>& Step();
+  // Wall milliseconds until the scene next changes.
+  [[nodiscard]] UINT DelayToNext() const noexcept;
+  // Copies one area of the back buffer to the same place of `dc`.
+  void Copy(HDC dc, const Rect& area) const noexcept;
+  // Frames drawn since Build, for whoever wants to see that it works.
+  [[nodiscard]] std::uint32_t FramesDrawn() const noexcept { return frames_; }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::unique_ptr<Scene> scene_;
+  std::unique_ptr<Renderer> renderer_;
+  SceneClock clock_;
+  std::uint32_t frames_ = 0;
+  std::vector<Rect> none_;
+};
+
+}  // namespace mervalis::desktop

@@ -1,0 +1,74 @@
+// Where the desktop animation goes: behind the desktop icons, above the
+// shell's own wallpaper, on the primary monitor. The shell's window layout for
+// this is undocumented and has changed between Windows versions, so the search
+// works on a plain description of the windows found and knows each layout it
+// can use by name; the Windows side only lists the windows and acts on the
+// answer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wallpaper/image.h"
+
+namespace mervalis::desktop {
+
+// Opaque window identity (the handle's value on Windows); 0 is no window.
+using WindowId = std::uintptr_t;
+
+// One window as the search sees it.
+struct ShellWindow {
+  WindowId id = 0;
+  std::string className;
+  std::uint32_t processId = 0;
+  bool visible = true;
+  std::vector<ShellWindow> children;  // direct children, topmost first
+};
+
+// The shell's window classes that matter here.
+inline constexpr std::string_view kProgmanClass = "Progman";
+inline constexpr std::string_view kWorkerClass = "WorkerW";
+inline constexpr std::string_view kIconViewClass = "SHELLDLL_DefView";
+// What the shell's "Progman" window answers by raising the desktop: it puts
+// a "WorkerW" window behind the icons (creating it when there is none).
+inline constexpr unsigned kRaiseDesktopMessage = 0x052C;
+
+enum class DesktopLayout {
+  // Windows 8 to Windows 11 23H2: the icons live in a top-level "WorkerW";
+  // the next top-level "WorkerW" below it shows the wallpaper and becomes
+  // our parent.
+  WorkerBehindIcons,
+  // Windows 11 24H2 and later: "Progman" holds the icons and, below them,
+  // the "WorkerW" of the wallpaper; our window becomes a child of "Progman"
+  // placed between the two.
+  ProgmanHoldsWorker,
+};
+
+[[nodiscard]] std::string_view LayoutName(DesktopLayout layout) noexcept;
+
+struct DesktopPlace {
+  DesktopLayout layout = DesktopLayout::WorkerBehindIcons;
+  WindowId parent = 0;
+  // The sibling our window goes directly below in the parent's Z order;
+  // 0 puts it on top of the parent's children.
+  WindowId below = 0;
+  friend bool operator==(const DesktopPlace&, const DesktopPlace&) = default;
+};
+
+// The place behind the icons among `topLevel` (the desktop's top-level
+// windows, topmost first), trying every known layout for each "Progman"
+// window in turn; nothing when no layout fits, for example before the shell
+// has been asked to raise the desktop or with another shell running. Only
+// windows of the shell's own process (that of "Progman") count.
+[[nodiscard]] std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel);
+
+// A screen rectangle in the client coordinates of a window whose client
+// origin lies at (originX, originY) on the screen. The desktop's windows
+// start at the virtual screen's top-left corner, which is not the primary
+// monitor's (0, 0) as soon as a monitor lies left of or above it.
+[[nodiscard]] Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept;
+
+}  // namespace mervalis::desktop

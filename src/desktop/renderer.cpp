@@ -1,0 +1,203 @@
+#include "desktop/renderer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+#include "desktop/frames.h"
+
+namespace mervalis::desktop {
+namespace {
+
+constexpr std::uint32_t kOpaqueBlack = 0xFF000000u;
+
+// x / 255 rounded to the nearest, exact for x up to 255 * 255.
+constexpr std::uint32_t Div255(std::uint32_t x) noexcept {
+  x += 128;
+  return (x + (x >> 8)) >> 8;
+}
+
+bool IsFish(Picture picture) noexcept {
+  switch (picture) {
+    case Picture::kBubble1Png:
+    case Picture::kBubble2Png:
+    case Picture::kBubble1Gif:
+    case Picture::kBubble2Gif:
+      return false;
+    default:
+      return true;
+  }
+}
+
+long long Area(const Rect& r) noexcept { return r.Empty() ? 0 : static_cast<long long>(r.Width()) * r.Height(); }
+
+Rect Bounding(const Rect& a, const Rect& b) noexcept {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+// 1-2-1 along one line of count samples, stride apart, edges clamped.
+void SoftenLine(std::uint32_t* p, int count, int stride, std::vector<std::uint32_t>& line) {
+  line.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) line[static_cast<std::size_t>(i)] = p[static_cast<std::ptrdiff_t>(i) * stride];
+  for (int i = 0; i < count; ++i) {
+    const std::uint32_t before = line[static_cast<std::size_t>(std::max(i - 1, 0))];
+    const std::uint32_t self = line[static_cast<std::size_t>(i)];
+    const std::uint32_t after = line[static_cast<std::size_t>(std::min(i + 1, count - 1))];
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const std::uint32_t sum = ((before >> shift) & 0xFF) + 2 * ((self >> shift) & 0xFF) + ((after >> shift) & 0xFF);
+      out |= ((sum + 2) >> 2) << shift;
+    }
+    p[static_cast<std::ptrdiff_t>(i) * stride] = out;
+  }
+}
+
+}  // namespace
+
+std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) noexcept {
+  const std::uint32_t inverse = 255 - (src >> 24);
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const std::uint32_t value = ((src >> shift) & 0xFF) + Div255(((dst >> shift) & 0xFF) * inverse);
+    out |= std::min<std::uint32_t>(value, 255) << shift;
+  }
+  return out;
+}
+
+void SoftenFrame(Frame& frame) {
+  if (frame.width <= 0 || frame.height <= 0 ||
+      frame.bgra.size() != static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height)) {
+    return;
+  }
+  std::vector<std::uint32_t> line;
+  for (int y = 0; y < frame.height; ++y) {
+    SoftenLine(frame.bgra.data() + static_cast<std::ptrdiff_t>(y) * frame.width, frame.width, 1, line);
+  }
+  for (int x = 0; x < frame.width; ++x) SoftenLine(frame.bgra.data() + x, frame.height, frame.width, line);
+}
+
+Renderer::Renderer(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      background_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kOpaqueBlack),
+      back_(background_) {}
+
+void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
+  if (pixels.size() != background_.size()) throw std::invalid_argument("background size differs from the screen's");
+  background_ = std::move(pixels);
+  fullRedraw_ = true;
+}
+
+void Renderer::SetPicture(Picture picture, PictureFrames frames) {
+  const auto index = static_cast<std::size_t>(picture);
+  // Frames that do not hold their pixels are left out rather than read past.
+  std::erase_if(frames.frames, [](const Frame& f) {
+    return f.width <= 0 || f.height <= 0 ||
+           f.bgra.size() != static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height);
+  });
+  if (IsFish(picture)) {
+    for (Frame& f : frames.frames) SoftenFrame(f);
+  }
+  delays_[index].clear();
+  for (const Frame& f : frames.frames) delays_[index].push_back(f.delayMs);
+  pictures_[index] = std::move(frames);
+  // The frames the last Draw remembers may be gone.
+  drawn_.clear();
+  fullRedraw_ = true;
+}
+
+Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noexcept {
+  Drawn look;
+  const auto index = static_cast<std::size_t>(sprite.picture);
+  if (!sprite.visible || index >= pictures_.size()) return look;
+  const PictureFrames& picture = pictures_[index];
+  if (picture.frames.empty()) return look;
+  const Frame& frame = picture.frames[FrameAt(delays_[index], picture.repetitions, ms)];
+  // The element's box clips the picture; nothing scales it.
+  const Rect box{sprite.x, sprite.y, sprite.x + std::min(sprite.width, frame.width),
+                 sprite.y + std::min(sprite.height, frame.height)};
+  look.rect = Intersect(box, Rect{0, 0, width_, height_});
+  if (look.rect.Empty()) {
+    look.rect = {};
+    return look;
+  }
+  look.frame = &frame;
+  look.x = sprite.x;
+  look.y = sprite.y;
+  return look;
+}
+
+const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std::uint64_t ms) {
+  std::vector<Drawn> looks(sprites.size());
+  for (std::size_t i = 0; i < sprites.size(); ++i) looks[i] = Look(sprites[i], ms);
+
+  dirty_.clear();
+  if (fullRedraw_ || drawn_.size() != sprites.size()) {
+    if (width_ > 0 && height_ > 0) dirty_.push_back({0, 0, width_, height_});
+    fullRedraw_ = false;
+  } else {
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+      const Drawn& before = drawn_[i];
+      const Drawn& now = looks[i];
+      if (before.rect == now.rect && before.frame == now.frame && before.x == now.x && before.y == now.y) continue;
+      if (!before.rect.Empty() && !now.rect.Empty() && !Intersect(before.rect, now.rect).Empty()) {
+        dirty_.push_back(Bounding(before.rect, now.rect));
+      } else {
+        if (!before.rect.Empty()) dirty_.push_back(before.rect);
+        if (!now.rect.Empty()) dirty_.push_back(now.rect);
+      }
+    }
+    // Overlapping rectangles become one where that adds no more area than
+    // the overlap costs anyway; the rest stay apart (overlaps then are drawn
+    // twice, with the same result).
+    for (bool merged = true; merged;) {
+      merged = false;
+      for (std::size_t a = 0; a < dirty_.size() && !merged; ++a) {
+        for (std::size_t b = a + 1; b < dirty_.size(); ++b) {
+          if (Intersect(dirty_[a], dirty_[b]).Empty()) continue;
+          const Rect both = Bounding(dirty_[a], dirty_[b]);
+          if (Area(both) > Area(dirty_[a]) + Area(dirty_[b])) continue;
+          dirty_[a] = both;
+          dirty_.erase(dirty_.begin() + static_cast<std::ptrdiff_t>(b));
+          merged = true;
+          break;
+        }
+      }
+    }
+  }
+
+  for (const Rect& area : dirty_) Redraw(area, looks);
+  drawn_ = std::move(looks);
+  return dirty_;
+}
+
+void Renderer::Redraw(const Rect& area, const std::vector<Drawn>& looks) {
+  const auto rowBytes = static_cast<std::size_t>(area.Width()) * sizeof(std::uint32_t);
+  for (int y = area.top; y < area.bottom; ++y) {
+    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
+    std::memcpy(back_.data() + at, background_.data() + at, rowBytes);
+  }
+  for (const Drawn& look : looks) {
+    const Rect part = Intersect(look.rect, area);
+    if (part.Empty()) continue;
+    const Frame& frame = *look.frame;
+    for (int y = part.top; y < part.bottom; ++y) {
+      const std::uint32_t* src = frame.bgra.data() + static_cast<std::size_t>(y - look.y) * static_cast<std::size_t>(frame.width) +
+                                 static_cast<std::size_t>(part.left - look.x);
+      std::uint32_t* dst = back_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                           static_cast<std::size_t>(part.left);
+      for (int x = part.left; x < part.right; ++x, ++src, ++dst) {
+        const std::uint32_t alpha = *src >> 24;
+        if (alpha == 255) {
+          *dst = *src;
+        } else if (alpha != 0) {
+          *dst = BlendOver(*dst, *src);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace mervalis::desktop

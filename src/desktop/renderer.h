@@ -1,0 +1,87 @@
+// Draws the aquarium into a back buffer kept between frames, touching only
+// what changed: the Windows side copies just the returned rectangles to the
+// screen.
+//
+// Pixels are 32-bit words 0xAARRGGBB (bytes B, G, R, A in memory), rows top
+// down without padding, alpha premultiplied: the form of a top-down 32-bit
+// DIB section and of WIC's GUID_WICPixelFormat32bppPBGRA.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "desktop/scene.h"
+#include "wallpaper/image.h"
+
+namespace mervalis::desktop {
+
+// One decoded frame of a picture, composed to the picture's full size
+// (disposal already applied), premultiplied alpha.
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> bgra;
+  int delayMs = 0;  // as the file has it: hundredths times 10
+};
+
+struct PictureFrames {
+  std::vector<Frame> frames;
+  int repetitions = 0;  // see FrameAt: kRepeatForever for a looping GIF
+};
+
+// Blends premultiplied src over dst.
+[[nodiscard]] std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) noexcept;
+
+// Softens a frame by one pixel (a 1-2-1 filter across and down, edges
+// clamped), in place: the page draws its fish through a blur of radius 1.
+void SoftenFrame(Frame& frame);
+
+class Renderer {
+ public:
+  Renderer(int width, int height);
+
+  [[nodiscard]] int Width() const noexcept { return width_; }
+  [[nodiscard]] int Height() const noexcept { return height_; }
+
+  // The still picture under everything: width × height opaque pixels. The
+  // next Draw redraws the whole screen. Throws std::invalid_argument when
+  // the size does not match.
+  void SetBackground(std::vector<std::uint32_t> pixels);
+  // A picture's frames; fish pictures are softened as the page blurs them.
+  // Sprites of a picture without frames draw nothing.
+  void SetPicture(Picture picture, PictureFrames frames);
+  // Makes the next Draw redraw the whole screen (after the screen's pixels
+  // were lost, for example).
+  void InvalidateAll() noexcept { fullRedraw_ = true; }
+
+  // Draws the sprites as they stand at scene time ms (bottom first) and
+  // returns the rectangles of the back buffer that changed since the last
+  // Draw, inside the screen; empty when nothing changed.
+  const std::vector<Rect>& Draw(const std::vector<Sprite>& sprites, std::uint64_t ms);
+
+  [[nodiscard]] const std::vector<std::uint32_t>& Pixels() const noexcept { return back_; }
+
+ private:
+  struct Drawn {  // what a sprite looks like at one Draw
+    Rect rect;    // on screen, clipped; empty when nothing is drawn
+    const Frame* frame = nullptr;
+    int x = 0;  // where the frame's top left corner goes
+    int y = 0;
+  };
+
+  [[nodiscard]] Drawn Look(const Sprite& sprite, std::uint64_t ms) const noexcept;
+  void Redraw(const Rect& area, const std::vector<Drawn>& looks);
+
+  int width_;
+  int height_;
+  std::vector<std::uint32_t> background_;
+  std::vector<std::uint32_t> back_;
+  std::array<PictureFrames, kPictureCount> pictures_;
+  std::array<std::vector<int>, kPictureCount> delays_;
+  std::vector<Drawn> drawn_;
+  std::vector<Rect> dirty_;
+  bool fullRedraw_ = true;
+};
+
+}  // namespace mervalis::desktop

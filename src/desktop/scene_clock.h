@@ -1,0 +1,38 @@
+// The scene's clock: milliseconds of shown time. It runs from the wall clock
+// (a 32-bit millisecond tick that wraps, as Windows' GetTickCount does) while
+// the animation runs and stands still while it pauses, so a hidden desktop
+// costs nothing and the scene goes on where it stopped.
+#pragma once
+
+#include <cstdint>
+
+namespace mervalis::desktop {
+
+class SceneClock {
+ public:
+  // The shortest wait the clock asks for: a window timer fires no sooner.
+  static constexpr std::uint32_t kMinimumDelayMs = 10;
+  // The longest: a timer further out is only set again.
+  static constexpr std::uint32_t kMaximumDelayMs = 1000;
+
+  [[nodiscard]] bool Running() const noexcept { return running_; }
+  // Starts or continues the clock at wall tick `tick`; nothing when running.
+  void Resume(std::uint32_t tick) noexcept;
+  // Stops the clock at wall tick `tick`; nothing when stopped.
+  void Pause(std::uint32_t tick) noexcept;
+  // Back to scene time 0, stopped.
+  void Reset() noexcept { *this = SceneClock(); }
+
+  // Scene time at wall tick `tick`.
+  [[nodiscard]] std::uint64_t Now(std::uint32_t tick) const noexcept;
+  // Wall milliseconds from `tick` until scene time `due`, kept within the
+  // minimum and maximum delays.
+  [[nodiscard]] std::uint32_t DelayUntil(std::uint64_t due, std::uint32_t tick) const noexcept;
+
+ private:
+  bool running_ = false;
+  std::uint64_t base_ = 0;         // scene time when the clock last resumed
+  std::uint32_t resumedTick_ = 0;  // wall tick then
+};
+
+}  // namespace mervalis::desktop

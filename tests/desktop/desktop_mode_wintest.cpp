@@ -1,0 +1,418 @@
+// The `desktop` and `preview` run modes under Wine. Wine has no shell
+// desktop windows of its own, so the shell stand-in (tests/fixtures/
+// shell_standin) plays them; Wine 8 does not show what one process draws into
+// another's window, so the desktop mode is judged by its place, its styles and
+// its work (CPU time while shown, none while hidden).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/folders_win.h"
+
+#include "robot.h"
+#include "wine/installation.h"
+#include "wine/support.h"
+
+namespace {
+
+using wine_test::Process;
+
+constexpr char kMutex[] = "QUORVANESOFTMRVLSDESKTOP";
+constexpr char kStopEvent[] = "QUORVANESOFTMRVLSDESKTOPSTOP";
+constexpr char kHostClass[] = "MervalisDesktopHost";
+constexpr char kViewClass[] = "MervalisDesktopView";
+
+std::string ClassOf(HWND hwnd) { return robot::ClassName(hwnd); }
+
+DWORD ProcessOf(HWND hwnd) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
+}
+
+// CPU time of every thread of a process, in milliseconds. (Wine reports no
+// times for another process as a whole, but does for its threads.)
+double CpuMs(DWORD pid) {
+  double total = 0;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
+      FILETIME created, exited, kernel, user;
+      if (::GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+        const auto ms = [](const FILETIME& t) {
+          return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+        };
+        total += ms(kernel) + ms(user);
+      }
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
+  return total;
+}
+
+// CPU time a process spends over `ms` of wall time.
+double CpuOver(DWORD pid, DWORD ms) {
+  const double before = CpuMs(pid);
+  ::Sleep(ms);
+  return CpuMs(pid) - before;
+}
+
+struct ViewSearch {
+  DWORD pid;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindViewChild(HWND hwnd, LPARAM data) {
+  auto* s = reinterpret_cast<ViewSearch*>(data);
+  if (ClassOf(hwnd) == kViewClass && ProcessOf(hwnd) == s->pid) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindViewTop(HWND hwnd, LPARAM data) {
+  ::EnumChildWindows(hwnd, FindViewChild, data);
+  return reinterpret_cast<ViewSearch*>(data)->found == nullptr;
+}
+
+// The desktop mode's window behind the icons, wherever it is placed.
+HWND FindView(DWORD desktopPid) {
+  ViewSearch s{desktopPid};
+  ::EnumWindows(FindViewTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitForView(DWORD desktopPid, DWORD timeoutMs = 15000) {
+  HWND view = nullptr;
+  (void)robot::WaitUntil([&] { return (view = FindView(desktopPid)) != nullptr; }, timeoutMs);
+  return view;
+}
+
+// The stand-in's windows, found by class among its top-level windows.
+struct ShellWindows {
+  HWND progman = nullptr;
+  HWND iconHolder = nullptr;  // win10: the WorkerW holding the icons
+  HWND wallpaper = nullptr;   // the WorkerW of the wallpaper
+  HWND icons = nullptr;       // SHELLDLL_DefView
+};
+
+class ShellStandIn {
+ public:
+  explicit ShellStandIn(const std::string& layout)
+      : process_(wine_test::BinFolder() + "shell_standin.exe", layout) {}
+  [[nodiscard]] DWORD id() const { return process_.id(); }
+  [[nodiscard]] bool Ready() {
+    return robot::WaitForWindow({"Progman", "Program Manager", process_.id(), true}, 10000) != nullptr;
+  }
+  void End() { process_.Kill(); }
+
+  [[nodiscard]] ShellWindows Windows() const {
+    ShellWindows w;
+    for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
+      if (ProcessOf(top) != process_.id()) continue;
+      const std::string cls = ClassOf(top);
+      if (cls == "Progman") {
+        w.progman = top;
+      } else if (cls == "WorkerW") {
+        if (HWND icons = ::FindWindowExA(top, nullptr, "SHELLDLL_DefView", nullptr)) {
+          w.iconHolder = top;
+        } else if (w.iconHolder && !w.wallpaper) {
+          w.wallpaper = top;
+        }
+      }
+    }
+    w.icons = ::FindWindowExA(w.iconHolder ? w.iconHolder : w.progman, nullptr, "SHELLDLL_DefView", nullptr);
+    if (!w.wallpaper && w.progman) w.wallpaper = ::FindWindowExA(w.progman, nullptr, "WorkerW", nullptr);
+    return w;
+  }
+
+ private:
+  Process process_;
+};
+
+class DesktopMode : public testing::Test {
+ protected:
+  void SetUp() override {
+    wine_test::SetTestTimeLimit(120000);
+    wine_test::KillProcessesNamed("shell_standin.exe");
+    ::ChangeDisplaySettingsA(nullptr, 0);
+  }
+  void TearDown() override {
+    wine_test::KillStartedProcesses();
+    wine_test::KillProcessesNamed("shell_standin.exe");
+    ::ChangeDisplaySettingsA(nullptr, 0);
+  }
+
+  static Process StartDesktop() { return Process(wine_test::ProgramPath(), "desktop"); }
+
+  static RECT ClientRectInParent(HWND view) {
+    RECT r = {};
+    ::GetWindowRect(view, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(view), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+
+  // Never takes input: a disabled child, transparent to the mouse, never activated.
+  static void ExpectTakesNoInput(HWND view) {
+    const LONG style = ::GetWindowLongA(view, GWL_STYLE);
+    const LONG ex = ::GetWindowLongA(view, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_TRUE(style & WS_DISABLED);
+    EXPECT_TRUE(style & WS_VISIBLE);
+    EXPECT_TRUE(ex & WS_EX_TRANSPARENT);
+    EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    EXPECT_FALSE(::IsWindowEnabled(view));
+    EXPECT_EQ(::SendMessageA(view, WM_NCHITTEST, 0, MAKELPARAM(100, 100)), HTTRANSPARENT);
+    EXPECT_EQ(::SendMessageA(view, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(::GetParent(view)),
+                             MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+  }
+
+  static void ExpectCoversThePrimaryMonitor(HWND view) {
+    const RECT r = ClientRectInParent(view);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+  }
+};
+
+TEST_F(DesktopMode, Windows10LayoutPutsItInTheWorkerBehindTheIcons) {
+  ShellStandIn shell("win10");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  HWND view = WaitForView(desktop.id());
+  ASSERT_NE(view, nullptr);
+  const ShellWindows w = shell.Windows();
+  ASSERT_NE(w.iconHolder, nullptr) << "the stand-in was not raised";
+  ASSERT_NE(w.wallpaper, nullptr);
+  EXPECT_EQ(::GetParent(view), w.wallpaper);
+  // The icons are where they were, above: in their own WorkerW, which lies
+  // above the one that holds the animation.
+  EXPECT_EQ(::GetParent(w.icons), w.iconHolder);
+  bool holderAbove = false;
+  for (HWND t = w.iconHolder; t; t = ::GetWindow(t, GW_HWNDNEXT)) holderAbove |= (t == w.wallpaper);
+  EXPECT_TRUE(holderAbove);
+  ExpectCoversThePrimaryMonitor(view);
+  ExpectTakesNoInput(view);
+  ::Sleep(1500);  // let the animation run a moment before the picture is taken
+  EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_win10.bmp"));
+  EXPECT_TRUE(desktop.Running());
+}
+
+TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
+  ShellStandIn shell("24h2");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  HWND view = WaitForView(desktop.id());
+  ASSERT_NE(view, nullptr);
+  const ShellWindows w = shell.Windows();
+  ASSERT_NE(w.icons, nullptr);
+  ASSERT_NE(w.wallpaper, nullptr);
+  EXPECT_EQ(::GetParent(view), w.progman);
+  // Progman's children, top to bottom: the icons, the animation, the worker.
+  EXPECT_EQ(::GetWindow(w.icons, GW_HWNDNEXT), view);
+  EXPECT_EQ(::GetWindow(view, GW_HWNDNEXT), w.wallpaper);
+  EXPECT_TRUE(::GetWindowLongA(view, GWL_EXSTYLE) & WS_EX_LAYERED);
+  ExpectCoversThePrimaryMonitor(view);
+  ExpectTakesNoInput(view);
+  EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_24h2.bmp"));
+}
+
+TEST_F(DesktopMode, NoPlaceBehindTheIconsEndsQuietly) {
+  for (const char* layout : {"", "bare"}) {
+    SCOPED_TRACE(layout);
+    std::optional<ShellStandIn> shell;
+    if (*layout) {
+      shell.emplace(layout);
+      ASSERT_TRUE(shell->Ready());
+    }
+    Process desktop = StartDesktop();
+    DWORD code = 1;
+    ASSERT_TRUE(desktop.WaitForExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(robot::FindTopLevel({"", "", desktop.id(), true}), nullptr);
+    // Nothing left that would keep a later start from running.
+    EXPECT_EQ(::OpenMutexA(SYNCHRONIZE, FALSE, kMutex), nullptr);
+  }
+}
+
+TEST_F(DesktopMode, OneInstancePerSession) {
+  ShellStandIn shell("win10");
+  ASSERT_TRUE(shell.Ready());
+  Process first = StartDesktop();
+  ASSERT_NE(WaitForView(first.id()), nullptr);
+  Process second = StartDesktop();
+  DWORD code = 1;
+  ASSERT_TRUE(second.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(first.Running());
+  EXPECT_NE(FindView(first.id()), nullptr);
+}
+
+TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
+  ShellStandIn shell("24h2");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  ASSERT_NE(WaitForView(desktop.id()), nullptr);
+  HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kMutex);
+  ASSERT_NE(mutex, nullptr);
+  // The mode owns its mutex while it runs.
+  EXPECT_EQ(::WaitForSingleObject(mutex, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kStopEvent);
+  ASSERT_NE(stop, nullptr);
+  ASSERT_TRUE(::SetEvent(stop));
+  ::CloseHandle(stop);
+  // Whoever stopped it can wait on the mutex, with a bound.
+  const DWORD waited = ::WaitForSingleObject(mutex, 5000);
+  EXPECT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) << waited;
+  ::ReleaseMutex(mutex);
+  ::CloseHandle(mutex);
+  DWORD code = 1;
+  ASSERT_TRUE(desktop.WaitForExit(5000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(FindView(desktop.id()), nullptr);
+  EXPECT_EQ(::GetParent(shell.Windows().icons), shell.Windows().progman);  // the shell is untouched
+}
+
+TEST_F(DesktopMode, WorksWhileShownAndRestsWhileCoveredOrLocked) {
+  ShellStandIn shell("win10");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  ASSERT_NE(WaitForView(desktop.id()), nullptr);
+  ::Sleep(1000);
+  const double shown = CpuOver(desktop.id(), 3000);
+  EXPECT_GT(shown, 20.0) << "the animation does not seem to run";
+
+  // A maximised window of another program covers the desktop.
+  HWND cover = ::CreateWindowExA(0, "STATIC", "cover", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(cover, nullptr);
+  ::ShowWindow(cover, SW_SHOWMAXIMIZED);
+  robot::Settle(cover);
+  ::Sleep(1000);
+  const double covered = CpuOver(desktop.id(), 3000);
+  EXPECT_LT(covered, 15.0) << "shown: " << shown;
+
+  ::ShowWindow(cover, SW_MINIMIZE);
+  robot::Settle(cover);
+  ::Sleep(1000);
+  const double uncovered = CpuOver(desktop.id(), 3000);
+  EXPECT_GT(uncovered, 20.0);
+  ::DestroyWindow(cover);
+
+  // A locked session: the notification Windows sends to the mode's window.
+  HWND host = robot::FindTopLevel({kHostClass, "", desktop.id(), false});
+  ASSERT_NE(host, nullptr);
+  ::PostMessageA(host, 0x02B1 /* WM_WTSSESSION_CHANGE */, 0x7 /* WTS_SESSION_LOCK */, 1);
+  ::Sleep(1000);
+  EXPECT_LT(CpuOver(desktop.id(), 3000), 15.0);
+  ::PostMessageA(host, 0x02B1, 0x8 /* WTS_SESSION_UNLOCK */, 1);
+  ::Sleep(1000);
+  EXPECT_GT(CpuOver(desktop.id(), 3000), 20.0);
+  EXPECT_TRUE(desktop.Running());
+}
+
+TEST_F(DesktopMode, FindsItsPlaceAgainWhenTheShellRestarts) {
+  auto shell = std::make_unique<ShellStandIn>("win10");
+  ASSERT_TRUE(shell->Ready());
+  Process desktop = StartDesktop();
+  HWND first = WaitForView(desktop.id());
+  ASSERT_NE(first, nullptr);
+  // The shell ends and its windows go, ours with them; a new one starts
+  // (here with the newer layout) and says so with "TaskbarCreated".
+  shell->End();
+  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(first); }, 10000));
+  EXPECT_TRUE(desktop.Running());
+  shell = std::make_unique<ShellStandIn>("24h2");
+  ASSERT_TRUE(shell->Ready());
+  HWND again = WaitForView(desktop.id());
+  ASSERT_NE(again, nullptr);
+  const ShellWindows w = shell->Windows();
+  EXPECT_EQ(::GetParent(again), w.progman);
+  EXPECT_EQ(::GetWindow(w.icons, GW_HWNDNEXT), again);
+  ExpectTakesNoInput(again);
+}
+
+TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
+  const std::string images = wine_test::Paths().imagesFolder;
+  const std::string background = images + "background.bmp";
+  ASSERT_TRUE(mervalis::ForceDirectories(images));
+  ::DeleteFileA(background.c_str());
+  ShellStandIn shell("win10");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  HWND view = WaitForView(desktop.id());
+  ASSERT_NE(view, nullptr);
+  // Missing at the start: composed for the screen and kept for next time.
+  std::string bmp = wine_test::ReadFileBytes(background);
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ(wine_test::Read32(bmp, 18), static_cast<std::uint32_t>(::GetSystemMetrics(SM_CXSCREEN)));
+
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof(mode);
+  mode.dmPelsWidth = 800;
+  mode.dmPelsHeight = 600;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  ASSERT_EQ(::ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 800);
+  HWND resized = nullptr;
+  ASSERT_TRUE(robot::WaitUntil(
+      [&] {
+        resized = FindView(desktop.id());
+        RECT r = {};
+        return resized && ::GetWindowRect(resized, &r) && r.right - r.left == 800 && r.bottom - r.top == 600;
+      },
+      15000));
+  bmp = wine_test::ReadFileBytes(background);
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ(wine_test::Read32(bmp, 18), 800u);
+  EXPECT_EQ(wine_test::Read32(bmp, 22), 600u);
+  ::Sleep(1000);
+  EXPECT_GT(CpuOver(desktop.id(), 2000), 10.0);  // and the scene runs again
+  ::ChangeDisplaySettingsA(nullptr, 0);
+  ::DeleteFileA(background.c_str());
+}
+
+TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {
+  wine_test::SetTestTimeLimit(60000);
+  Process preview(wine_test::ProgramPath(), "preview");
+  HWND window = robot::WaitForWindow({"MervalisPreview", "Mervalis", preview.id(), true});
+  ASSERT_NE(window, nullptr);
+  // An ordinary top-level window: captioned, with a system menu, not
+  // behind anything.
+  const LONG style = ::GetWindowLongA(window, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_EQ(::GetParent(window), nullptr);
+  RECT client = {};
+  ::GetClientRect(window, &client);
+  EXPECT_EQ(client.right, ::GetSystemMetrics(SM_CXSCREEN) * 3 / 4);
+  EXPECT_EQ(client.bottom, ::GetSystemMetrics(SM_CYSCREEN) * 3 / 4);
+  ::Sleep(1500);
+  EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "preview.bmp"));
+  EXPECT_GT(CpuOver(preview.id(), 2000), 10.0);
+  // Nothing moves while it is minimised.
+  ::ShowWindow(window, SW_MINIMIZE);
+  ::Sleep(1000);
+  EXPECT_LT(CpuOver(preview.id(), 2000), 15.0);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  ASSERT_TRUE(preview.WaitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// The payload's pictures through the platform's codecs (WIC as Wine has it),
+// and the renderer's frames as they reach a bitmap through the copy of the
+// changed areas only.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/win_handles.h"
+#include "desktop/aquarium_win.h"
+#include "desktop/picture_decoder_win.h"
+#include "desktop/renderer.h"
+#include "wine/support.h"
+
+namespace {
+
+using mervalis::ComInit;
+using mervalis::Rect;
+using namespace mervalis::desktop;
+
+constexpr std::uint32_t kTransparent = 0;
+constexpr int kForever = -1;  // repetitions of a GIF that loops without end
+
+struct Expected {
+  int id;
+  int width;
+  int height;
+  std::size_t frames;
+  int delayMs;      // of every frame
+  int repetitions;  // kForever or 0
+  // One opaque pixel of the first frame and one transparent one.
+  int x, y;
+  std::uint32_t colour;
+  int clearX, clearY;
+};
+
+// From the payload's pictures, read by a decoder of the test's own.
+const Expected kPictures[] = {
+    {103, 90, 77, 20, 50, kForever, 45, 38, 0xFF201C23u, 0, 0},
+    {104, 90, 77, 20, 50, kForever, -1, 0, 0, 0, 0},
+    {105, 70, 48, 10, 50, kForever, -1, 0, 0, 0, 0},
+    {106, 70, 48, 10, 50, kForever, 35, 24, 0xFFF98927u, 0, 0},
+    {107, 105, 49, 19, 50, kForever, -1, 0, 0, 0, 0},
+    {108, 105, 49, 19, 50, kForever, -1, 0, 0, 0, 0},
+    {109, 95, 62, 19, 50, kForever, -1, 0, 0, 0, 0},
+    {110, 95, 62, 19, 50, kForever, -1, 0, 0, 0, 0},
+    {111, 24, 24, 1, 0, 0, -1, 0, 0, 0, 0},
+    {112, 14, 14, 1, 0, 0, -1, 0, 0, 0, 0},
+    {113, 24, 24, 1, 0, 0, 1, 8, 0xFFC9E4F0u, 12, 12},
+    {114, 11, 11, 1, 0, 0, 1, 3, 0xFFE8F8FEu, 0, 0},
+    {115, 95, 62, 20, 50, kForever, 47, 31, 0xFF60471Eu, 0, 0},
+    {116, 95, 62, 20, 50, kForever, -1, 0, 0, 0, 0},
+    {117, 90, 77, 20, 50, kForever, -1, 0, 0, 0, 0},
+    {118, 90, 77, 20, 50, kForever, -1, 0, 0, 0, 0},
+};
+
+// The program's file, whose resources carry the pictures.
+HMODULE Program() {
+  static HMODULE module = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  return module;
+}
+
+std::uint32_t PixelAt(const Frame& f, int x, int y) { return f.bgra[static_cast<std::size_t>(y) * f.width + x]; }
+
+int Channel(std::uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+
+TEST(PayloadPictures, EveryPictureDecodesWithItsSizeFramesDelaysAndPixels) {
+  ComInit com;
+  ASSERT_TRUE(com.ok());
+  for (const Expected& e : kPictures) {
+    SCOPED_TRACE(e.id);
+    PictureFrames picture;
+    std::string error;
+    ASSERT_TRUE(DecodePicture(ResourceBytes(Program(), e.id), picture, error)) << error;
+    ASSERT_EQ(picture.frames.size(), e.frames);
+    EXPECT_EQ(picture.repetitions, e.repetitions);
+    for (const Frame& f : picture.frames) {
+      // Every frame is the whole picture, whatever rectangle the file stores.
+      ASSERT_EQ(f.width, e.width);
+      ASSERT_EQ(f.height, e.height);
+      ASSERT_EQ(f.bgra.size(), static_cast<std::size_t>(e.width) * e.height);
+      EXPECT_EQ(f.delayMs, e.delayMs);
+    }
+    const Frame& first = picture.frames.front();
+    if (e.x >= 0) {
+      EXPECT_EQ(PixelAt(first, e.x, e.y), e.colour);
+      EXPECT_EQ(PixelAt(first, e.clearX, e.clearY), kTransparent);
+    }
+    // Premultiplied: no colour brighter than its alpha, in any frame.
+    for (const Frame& f : picture.frames) {
+      for (std::uint32_t p : f.bgra) {
+        const int a = Channel(p, 24);
+        ASSERT_LE(Channel(p, 16), a);
+        ASSERT_LE(Channel(p, 8), a);
+        ASSERT_LE(Channel(p, 0), a);
+      }
+    }
+  }
+}
+
+TEST(PayloadPictures, PngBubblesKeepTheirAlphaPremultiplied) {
+  ComInit com;
+  PictureFrames picture;
+  std::string error;
+  ASSERT_TRUE(DecodePicture(ResourceBytes(Program(), 111), picture, error)) << error;
+  ASSERT_EQ(picture.frames.size(), 1u);
+  const Frame& f = picture.frames[0];
+  // Straight (R, G, B, A) in the file: centre (168, 222, 243, 26), (6, 6)
+  // (220, 244, 252, 185), corner fully transparent.
+  struct Probe {
+    int x, y, r, g, b, a;
+  };
+  for (const Probe& p : {Probe{12, 12, 168, 222, 243, 26}, Probe{6, 6, 220, 244, 252, 185}}) {
+    const std::uint32_t px = PixelAt(f, p.x, p.y);
+    EXPECT_EQ(Channel(px, 24), p.a);
+    EXPECT_NEAR(Channel(px, 16), p.r * p.a / 255.0, 1.0);
+    EXPECT_NEAR(Channel(px, 8), p.g * p.a / 255.0, 1.0);
+    EXPECT_NEAR(Channel(px, 0), p.b * p.a / 255.0, 1.0);
+  }
+  EXPECT_EQ(PixelAt(f, 0, 0), kTransparent);
+}
+
+TEST(PayloadPictures, WhatIsNotAPictureIsRefused) {
+  ComInit com;
+  PictureFrames picture;
+  std::string error;
+  const std::uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+  EXPECT_FALSE(DecodePicture(junk, picture, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(picture.frames.empty());
+  EXPECT_FALSE(DecodePicture({}, picture, error));
+  // The page template is a resource too, but no picture.
+  EXPECT_FALSE(DecodePicture(ResourceBytes(Program(), 119), picture, error));
+}
+
+// A 32-bit top-down DIB section to draw into and read back.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    old_ = ::SelectObject(dc_.get(), bitmap_.get());
+    for (int i = 0; i < width * height; ++i) static_cast<std::uint32_t*>(bits_)[i] = 0xFFFF00FFu;
+  }
+  ~Canvas() { ::SelectObject(dc_.get(), old_); }
+  HDC dc() const { return dc_.get(); }
+  std::uint32_t At(int x, int y) const {
+    ::GdiFlush();
+    return static_cast<const std::uint32_t*>(bits_)[y * width_ + x] & 0x00FFFFFFu;
+  }
+
+ private:
+  int width_, height_;
+  mervalis::UniqueMemoryDc dc_;
+  mervalis::UniqueGdiObject bitmap_;
+  void* bits_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST(RendererOnABitmap, ChangedAreasAloneKeepTheBitmapEqualToTheScene) {
+  ComInit com;
+  constexpr int kW = 64, kH = 48;
+  constexpr std::uint32_t kBackground = 0xFF204060u;
+  Renderer renderer(kW, kH);
+  renderer.SetBackground(std::vector<std::uint32_t>(kW * kH, kBackground));
+  PictureFrames bubble;
+  std::string error;
+  ASSERT_TRUE(DecodePicture(ResourceBytes(Program(), 111), bubble, error)) << error;
+  renderer.SetPicture(Picture::kBubble1Png, std::move(bubble));
+
+  Canvas canvas(kW, kH);
+  auto drawAt = [&](int x, int y) {
+    Sprite s;
+    s.picture = Picture::kBubble1Png;
+    s.x = x;
+    s.y = y;
+    s.width = 24;
+    s.height = 24;
+    s.visible = true;
+    for (const Rect& r : renderer.Draw({s}, 0)) CopyPixels(canvas.dc(), renderer.Pixels().data(), kW, kH, r);
+  };
+
+  drawAt(10, 5);
+  EXPECT_EQ(canvas.At(0, 0), 0x204060u);
+  EXPECT_EQ(canvas.At(10, 5), 0x204060u);  // the bubble's transparent corner
+  // Its centre: (168, 222, 243) at alpha 26 over (32, 64, 96).
+  const std::uint32_t centre = canvas.At(22, 17);
+  EXPECT_NEAR(Channel(centre, 16), (168 * 26 + 32 * 229) / 255.0, 2.0);
+  EXPECT_NEAR(Channel(centre, 8), (222 * 26 + 64 * 229) / 255.0, 2.0);
+  EXPECT_NEAR(Channel(centre, 0), (243 * 26 + 96 * 229) / 255.0, 2.0);
+
+  // Moved: only the changed areas are copied, yet the old place shows the
+  // background again and the bitmap equals the whole back buffer.
+  drawAt(36, 20);
+  EXPECT_EQ(canvas.At(22, 17), 0x204060u);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      ASSERT_EQ(canvas.At(x, y), renderer.Pixels()[y * kW + x] & 0x00FFFFFFu) << x << "," << y;
+    }
+  }
+  // Nothing moved: nothing to copy.
+  Sprite still;
+  still.picture = Picture::kBubble1Png;
+  still.x = 36;
+  still.y = 20;
+  still.width = 24;
+  still.height = 24;
+  still.visible = true;
+  EXPECT_TRUE(renderer.Draw({still}, 0).empty());
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "desktop/scene_clock.h"
+
+#include <gtest/gtest.h>
+
+namespace mervalis::desktop {
+namespace {
+
+TEST(SceneClock, RunsOnlyWhileResumedAndGoesOnWhereItStopped) {
+  SceneClock clock;
+  EXPECT_FALSE(clock.Running());
+  EXPECT_EQ(clock.Now(5000), 0u);
+  clock.Resume(5000);
+  EXPECT_EQ(clock.Now(5040), 40u);
+  clock.Resume(5030);  // already running: no restart
+  EXPECT_EQ(clock.Now(5100), 100u);
+  clock.Pause(5100);
+  EXPECT_EQ(clock.Now(9000), 100u);  // hidden for four seconds: the scene waits
+  clock.Pause(9500);
+  EXPECT_EQ(clock.Now(9500), 100u);
+  clock.Resume(10000);
+  EXPECT_EQ(clock.Now(10025), 125u);
+  clock.Reset();
+  EXPECT_FALSE(clock.Running());
+  EXPECT_EQ(clock.Now(20000), 0u);
+}
+
+TEST(SceneClock, WallTickWrapsAroundAfter49Days) {
+  SceneClock clock;
+  clock.Resume(0xFFFFFFF0u);
+  EXPECT_EQ(clock.Now(0x00000010u), 32u);
+  clock.Pause(0x00000020u);
+  EXPECT_EQ(clock.Now(0x00000030u), 48u);
+}
+
+TEST(SceneClock, DelayUntilTheNextDueTimeIsKeptWithinBounds) {
+  SceneClock clock;
+  clock.Resume(1000);
+  EXPECT_EQ(clock.DelayUntil(35, 1000), 35u);
+  EXPECT_EQ(clock.DelayUntil(35, 1030), SceneClock::kMinimumDelayMs);  // 5 ms away
+  EXPECT_EQ(clock.DelayUntil(35, 1100), SceneClock::kMinimumDelayMs);  // late already
+  EXPECT_EQ(clock.DelayUntil(60000, 1000), SceneClock::kMaximumDelayMs);
+  // While paused the scene time stands, so the wait does not shrink.
+  clock.Pause(1010);
+  EXPECT_EQ(clock.DelayUntil(50, 5000), 40u);
+}
+
+}  // namespace
+}  // namespace mervalis::desktop
