@@ -15,6 +15,7 @@
 #include "common/folders_win.h"
 #include "common/registry_win.h"
 #include "robot.h"
+#include "ui/main_form_ids.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
@@ -85,6 +86,46 @@ void Uninstall(const std::string& applicationFile) {
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000));
 }
 
+FILETIME LastWrite(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+// The installer window of an installed wallpaper: centred without border, then
+// "Apply Wallpaper" (no agreement), through to the done panel.
+void InstallAgainCentred() {
+  using namespace mervalis::ui;
+  Process program(wine_test::ProgramPath(), "");
+  HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
+  ASSERT_NE(window, nullptr);
+  const auto control = [&](int id) {
+    auto c = robot::Control(window, id);
+    return c ? *c : robot::ControlInfo{};
+  };
+  ASSERT_TRUE(robot::PressButton(window, kOptCenter));
+  ASSERT_TRUE(robot::WaitUntil([&] { return control(kOptCenter).checked == BST_CHECKED; }, 3000));
+  if (control(kChkShowBorder).checked == BST_CHECKED) ASSERT_TRUE(robot::PressButton(window, kChkShowBorder));
+  if (control(kChkBorderExtra).checked == BST_CHECKED) ASSERT_TRUE(robot::PressButton(window, kChkBorderExtra));
+  ASSERT_TRUE(robot::WaitUntil([&] {
+    return control(kChkShowBorder).checked != BST_CHECKED && control(kChkBorderExtra).checked != BST_CHECKED;
+  }, 3000));
+  ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
+  std::string boxes;
+  const bool done = robot::WaitUntil([&] {
+    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program.id()})) {
+      const auto info = robot::ReadMessageBox(box);
+      boxes += info.text + "\n";
+      robot::PressMessageBoxButton(info, "OK");
+    }
+    return control(kPnlDone).visible;
+  }, 60000);
+  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  EXPECT_EQ(boxes, "");
+  ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
+  ASSERT_TRUE(program.WaitForExit(10000));
+}
+
 class AnimatedDesktop : public testing::Test {
  protected:
   void SetUp() override {
@@ -138,14 +179,27 @@ TEST_F(AnimatedDesktop, InstallStartsTheModeApplyRestartsItUninstallEndsItAndLea
   EXPECT_TRUE(DesktopModeRuns());
   EXPECT_EQ(DesktopModeProcess(), first);
 
-  // `apply` of the installed wallpaper starts it anew, with what it composed.
-  Process apply(paths.applicationFile, "apply");
-  ASSERT_TRUE(apply.WaitForExit(60000));
+  // Change Options: the mode lets go of the application file, which is
+  // replaced, and comes back with the new layout. The plain wallpaper is ours
+  // already, so what was there before the first install stays remembered.
+  const FILETIME written = LastWrite(paths.applicationFile);
+  ::Sleep(1100);
+  InstallAgainCentred();
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "1");
+  const FILETIME rewritten = LastWrite(paths.applicationFile);
+  EXPECT_GT(::CompareFileTime(&rewritten, &written), 0) << "the application file was not replaced";
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
   EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != first; }, 15000))
       << "the desktop mode was not restarted";
+  const DWORD second = DesktopModeProcess();
+
+  // `apply` of the installed wallpaper starts it anew too.
+  Process apply(paths.applicationFile, "apply");
+  ASSERT_TRUE(apply.WaitForExit(60000));
+  EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != second; }, 15000))
+      << "the desktop mode was not restarted";
   EXPECT_TRUE(DesktopModeRuns());
-  // Its plain wallpaper is ours already: what was there before the first install stays remembered.
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
 
   Uninstall(paths.applicationFile);
   if (HasFatalFailure()) return;
