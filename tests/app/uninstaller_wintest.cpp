@@ -377,42 +377,59 @@ TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
 // folder) must not be what the install and the uninstall start. Wine runs its
 // own code for a file of that name unless told to load the file itself, so
 // it is told so for the time of the test.
-TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
-  char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  const std::string folder = mervalis::WithTrailingBackslash(temp) + "mervalis_planted\\";
-  ASSERT_TRUE(mervalis::ForceDirectories(folder));
-  const std::string planted = folder + "regsvr32.exe";
-  const std::string record = planted + ".started";
-  ::DeleteFileA(record.c_str());
-  ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), planted.c_str(), FALSE));
+// The time of the test: a planted "regsvr32.exe" in the current folder, and
+// Wine told to run that file itself; all put back at the end, however it ends.
+class PlantedRegsvr32 {
+ public:
+  static constexpr char kOverrides[] = "Software\\Wine\\DllOverrides";
 
-  char oldFolder[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, oldFolder);
-  constexpr char kOverrides[] = "Software\\Wine\\DllOverrides";
-  ASSERT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe"), "");
-  {
+  PlantedRegsvr32() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    folder_ = mervalis::WithTrailingBackslash(temp) + "mervalis_planted\\";
+    (void)mervalis::ForceDirectories(folder_);
+    ::DeleteFileA(Record().c_str());
+    ::GetCurrentDirectoryA(MAX_PATH, oldFolder_);
     mervalis::Registry overrides(HKEY_CURRENT_USER);
-    ASSERT_TRUE(overrides.OpenKey(kOverrides, true));
-    ASSERT_EQ(overrides.WriteString("regsvr32.exe", "native"), ERROR_SUCCESS);
+    ok_ = ::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), Planted().c_str(), FALSE) &&
+          wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe").empty() &&
+          overrides.OpenKey(kOverrides, true) && overrides.WriteString("regsvr32.exe", "native") == ERROR_SUCCESS &&
+          ::SetCurrentDirectoryA(folder_.c_str());
   }
-  ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
-
-  wine_test::InstallThroughWindow();
-  const bool installed = !HasFatalFailure();
-  if (installed) RunUninstaller(wine_test::ProgramPath(), "douninstall");
-
-  ::SetCurrentDirectoryA(oldFolder);
-  {
+  PlantedRegsvr32(const PlantedRegsvr32&) = delete;
+  PlantedRegsvr32& operator=(const PlantedRegsvr32&) = delete;
+  ~PlantedRegsvr32() {
+    ::SetCurrentDirectoryA(oldFolder_);
     mervalis::Registry overrides(HKEY_CURRENT_USER);
     if (overrides.OpenKey(kOverrides, false)) (void)overrides.DeleteValue("regsvr32.exe");
+    ::DeleteFileA(Record().c_str());
+    ::DeleteFileA(Planted().c_str());
+    ::RemoveDirectoryA(folder_.c_str());
   }
-  const bool started = mervalis::FileExists(record);
-  ::DeleteFileA(record.c_str());
-  ::DeleteFileA(planted.c_str());
-  ::RemoveDirectoryA(folder.c_str());
-  ASSERT_TRUE(installed);
-  EXPECT_FALSE(started) << "the planted regsvr32.exe was started";
+  [[nodiscard]] bool ok() const { return ok_; }
+  // Whether the planted file ran (the recorder notes each start beside itself).
+  [[nodiscard]] bool Started() const { return mervalis::FileExists(Record()); }
+
+ private:
+  [[nodiscard]] std::string Planted() const { return folder_ + "regsvr32.exe"; }
+  [[nodiscard]] std::string Record() const { return Planted() + ".started"; }
+  std::string folder_;
+  char oldFolder_[MAX_PATH] = {};
+  bool ok_ = false;
+};
+
+// "regsvr32.exe" planted where a search by bare name looks first (the current
+// folder) must not be what the install and the uninstall start. Wine runs its
+// own code for a file of that name unless told to load the file itself, so
+// it is told so for the time of the test.
+TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
+  PlantedRegsvr32 planted;
+  ASSERT_TRUE(planted.ok());
+  wine_test::InstallThroughWindow();
+  if (HasFatalFailure()) return;
+  EXPECT_FALSE(planted.Started()) << "the install started the planted regsvr32.exe";
+  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  EXPECT_FALSE(planted.Started()) << "the uninstall started the planted regsvr32.exe";
 }
 
 }  // namespace
