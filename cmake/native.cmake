@@ -45,3 +45,9 @@ if(BENCH_SOURCES)
   target_compile_definitions(benchmarks PRIVATE
     MERVALIS_UI_ASSET_DIR="${PROJECT_SOURCE_DIR}/src/ui/assets")
 endif()
+
+# The desktop scene's positions as JSON, compared by the page test with the
+# page running in Chromium.
+add_executable(scene_dump ${PROJECT_SOURCE_DIR}/tests/desktop/scene_dump.cpp)
+target_link_libraries(scene_dump PRIVATE mervalis_core)
+target_compile_options(scene_dump PRIVATE ${MERVALIS_WARNINGS})

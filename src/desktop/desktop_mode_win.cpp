@@ -29,6 +29,9 @@ constexpr UINT_PTR kFrameTimer = 1;  // the scene's one timer
 constexpr UINT_PTR kCoverTimer = 2;  // a cover test shortly after windows moved
 constexpr UINT_PTR kPlaceTimer = 3;  // another search after the shell restarted
 constexpr UINT kCoverSettleMs = 150;
+// While the scene runs, a cover test goes with a frame at most this often, for
+// covers whose window events never arrive (Wine sends none across processes).
+constexpr DWORD kCoverTestWhileRunningMs = 1000;
 constexpr UINT kPlaceRetryMs = 1000;
 constexpr int kPlaceRetries = 5;
 
@@ -153,6 +156,7 @@ class DesktopHost {
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
   int placeRetriesLeft_ = 0;
+  DWORD lastCoverTest_ = 0;
 };
 
 DesktopHost* DesktopHost::instance_s = nullptr;
@@ -289,6 +293,11 @@ void DesktopHost::OnFrameTimer() {
     ::KillTimer(host_, kFrameTimer);
     return;
   }
+  const DWORD now = ::GetTickCount();
+  if (now - lastCoverTest_ >= kCoverTestWhileRunningMs) {
+    CheckCover();
+    if (!aquarium_.Running()) return;  // covered now: the timer is gone
+  }
   Show(aquarium_, view_, aquarium_.Step());
   ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
 }
@@ -301,27 +310,32 @@ struct CoverSearch {
   const LateFunctions* late;
   Rect workArea;
   DWORD self;
+  HWND desktopTop;  // the top-level shell window that holds ours
   bool covered = false;
 };
 
 BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
   auto& s = *reinterpret_cast<CoverSearch*>(data);
+  if (!::IsWindowVisible(hwnd)) return TRUE;
+  // The desktop's own windows lie at the bottom of the Z order (or on top
+  // after "show desktop"): nothing below them covers anything. The shell
+  // has other, unrelated "WorkerW" windows, so the class alone does not say.
   char cls[32] = {};
   ::GetClassNameA(hwnd, cls, sizeof(cls));
-  // The shell's desktop windows lie at the bottom of the Z order (or on top
-  // after "show desktop"): nothing below them covers anything.
-  if (lstrcmpA(cls, "Progman") == 0 || lstrcmpA(cls, "WorkerW") == 0) return FALSE;
+  if (hwnd == s.desktopTop || lstrcmpA(cls, "Progman") == 0 ||
+      ::FindWindowExA(hwnd, nullptr, "SHELLDLL_DefView", nullptr)) {
+    return FALSE;
+  }
   desktop::TopWindowState w;
   RECT r = {};
   ::GetWindowRect(hwnd, &r);
   w.rect = {r.left, r.top, r.right, r.bottom};
-  w.visible = ::IsWindowVisible(hwnd) != FALSE;
   w.minimised = ::IsIconic(hwnd) != FALSE;
   w.clickThrough = (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
   DWORD process = 0;
   ::GetWindowThreadProcessId(hwnd, &process);
   w.ignored = process == s.self;
-  if (w.visible && s.late->dwmAttribute) {
+  if (s.late->dwmAttribute) {
     DWORD cloaked = 0;  // DWMWA_CLOAKED, Windows 8 and later
     w.cloaked = SUCCEEDED(s.late->dwmAttribute(hwnd, 14, &cloaked, sizeof(cloaked))) && cloaked != 0;
   }
@@ -333,12 +347,18 @@ BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
 }
 
 bool DesktopHost::Covered() const {
-  CoverSearch search{&late_, desktop::PrimaryWorkArea(), ::GetCurrentProcessId()};
+  CoverSearch search{&late_, desktop::PrimaryWorkArea(), ::GetCurrentProcessId(),
+                     view_ ? ::GetAncestor(view_, GA_ROOT) : nullptr};
   ::EnumWindows(TestCover, reinterpret_cast<LPARAM>(&search));
   return search.covered;
 }
 
-void DesktopHost::CheckCover() { SetPaused(PauseReason::Covered, Covered()); }
+void DesktopHost::CheckCover() {
+  lastCoverTest_ = ::GetTickCount();
+  const bool covered = Covered();
+  if (covered != pause_.Has(PauseReason::Covered)) Log(covered ? "Covered" : "Shown");
+  SetPaused(PauseReason::Covered, covered);
+}
 
 void DesktopHost::OnShellRestarted() {
   // The old parent went with the old shell; its windows are being built anew.

@@ -201,7 +201,10 @@ void Scene::Set(TimerKind kind, int fish, std::uint64_t delay) {
   std::push_heap(timers_.begin(), timers_.end(), RunsLater{});
 }
 
-std::uint64_t Scene::NextDue() const noexcept { return timers_.front().due; }
+std::uint64_t Scene::NextDue() const noexcept {
+  // The bubbles' chain never ends, so there is always a timer.
+  return timers_.empty() ? UINT64_MAX : timers_.front().due;
+}
 
 void Scene::AdvanceTo(std::uint64_t ms) {
   while (!timers_.empty() && timers_.front().due <= ms) {

@@ -1,0 +1,224 @@
+#include "desktop/renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "desktop/frames.h"
+
+namespace mervalis::desktop {
+namespace {
+
+// A background whose every pixel differs from its neighbours.
+std::vector<std::uint32_t> Pattern(int w, int h) {
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      pixels.push_back(0xFF000000u | static_cast<std::uint32_t>((x * 37 + y * 11) & 0xFF) << 16 |
+                       static_cast<std::uint32_t>((x * 5 + y * 71) & 0xFF) << 8 |
+                       static_cast<std::uint32_t>((x * y + 13) & 0xFF));
+    }
+  }
+  return pixels;
+}
+
+Frame Solid(int w, int h, std::uint32_t pixel, int delayMs = 0) {
+  return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), pixel), delayMs};
+}
+
+// A bubble-like frame: opaque middle, a half-transparent ring, clear corners.
+Frame Ring(int size, std::uint32_t opaque) {
+  Frame f = Solid(size, size, opaque);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+      const bool corner = (x == 0 || x == size - 1) && (y == 0 || y == size - 1);
+      if (corner) f.bgra[static_cast<std::size_t>(y * size + x)] = 0;
+      else if (edge) f.bgra[static_cast<std::size_t>(y * size + x)] = 0x80402010u;
+    }
+  }
+  return f;
+}
+
+PictureFrames One(Frame f) {
+  PictureFrames p;
+  p.frames.push_back(std::move(f));
+  return p;
+}
+
+Sprite At(Picture picture, int x, int y, int w, int h) { return {picture, x, y, w, h, true}; }
+
+// What a renderer drawing everything afresh shows.
+std::vector<std::uint32_t> FullDraw(int w, int h, const std::vector<std::pair<Picture, PictureFrames>>& pictures,
+                                    const std::vector<Sprite>& sprites, std::uint64_t ms,
+                                    std::vector<std::uint32_t> background = {}) {
+  Renderer fresh(w, h);
+  fresh.SetBackground(background.empty() ? Pattern(w, h) : std::move(background));
+  for (const auto& [picture, frames] : pictures) fresh.SetPicture(picture, frames);
+  fresh.Draw(sprites, ms);
+  return fresh.Pixels();
+}
+
+// Every pixel outside the rectangles is as it was.
+void ExpectOnlyInside(const std::vector<Rect>& rects, const std::vector<std::uint32_t>& before,
+                      const std::vector<std::uint32_t>& after, int w) {
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const int x = static_cast<int>(i) % w;
+    const int y = static_cast<int>(i) / w;
+    bool inside = false;
+    for (const Rect& r : rects) inside = inside || r.Contains(x, y);
+    if (!inside) {
+      ASSERT_EQ(after[i], before[i]) << "changed outside the dirty rectangles at " << x << "," << y;
+    }
+  }
+}
+
+TEST(BlendOver, PremultipliedSourceOverOpaque) {
+  struct Case {
+    std::uint32_t dst, src, want;
+  };
+  for (const Case& c : {
+           Case{0xFF405060u, 0xFF112233u, 0xFF112233u},  // opaque replaces
+           Case{0xFF405060u, 0x00000000u, 0xFF405060u},  // clear keeps
+           Case{0xFF0000FFu, 0x80800000u, 0xFF80007Fu},  // half red over blue: 128 + 255 * 127 / 255
+           Case{0xFFC8C8C8u, 0x40201000u, 0xFFB6A696u},  // 32, 16, 0 + 200 * 191 / 255 (149.8 → 150)
+           Case{0xFF000000u, 0x01010101u, 0xFF010101u},
+       }) {
+    EXPECT_EQ(BlendOver(c.dst, c.src), c.want) << std::hex << c.dst << " " << c.src;
+  }
+}
+
+TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
+  Frame line = {3, 1, {0, 0xFFFFFFFFu, 0}, 0};
+  SoftenFrame(line);
+  EXPECT_EQ(line.bgra, (std::vector<std::uint32_t>{0x40404040u, 0x80808080u, 0x40404040u}));
+
+  Frame column = {1, 3, {0xFFFFFFFFu, 0, 0}, 0};
+  SoftenFrame(column);  // the edge counts itself twice more: (3 × 255 + 0 + 2) / 4
+  EXPECT_EQ(column.bgra, (std::vector<std::uint32_t>{0xBFBFBFBFu, 0x40404040u, 0}));
+
+  Frame solid = Solid(4, 3, 0xFF336699u);
+  SoftenFrame(solid);
+  EXPECT_EQ(solid.bgra, Solid(4, 3, 0xFF336699u).bgra);
+}
+
+TEST(Renderer, FirstDrawIsTheWholeScreen) {
+  Renderer r(40, 30);
+  r.SetBackground(Pattern(40, 30));
+  EXPECT_EQ(r.Draw({}, 0), (std::vector<Rect>{{0, 0, 40, 30}}));
+  EXPECT_EQ(r.Pixels(), Pattern(40, 30));
+  EXPECT_TRUE(r.Draw({}, 20).empty());
+  EXPECT_THROW(r.SetBackground(Pattern(40, 29)), std::invalid_argument);
+}
+
+// A moved sprite redraws its old and new rectangles and nothing else, and
+// the screen then equals one drawn afresh.
+TEST(Renderer, MovedSpriteRedrawsItsOldAndNewPlace) {
+  const int w = 64, h = 48;
+  const std::vector<std::pair<Picture, PictureFrames>> pictures = {{Picture::kBubble1Png, One(Ring(8, 0xFF20A0E0u))}};
+  Renderer r(w, h);
+  r.SetBackground(Pattern(w, h));
+  for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
+  r.Draw({At(Picture::kBubble1Png, 10, 10, 8, 8)}, 0);
+
+  struct Step {
+    int x, y;
+    std::vector<Rect> dirty;
+  };
+  for (const Step& s : {
+           Step{10, 10, {}},                              // not moved
+           Step{13, 12, {{10, 10, 21, 20}}},              // overlapping: one rectangle round both
+           Step{40, 30, {{13, 12, 21, 20}, {40, 30, 48, 38}}},  // apart: the two places
+           Step{60, 44, {{40, 30, 48, 38}, {60, 44, 64, 48}}},  // partly off the screen: clipped
+           Step{70, 50, {{60, 44, 64, 48}}},              // wholly off the screen
+           Step{80, 50, {}},
+       }) {
+    const std::vector<std::uint32_t> before = r.Pixels();
+    const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, s.x, s.y, 8, 8)};
+    const std::vector<Rect> dirty = r.Draw(sprites, 20);
+    EXPECT_EQ(dirty, s.dirty) << s.x << "," << s.y;
+    ExpectOnlyInside(dirty, before, r.Pixels(), w);
+    EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 20)) << s.x << "," << s.y;
+  }
+}
+
+TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
+  const int w = 32, h = 32;
+  const std::vector<std::pair<Picture, PictureFrames>> pictures = {
+      {Picture::kFish1Left, One(Solid(10, 10, 0xFF0000FFu))},
+      {Picture::kFish2Left, One(Solid(10, 10, 0xFF00FF00u))},
+      {Picture::kBubble2Png, One(Solid(4, 4, 0x80800000u))}};
+  std::vector<Sprite> sprites = {At(Picture::kFish1Left, 0, 0, 10, 10), At(Picture::kFish2Left, 5, 5, 10, 10),
+                                 At(Picture::kBubble2Png, 8, 8, 4, 4)};
+  const std::vector<std::uint32_t> black(w * h, 0xFF000000u);
+  Renderer r(w, h);
+  r.SetBackground(black);
+  for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
+  r.Draw(sprites, 0);
+  const auto at = [&](int x, int y) { return r.Pixels()[static_cast<std::size_t>(y * w + x)]; };
+  EXPECT_EQ(at(2, 2), 0xFF0000FFu);   // fish 0 alone
+  EXPECT_EQ(at(6, 6), 0xFF00FF00u);   // fish 1 over fish 0
+  EXPECT_EQ(at(9, 9), 0xFF807F00u);   // the half-transparent bubble over fish 1
+  EXPECT_EQ(at(20, 20), 0xFF000000u);
+
+  // Moving the fish below the bubble redraws the bubble over it again.
+  sprites[1].x = 6;
+  sprites[2].visible = false;
+  r.Draw(sprites, 0);
+  EXPECT_EQ(at(9, 9), 0xFF00FF00u);
+  EXPECT_EQ(at(5, 6), 0xFF0000FFu);
+  EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 0, black));
+}
+
+TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {
+  PictureFrames frames;
+  frames.frames = {Solid(6, 6, 0xFF111111u, 50), Solid(6, 6, 0xFF222222u, 50)};
+  frames.repetitions = kRepeatForever;
+  Renderer r(20, 20);
+  r.SetPicture(Picture::kBubble1Png, frames);
+  const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, 3, 4, 6, 6)};
+  r.Draw(sprites, 0);
+  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+  EXPECT_TRUE(r.Draw(sprites, 49).empty());
+  EXPECT_EQ(r.Draw(sprites, 50), (std::vector<Rect>{{3, 4, 9, 10}}));
+  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF222222u);
+  EXPECT_EQ(r.Draw(sprites, 100), (std::vector<Rect>{{3, 4, 9, 10}}));
+  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+}
+
+// The whole aquarium drawn frame by frame equals it drawn afresh, and no
+// frame touches a pixel outside its dirty rectangles.
+TEST(Renderer, SceneDrawnByChangesEqualsFullRedraws) {
+  const int w = 400, h = 300;
+  std::vector<std::pair<Picture, PictureFrames>> pictures;
+  for (int p = 0; p < kPictureCount; ++p) {
+    PictureFrames frames;
+    const auto base = static_cast<std::uint32_t>(p * 0x0F0D0B);
+    frames.frames = {Ring(105, 0xFF000000u | base), Ring(105, 0xFF000000u | (base ^ 0x00FFFFFFu))};
+    frames.frames[0].delayMs = 50;
+    frames.frames[1].delayMs = 70;
+    frames.repetitions = kRepeatForever;
+    pictures.emplace_back(static_cast<Picture>(p), std::move(frames));
+  }
+  for (const bool stretched : {false, true}) {
+    Scene scene({w, h, stretched}, 21);
+    Renderer r(w, h);
+    r.SetBackground(Pattern(w, h));
+    for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
+    r.Draw(scene.Sprites(), 0);
+    for (std::uint64_t t = 20; t <= 3000; t += 20) {
+      scene.AdvanceTo(t);
+      const std::vector<std::uint32_t> before = r.Pixels();
+      const std::vector<Rect> dirty = r.Draw(scene.Sprites(), t);
+      ExpectOnlyInside(dirty, before, r.Pixels(), w);
+      if (t % 500 == 0) {
+        ASSERT_EQ(r.Pixels(), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mervalis::desktop
