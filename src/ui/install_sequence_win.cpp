@@ -127,10 +127,13 @@ bool TfrmMain::ApplyWallpaper() {
   // is stopped while they are written and started again afterwards.
   const bool restart = options.applyMode && options.desktop == DesktopKind::kAnimatedBehindIcons &&
                        RunValueExists(Title());
+  const std::string applicationFile = restart ? ApplicationFilePath(GetInstallFolder(), Title()) : std::string();
   if (restart) (void)StopDesktopMode();
-  const bool applied = mervalis::ApplyWallpaper(options);
-  if (restart) (void)StartDesktopMode(ApplicationFilePath(GetInstallFolder(), Title()));
-  return applied;
+  // Back also after an error of the apply: the desktop keeps its animation.
+  const ScopeExit startAgain([&] {
+    if (restart) (void)StartDesktopMode(applicationFile);
+  });
+  return mervalis::ApplyWallpaper(options);
 }
 
 void TfrmMain::btnInstallClick() {
@@ -190,12 +193,14 @@ void TfrmMain::btnInstallClick() {
       // A running image cannot be replaced: the animated desktop lets go of
       // the application file first, and comes back with the new options.
       if (animated) (void)StopDesktopMode();
-      Log("Before WriteApplicationFile");
-      (void)WriteApplicationFile(title, ApplicationFile);
-      Log("After WriteApplicationFile");
-      if (animated) {
-        (void)WriteRunValue(title, ApplicationFile);
-        (void)StartDesktopMode(ApplicationFile);
+      {
+        const ScopeExit startAgain([&] {
+          if (animated) (void)StartDesktopMode(ApplicationFile);
+        });
+        Log("Before WriteApplicationFile");
+        (void)WriteApplicationFile(title, ApplicationFile);
+        Log("After WriteApplicationFile");
+        if (animated) (void)WriteRunValue(title, ApplicationFile);
       }
 
       if (!IsInstalled(title)) {
