@@ -182,17 +182,17 @@ bool DecodeGif(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, UINT cou
                : ConvertToPbgra(factory, frame, w, h, pixels);
     }
     if (FAILED(hr)) return Fail(error, "GIF frame pixels unreadable", hr);
-    GifStoredFrame stored_frame;
-    stored_frame.left = static_cast<int>(infos[i].left);
-    stored_frame.top = static_cast<int>(infos[i].top);
-    stored_frame.width = static_cast<int>(w);
-    stored_frame.height = static_cast<int>(h);
-    stored_frame.pixels = pixels.data();
-    stored_frame.disposal = static_cast<GifDisposal>(infos[i].disposal & 3);
+    GifStoredFrame storedFrame;
+    storedFrame.left = static_cast<int>(infos[i].left);
+    storedFrame.top = static_cast<int>(infos[i].top);
+    storedFrame.width = static_cast<int>(w);
+    storedFrame.height = static_cast<int>(h);
+    storedFrame.pixels = pixels.data();
+    storedFrame.disposal = static_cast<GifDisposal>(infos[i].disposal & 3);
     Frame whole;
     whole.width = canvas.Width();
     whole.height = canvas.Height();
-    whole.bgra = canvas.Add(stored_frame);
+    whole.bgra = canvas.Add(storedFrame);
     whole.delayMs = static_cast<int>(infos[i].delay) * 10;
     picture.frames.push_back(std::move(whole));
   }

@@ -76,7 +76,8 @@ struct ViewSearch {
 
 BOOL CALLBACK FindViewChild(HWND hwnd, LPARAM data) {
   auto* s = reinterpret_cast<ViewSearch*>(data);
-  if (ClassOf(hwnd) == kViewClass && ProcessOf(hwnd) == s->pid) {
+  // Shown only once its first picture is ready.
+  if (ClassOf(hwnd) == kViewClass && ProcessOf(hwnd) == s->pid && (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
     s->found = hwnd;
     return FALSE;
   }
@@ -88,7 +89,7 @@ BOOL CALLBACK FindViewTop(HWND hwnd, LPARAM data) {
   return reinterpret_cast<ViewSearch*>(data)->found == nullptr;
 }
 
-// The desktop mode's window behind the icons, wherever it is placed.
+// The desktop mode's shown window behind the icons, wherever it is placed.
 HWND FindView(DWORD desktopPid) {
   ViewSearch s{desktopPid};
   ::EnumWindows(FindViewTop, reinterpret_cast<LPARAM>(&s));
@@ -119,6 +120,9 @@ class ShellStandIn {
   }
   void End() { process_.Kill(); }
 
+  // The stand-in's windows by what they are: the icons' holder holds
+  // SHELLDLL_DefView; the wallpaper's WorkerW is the visible one covering the
+  // screen without it (the shell's other WorkerW windows are small or hidden).
   [[nodiscard]] ShellWindows Windows() const {
     ShellWindows w;
     for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
@@ -129,7 +133,7 @@ class ShellStandIn {
       } else if (cls == "WorkerW") {
         if (::FindWindowExA(top, nullptr, "SHELLDLL_DefView", nullptr)) {
           w.iconHolder = top;
-        } else if (w.iconHolder && !w.wallpaper) {
+        } else if (CoversTheScreen(top)) {
           w.wallpaper = top;
         }
       }
@@ -140,6 +144,12 @@ class ShellStandIn {
   }
 
  private:
+  static bool CoversTheScreen(HWND hwnd) {
+    RECT r = {};
+    return ::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r) && r.left <= 0 && r.top <= 0 &&
+           r.right >= ::GetSystemMetrics(SM_CXSCREEN) && r.bottom >= ::GetSystemMetrics(SM_CYSCREEN);
+  }
+
   Process process_;
 };
 
@@ -196,18 +206,22 @@ TEST_F(DesktopMode, Windows10LayoutPutsItInTheWorkerBehindTheIcons) {
   Process desktop = StartDesktop();
   HWND view = WaitForView(desktop.id());
   ASSERT_NE(view, nullptr);
-  // Wine may restack the stand-in's new windows a moment after it made them;
-  // the stand-in puts them back in order.
-  ShellWindows w;
-  ASSERT_TRUE(robot::WaitUntil([&] { return (w = shell.Windows()).wallpaper != nullptr; }, 5000));
+  const ShellWindows w = shell.Windows();
   ASSERT_NE(w.iconHolder, nullptr) << "the stand-in was not raised";
+  ASSERT_NE(w.wallpaper, nullptr);
   EXPECT_EQ(::GetParent(view), w.wallpaper);
-  // The icons are where they were, above: in their own WorkerW, which lies
-  // above the one that holds the animation.
+  // The icons are where they were, in their own WorkerW, which lies above the
+  // one that holds the animation. (Wine may restack the stand-in's new
+  // windows a moment after it made them; the stand-in puts them back.)
   EXPECT_EQ(::GetParent(w.icons), w.iconHolder);
-  bool holderAbove = false;
-  for (HWND t = w.iconHolder; t; t = ::GetWindow(t, GW_HWNDNEXT)) holderAbove |= (t == w.wallpaper);
-  EXPECT_TRUE(holderAbove);
+  EXPECT_TRUE(robot::WaitUntil(
+      [&] {
+        for (HWND t = w.iconHolder; t; t = ::GetWindow(t, GW_HWNDNEXT)) {
+          if (t == w.wallpaper) return true;
+        }
+        return false;
+      },
+      5000));
   ExpectCoversThePrimaryMonitor(view);
   ExpectTakesNoInput(view);
   ::Sleep(1500);  // let the animation run a moment before the picture is taken
