@@ -10,6 +10,7 @@
 
 #include "ui/controls_win.h"
 #include "ui/main_form_ids.h"
+#include "wallpaper/desktop_kind.h"
 
 namespace mervalis {
 
@@ -33,6 +34,8 @@ class TfrmMain {
   [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
   [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
   [[nodiscard]] bool ApplyMode() const noexcept { return applyMode_; }
+  // What this Windows shows as the desktop, read once when the window is made.
+  [[nodiscard]] DesktopKind Desktop() const noexcept { return desktop_; }
   [[nodiscard]] bool Checked(int id) const noexcept;
   void SetChecked(int id, bool checked);
   void SetEnabled(int id, bool enabled);
@@ -81,6 +84,7 @@ class TfrmMain {
 
   HWND handle_ = nullptr;
   bool applyMode_ = false;
+  DesktopKind desktop_ = DesktopKind::kHtmlPage;
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};
   std::array<bool, 64> lastChecked_ = {};
