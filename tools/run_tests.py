@@ -23,6 +23,8 @@ ROOT = Path(__file__).resolve().parent.parent
 RUN_LINE = re.compile(r"^\[ RUN      \] (\S+)")
 RESULT_LINE = re.compile(r"^\[ +(OK|FAILED|SKIPPED) +\] (\S+) \(")
 TIMEOUT_LINE = re.compile(r"^\[  TIMEOUT \] (\S+)")
+# A Windows test that skipped itself for want of a display of this kind.
+DISPLAY_LINE = re.compile(r"^\[ DISPLAY  \] (\d+x\d+x\d+) (\S+)")
 
 
 class Tally:
@@ -57,6 +59,11 @@ def parse_gtest(lines):
     for name in started:
         results.setdefault(name, "FAILED")
     return results
+
+
+def display_requests(lines):
+    """The tests that asked for another display: {test: "WxHxBITS"}."""
+    return {m.group(2): m.group(1) for m in map(DISPLAY_LINE.match, lines) if m}
 
 
 def stream(cmd, env=None, log=None, timeout=None, test_timeout=None):
@@ -226,7 +233,7 @@ class Wine:
     def make_prefix(self):
         if self.prefix.exists():
             shutil.rmtree(self.prefix)
-        self.start_display("1024x768x24")
+        self.start_display(DEFAULT_DISPLAY)
         subprocess.run(["wineboot", "--init"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
         subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
         # Wine links the profile's Desktop, Documents and so on to the Unix home:
@@ -254,12 +261,28 @@ class Wine:
         self.stop_display()
 
 
-# Tests that need another virtual display say so in their suite name.
-PHASES = [
-    ("1024x768x24", "-*At1920x1080*:*At8Bit*"),
-    ("1920x1080x24", "*At1920x1080*"),
-    ("1024x768x8", "*At8Bit*"),
-]
+# Every Windows test runs on this display first; one that needs another says
+# so when it starts (NEEDS_DISPLAY) and runs again on a display of that kind.
+DEFAULT_DISPLAY = "1024x768x24"
+
+
+def run_on_displays(run, tests):
+    """Results of `tests`, run on the default display and then each test that
+    asked for another display on one of that kind, a display at a time.
+    `run(geometry, tests)` gives (results, display requests). A test's result
+    on its own display replaces its skip; a test that never ran on the display
+    it asked for fails, so a skip for the display is never counted as such."""
+    results, asked = run(DEFAULT_DISPLAY, tests)
+    waiting = {t: g for t, g in asked.items() if results.get(t) == "SKIPPED"}
+    for geometry in dict.fromkeys(waiting.values()):
+        names = [t for t, g in waiting.items() if g == geometry]
+        got, again = run(geometry, names)
+        results.update(got)
+        for t in names:
+            if t in again:
+                print(f"!! {t} did not get its display {geometry}", flush=True)
+                results[t] = "FAILED"
+    return results
 
 
 # The test binary's own watchdog ends a test after its limit (four minutes at
@@ -292,34 +315,40 @@ def list_tests(wine, exe, filt):
 def run_wine(build, tally, artifacts, only_tests=None):
     exe = build / "win32" / "bin" / "win_tests.exe"
     wine = Wine(build)
-    results = {}
+
+    def run(geometry, tests):
+        """Runs the tests on a display of this kind, again from the first one
+        not started when the binary ended early; (results, display requests)."""
+        wine.start_display(geometry)
+        wine.use_virtual_desktop(geometry)
+        print(f"-- Wine, display {geometry}: {len(tests)} tests", flush=True)
+        results, asked, pending = {}, {}, list(tests)
+        while pending:
+            code, lines = stream(["wine", str(exe), "--gtest_color=no", "--gtest_filter=" + ":".join(pending)],
+                                 env=wine.env, log=wine.log, timeout=3000, test_timeout=WINE_TEST_LIMIT)
+            got = parse_gtest(lines)
+            results.update(got)
+            asked.update(display_requests(lines))
+            remaining = [t for t in pending if t not in got]
+            if remaining and len(remaining) == len(pending):
+                for t in remaining:  # the binary did not even start them
+                    results[t] = "FAILED"
+                break
+            pending = remaining
+        wine.shutdown_server()
+        return results, asked
+
     try:
         wine.make_prefix()
         wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(artifacts).replace("/", "\\")
-        for geometry, filt in PHASES:
-            wine.start_display(geometry)
-            wine.use_virtual_desktop(geometry)
-            pending = list_tests(wine, exe, filt)
-            if pending is None:
-                print(f"!! {exe.name} could not list its tests on display {geometry}", flush=True)
-                results[f"(listing on {geometry})"] = "FAILED"
-                continue
+        tests = list_tests(wine, exe, "*")
+        if tests is None:
+            print(f"!! {exe.name} could not list its tests", flush=True)
+            results = {"(listing)": "FAILED"}
+        else:
             if only_tests:
-                pending = [t for t in pending if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
-            print(f"-- Wine, display {geometry}: {len(pending)} tests", flush=True)
-            while pending:
-                code, lines = stream(["wine", str(exe), "--gtest_color=no",
-                                      "--gtest_filter=" + ":".join(pending)], env=wine.env, log=wine.log,
-                                     timeout=3000, test_timeout=WINE_TEST_LIMIT)
-                got = parse_gtest(lines)
-                results.update(got)
-                remaining = [t for t in pending if t not in got]
-                if remaining and len(remaining) == len(pending):
-                    for t in remaining:  # the binary did not even start them
-                        results[t] = "FAILED"
-                    break
-                pending = remaining
-            wine.shutdown_server()
+                tests = [t for t in tests if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
+            results = run_on_displays(run, tests)
     finally:
         wine.close()
     passed, failed, skipped = count(results)

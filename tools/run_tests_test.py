@@ -44,10 +44,64 @@ def child_within_its_deadlines_keeps_every_line_and_its_exit_code():
     assert (code, lines) == (3, ["one", "two"]), (code, lines)
 
 
+def fake_wine(outputs):
+    """A stand-in for one display's run of the Windows tests: `outputs` gives,
+    per display, the console lines of each test. Returns the run function and
+    the list of (display, tests) it was asked for."""
+    calls = []
+
+    def run(geometry, tests):
+        calls.append((geometry, list(tests)))
+        lines = [l for t in tests for l in outputs[geometry].get(t, [])]
+        return run_tests.parse_gtest(lines), run_tests.display_requests(lines)
+
+    return run, calls
+
+
+def gtest(name, result, display=None):
+    lines = [f"[ RUN      ] {name}"]
+    if display:
+        lines.append(f"[ DISPLAY  ] {display} {name}")
+    return lines + [f"[ {result:>8} ] {name} (5 ms)"]
+
+
+def test_asking_for_a_display_runs_again_there_and_only_its_result_counts():
+    run, calls = fake_wine({
+        "1024x768x24": {
+            "A.Plain": gtest("A.Plain", "OK"),
+            "A.Wide": gtest("A.Wide", "SKIPPED", "1920x1080x24"),
+            "B.Few": gtest("B.Few", "SKIPPED", "1024x768x8"),
+            "B.Wide": gtest("B.Wide", "SKIPPED", "1920x1080x24"),
+            "B.Skip": gtest("B.Skip", "SKIPPED"),
+        },
+        "1920x1080x24": {"A.Wide": gtest("A.Wide", "OK"), "B.Wide": gtest("B.Wide", "FAILED")},
+        "1024x768x8": {"B.Few": gtest("B.Few", "OK")},
+    })
+    with contextlib.redirect_stdout(io.StringIO()):
+        results = run_tests.run_on_displays(run, ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip"])
+    assert calls == [("1024x768x24", ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip"]),
+                     ("1920x1080x24", ["A.Wide", "B.Wide"]), ("1024x768x8", ["B.Few"])], calls
+    assert results == {"A.Plain": "OK", "A.Wide": "OK", "B.Few": "OK", "B.Wide": "FAILED", "B.Skip": "SKIPPED"}, results
+    assert run_tests.count(results) == (3, 1, 1)
+
+
+def test_that_never_gets_its_display_fails():
+    run, _ = fake_wine({
+        "1024x768x24": {"A.Few": gtest("A.Few", "SKIPPED", "1024x768x8")},
+        "1024x768x8": {"A.Few": gtest("A.Few", "SKIPPED", "1024x768x8")},
+    })
+    with contextlib.redirect_stdout(io.StringIO()) as out:
+        results = run_tests.run_on_displays(run, ["A.Few"])
+    assert results == {"A.Few": "FAILED"}, results
+    assert "A.Few did not get its display 1024x768x8" in out.getvalue(), out.getvalue()
+
+
 def main():
     failed = 0
     for check in (silent_child_is_cut_off_at_the_run_deadline, silent_test_is_cut_off_at_its_own_deadline,
-                  child_within_its_deadlines_keeps_every_line_and_its_exit_code):
+                  child_within_its_deadlines_keeps_every_line_and_its_exit_code,
+                  test_asking_for_a_display_runs_again_there_and_only_its_result_counts,
+                  test_that_never_gets_its_display_fails):
         name = check.__name__
         try:
             check()

@@ -15,7 +15,9 @@
 #include "common/system_checks_win.h"
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
+#include "desktop/desktop_control_win.h"
 #include "payload/catalogue.h"
+#include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
 namespace mervalis {
@@ -97,6 +99,28 @@ void RestorePreviousWallpapers(const std::string& title) {
   if (setActiveDesktop && HighEnoughShellVersion()) (void)SetActiveDesktopWallpaper(lastActiveDesktop);
 }
 
+// Where the shell shows no page: the plain wallpaper from before the first
+// apply, when the desktop still shows our background (an empty one clears it).
+void RestorePreviousPlainWallpaper(const std::string& key) {
+  std::string current;
+  {
+    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+    if (registry.OpenKey(kDesktopKey, false)) {
+      if (registry.ReadString("Wallpaper", current) != ERROR_SUCCESS) current.clear();
+    }
+  }
+  if (!ShowsOurBackground(current, key)) return;
+  std::string lastWallpaper;
+  {
+    RegistryKey saved(HKEY_CURRENT_USER, KEY_READ);
+    // Nothing saved, or unreadable: no wallpaper rather than a picture about to go.
+    if (saved.OpenKey(kCompanyKey, false) && saved.ReadString("lastwp", lastWallpaper) != ERROR_SUCCESS) {
+      lastWallpaper.clear();
+    }
+  }
+  (void)SetWindowsWallpaper(lastWallpaper, WallpaperBroadcast::kYes);
+}
+
 // Unregisters the runtime control and waits for it (within a limit), so that
 // the file is no longer loaded by the registration tool when it is deleted.
 void UnregisterControl(const std::string& controlPath) {
@@ -121,6 +145,7 @@ void UnregisterControl(const std::string& controlPath) {
 }  // namespace
 
 void RunUninstaller() {
+  const DesktopKind desktop = CurrentDesktopKind();
   const std::string title(kTitle);
   const std::string key = RemoveQuotesAndSpaces(title);
   const std::string installFolder = GetInstallFolder();
@@ -134,7 +159,15 @@ void RunUninstaller() {
     RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
     if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
   }
-  RestorePreviousWallpapers(title);
+  // The animated desktop ends before anything of it goes (its image file
+  // included), and does not come back at the next logon.
+  (void)StopDesktopMode();
+  (void)RemoveRunValue(title);
+  if (desktop == DesktopKind::kHtmlPage) {
+    RestorePreviousWallpapers(title);
+  } else {
+    RestorePreviousPlainWallpaper(key);
+  }
 
   const std::string applicationFile = ApplicationFilePath(installFolder, title);
   DeleteApplicationFile(applicationFile);

@@ -3,22 +3,28 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "common/application_win.h"
+#include "common/folders_win.h"
 #include "common/debug_log.h"
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/system_checks_win.h"
 #include "common/web_links.h"
 #include "common/win_handles.h"
+#include "desktop/desktop_control_win.h"
+#include "payload/catalogue.h"
 #include "ui/install_steps_win.h"
 #include "ui/main_form_win.h"
 #include "ui/option_code.h"
 #include "ui/scope_exit.h"
+#include "ui/uninstall_entry.h"
 #include "wallpaper/apply_win.h"
+#include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
 
@@ -61,8 +67,25 @@ void MinimizeAllWindows() {
   }
 }
 
+std::uint64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+// What the install put on the disk: the program, the page, the pictures with
+// the background, and the runtime control.
+std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& applicationFile) {
+  const std::string images = GetImagesFolder(RemoveQuotesAndSpaces(title));
+  std::uint64_t bytes = FileSize(applicationFile) + FileSize(PagePath(GetWallpaperFolder(), title)) +
+                        FileSize(images + std::string(kBackgroundName)) +
+                        FileSize(GetSystemFolder() + std::string(kControlFileName));
+  for (const PayloadPicture& picture : kPayloadPictures) bytes += FileSize(images + std::string(picture.fileName));
+  return KiBRoundedUp(bytes);
+}
+
 // The uninstall entry, written with the plain registry functions. The other
-// two values are written only when the uninstall command could be.
+// values are written only when the uninstall command could be.
 void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
   const std::string key = UninstallKey(title);
   HKEY handle = nullptr;
@@ -71,14 +94,17 @@ void WriteUninstallEntry(const std::string& title, const std::string& applicatio
     return;
   }
   UniqueHkey entry(handle);
-  const auto set = [&](const char* name, const std::string& data) {
-    return ::RegSetValueExA(entry.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                            static_cast<DWORD>(data.size() + 1));
-  };
-  // The path in quotes: unquoted, a path with blanks could start another program.
-  if (set("UninstallString", "\"" + applicationFile + "\" uninstall") == ERROR_SUCCESS) {
-    (void)set("DisplayName", std::string(kFamilyPrefix) + title);
-    (void)set("DisplayIcon", applicationFile);
+  const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
+                                           InstalledSizeKiB(title, applicationFile));
+  for (const UninstallValue& value : values) {
+    const LONG written =
+        value.isNumber
+            ? ::RegSetValueExA(entry.get(), value.name.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&value.number), sizeof(value.number))
+            : ::RegSetValueExA(entry.get(), value.name.c_str(), 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(value.text.c_str()),
+                               static_cast<DWORD>(value.text.size() + 1));
+    if (written != ERROR_SUCCESS && &value == &values.front()) return;
   }
 }
 
@@ -91,10 +117,24 @@ ApplyOptions TfrmMain::ReadApplyOptions() const {
   options.showBorder = Checked(kChkShowBorder);
   options.borderExtra = Checked(kChkBorderExtra);
   options.applyMode = applyMode_;
+  options.desktop = desktop_;
   return options;
 }
 
-bool TfrmMain::ApplyWallpaper() { return mervalis::ApplyWallpaper(ReadApplyOptions()); }
+bool TfrmMain::ApplyWallpaper() {
+  const ApplyOptions options = ReadApplyOptions();
+  // An installed animated desktop follows the new background and layout: it
+  // is stopped while they are written and started again afterwards.
+  const bool restart = options.applyMode && options.desktop == DesktopKind::kAnimatedBehindIcons &&
+                       RunValueExists(Title());
+  const std::string applicationFile = restart ? ApplicationFilePath(GetInstallFolder(), Title()) : std::string();
+  if (restart) (void)StopDesktopMode();
+  // Back also after an error of the apply: the desktop keeps its animation.
+  const ScopeExit startAgain([&] {
+    if (restart) (void)StartDesktopMode(applicationFile);
+  });
+  return mervalis::ApplyWallpaper(options);
+}
 
 void TfrmMain::btnInstallClick() {
   Application& app = Application::Instance();
@@ -149,9 +189,19 @@ void TfrmMain::btnInstallClick() {
         (void)registry.WriteString(title, code);
         registry.CloseKey();
       }
-      Log("Before WriteApplicationFile");
-      (void)WriteApplicationFile(title, ApplicationFile);
-      Log("After WriteApplicationFile");
+      const bool animated = options.desktop == DesktopKind::kAnimatedBehindIcons;
+      // A running image cannot be replaced: the animated desktop lets go of
+      // the application file first, and comes back with the new options.
+      if (animated) (void)StopDesktopMode();
+      {
+        const ScopeExit startAgain([&] {
+          if (animated) (void)StartDesktopMode(ApplicationFile);
+        });
+        Log("Before WriteApplicationFile");
+        (void)WriteApplicationFile(title, ApplicationFile);
+        Log("After WriteApplicationFile");
+        if (animated) (void)WriteRunValue(title, ApplicationFile);
+      }
 
       if (!IsInstalled(title)) {
         Log("Before CreateShortcuts");

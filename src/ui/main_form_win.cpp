@@ -14,6 +14,7 @@
 #include "ui/install_steps_win.h"
 #include "ui/scope_exit.h"
 #include "wallpaper/apply_win.h"
+#include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
 
@@ -43,6 +44,7 @@ HWND TfrmMain::Control(int id) const noexcept {
 }
 
 void TfrmMain::Create() {
+  desktop_ = CurrentDesktopKind();
   Application& app = Application::Instance();
   HINSTANCE instance = app.ModuleInstance();
   WNDCLASSA wc = {};

@@ -11,6 +11,7 @@
 #include "common/win_handles.h"
 #include "ui/controls_win.h"
 #include "ui/main_form_ids.h"
+#include "wallpaper/desktop_kind.h"
 
 namespace mervalis {
 
@@ -34,6 +35,8 @@ class TfrmMain {
   [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
   [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
   [[nodiscard]] bool ApplyMode() const noexcept { return applyMode_; }
+  // What this Windows shows as the desktop, read once when the window is made.
+  [[nodiscard]] DesktopKind Desktop() const noexcept { return desktop_; }
   [[nodiscard]] bool Checked(int id) const noexcept;
   void SetChecked(int id, bool checked);
   void SetEnabled(int id, bool enabled);
@@ -87,6 +90,7 @@ class TfrmMain {
 
   HWND handle_ = nullptr;
   bool applyMode_ = false;
+  DesktopKind desktop_ = DesktopKind::kHtmlPage;
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};
   std::array<bool, 64> lastChecked_ = {};

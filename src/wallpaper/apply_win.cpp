@@ -16,6 +16,7 @@
 #include "payload/page_text.h"
 #include "payload/resource_writer_win.h"
 #include "wallpaper/background_bitmap_win.h"
+#include "wallpaper/desktop_kind.h"
 #include "wallpaper/desktop_setting_win.h"
 
 namespace mervalis {
@@ -36,14 +37,19 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) {
 }
 
 // Remembers the wallpapers from before the first apply, for the uninstaller.
-// Once this wallpaper's page is on the desktop, nothing is written, so a
-// repeated install keeps what was there before the first one; nor when either
-// wallpaper could not be read, which would put an empty text in place of
-// what the uninstaller is to restore.
-void RememberPreviousWallpapers(RegistryKey& registry, std::string_view pageName) {
+// Once this wallpaper is on the desktop (its page in the Active Desktop, or,
+// where that cannot show it, its background as the plain wallpaper), nothing
+// is written, so a repeated install keeps what was there before the first
+// one; nor when either wallpaper could not be read, which would put an empty
+// text in place of what the uninstaller is to restore.
+void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, std::string_view key,
+                                DesktopKind desktop) {
   std::string activeDesktop, plain;
   if (!ReadWallpaperValue(kActiveDesktopKey, activeDesktop) || !ReadWallpaperValue(kDesktopKey, plain)) return;
-  if (AnsiUpperCase(activeDesktop).find(AnsiUpperCase(pageName)) != std::string::npos) return;
+  const bool ours = desktop == DesktopKind::kHtmlPage
+                        ? AnsiUpperCase(activeDesktop).find(AnsiUpperCase(PageName(title))) != std::string::npos
+                        : ShowsOurBackground(plain, key);
+  if (ours) return;
   if (registry.OpenKey(kCompanyKey, true)) {
     if (registry.WriteString("lastwp", plain) == ERROR_SUCCESS) {
       (void)registry.WriteString("lastap", activeDesktop);
@@ -132,7 +138,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       error = "Could not create directory!";
       return;
     }
-    if (!options.applyMode) RememberPreviousWallpapers(registry, PageName(title));
+    if (!options.applyMode) RememberPreviousWallpapers(registry, title, key, options.desktop);
 
     Log("Before WriteWallpaperBitmap");
     BitmapRequest bitmap;
@@ -162,10 +168,17 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       return;
     }
     Log("After Res Write");
-    (void)SetWindowsWallpaper("");
-    Log("After SetWindowsWallpaper");
-    (void)SetActiveDesktopWallpaper(pagePath);
-    Log("After Set AD Wallpaper");
+    if (options.desktop == DesktopKind::kHtmlPage) {
+      (void)SetWindowsWallpaper("");
+      Log("After SetWindowsWallpaper");
+      (void)SetActiveDesktopWallpaper(pagePath);
+      Log("After Set AD Wallpaper");
+    } else {
+      // The still scene, also when nothing moves over it; this shell shows no
+      // page, so its Active Desktop is not pointed at one.
+      (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
+      Log("After SetWindowsWallpaper");
+    }
     if (!options.applyMode) {
       // Quoted, so a system folder with blanks still names one file. The tool
       // by its full path: a bare name would be searched for, current folder first.

@@ -19,11 +19,10 @@ constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
 
 }  // namespace
 
-bool SetWindowsWallpaper(std::string_view path) noexcept {
+bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::string value(path);
-  // Saved to the profile, not broadcast: the callers refresh the desktop
-  // through the Active Desktop right after.
-  const bool result = ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), SPIF_UPDATEINIFILE) != FALSE;
+  const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);
+  const bool result = ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
 
   // The profile used before anyone logs on follows, where it exists.
   RegistryKey registry(HKEY_USERS, KEY_WRITE);

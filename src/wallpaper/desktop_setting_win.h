@@ -8,11 +8,15 @@
 namespace mervalis {
 
 // Sets the plain wallpaper (a picture file; empty for none) and saves it in the
-// user's profile without broadcasting the change. The default profile's
+// user's profile. Broadcast only when asked: where the Active Desktop shows
+// the page, the callers refresh the desktop through it right after; where it
+// cannot, the desktop repaints only on the broadcast. The default profile's
 // "Wallpaper" value is written too when its key exists (it is never created);
 // that part cannot change the result. True when SystemParametersInfo accepted
 // the wallpaper.
-[[nodiscard]] bool SetWindowsWallpaper(std::string_view path) noexcept;
+enum class WallpaperBroadcast { kNo, kYes };
+[[nodiscard]] bool SetWindowsWallpaper(std::string_view path,
+                                       WallpaperBroadcast broadcast = WallpaperBroadcast::kNo) noexcept;
 
 // Points the Active Desktop at the page (empty or "(None)" for no wallpaper),
 // switches the Active Desktop and its components on unless there is no

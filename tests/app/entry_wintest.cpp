@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "common/folders_win.h"
 #include "robot.h"
@@ -194,22 +195,15 @@ TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {
     ASSERT_TRUE(p.WaitForExit(20000));
     EXPECT_FALSE(mervalis::FileExists(DebugLog()));
   }
-  ASSERT_TRUE(stale());
-  {
-    Process p(ProgramPath(), "uninstall");
+  // The modes that ask first: the log is gone while their box is up.
+  for (const auto& [mode, answer] : {std::pair{"uninstall", "No"}, std::pair{"douninstall", "OK"}}) {
+    SCOPED_TRACE(mode);
+    ASSERT_TRUE(stale());
+    Process p(ProgramPath(), mode);
     auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
     ASSERT_TRUE(box);
     EXPECT_FALSE(mervalis::FileExists(DebugLog()));
-    robot::PressMessageBoxButton(*box, "No");
-    ASSERT_TRUE(p.WaitForExit(10000));
-  }
-  ASSERT_TRUE(stale());
-  {
-    Process p(ProgramPath(), "douninstall");
-    auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
-    ASSERT_TRUE(box);
-    EXPECT_FALSE(mervalis::FileExists(DebugLog()));
-    robot::PressMessageBoxButton(*box, "OK");
+    robot::PressMessageBoxButton(*box, answer);
     ASSERT_TRUE(p.WaitForExit(10000));
   }
   // The release build writes no log of its own.

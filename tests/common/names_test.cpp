@@ -6,31 +6,49 @@ namespace mervalis {
 namespace {
 
 TEST(Folders, DriveOfTheSystemDirectoryWithFixedProgramFiles) {
-  EXPECT_EQ(InstallFolderFrom("D:\\WINNT\\system32"), "D:\\Program Files\\Quorvane\\");
-  EXPECT_EQ(InstallFolderFrom("C:\\WINDOWS\\system32"), "C:\\Program Files\\Quorvane\\");
-  EXPECT_EQ(ProgramFilesFolderFrom("E:\\Windows\\System32"), "E:\\Program Files\\");
-  // An unreadable system directory falls back to drive C:.
-  EXPECT_EQ(ProgramFilesFolderFrom(""), "C:\\Program Files\\");
-  EXPECT_EQ(InstallFolderFrom(""), "C:\\Program Files\\Quorvane\\");
+  struct Case {
+    const char* system;
+    const char* programFiles;
+  };
+  for (const Case& c : {Case{"D:\\WINNT\\system32", "D:\\Program Files\\"},
+                        Case{"C:\\WINDOWS\\system32", "C:\\Program Files\\"},
+                        Case{"E:\\Windows\\System32", "E:\\Program Files\\"},
+                        // An unreadable system directory falls back to drive C:.
+                        Case{"", "C:\\Program Files\\"}}) {
+    SCOPED_TRACE(c.system);
+    EXPECT_EQ(ProgramFilesFolderFrom(c.system), c.programFiles);
+    EXPECT_EQ(InstallFolderFrom(c.system), std::string(c.programFiles) + "Quorvane\\");
+  }
 }
 
 TEST(Folders, ExactlyOneBackslashWhateverWindowsReports) {
-  EXPECT_EQ(WallpaperFolderFrom("C:\\WINDOWS"), "C:\\WINDOWS\\Web\\Wallpaper\\");
-  EXPECT_EQ(WallpaperFolderFrom("C:\\WINDOWS\\"), "C:\\WINDOWS\\Web\\Wallpaper\\");
-  EXPECT_EQ(SystemFolderFrom("C:\\WINDOWS\\system32"), "C:\\WINDOWS\\system32\\");
-  EXPECT_EQ(SystemFolderFrom("C:\\WINDOWS\\system32\\"), "C:\\WINDOWS\\system32\\");
-  EXPECT_EQ(ImagesFolderFrom("C:\\WINDOWS", "Mervalis"), "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\");
+  for (const char* windows : {"C:\\WINDOWS", "C:\\WINDOWS\\"}) {
+    EXPECT_EQ(WallpaperFolderFrom(windows), "C:\\WINDOWS\\Web\\Wallpaper\\");
+    EXPECT_EQ(ImagesFolderFrom(windows, "Mervalis"), "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\");
+  }
+  for (const char* system : {"C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32\\"}) {
+    EXPECT_EQ(SystemFolderFrom(system), "C:\\WINDOWS\\system32\\");
+  }
   EXPECT_EQ(ImagesFolderFrom("D:\\WINNT\\", "Mervalis"), "D:\\WINNT\\Web\\Wallpaper\\QVImages\\Mervalis\\");
 }
 
+// A title loses its quotes for the file names, and its blanks too for the
+// key and the pictures' folder; only the blank itself goes, tabs stay.
 TEST(TitleForms, QuotesAndBlanks) {
-  EXPECT_EQ(RemoveQuotesAndSpaces("\"Mervalis\""), "Mervalis");
-  EXPECT_EQ(RemoveQuotesAndSpaces("\"Deep  Blue Sea\""), "DeepBlueSea");
-  EXPECT_EQ(RemoveQuotesAndSpaces(""), "");
-  // Only the blank itself goes; tabs stay.
-  EXPECT_EQ(RemoveQuotesAndSpaces("a\tb c"), "a\tbc");
-  EXPECT_EQ(RemoveQuotes("\"Deep Blue\""), "Deep Blue");
-  EXPECT_EQ(RemoveQuotes("a\"\"b"), "ab");
+  struct Case {
+    const char* text;
+    const char* withoutQuotes;
+    const char* withoutQuotesAndBlanks;
+  };
+  for (const Case& c : {Case{"\"Mervalis\"", "Mervalis", "Mervalis"},
+                        Case{"\"Deep  Blue Sea\"", "Deep  Blue Sea", "DeepBlueSea"},
+                        Case{"", "", ""},
+                        Case{"a\tb c", "a\tb c", "a\tbc"},
+                        Case{"a\"\"b", "ab", "ab"}}) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(RemoveQuotes(c.text), c.withoutQuotes);
+    EXPECT_EQ(RemoveQuotesAndSpaces(c.text), c.withoutQuotesAndBlanks);
+  }
 }
 
 TEST(TitleForms, TwoWordTitleKeepsItsBlankInFileNamesButNotInTheKey) {

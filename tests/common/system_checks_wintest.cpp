@@ -67,7 +67,8 @@ TEST(SystemChecks, CommaAsDecimalSeparatorGivesTheSameAnswer) {
   EXPECT_TRUE(mervalis::HighEnoughShellVersion());
 }
 
-TEST(SystemChecksAt8Bit, TwoHundredFiftySixColoursFail) {
+TEST(SystemChecks, TwoHundredFiftySixColoursFail) {
+  NEEDS_DISPLAY(1024, 768, 8);
   ScreenDc screen;
   // Wine gives 8 bits per pixel and 1 plane on the 8-bit X display.
   ASSERT_EQ(::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES), 8);

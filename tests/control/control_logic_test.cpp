@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "control/control_logic.h"
 // The control is a DLL of its own, outside the portable core library; its one
@@ -47,32 +48,30 @@ TEST(ControlTitle, FamilyPagesGiveTheirTitleInTheFileNamesOwnCase) {
 }
 
 TEST(ControlTitle, OtherWallpapersGiveTheirErrorCode) {
-  struct Case {
-    const char* wallpaper;
+  struct Group {
     Verdict verdict;
+    std::vector<const char*> wallpapers;
   };
-  for (const Case& c : {
-           Case{"", Verdict::kNoWallpaper},
-           Case{"C:\\WINDOWS\\Web\\Wallpaper\\Other.html", Verdict::kNotFamilyPage},
-           Case{"C:\\WINDOWS\\Quorvane - Mervalis\\page.html", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\Quorvane -Mervalis.html", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\Quorvane- Mervalis.html", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\ Quorvane - Mervalis.html", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\Quorv", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\", Verdict::kNotFamilyPage},
-           Case{"C:", Verdict::kNotFamilyPage},
-           // A path written with forward slashes keeps its prefix behind the
-           // drive colon: not recognised, as the shell never reports one so.
-           Case{"C:/x/Quorvane - Mervalis.html", Verdict::kNotFamilyPage},
-           Case{"C:\\x\\Quorvane - Mervalis", Verdict::kNoDot},
-           Case{"C:\\x\\Quorvane - ", Verdict::kNoDot},
-           // The dot must come after the prefix; one in the folder does not help.
-           Case{"C:\\x.y\\Quorvane - Mervalis", Verdict::kNoDot},
+  for (const Group& g : {
+           Group{Verdict::kNoWallpaper, {""}},
+           Group{Verdict::kNotFamilyPage,
+                 {"C:\\WINDOWS\\Web\\Wallpaper\\Other.html", "C:\\WINDOWS\\Quorvane - Mervalis\\page.html",
+                  "C:\\x\\Quorvane -Mervalis.html", "C:\\x\\Quorvane- Mervalis.html", "C:\\x\\ Quorvane - Mervalis.html",
+                  "C:\\x\\Quorv", "C:\\x\\", "C:",
+                  // A path written with forward slashes keeps its prefix behind the
+                  // drive colon: not recognised, as the shell never reports one so.
+                  "C:/x/Quorvane - Mervalis.html"}},
+           Group{Verdict::kNoDot,
+                 {"C:\\x\\Quorvane - Mervalis", "C:\\x\\Quorvane - ",
+                  // The dot must come after the prefix; one in the folder does not help.
+                  "C:\\x.y\\Quorvane - Mervalis"}},
        }) {
-    SCOPED_TRACE(c.wallpaper);
-    const auto found = TitleFromWallpaper(c.wallpaper);
-    EXPECT_EQ(found.verdict, c.verdict);
-    EXPECT_EQ(found.title, "");
+    for (const char* wallpaper : g.wallpapers) {
+      SCOPED_TRACE(wallpaper);
+      const auto found = TitleFromWallpaper(wallpaper);
+      EXPECT_EQ(found.verdict, g.verdict);
+      EXPECT_EQ(found.title, "");
+    }
   }
 }
 
@@ -99,35 +98,22 @@ TEST(ControlApplicationFile, LiesInTheInstallFolderOfTheSystemDrive) {
 // Which hosting pages may use the control: the desktop's family page, a local
 // file, and nothing from the web or another machine.
 TEST(ControlHostPage, OnlyLocalFamilyPagesAndUntoldAddressesAreAllowed) {
-  struct Case {
-    const char* address;
-    bool allowed;
-  };
-  for (const Case& c : {
-           Case{"", true},  // the host did not tell: as before
-           Case{"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", true},
-           Case{"c:/windows/web/wallpaper/QUORVANE - mervalis.htm", true},
-           Case{"file:///C:/WINDOWS/Web/Wallpaper/Quorvane%20-%20Mervalis.html", true},
-           Case{"FILE:///c|/x/quorvane%20-%20Deep%20Blue.html", true},
-           Case{"file://localhost/D:/pages/Quorvane - Coral.html", true},
-           Case{"file:C:\\x\\Quorvane - Mervalis.html", true},
-           Case{"file:///C:/x/Quorvane%20-%20Mervalis.html#top", true},
-           // Other local pages.
-           Case{"C:\\WINDOWS\\Web\\Wallpaper\\Mervalis.html", false},
-           Case{"C:\\Quorvane - Folder\\Mervalis.html", false},
-           Case{"file:///C:/x/page.html?Quorvane - Mervalis.html", false},
-           // Web pages, whatever their names.
-           Case{"http://example.com/Quorvane - Mervalis.html", false},
-           Case{"https://example.com/C:/Quorvane%20-%20Mervalis.html", false},
-           Case{"about:blank", false},
-           Case{"res://mshtml.dll/Quorvane - Mervalis.html", false},
-           Case{"mk:@MSITStore:C:\\x.chm::/Quorvane - Mervalis.html", false},
-           // Another machine's files.
-           Case{"\\\\server\\share\\Quorvane - Mervalis.html", false},
-           Case{"file://server/share/Quorvane%20-%20Mervalis.html", false},
-           Case{"file:////server/share/Quorvane - Mervalis.html", false},
-           Case{"file://localhostile/C:/Quorvane - Mervalis.html", false},
-       }) {
-    EXPECT_EQ(quorvanex::HostPageAllowed(c.address), c.allowed) << c.address;
-  }
+  const char* const allowed[] = {
+      "",  // the host did not tell: as before
+      "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "c:/windows/web/wallpaper/QUORVANE - mervalis.htm",
+      "file:///C:/WINDOWS/Web/Wallpaper/Quorvane%20-%20Mervalis.html", "FILE:///c|/x/quorvane%20-%20Deep%20Blue.html",
+      "file://localhost/D:/pages/Quorvane - Coral.html", "file:C:\\x\\Quorvane - Mervalis.html",
+      "file:///C:/x/Quorvane%20-%20Mervalis.html#top"};
+  const char* const refused[] = {
+      // Other local pages.
+      "C:\\WINDOWS\\Web\\Wallpaper\\Mervalis.html", "C:\\Quorvane - Folder\\Mervalis.html",
+      "file:///C:/x/page.html?Quorvane - Mervalis.html",
+      // Web pages, whatever their names.
+      "http://example.com/Quorvane - Mervalis.html", "https://example.com/C:/Quorvane%20-%20Mervalis.html",
+      "about:blank", "res://mshtml.dll/Quorvane - Mervalis.html", "mk:@MSITStore:C:\\x.chm::/Quorvane - Mervalis.html",
+      // Another machine's files.
+      "\\\\server\\share\\Quorvane - Mervalis.html", "file://server/share/Quorvane%20-%20Mervalis.html",
+      "file:////server/share/Quorvane - Mervalis.html", "file://localhostile/C:/Quorvane - Mervalis.html"};
+  for (const char* address : allowed) EXPECT_TRUE(quorvanex::HostPageAllowed(address)) << address;
+  for (const char* address : refused) EXPECT_FALSE(quorvanex::HostPageAllowed(address)) << address;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "payload/expected_stub_page.h"
 #include "wine/support.h"
 
 namespace wine_test {
@@ -20,23 +21,6 @@ inline std::string SourceTreeFile(const std::string& relative) {
   return ReadFileBytes(path.substr(0, path.rfind("\\tests\\payload\\")) + "\\" + relative);
 }
 
-// The stub page that an apply leaves for this wallpaper: twelve lines, each
-// ended by CR LF, naming the runtime control at `controlPath`.
-inline std::string ExpectedStubPage(const std::string& controlPath) {
-  return "<HTML>\r\n"
-         "<HEAD>\r\n"
-         "\t<TITLE>Quorvanesoft</TITLE>\r\n"
-         "</HEAD>\r\n"
-         "<BODY BGCOLOR=\"#000000\" BACKGROUND=\"QVImages/Mervalis/background.bmp\">\r\n"
-         "\t<OBJECT\r\n"
-         "\t\tCLASSID=\"clsid:A720EFA4-00C8-459A-8762-5CF50F24DA54\"\r\n"
-         "\t\tCODEBASE=\"" +
-         controlPath +
-         "#version=1,0,0,0\"\r\n"
-         "\t\tWIDTH=\"0\" HEIGHT=\"0\" HSPACE=\"0\" VSPACE=\"0\"\r\n"
-         "\t></OBJECT>\r\n"
-         "</BODY>\r\n"
-         "</HTML>\r\n";
-}
+using expected::ExpectedStubPage;
 
 }  // namespace wine_test

@@ -8,6 +8,8 @@
 #include <regex>
 #include <string>
 
+#include "expected_stub_page.h"
+
 #ifndef MERVALIS_PAGE_TEMPLATE
 #error "MERVALIS_PAGE_TEMPLATE must name the page template file"
 #endif
@@ -63,22 +65,8 @@ TEST(StubPage, LinesForASystemFolderWithoutSpaces) {
 }
 
 TEST(StubPage, TextForASystemFolderWithSpaces) {
-    const std::string expected =
-        "<HTML>\r\n"
-        "<HEAD>\r\n"
-        "\t<TITLE>Quorvanesoft</TITLE>\r\n"
-        "</HEAD>\r\n"
-        "<BODY BGCOLOR=\"#000000\" BACKGROUND=\"QVImages/Mervalis/background.bmp\">\r\n"
-        "\t<OBJECT\r\n"
-        "\t\tCLASSID=\"clsid:A720EFA4-00C8-459A-8762-5CF50F24DA54\"\r\n"
-        "\t\tCODEBASE=\"D:\\My Windows\\system32\\quorvanexrun.ocx#version=1,0,0,0\"\r\n"
-        "\t\tWIDTH=\"0\" HEIGHT=\"0\" HSPACE=\"0\" VSPACE=\"0\"\r\n"
-        "\t></OBJECT>\r\n"
-        "</BODY>\r\n"
-        "</HTML>\r\n";
     const std::string text = StubPageText("Mervalis", "D:\\My Windows\\system32\\quorvanexrun.ocx");
-    EXPECT_EQ(text, expected);
-    EXPECT_EQ(text.size(), expected.size());
+    EXPECT_EQ(text, expected::ExpectedStubPage("D:\\My Windows\\system32\\quorvanexrun.ocx"));
 }
 
 TEST(StubPage, BodyNamesTheGivenWallpaperKey) {

@@ -136,6 +136,19 @@ class ResourceWriteFailure : public testing::Test {
     return box;
   }
 
+  // The two boxes of a write failure, answered: the file's, naming it, then
+  // the step's; each the standard error display with its one button.
+  void ExpectErrorBoxes(const std::string& fileBox, const std::string& stepBox) {
+    for (const std::string& text : {fileBox, stepBox}) {
+      const auto box = AnswerNextBox();
+      ASSERT_TRUE(box) << "no box saying " << text;
+      EXPECT_EQ(box->caption, "Quorvanesoft");
+      EXPECT_EQ(box->text, text);
+      EXPECT_TRUE(box->hasIcon);
+      EXPECT_EQ(box->buttons.size(), 1u);
+    }
+  }
+
   // The press has ended (the agreement's button is back) on the agreement
   // panel, and nothing of the install after the apply was done.
   void ExpectInstallStoppedAfterTheApply() {
@@ -176,19 +189,10 @@ TEST_F(ResourceWriteFailure, PageHeldOpenIsReportedTwiceAndStopsTheInstall) {
   StartInstall();
   if (HasFatalFailure()) return;
 
-  const auto first = AnswerNextBox();
-  ASSERT_TRUE(first) << "no box";
-  EXPECT_EQ(first->caption, "Quorvanesoft");
-  EXPECT_EQ(first->text, std::string("File could not be opened or created!") + kRestart +
-                             "\n\nResource ID: 119\nFileName: " + paths.pagePath);
-  EXPECT_TRUE(first->hasIcon);
-  EXPECT_EQ(first->buttons.size(), 1u);
-  const auto second = AnswerNextBox();
-  ASSERT_TRUE(second) << "no second box";
-  EXPECT_EQ(second->caption, "Quorvanesoft");
-  EXPECT_EQ(second->text, "Unable to write wallpaper!");
-  EXPECT_TRUE(second->hasIcon);
-  EXPECT_EQ(second->buttons.size(), 1u);
+  ExpectErrorBoxes(std::string("File could not be opened or created!") + kRestart +
+                       "\n\nResource ID: 119\nFileName: " + paths.pagePath,
+                   "Unable to write wallpaper!");
+  if (HasFatalFailure()) return;
 
   ExpectInstallStoppedAfterTheApply();
   // Neither deleted nor replaced; no picture was written after it.
@@ -209,17 +213,10 @@ TEST_F(ResourceWriteFailure, PictureHeldOpenStopsThePayloadAtThatPicture) {
   StartInstall();
   if (HasFatalFailure()) return;
 
-  const auto first = AnswerNextBox();
-  ASSERT_TRUE(first) << "no box";
-  EXPECT_EQ(first->caption, "Quorvanesoft");
-  EXPECT_EQ(first->text, std::string("File could not be opened or created!") + kRestart + "\n\nResource ID: " +
-                             std::to_string(taken.id) + "\nFileName: " + takenPath);
-  EXPECT_TRUE(first->hasIcon);
-  const auto second = AnswerNextBox();
-  ASSERT_TRUE(second) << "no second box";
-  EXPECT_EQ(second->caption, "Quorvanesoft");
-  EXPECT_EQ(second->text, "Unable to write one or more images!");
-  EXPECT_TRUE(second->hasIcon);
+  ExpectErrorBoxes(std::string("File could not be opened or created!") + kRestart + "\n\nResource ID: " +
+                       std::to_string(taken.id) + "\nFileName: " + takenPath,
+                   "Unable to write one or more images!");
+  if (HasFatalFailure()) return;
 
   ExpectInstallStoppedAfterTheApply();
   Release();

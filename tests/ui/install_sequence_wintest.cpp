@@ -93,6 +93,48 @@ HCURSOR CursorOverClient(HWND window) {
   return ::GetCursorInfo(&info) ? info.hCursor : nullptr;
 }
 
+DWORD ReadDword(const char* key, const char* name, DWORD* type) {
+  DWORD value = 0, size = sizeof(value);
+  *type = REG_NONE;
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return 0;
+  ::RegQueryValueExA(handle, name, nullptr, type, reinterpret_cast<BYTE*>(&value), &size);
+  ::RegCloseKey(handle);
+  return value;
+}
+
+// The text of a string in the file's version resource, or empty.
+std::string FileVersionString(const std::string& file, const char* name) {
+  DWORD ignored = 0;
+  std::vector<char> data(::GetFileVersionInfoSizeA(file.c_str(), &ignored));
+  if (data.empty() || !::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()), data.data())) return "";
+  char* text = nullptr;
+  UINT length = 0;
+  const std::string path = std::string("\\StringFileInfo\\040904E4\\") + name;
+  if (!::VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return "";
+  return text;
+}
+
+// The entry in Apps & features beyond its first three values.
+void ExpectAppsAndFeaturesValues(const std::string& applicationFile, const std::string& installFolder) {
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"), "Quorvanesoft");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "1.0.0.0");
+  // The version the installed file itself carries.
+  EXPECT_EQ(FileVersionString(applicationFile, "FileVersion"), "1.0.0.0");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation") + "\\", installFolder);
+  DWORD type = 0;
+  const DWORD size = ReadDword(kUninstallKey, "EstimatedSize", &type);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  // At least the program and its pictures, in KiB; far from a MiB-count mistaken for KiB.
+  const DWORD programKiB = static_cast<DWORD>((wine_test::ReadFileBytes(applicationFile).size() + 1023) / 1024);
+  EXPECT_GT(size, programKiB);
+  EXPECT_LT(size, programKiB + 64 * 1024);
+  for (const char* name : {"NoModify", "NoRepair"}) {
+    EXPECT_EQ(ReadDword(kUninstallKey, name, &type), 1u) << name;
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD)) << name;
+  }
+}
+
 class Install : public testing::Test {
  protected:
   void SetUp() override {
@@ -213,6 +255,11 @@ TEST_F(Install, FirstInstallWritesEverything) {
             "\"" + paths.applicationFile + "\" uninstall");
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Quorvane - Mervalis");
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayIcon"), paths.applicationFile);
+  ExpectAppsAndFeaturesValues(paths.applicationFile, paths.installFolder);
+  // Windows XP shows the page itself: no animated desktop at logon.
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                          "Quorvane - Mervalis"),
+            "");
   // Four shortcuts.
   const auto program = wine_test::ReadShortcut(paths.startMenuGroup + "\\Mervalis.lnk");
   EXPECT_TRUE(program.exists);
@@ -523,9 +570,8 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   EXPECT_EQ(CursorOverClient(window_), arrow);
 }
 
-class InstallAt8Bit : public Install {};
-
-TEST_F(InstallAt8Bit, TooFewColoursStopsBeforeAnythingIsWritten) {
+TEST_F(Install, TooFewColoursStopsBeforeAnythingIsWritten) {
+  NEEDS_DISPLAY(1024, 768, 8);
   const auto paths = wine_test::Paths();
   ASSERT_NE(Start(), nullptr);
   Press(kBtnInstall);

@@ -222,26 +222,29 @@ class ApplyModeTest : public testing::Test {
 };
 
 class ApplyMode : public ApplyModeTest {};
-class ApplyModeAt1920x1080 : public ApplyModeTest {};
 
 TEST_F(ApplyMode, CentredWithBorderFromStoredCode) {
+  NEEDS_DISPLAY(1024, 768, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
   ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
   ApplyAndCheck("2", false, true, true);
 }
 
 TEST_F(ApplyMode, StretchedFromStoredCode) {
+  NEEDS_DISPLAY(1024, 768, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
   ApplyAndCheck("5", true, false, false);
 }
 
-TEST_F(ApplyModeAt1920x1080, CentredWithBorderFromStoredCode) {
+TEST_F(ApplyMode, CentredWithBorderFromStoredCodeOnAWideScreen) {
+  NEEDS_DISPLAY(1920, 1080, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
   ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1080);
   ApplyAndCheck("2", false, true, false);
 }
 
-TEST_F(ApplyModeAt1920x1080, StretchedFromStoredCode) {
+TEST_F(ApplyMode, StretchedFromStoredCodeOnAWideScreen) {
+  NEEDS_DISPLAY(1920, 1080, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
   ApplyAndCheck("5", true, false, true);
 }

@@ -159,6 +159,7 @@ class BackgroundBitmap : public testing::Test {
 HMODULE BackgroundBitmap::program_ = nullptr;
 
 TEST_F(BackgroundBitmap, CentredWithBorderIsComposedForTheScreen) {
+  NEEDS_DISPLAY(1024, 768, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
   ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
   MessageBoxWatcher boxes;
@@ -244,10 +245,8 @@ TEST_F(BackgroundBitmap, MissingFolderInTheApplyModeShowsNoBox) {
   EXPECT_EQ(boxes.count(), 0);
 }
 
-// Runs on a 1920 x 1080 display.
-class BackgroundBitmapAt1920x1080 : public BackgroundBitmap {};
-
-TEST_F(BackgroundBitmapAt1920x1080, SizeFollowsTheScreen) {
+TEST_F(BackgroundBitmap, SizeFollowsTheScreen) {
+  NEEDS_DISPLAY(1920, 1080, 24);
   ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
   ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1080);
   const BitmapRequest request = Request(false, true, true);

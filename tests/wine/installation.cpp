@@ -63,6 +63,11 @@ void RemoveInstallation() {
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis");
   mervalis::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quorvanesoft");
+  // The animated desktop's logon entry (the running mode went with the copies above).
+  mervalis::RegistryKey run(HKEY_CURRENT_USER);
+  if (run.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", false)) {
+    (void)run.DeleteValue("Quorvane - Mervalis");
+  }
   mervalis::RegistryKey ad(HKEY_CURRENT_USER);
   if (ad.OpenKey("Software\\Microsoft\\Internet Explorer\\Desktop\\General", false)) {
     (void)ad.DeleteValue("Wallpaper");

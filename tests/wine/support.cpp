@@ -1,10 +1,13 @@
 #include "wine/support.h"
 
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include "common/win_handles.h"
 
 namespace wine_test {
 
@@ -149,6 +152,22 @@ bool IsProcessRunning(std::string_view exeFileName) {
   bool found = false;
   ForEachProcessNamed(exeFileName, [&](DWORD) { found = true; });
   return found;
+}
+
+bool DisplayDiffers(int width, int height, int bitsPerPixel) {
+  const mervalis::WindowDc screen(nullptr);
+  int bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);
+  // Bits of colour, as X counts a display's depth: 32 bits per pixel hold 24.
+  if (bits == 32) bits = 24;
+  if (::GetSystemMetrics(SM_CXSCREEN) == width && ::GetSystemMetrics(SM_CYSCREEN) == height &&
+      bits == bitsPerPixel) {
+    return false;
+  }
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  std::printf("[ DISPLAY  ] %dx%dx%d %s.%s\n", width, height, bitsPerPixel, test ? test->test_suite_name() : "?",
+              test ? test->name() : "?");
+  std::fflush(stdout);
+  return true;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -1,5 +1,6 @@
 // Shared helpers of the tests that run under Wine: starting the program,
-// keeping track of what a test started, and the per-test time limit.
+// keeping track of what a test started, the per-test time limit and the
+// display a test needs.
 #pragma once
 
 #include <windows.h>
@@ -55,6 +56,13 @@ void KillProcessesNamed(std::string_view exeFileName);
 // Sets the time limit of the running test (default 60 s).
 void SetTestTimeLimit(DWORD ms);
 
+// True when the screen is not `width` x `height` with `bitsPerPixel` of
+// colour (24 on a screen of 32 bits per pixel, as X counts depth). Then it
+// also prints "[ DISPLAY  ] <width>x<height>x<bits> Suite.Name", by which the
+// test runner runs the test again on a display of that kind. Used through
+// NEEDS_DISPLAY at the start of a test.
+[[nodiscard]] bool DisplayDiffers(int width, int height, int bitsPerPixel);
+
 // Files.
 [[nodiscard]] std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
@@ -64,3 +72,9 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes);
 [[nodiscard]] std::uint32_t Read32(const std::string& bytes, std::size_t at);
 
 }  // namespace wine_test
+
+// The test runs on a screen of this size and colour depth only; elsewhere it
+// skips itself and asks the runner for one.
+#define NEEDS_DISPLAY(width, height, bitsPerPixel)                      \
+  if (::wine_test::DisplayDiffers((width), (height), (bitsPerPixel))) \
+  GTEST_SKIP() << "runs on a " #width "x" #height "x" #bitsPerPixel " display"

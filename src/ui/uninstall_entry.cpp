@@ -1,0 +1,43 @@
+#include "ui/uninstall_entry.h"
+
+#include <limits>
+
+#include "common/file_version.h"
+#include "common/names.h"
+
+namespace mervalis {
+
+namespace {
+
+UninstallValue Text(const char* name, std::string text) { return {name, false, std::move(text), 0}; }
+UninstallValue Number(const char* name, std::uint32_t number) { return {name, true, {}, number}; }
+
+}  // namespace
+
+std::vector<UninstallValue> UninstallEntryValues(std::string_view title, std::string_view applicationFile,
+                                                 std::string_view installFolder, std::uint32_t estimatedSizeKiB) {
+  std::string folder(installFolder);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();  // "C:\" keeps its backslash
+  const std::string file(applicationFile);
+  return {
+      // The path in quotes: unquoted, a path with blanks could start another program.
+      Text("UninstallString", "\"" + file + "\" uninstall"),
+      Text("DisplayName", std::string(kFamilyPrefix) + std::string(title)),
+      Text("DisplayIcon", file),
+      Text("Publisher", std::string(kCompanyName)),
+      Text("DisplayVersion", MERVALIS_FILE_VERSION_TEXT),
+      Text("InstallLocation", folder),
+      Number("EstimatedSize", estimatedSizeKiB),
+      // There is nothing to change or repair: the program itself is the installer.
+      Number("NoModify", 1),
+      Number("NoRepair", 1),
+  };
+}
+
+std::uint32_t KiBRoundedUp(std::uint64_t bytes) noexcept {
+  const std::uint64_t kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max();
+  return static_cast<std::uint32_t>(kib > kMost ? kMost : kib);
+}
+
+}  // namespace mervalis

@@ -1,0 +1,58 @@
+#include "wallpaper/desktop_kind_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/registry_win.h"
+#include "common/win_handles.h"
+
+namespace mervalis {
+
+DesktopKind CurrentDesktopKind() noexcept {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  // Without an answer, the page path: it is what every Windows this program
+  // was first made for shows.
+  if (!::GetVersionExA(&info)) return DesktopKind::kHtmlPage;
+  return DesktopKindForWindows(info.dwMajorVersion);
+}
+
+bool WriteRunValue(std::string_view title, std::string_view applicationFile) noexcept {
+  try {
+    RegistryKey run(HKEY_CURRENT_USER, KEY_WRITE);
+    return run.OpenKey(kRunKey, true) &&
+           run.WriteString(RunValueName(title), DesktopModeCommand(applicationFile)) == ERROR_SUCCESS;
+  } catch (...) {  // std::bad_alloc from the texts
+    return false;
+  }
+}
+
+bool RemoveRunValue(std::string_view title) noexcept {
+  try {
+    RegistryKey run(HKEY_CURRENT_USER, KEY_SET_VALUE);
+    const LONG opened = run.Open(kRunKey, false);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const LONG deleted = run.DeleteValue(RunValueName(title));
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool RunValueExists(std::string_view title) noexcept {
+  try {
+    const std::string key(kRunKey);
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
+    const UniqueHkey run(handle);
+    const std::string name = RunValueName(title);
+    // Any type counts: the value is there.
+    return ::RegQueryValueExA(run.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace mervalis
