@@ -111,17 +111,20 @@ void PaintImage(HWND, HDC dc, RECT r, const ControlLook& look) {
   }
 }
 
-// What else sets the classes apart.
-struct Behaviour {
-  bool repaintsOnText = false;  // labels show their text
-  bool clicks = false;          // labels and pictures are links
-  bool forwards = false;        // panels hand on their children's notifications
+// What sets the three classes apart.
+struct LookClass {
+  PaintFunction paint;
+  bool repaintsOnText;  // labels show their text
+  bool clicks;          // labels and pictures are links
+  bool forwards;        // panels hand on their children's notifications
 };
+constexpr LookClass kPanel = {PaintPanel, false, false, true};
+constexpr LookClass kLabel = {PaintLabel, true, true, false};
+constexpr LookClass kImage = {PaintImage, false, true, false};
 
-// The window procedure of the three classes. Painting covers the whole
-// control, so the background is never erased first.
-template <PaintFunction paint, Behaviour behaviour>
-LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+// The messages of the three classes. Painting covers the whole control, so
+// the background is never erased first.
+LRESULT LookControlMessage(const LookClass& kind, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -129,11 +132,11 @@ LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       const PaintSession session(hwnd);
       RECT r;
       ::GetClientRect(hwnd, &r);
-      if (const ControlLook* look = LookOf(hwnd)) paint(hwnd, session.dc(), r, *look);
+      if (const ControlLook* look = LookOf(hwnd)) kind.paint(hwnd, session.dc(), r, *look);
       return 0;
     }
     case WM_SETTEXT:
-      if (behaviour.repaintsOnText) {
+      if (kind.repaintsOnText) {
         const LRESULT result = ::DefWindowProcA(hwnd, message, wParam, lParam);
         ::InvalidateRect(hwnd, nullptr, FALSE);
         return result;
@@ -141,7 +144,7 @@ LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      if (behaviour.clicks) {
+      if (kind.clicks) {
         HandleClickMouse(hwnd, message, lParam);
         return 0;
       }
@@ -151,7 +154,7 @@ LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-      if (behaviour.forwards) return ForwardToRoot(hwnd, message, wParam, lParam);
+      if (kind.forwards) return ForwardToRoot(hwnd, message, wParam, lParam);
       break;
     default:
       break;
@@ -159,9 +162,10 @@ LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-constexpr WNDPROC PanelProc = LookControlProc<PaintPanel, Behaviour{.forwards = true}>;
-constexpr WNDPROC LabelProc = LookControlProc<PaintLabel, Behaviour{.repaintsOnText = true, .clicks = true}>;
-constexpr WNDPROC ImageProc = LookControlProc<PaintImage, Behaviour{.clicks = true}>;
+template <const LookClass& kind>
+LRESULT CALLBACK LookControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  return LookControlMessage(kind, hwnd, message, wParam, lParam);
+}
 
 WNDPROC g_buttonProc = nullptr;
 
@@ -191,7 +195,7 @@ bool RegisterControlClasses(HINSTANCE instance) noexcept {
     WNDPROC proc;
   };
   static constexpr ClassEntry kClasses[] = {
-      {kPanelClass, PanelProc}, {kLabelClass, LabelProc}, {kImageClass, ImageProc}};
+      {kPanelClass, LookControlProc<kPanel>}, {kLabelClass, LookControlProc<kLabel>}, {kImageClass, LookControlProc<kImage>}};
   for (const auto& cls : kClasses) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = cls.proc;
