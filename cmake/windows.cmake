@@ -4,15 +4,15 @@
 enable_language(RC)
 
 option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
-set(MERVALIS_JPEG_SIMD_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-i686-w64-mingw32
-    CACHE PATH "libjpeg-turbo built with its SIMD code for i686-w64-mingw32 (tools/setup.sh)")
-set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_SIMD_PREFIX}/lib/libjpeg.a)
+set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-lean-i686-w64-mingw32
+    CACHE PATH "libjpeg-turbo built with its SIMD code, unused features left out, for i686-w64-mingw32 (tools/setup.sh)")
+set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_PREFIX}/lib/libjpeg.a)
 if(NOT EXISTS ${MINGW_JPEG_LIBRARY})
   message(FATAL_ERROR "${MINGW_JPEG_LIBRARY} is missing: run tools/setup.sh")
 endif()
 add_library(mingw_jpeg STATIC IMPORTED)
 set_target_properties(mingw_jpeg PROPERTIES IMPORTED_LOCATION ${MINGW_JPEG_LIBRARY}
-  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_SIMD_PREFIX}/include)
+  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_PREFIX}/include)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
