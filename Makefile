@@ -1,10 +1,11 @@
 # make run   builds and starts the installer window under Wine (ARGS=apply passes arguments)
 # make test  builds everything and runs every test, native and under Wine
+# make bench builds everything and runs the benchmarks, native and i686 under Wine
 BUILD ?= build
 ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build native win32 run test clean
+.PHONY: all setup build native win32 run test bench clean
 
 all: build
 
@@ -31,6 +32,9 @@ run: win32
 
 test: build
 	@python3 tools/run_tests.py --build $(BUILD)
+
+bench: build
+	@python3 tools/bench.py --build $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

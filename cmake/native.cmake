@@ -51,3 +51,9 @@ endif()
 add_executable(scene_dump ${PROJECT_SOURCE_DIR}/tests/desktop/scene_dump.cpp)
 target_link_libraries(scene_dump PRIVATE mervalis_core)
 target_compile_options(scene_dump PRIVATE ${MERVALIS_WARNINGS})
+
+# The composition against its floor, with a timer of our own: the same source
+# is built for Windows (cmake/windows.cmake) and run under Wine by tools/bench.py.
+add_executable(compose_timing ${PROJECT_SOURCE_DIR}/bench/timing/compose_timing.cpp)
+target_link_libraries(compose_timing PRIVATE mervalis_core)
+target_compile_options(compose_timing PRIVATE -O2 ${MERVALIS_WARNINGS})

@@ -4,28 +4,43 @@
 enable_language(RC)
 
 option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
-set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-i686-w64-mingw32
-    CACHE PATH "libjpeg-turbo built for i686-w64-mingw32 (tools/setup.sh)")
-set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_PREFIX}/lib/libjpeg.a)
+set(MERVALIS_JPEG_SIMD_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-i686-w64-mingw32
+    CACHE PATH "libjpeg-turbo built with its SIMD code for i686-w64-mingw32 (tools/setup.sh)")
+set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_SIMD_PREFIX}/lib/libjpeg.a)
 if(NOT EXISTS ${MINGW_JPEG_LIBRARY})
   message(FATAL_ERROR "${MINGW_JPEG_LIBRARY} is missing: run tools/setup.sh")
 endif()
 add_library(mingw_jpeg STATIC IMPORTED)
 set_target_properties(mingw_jpeg PROPERTIES IMPORTED_LOCATION ${MINGW_JPEG_LIBRARY}
-  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_PREFIX}/include)
+  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_SIMD_PREFIX}/include)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX STRICT)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Every function and datum in a section of its own, so that the shipped
+# binaries' links (--gc-sections) drop whatever nothing calls.
+add_compile_options(-ffunction-sections -fdata-sections)
+
+# The product is optimised for size, except the picture code, whose loops
+# run over every pixel of the screen and keep their speed.
+set(MERVALIS_SIZE_OPTIONS -Os)
+set(MERVALIS_SPEED_SOURCES ${MERVALIS_CORE_SOURCES})
+list(FILTER MERVALIS_SPEED_SOURCES INCLUDE REGEX "/src/wallpaper/(image|background|jpeg_decode|bmp_file)\\.cpp$")
+set_source_files_properties(${MERVALIS_SPEED_SOURCES} PROPERTIES COMPILE_OPTIONS -O2)
+# What the shipped binaries' links add: unused sections dropped, symbols
+# stripped, and the C++ library's verbose terminate handler (with its name
+# demangler) left out.
+set(MERVALIS_SHIPPED_LINK_OPTIONS -s -Wl,--gc-sections)
+set(MERVALIS_QUIET_TERMINATE ${PROJECT_SOURCE_DIR}/src/control/quiet_terminate_win.cpp)
 set(WIN_SYSTEM_LIBS shlwapi comctl32 version ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
 # Product code without the entry point and the log switch, shared by the
 # program and the tests.
 add_library(mervalis_win STATIC ${MERVALIS_CORE_SOURCES} ${MERVALIS_WIN_SOURCES})
 target_include_directories(mervalis_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS})
+target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
 target_link_libraries(mervalis_win PUBLIC mingw_jpeg ${WIN_SYSTEM_LIBS})
 
 # The debug log writer, once per setting of its build switch.
@@ -33,7 +48,7 @@ function(mervalis_debug_log name enabled)
   add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/src/common/debug_log_win.cpp)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_definitions(${name} PRIVATE MERVALIS_DEBUG_LOG=${enabled})
-  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS})
+  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
 endfunction()
 if(MERVALIS_DEBUG_LOG)
   mervalis_debug_log(mervalis_log_release 1)
@@ -51,9 +66,10 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
 
 function(mervalis_program name log_library)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
-                 ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
+                 ${MERVALIS_QUIET_TERMINATE} ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
   target_link_libraries(${name} PRIVATE mervalis_win ${log_library})
-  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS})
+  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
+  target_link_options(${name} PRIVATE ${MERVALIS_SHIPPED_LINK_OPTIONS})
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/mervalis.rc PROPERTIES
     OBJECT_DEPENDS "${MERVALIS_RESOURCE_INPUTS}")
 endfunction()
@@ -97,3 +113,14 @@ file(GLOB FIXTURE_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fixtures/*
 foreach(f ${FIXTURE_LISTS})
   include(${f})
 endforeach()
+
+# ---- Benchmarks (run by tools/bench.py) ----
+# The composition against its floor, built as the product is built.
+add_executable(compose_timing ${PROJECT_SOURCE_DIR}/bench/timing/compose_timing.cpp)
+target_link_libraries(compose_timing PRIVATE mervalis_win)
+target_compile_options(compose_timing PRIVATE ${MERVALIS_WARNINGS})
+target_link_options(compose_timing PRIVATE ${MERVALIS_SHIPPED_LINK_OPTIONS})
+# The yardstick of the apply run: an empty windowed program.
+add_executable(empty_window WIN32 ${PROJECT_SOURCE_DIR}/bench/timing/empty_window_win.cpp)
+target_link_libraries(empty_window PRIVATE user32 kernel32)
+target_compile_options(empty_window PRIVATE ${MERVALIS_WARNINGS})

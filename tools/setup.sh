@@ -5,14 +5,16 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps=${MERVALIS_DEPS:-/opt/mervalis-deps}
-jpeg_prefix=$deps/libjpeg-turbo-i686-w64-mingw32
+# The SIMD build lives under a name of its own: an older build without SIMD,
+# left in the former path, is never taken for it, and this one is built anew.
+jpeg_prefix=$deps/libjpeg-turbo-simd-i686-w64-mingw32
 
 packages=(
   make cmake ninja-build g++ pkg-config dpkg-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   mingw-w64-i686-dev mingw-w64-tools
   wine wine32:i386 xvfb xauth x11-utils imagemagick
-  googletest libbenchmark-dev libjpeg62-turbo-dev
+  googletest libbenchmark-dev libjpeg62-turbo-dev nasm
   chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3
 )
 
@@ -70,8 +72,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   quiet env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# libjpeg-turbo for the 32-bit Windows build, from Debian's source package.
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+# libjpeg-turbo for the 32-bit Windows build, from Debian's source package,
+# with its SIMD code (assembled by nasm; libjpeg picks it at run time by the CPU).
+# The options of the build are stamped in the prefix: a build made with other
+# options (or none stamped) is made anew.
+jpeg_options="-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
+-DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DWITH_ARITH_ENC=OFF -DWITH_ARITH_DEC=OFF"
+# Each function in a section of its own, so that the program's link keeps
+# only the decoder's SIMD code; no unwind tables (C code, no exceptions
+# through it); no environment variables read (they would bring in sscanf).
+jpeg_cflags="-O3 -DNDEBUG -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -DNO_GETENV"
+jpeg_stamp="$jpeg_prefix/mervalis-build-options"
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)" != "$jpeg_options $jpeg_cflags" ]; then
   as_root "libjpeg-turbo for mingw"
   if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
     say "adding a deb-src entry for Debian's sources"
@@ -86,16 +98,18 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
   fi
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  say "building libjpeg-turbo for i686-w64-mingw32"
+  say "building libjpeg-turbo with SIMD for i686-w64-mingw32"
   (cd "$work" && quiet apt-get source libjpeg-turbo)
   srcdir=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
   [ -n "$srcdir" ] || { say "libjpeg-turbo source not found" >&2; exit 1; }
+  # shellcheck disable=SC2086 # the options are words
   quiet cmake -Wno-dev -S "$srcdir" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
-    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
-    -DWITH_JAVA=OFF -DREQUIRE_SIMD=OFF
+    -DCMAKE_C_FLAGS_RELEASE="$jpeg_cflags" -DCMAKE_ASM_NASM_COMPILER=nasm $jpeg_options
+  rm -rf "$jpeg_prefix"
   quiet cmake --build "$work/build" --target install
+  printf '%s' "$jpeg_options $jpeg_cflags" > "$jpeg_stamp"
 fi
 
 # playwright-core for the page test (the browser is Debian's chromium).

@@ -1,6 +1,5 @@
 #include "common/shell_version.h"
 
-#include <charconv>
 #include <optional>
 #include <string>
 
@@ -13,7 +12,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Reads "<digits>[<separator><digits>]" as a locale-aware conversion with
 // this decimal separator does; nothing for any other text.
 std::optional<double> ReadDecimal(std::string_view text, std::string_view separator) {
-  std::string plain;  // the same number with "." as separator, for from_chars
+  std::string plain;  // the same number with "." as separator
   plain.reserve(text.size() + 1);
   size_t i = 0;
   while (i < text.size() && IsDigit(text[i])) plain += text[i++];
@@ -26,10 +25,26 @@ std::optional<double> ReadDecimal(std::string_view text, std::string_view separa
     while (i < text.size() && IsDigit(text[i])) plain += text[i++];
     if (plain.size() == fractionStart || i != text.size()) return std::nullopt;
   }
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-  if (error != std::errc() || end != plain.data() + plain.size()) return std::nullopt;
-  return value;
+  // The digits as integers (std::from_chars for doubles would add 40 KB to
+  // the program). Up to 15 digits in all, the number is one exact integer
+  // over an exact power of ten and the one division rounds as a decimal
+  // conversion does; longer numbers, which no shell reports, may differ in
+  // the last bit.
+  double integer = 0.0, fraction = 0.0, scale = 1.0;
+  bool afterPoint = false;
+  for (const char c : plain) {
+    if (c == '.') {
+      afterPoint = true;
+    } else if (afterPoint) {
+      fraction = fraction * 10 + (c - '0');
+      scale *= 10;
+    } else {
+      integer = integer * 10 + (c - '0');
+    }
+  }
+  const size_t digits = plain.size() - (afterPoint ? 1 : 0);
+  if (digits <= 15) return (integer * scale + fraction) / scale;
+  return integer + fraction / scale;
 }
 
 }  // namespace

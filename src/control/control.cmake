@@ -39,6 +39,8 @@ add_library(quorvanexrun MODULE
   ${QUORVANEX_SOURCE_DIR}/registration_win.cpp
   ${QUORVANEX_SOURCE_DIR}/control_logic.cpp
   ${PROJECT_SOURCE_DIR}/src/common/names.cpp
+  ${QUORVANEX_SOURCE_DIR}/quiet_terminate_win.cpp
+  ${QUORVANEX_SOURCE_DIR}/lean_runtime_win.cpp
   ${QUORVANEX_SOURCE_DIR}/quorvanexrun.rc
   ${QUORVANEX_SOURCE_DIR}/quorvanexrun.def)
 set_target_properties(quorvanexrun PROPERTIES
@@ -47,8 +49,17 @@ set_target_properties(quorvanexrun PROPERTIES
 target_include_directories(quorvanexrun PRIVATE ${PROJECT_SOURCE_DIR}/src ${QUORVANEX_GENERATED_DIR})
 target_compile_options(quorvanexrun PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${MERVALIS_WARNINGS}>)
 target_link_libraries(quorvanexrun PRIVATE ole32 oleaut32 uuid shell32 user32 advapi32 kernel32)
-# Symbols stripped: the file travels inside the program.
-target_link_options(quorvanexrun PRIVATE -s)
+# Small, since the file travels inside the program: optimised for size, every
+# function and datum in a section of its own so that the linker drops what
+# nothing calls, symbols stripped, no run-time type information (the control
+# asks no object for its type) and no C++ exceptions. Without exceptions the
+# sources' few guards `try { ... } catch (...) { ... }` (against running out
+# of memory while building a string) compile to the guarded block alone, the
+# way the C++ library's own guards do; running out of memory then ends the
+# process (lean_runtime_win.cpp).
+target_compile_options(quorvanexrun PRIVATE
+  "$<$<COMPILE_LANGUAGE:CXX>:-Os;-ffunction-sections;-fdata-sections;-fno-rtti;-fno-exceptions;-fno-asynchronous-unwind-tables;-Dtry=if (true);-Dcatch(x)=if (false)>")
+target_link_options(quorvanexrun PRIVATE -s -Wl,--gc-sections)
 set_source_files_properties(${QUORVANEX_SOURCE_DIR}/quorvanexrun.rc PROPERTIES
   OBJECT_DEPENDS ${QUORVANEX_TYPELIB})
 

@@ -1,8 +1,15 @@
 #include "wallpaper/background.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "wallpaper/bmp_file.h"
+#include "wallpaper/jpeg_decode.h"
 
 namespace mervalis {
 
@@ -23,35 +30,132 @@ int RandomBelow(std::minstd_rand& random, int k) {
   return std::uniform_int_distribution<int>(0, k - 1)(random);
 }
 
-void Decorate(Image& image, const Image& left, const Image& right, std::uint32_t seed) {
-  if (left.Empty() && right.Empty()) return;
+// Where the decoration pictures go, in drawing order: the positions come
+// from the generator in the order the pictures are drawn.
+struct Decoration {
+  int x = 0;
+  int y = 0;
+  const Image* picture = nullptr;
+};
+
+std::vector<Decoration> PlaceDecorations(int width, int height, const Image& left,
+                                         const Image& right, std::uint32_t seed) {
+  std::vector<Decoration> placed;
+  if (left.Empty() && right.Empty()) return placed;
   std::minstd_rand random(seed);
   const int w = left.Width();
   const int h = left.Height();
-  const int count = image.Width() / 3;
-  const int leftLimit = image.Width() / 2 - w / 2;
+  const int count = width / 3;
+  const int leftLimit = width / 2 - w / 2;
+  placed.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
-    const int x = RandomBelow(random, image.Width() + w) - w;
-    const int y = RandomBelow(random, image.Height() + h) - h;
-    DrawTransparent(image, x, y, x < leftLimit ? left : right);
+    const int x = RandomBelow(random, width + w) - w;
+    const int y = RandomBelow(random, height + h) - h;
+    placed.push_back({x, y, x < leftLimit ? &left : &right});
   }
+  return placed;
 }
 
-// The frame picture scaled to the frame rectangle. When the scene is going to
-// cover the picture rectangle anyway, only the band around it is drawn; the
-// scaler's pixels do not depend on the clip, so the result is the same.
-void DrawFrame(Image& image, const BackgroundLayout& layout, const Image& frame,
-               bool sceneCovers) {
-  const Rect& f = layout.frame;
-  const Rect& p = layout.picture;
-  if (!sceneCovers) {
-    DrawScaled(image, f, frame);
-    return;
+// The composition worked out once and drawn band by band: any band of rows
+// comes out as the same rows of the whole picture.
+class Composer {
+ public:
+  explicit Composer(const BackgroundInputs& inputs)
+      : width_(inputs.width),
+        height_(inputs.height),
+        layout_(ComputeBackgroundLayout(inputs.width, inputs.height, inputs.stretched,
+                                        inputs.showBorder,
+                                        inputs.frameWidth > 0 ? inputs.frameWidth : inputs.frame.Width(),
+                                        inputs.frameHeight > 0 ? inputs.frameHeight
+                                                               : inputs.frame.Height())) {
+    const Rect screen{0, 0, width_, height_};
+    const Rect& p = layout_.picture;
+    // The fill colour goes everywhere the scene will not cover.
+    const bool sceneCovers = !inputs.scene.Empty();
+    if (sceneCovers) {
+      fills_ = {Rect{0, 0, width_, p.top}, Rect{0, p.bottom, width_, height_},
+                Rect{0, p.top, p.left, p.bottom}, Rect{p.right, p.top, width_, p.bottom}};
+    } else {
+      fills_ = {screen};
+    }
+    if (!inputs.stretched && inputs.decorate) {
+      decorations_ = PlaceDecorations(width_, height_, inputs.decorationLeft,
+                                      inputs.decorationRight, inputs.decorationSeed);
+    }
+    if (layout_.border && !inputs.frame.Empty()) {
+      const Rect& f = layout_.frame;
+      // When the scene is going to cover the picture rectangle anyway, only
+      // the band around it is drawn; the scaler's pixels do not depend on
+      // the clip, so the result is the same.
+      std::vector<Rect> pieces;
+      if (sceneCovers) {
+        pieces = {Rect{f.left, f.top, f.right, p.top}, Rect{f.left, p.bottom, f.right, f.bottom},
+                  Rect{f.left, p.top, p.left, p.bottom}, Rect{p.right, p.top, f.right, p.bottom}};
+      } else {
+        pieces = {f};
+      }
+      for (const Rect& piece : pieces) {
+        const Rect clip = Intersect(piece, screen);
+        if (!clip.Empty()) frame_.emplace_back(inputs.frame, f, clip);
+      }
+    }
+    if (sceneCovers) scene_.emplace_back(inputs.scene, p, Intersect(p, screen));
   }
-  DrawScaled(image, f, frame, {f.left, f.top, f.right, p.top});
-  DrawScaled(image, f, frame, {f.left, p.bottom, f.right, f.bottom});
-  DrawScaled(image, f, frame, {f.left, p.top, p.left, p.bottom});
-  DrawScaled(image, f, frame, {p.right, p.top, f.right, p.bottom});
+
+  [[nodiscard]] const BackgroundLayout& Layout() const noexcept { return layout_; }
+
+  // Rows [top, top + band.Height()) of the picture into `band`.
+  void Compose(Image& band, int top) {
+    const auto shifted = [top](const Rect& r) {
+      return Rect{r.left, r.top - top, r.right, r.bottom - top};
+    };
+    // A buffer that held the previous band, with the same rows, is already
+    // of the fill colour except where the pictures went: only there does the
+    // fill need renewing. (Decorations land anywhere: then all is filled.)
+    const bool refill = band.Height() == lastHeight_ && band.FileRows().data() == lastRows_ &&
+                        decorations_.empty();
+    for (const Rect& fill : fills_) {
+      if (!refill) {
+        FillRect(band, shifted(fill), kBackgroundFill);
+        continue;
+      }
+      for (const Rect& drawn : drawnLast_) {
+        FillRect(band, Intersect(shifted(fill), drawn), kBackgroundFill);
+      }
+    }
+    for (const Decoration& d : decorations_) DrawTransparent(band, d.x, d.y - top, *d.picture);
+    drawnLast_.clear();
+    const Rect rows{0, top, width_, top + band.Height()};
+    for (std::vector<ScaledDrawing>* drawings : {&frame_, &scene_}) {
+      for (ScaledDrawing& drawing : *drawings) {
+        drawing.Draw(band, top);
+        const Rect drawn = Intersect(drawing.Area(), rows);
+        if (!drawn.Empty()) drawnLast_.push_back(shifted(drawn));
+      }
+    }
+    lastHeight_ = band.Height();
+    lastRows_ = band.FileRows().data();
+  }
+
+ private:
+  int width_;
+  int height_;
+  BackgroundLayout layout_;
+  std::vector<Rect> fills_;
+  std::vector<Decoration> decorations_;
+  std::vector<ScaledDrawing> frame_;
+  std::vector<ScaledDrawing> scene_;
+  // The buffer of the previous band and where the pictures went in it.
+  int lastHeight_ = -1;
+  const std::uint8_t* lastRows_ = nullptr;
+  std::vector<Rect> drawnLast_;
+};
+
+void CheckScreenSize(const BackgroundInputs& inputs) {
+  if (inputs.width < 1 || inputs.width > kMaxScreenSide || inputs.height < 1 ||
+      inputs.height > kMaxScreenSide) {
+    throw std::invalid_argument("Screen size out of range");
+  }
 }
 
 }  // namespace
@@ -90,44 +194,78 @@ BackgroundLayout ComputeBackgroundLayout(int width, int height, bool stretched, 
 }
 
 Image ComposeBackground(const BackgroundInputs& inputs, const CompositionProgress& progress) {
-  if (inputs.width < 1 || inputs.width > kMaxScreenSide || inputs.height < 1 ||
-      inputs.height > kMaxScreenSide) {
-    throw std::invalid_argument("Screen size out of range");
-  }
+  CheckScreenSize(inputs);
   const auto report = [&progress](CompositionStep step) {
     if (progress) progress(step);
   };
-
   Image image = Image::Unfilled(inputs.width, inputs.height);
   report(CompositionStep::ImageCreated);
-  const BackgroundLayout layout =
-      ComputeBackgroundLayout(inputs.width, inputs.height, inputs.stretched, inputs.showBorder,
-                              inputs.frame.Width(), inputs.frame.Height());
+  Composer composer(inputs);
   report(CompositionStep::LayoutChosen);
-
-  // The fill colour goes everywhere the scene will not cover.
-  const bool sceneCovers = !inputs.scene.Empty();
-  if (sceneCovers) {
-    const Rect& p = layout.picture;
-    FillRect(image, {0, 0, inputs.width, p.top}, kBackgroundFill);
-    FillRect(image, {0, p.bottom, inputs.width, inputs.height}, kBackgroundFill);
-    FillRect(image, {0, p.top, p.left, p.bottom}, kBackgroundFill);
-    FillRect(image, {p.right, p.top, inputs.width, p.bottom}, kBackgroundFill);
-  } else {
-    FillRect(image, image.Bounds(), kBackgroundFill);
-  }
-
-  if (!inputs.stretched && inputs.decorate) {
-    Decorate(image, inputs.decorationLeft, inputs.decorationRight, inputs.decorationSeed);
-  }
-  if (layout.border) {
-    report(CompositionStep::BeforeBorder);
-    DrawFrame(image, layout, inputs.frame, sceneCovers);
-  }
+  if (composer.Layout().border) report(CompositionStep::BeforeBorder);
   report(CompositionStep::BeforeDraw);
-  DrawScaled(image, layout.picture, inputs.scene);
+  composer.Compose(image, 0);
   report(CompositionStep::AfterDraw);
   return image;
+}
+
+bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
+                         const CompositionProgress& progress, std::size_t bandBytes) {
+  CheckScreenSize(inputs);
+  const auto report = [&progress](CompositionStep step) {
+    if (progress) progress(step);
+  };
+  const std::array<std::uint8_t, kBmpHeadersSize> headers =
+      Bmp24Headers(inputs.width, inputs.height);
+  const std::size_t stride = (static_cast<std::size_t>(inputs.width) * 3 + 3) & ~std::size_t{3};
+  const int bandRows = static_cast<int>(
+      std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(inputs.height)));
+  Image band = Image::Unfilled(inputs.width, bandRows);
+  report(CompositionStep::ImageCreated);
+  Composer composer(inputs);
+  report(CompositionStep::LayoutChosen);
+  if (composer.Layout().border) report(CompositionStep::BeforeBorder);
+  report(CompositionStep::BeforeDraw);
+  if (!sink(headers)) return false;
+  for (int bottom = inputs.height; bottom > 0; bottom -= bandRows) {
+    const int top = std::max(0, bottom - bandRows);
+    band.SetHeightWithinCapacity(bottom - top);
+    composer.Compose(band, top);
+    if (!sink(band.FileRows())) return false;
+  }
+  report(CompositionStep::AfterDraw);
+  return true;
+}
+
+std::optional<PictureFailure> DecodeBackgroundPictures(BackgroundInputs& inputs,
+                                                       std::span<const std::uint8_t> scene,
+                                                       std::span<const std::uint8_t> frame) {
+  const bool centred = !inputs.stretched;
+  const int mx = centred ? CentredMargin(inputs.width) : 0;
+  const int my = centred ? CentredMargin(inputs.height) : 0;
+  const JpegSize sceneSize = ReadJpegSize(scene);
+  if (!sceneSize.ok()) return PictureFailure{BackgroundPicture::Scene, sceneSize.error};
+  JpegResult decoded = DecodeJpeg(
+      scene, JpegDecodeScale(sceneSize.width, sceneSize.height, inputs.width - 2 * mx,
+                             inputs.height - 2 * my));
+  if (!decoded.ok()) return PictureFailure{BackgroundPicture::Scene, decoded.error};
+  inputs.scene = std::move(decoded.image);
+
+  inputs.frame = Image();
+  inputs.frameWidth = inputs.frameHeight = 0;
+  if (!centred || !inputs.showBorder) return std::nullopt;
+  const JpegSize frameSize = ReadJpegSize(frame);
+  if (!frameSize.ok()) return PictureFailure{BackgroundPicture::Frame, frameSize.error};
+  inputs.frameWidth = frameSize.width;
+  inputs.frameHeight = frameSize.height;
+  const BackgroundLayout layout = ComputeBackgroundLayout(
+      inputs.width, inputs.height, false, true, frameSize.width, frameSize.height);
+  if (!layout.border) return std::nullopt;
+  decoded = DecodeJpeg(frame, JpegDecodeScale(frameSize.width, frameSize.height,
+                                              layout.frame.Width(), layout.frame.Height()));
+  if (!decoded.ok()) return PictureFailure{BackgroundPicture::Frame, decoded.error};
+  inputs.frame = std::move(decoded.image);
+  return std::nullopt;
 }
 
 }  // namespace mervalis

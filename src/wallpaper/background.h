@@ -3,8 +3,12 @@
 // field and optionally framed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
+#include <string>
 
 #include "wallpaper/image.h"
 
@@ -24,6 +28,11 @@ struct BackgroundInputs {
   bool decorate = false;    // centred only
   Image scene;
   Image frame;
+  // The frame picture's own size, when `frame` holds it decoded smaller or
+  // not at all (it is not drawn); 0 x 0 takes the size of `frame`. The
+  // layout follows the picture's own size.
+  int frameWidth = 0;
+  int frameHeight = 0;
   // Scattered over the field, left picture on the left side, right picture
   // on the right; empty pictures draw nothing.
   Image decorationLeft;
@@ -66,5 +75,38 @@ using CompositionProgress = std::function<void(CompositionStep)>;
 // std::bad_alloc when memory runs out.
 [[nodiscard]] Image ComposeBackground(const BackgroundInputs& inputs,
                                       const CompositionProgress& progress = {});
+
+// Receives the bytes of a file in order; false stops the writing.
+using ByteSink = std::function<bool(std::span<const std::uint8_t>)>;
+
+// Bytes of the rows composed at a time by WriteBackgroundFile: the memory it
+// needs beyond the pictures, whatever the screen's size.
+inline constexpr std::size_t kBackgroundBandBytes = std::size_t{1} << 20;
+
+// The BMP file of ComposeBackground(inputs), byte for byte, composed and
+// handed to `sink` in bands of about `bandBytes` (at least one row), bottom
+// band first as the file holds its rows: the headers, then each band's rows.
+// False as soon as the sink refuses a piece. Throws as ComposeBackground,
+// and std::length_error when the file would not fit the BMP format.
+[[nodiscard]] bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
+                                       const CompositionProgress& progress = {},
+                                       std::size_t bandBytes = kBackgroundBandBytes);
+
+enum class BackgroundPicture { Scene, Frame };
+struct PictureFailure {
+  BackgroundPicture picture;
+  std::string error;  // the decoder's text
+};
+
+// Decodes into `inputs`, whose size and options are set, what the
+// composition will draw from the two JPEG files: the scene, and the frame
+// only when its band shows (the centred layout with the border; its own size
+// then goes to frameWidth x frameHeight). Each is decoded at the largest of libjpeg's scales that
+// leaves it no smaller than its place on the screen, so a picture drawn at
+// half its size or less is decoded smaller. The failure of the first picture
+// that cannot be read, if any.
+[[nodiscard]] std::optional<PictureFailure> DecodeBackgroundPictures(
+    BackgroundInputs& inputs, std::span<const std::uint8_t> scene,
+    std::span<const std::uint8_t> frame);
 
 }  // namespace mervalis

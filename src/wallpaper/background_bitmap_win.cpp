@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -35,22 +36,6 @@ std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
   return {static_cast<const std::uint8_t*>(data), size};
 }
 
-// Decodes one picture; false with the error text when it cannot be read.
-bool LoadPicture(HMODULE module, int id, Image& picture, std::string& error) {
-  const std::span<const std::uint8_t> bytes = PictureResource(module, id);
-  if (bytes.empty()) {
-    error = "Picture resource " + std::to_string(id) + " not found";
-    return false;
-  }
-  JpegResult decoded = DecodeJpeg(bytes);
-  if (!decoded.ok()) {
-    error = "Cannot read picture " + std::to_string(id) + ": " + decoded.error;
-    return false;
-  }
-  picture = std::move(decoded.image);
-  return true;
-}
-
 bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
   while (!bytes.empty()) {
     constexpr std::size_t kChunk = 1 << 20;
@@ -62,11 +47,34 @@ bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
   return true;
 }
 
-// Saves `bytes` at `path`: first complete under a temporary name in the same
-// folder, then moved over the old file in one step. On failure the old file
-// is untouched, the temporary file is gone, and `error` says what failed.
-bool SaveReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                   std::string& error) {
+void Log(const char* checkpoint) {
+  WriteDebugLog(std::string("WriteWallpaperBitmap - ") + checkpoint);
+}
+
+// The pictures the composition draws, decoded for the screen; false with the
+// error text when one cannot be read.
+bool LoadPictures(const BitmapRequest& request, BackgroundInputs& inputs, std::string& error) {
+  HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleA(nullptr);
+  const std::span<const std::uint8_t> scene = PictureResource(module, IDR_SCENE_JPEG);
+  const std::span<const std::uint8_t> frame = PictureResource(module, IDR_FRAME_JPEG);
+  const std::optional<PictureFailure> failure = DecodeBackgroundPictures(inputs, scene, frame);
+  if (!failure) return true;
+  const bool isScene = failure->picture == BackgroundPicture::Scene;
+  const int id = isScene ? IDR_SCENE_JPEG : IDR_FRAME_JPEG;
+  if ((isScene ? scene : frame).empty()) {
+    error = "Picture resource " + std::to_string(id) + " not found";
+  } else {
+    error = "Cannot read picture " + std::to_string(id) + ": " + failure->error;
+  }
+  return false;
+}
+
+// Composes the background into `path`: first complete under a temporary
+// name in the same folder, band by band, then moved over the old file in one
+// step. On failure the old file is untouched, the temporary file is gone,
+// and `error` says what failed.
+bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
+                      std::string& error) {
   const std::string cannotCreate = "Cannot create file " + path;
   // A read-only file (or a folder) in the way is not to be replaced. Windows
   // refuses the move below anyway, Wine does not; asking first gives the same
@@ -82,44 +90,9 @@ bool SaveReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
   // A leftover of an interrupted run is ours to overwrite.
   ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
   UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
     error = cannotCreate;
-    return false;
-  }
-  const bool written = WriteAll(file.get(), bytes);
-  const bool closed = ::CloseHandle(file.release()) != FALSE;
-  if (!written || !closed) {
-    ::DeleteFileA(temp.c_str());
-    error = "Stream write error";
-    return false;
-  }
-  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    ::DeleteFileA(temp.c_str());
-    error = cannotCreate;
-    return false;
-  }
-  return true;
-}
-
-void Log(const char* checkpoint) {
-  WriteDebugLog(std::string("WriteWallpaperBitmap - ") + checkpoint);
-}
-
-// The file's bytes, composed for the screen; false with the error text when
-// a picture cannot be read or the composition runs out of memory.
-bool ComposeFile(const BitmapRequest& request, ByteBuffer& file, std::string& error) {
-  HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleA(nullptr);
-  BackgroundInputs inputs;
-  inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
-  inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
-  inputs.stretched = request.stretched;
-  inputs.showBorder = request.showBorder;
-  inputs.decorate = request.decorate;
-  inputs.decorationSeed = ::GetTickCount();
-  // The decoration pictures are empty in this wallpaper: the option draws nothing.
-  if (!LoadPicture(module, IDR_SCENE_JPEG, inputs.scene, error) ||
-      !LoadPicture(module, IDR_FRAME_JPEG, inputs.frame, error)) {
     return false;
   }
 
@@ -132,18 +105,33 @@ bool ComposeFile(const BitmapRequest& request, ByteBuffer& file, std::string& er
       case CompositionStep::AfterDraw: Log("After Draw"); break;
     }
   };
+  const auto sink = [&file](std::span<const std::uint8_t> bytes) {
+    return WriteAll(file.get(), bytes);
+  };
   // Only the composition's own failures are caught here; the debug log's
-  // errors go on to the caller.
+  // errors go on to the caller (the temporary file is then left over, to be
+  // overwritten by the next run).
+  bool written = false;
   try {
-    file = EncodeBmp24(ComposeBackground(inputs, progress));
+    written = WriteBackgroundFile(inputs, sink, progress);
+    if (!written) error = "Stream write error";
   } catch (const std::bad_alloc&) {
     error = "Out of memory";
-    return false;
   } catch (const std::length_error& e) {
     error = e.what();
-    return false;
   } catch (const std::invalid_argument& e) {
     error = e.what();
+  }
+  const bool closed = ::CloseHandle(file.release()) != FALSE;
+  if (!written || !closed) {
+    ::DeleteFileA(temp.c_str());
+    if (written) error = "Stream write error";
+    return false;
+  }
+  Log("Before File Save");
+  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    ::DeleteFileA(temp.c_str());
+    error = cannotCreate;
     return false;
   }
   return true;
@@ -154,13 +142,16 @@ bool ComposeFile(const BitmapRequest& request, ByteBuffer& file, std::string& er
 bool WriteWallpaperBitmap(const BitmapRequest& request) {
   Log("Begin");
   std::string error;
-  ByteBuffer file;
-  bool saved = ComposeFile(request, file, error);
-  if (saved) {
-    Log("Before File Save");
-    saved = SaveReplacing(request.path, file, error);
-  }
-  file = ByteBuffer();  // the picture's memory goes before a box waits for the user
+  BackgroundInputs inputs;
+  inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
+  inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+  inputs.stretched = request.stretched;
+  inputs.showBorder = request.showBorder;
+  inputs.decorate = request.decorate;
+  inputs.decorationSeed = ::GetTickCount();
+  // The decoration pictures are empty in this wallpaper: the option draws nothing.
+  bool saved = LoadPictures(request, inputs, error) && ComposeReplacing(request.path, inputs, error);
+  inputs = BackgroundInputs();  // the pictures' memory goes before a box waits for the user
   if (saved && !FileExists(request.path)) {
     saved = false;
     error = "Cannot create file " + request.path;

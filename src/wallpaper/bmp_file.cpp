@@ -18,21 +18,21 @@ void Put32(std::uint8_t* p, std::uint32_t v) noexcept {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-void CheckEncodable(const Image& image) {
-  if (image.Empty()) throw std::invalid_argument("Cannot save an empty bitmap");
-  const std::uint64_t pixelBytes =
-      static_cast<std::uint64_t>(image.Stride()) * static_cast<std::uint64_t>(image.Height());
-  if (pixelBytes > 0xFFFFFFFFu - kBmpHeadersSize) throw std::length_error("Bitmap too large");
+// Bytes of the rows; throws when there are none or the file would not fit
+// 32-bit sizes.
+std::uint32_t PixelBytes(int width, int height) {
+  if (width <= 0 || height <= 0) throw std::invalid_argument("Cannot save an empty bitmap");
+  const std::uint64_t stride = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
+  const std::uint64_t bytes = stride * static_cast<std::uint64_t>(height);
+  if (bytes > 0xFFFFFFFFu - kBmpHeadersSize) throw std::length_error("Bitmap too large");
+  return static_cast<std::uint32_t>(bytes);
 }
 
-// `file` holds an image's memory: the headers' room, then its rows already
-// laid out as the file wants them.
-void WriteHeaders(ByteBuffer& file, int width, int height) noexcept {
-  std::uint8_t* h = file.data();
+void WriteHeaders(std::uint8_t* h, int width, int height, std::uint32_t pixelBytes) noexcept {
   // BITMAPFILEHEADER
   h[0] = 'B';
   h[1] = 'M';
-  Put32(h + 2, static_cast<std::uint32_t>(file.size()));
+  Put32(h + 2, static_cast<std::uint32_t>(kBmpHeadersSize) + pixelBytes);
   Put32(h + 6, 0);  // two reserved words
   Put32(h + 10, kBmpHeadersSize);
   // BITMAPINFOHEADER; a positive height means bottom-up rows.
@@ -42,29 +42,35 @@ void WriteHeaders(ByteBuffer& file, int width, int height) noexcept {
   Put16(h + 26, 1);   // planes
   Put16(h + 28, 24);  // bits per pixel
   Put32(h + 30, 0);   // BI_RGB
-  Put32(h + 34, static_cast<std::uint32_t>(file.size() - kBmpHeadersSize));
+  Put32(h + 34, pixelBytes);
   // Resolution and colour counts: 0, unspecified and no palette.
   for (std::size_t i = 38; i < kBmpHeadersSize; ++i) h[i] = 0;
 }
 
 }  // namespace
 
+std::array<std::uint8_t, kBmpHeadersSize> Bmp24Headers(int width, int height) {
+  std::array<std::uint8_t, kBmpHeadersSize> headers{};
+  WriteHeaders(headers.data(), width, height, PixelBytes(width, height));
+  return headers;
+}
+
 ByteBuffer EncodeBmp24(const Image& image) {
-  CheckEncodable(image);
-  ByteBuffer file(image.storage_.size());
-  std::memcpy(file.data() + kBmpHeadersSize, image.storage_.data() + kBmpHeadersSize,
-              file.size() - kBmpHeadersSize);
-  WriteHeaders(file, image.Width(), image.Height());
+  const std::uint32_t pixelBytes = PixelBytes(image.Width(), image.Height());
+  ByteBuffer file(kBmpHeadersSize + pixelBytes);
+  std::memcpy(file.data() + kBmpHeadersSize, image.FileRows().data(), pixelBytes);
+  WriteHeaders(file.data(), image.Width(), image.Height(), pixelBytes);
   return file;
 }
 
 ByteBuffer EncodeBmp24(Image&& image) {
-  CheckEncodable(image);
+  const std::uint32_t pixelBytes = PixelBytes(image.Width(), image.Height());
   const int width = image.Width();
   const int height = image.Height();
   ByteBuffer file = std::move(image.storage_);
   image = Image();
-  WriteHeaders(file, width, height);
+  file.resize(kBmpHeadersSize + pixelBytes);  // a band buffer may hold more rows
+  WriteHeaders(file.data(), width, height, pixelBytes);
   return file;
 }
 

@@ -1,6 +1,9 @@
 // Windows BMP files.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "wallpaper/image.h"
 
 namespace mervalis {
@@ -14,5 +17,10 @@ namespace mervalis {
 // The same, taking over the image's memory instead of copying it; the image
 // is left empty.
 [[nodiscard]] ByteBuffer EncodeBmp24(Image&& image);
+
+// The two headers of such a file of width x height pixels, for writers that
+// send the rows after them in pieces (Image::FileRows of bands, bottom band
+// first). Throws as EncodeBmp24 does.
+[[nodiscard]] std::array<std::uint8_t, kBmpHeadersSize> Bmp24Headers(int width, int height);
 
 }  // namespace mervalis

@@ -7,8 +7,14 @@
 #include <stdexcept>
 #include <utility>
 
-#if defined(__SSE2__)
+// The vector code is compiled into every x86 build, whatever the build's
+// baseline (the 32-bit Windows build assumes no SSE2), function by function,
+// and chosen at run time by the processor.
+#if defined(__i386__) || defined(__x86_64__)
+#define MERVALIS_SSE2_CODE 1
+#include <cpuid.h>
 #include <emmintrin.h>
+#define MERVALIS_SSE2 __attribute__((target("sse2")))
 #endif
 
 namespace mervalis {
@@ -29,6 +35,7 @@ Image Image::Unfilled(int width, int height) {
   Image image;
   image.width_ = width;
   image.height_ = height;
+  image.capacity_ = height;
   image.stride_ = static_cast<std::size_t>(stride);
   image.storage_.resize(static_cast<std::size_t>(bytes));
 #if defined(__SANITIZE_ADDRESS__)
@@ -43,9 +50,37 @@ Image Image::Unfilled(int width, int height) {
   return image;
 }
 
+void Image::SetHeightWithinCapacity(int height) noexcept {
+  height_ = std::clamp(height, 0, capacity_);
+}
+
 Image::Image(int width, int height, Rgb fill) : Image(Unfilled(width, height)) {
   FillRect(*this, Bounds(), fill);
 }
+
+namespace {
+
+bool ProcessorHasSse2() noexcept {
+#if defined(MERVALIS_SSE2_CODE)
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2) != 0;
+#else
+  return false;
+#endif
+}
+
+bool forcePlain = false;
+
+bool UseSse2() noexcept {
+  static const bool present = ProcessorHasSse2();
+  return present && !forcePlain;
+}
+
+}  // namespace
+
+PixelCode ActivePixelCode() noexcept { return UseSse2() ? PixelCode::Sse2 : PixelCode::Plain; }
+
+void ForcePlainPixelCode(bool plain) noexcept { forcePlain = plain; }
 
 void FillRect(Image& image, const Rect& area, Rgb colour) noexcept {
   const Rect r = Intersect(area, image.Bounds());
@@ -115,8 +150,9 @@ std::vector<Tap> AxisTaps(int src, int dst, int begin, int count, int unit) {
 
 // The destination columns' taps, as byte offsets into a source row.
 struct Columns {
-  Columns(int src, int dst, int begin, int count) : taps(AxisTaps(src, dst, begin, count, 3)) {
-#if defined(__SSE2__)
+  Columns(int src, int dst, int begin, int count, bool vector)
+      : taps(AxisTaps(src, dst, begin, count, 3)) {
+    if (!vector) return;
     // The vector code loads 8 bytes from the first pixel on, which must stay
     // inside the row, and takes the second pixel as the next one.
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(src);
@@ -129,44 +165,23 @@ struct Columns {
       offsets.push_back(tap.first);
       ++vectorCount;
     }
-#endif
   }
 
   std::vector<Tap> taps;
   std::size_t vectorCount = 0;  // leading taps that the vector code takes
-#if defined(__SSE2__)
   // Per vector tap: the first pixel's weight for its B, G, R lanes, then the
   // second's.
-  struct alignas(16) Weights {
+  struct Weights {
     std::int16_t lanes[8];
   };
   std::vector<Weights> weights;
   std::vector<std::int32_t> offsets;  // per vector tap: the first pixel's byte offset
-#endif
 };
 
-// One source row interpolated across the destination columns, each sample
-// times 256. Writes one sample beyond the row's end.
-void InterpolateRow(const std::uint8_t* source, const Columns& columns,
-                    std::uint16_t* out) noexcept {
-  std::size_t k = 0;
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const Columns::Weights* weights = columns.weights.data();
-  const std::int32_t* offsets = columns.offsets.data();
-  const std::size_t vectorCount = columns.vectorCount;
-  for (; k < vectorCount; ++k) {
-    // B G R of both pixels (and two bytes more) widened to 16 bits, weighted,
-    // and the second pixel's three lanes added onto the first's.
-    const __m128i pixels = _mm_unpacklo_epi8(
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(source + offsets[k])), zero);
-    const __m128i weighted =
-        _mm_mullo_epi16(pixels, _mm_load_si128(reinterpret_cast<const __m128i*>(weights[k].lanes)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 3 * k),
-                     _mm_add_epi16(weighted, _mm_srli_si128(weighted, 6)));
-  }
-#endif
-  for (; k < columns.taps.size(); ++k) {
+// Taps from `from` on, one by one.
+void InterpolatePlain(const std::uint8_t* source, const Columns& columns, std::size_t from,
+                      std::uint16_t* out) noexcept {
+  for (std::size_t k = from; k < columns.taps.size(); ++k) {
     const Tap& tap = columns.taps[k];
     const std::uint8_t* a = source + tap.first;
     const std::uint8_t* b = source + tap.second;
@@ -179,34 +194,40 @@ void InterpolateRow(const std::uint8_t* source, const Columns& columns,
   }
 }
 
-// The last two interpolated source rows. Moving down the destination, each
-// source row is interpolated once however many destination rows use it.
-class RowCache {
- public:
-  RowCache(const Image& source, const Columns& columns) : source_(source), columns_(columns) {
-    for (auto& slot : slots_) slot.samples.resize(columns.taps.size() * 3 + 1);
+#if defined(MERVALIS_SSE2_CODE)
+// The leading vector taps, then the rest one by one.
+MERVALIS_SSE2 void InterpolateSse2(const std::uint8_t* source, const Columns& columns,
+                                   std::uint16_t* out) noexcept {
+  const __m128i zero = _mm_setzero_si128();
+  const Columns::Weights* weights = columns.weights.data();
+  const std::int32_t* offsets = columns.offsets.data();
+  const std::size_t vectorCount = columns.vectorCount;
+  for (std::size_t k = 0; k < vectorCount; ++k) {
+    // B G R of both pixels (and two bytes more) widened to 16 bits, weighted,
+    // and the second pixel's three lanes added onto the first's.
+    const __m128i pixels = _mm_unpacklo_epi8(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(source + offsets[k])), zero);
+    // Unaligned load: 32-bit Windows' heap aligns blocks to 8 bytes only,
+    // whatever the type asks for.
+    const __m128i weighted = _mm_mullo_epi16(
+        pixels, _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights[k].lanes)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 3 * k),
+                     _mm_add_epi16(weighted, _mm_srli_si128(weighted, 6)));
   }
+  InterpolatePlain(source, columns, vectorCount, out);
+}
+#endif
 
-  // The interpolated row `y`; `keep` is a row pointer the caller still holds.
-  const std::uint16_t* Get(int y, const std::uint16_t* keep) {
-    for (auto& slot : slots_) {
-      if (slot.row == y) return slot.samples.data();
-    }
-    Slot& slot = slots_[0].samples.data() == keep ? slots_[1] : slots_[0];
-    InterpolateRow(source_.Row(y), columns_, slot.samples.data());
-    slot.row = y;
-    return slot.samples.data();
-  }
-
- private:
-  struct Slot {
-    int row = -1;
-    std::vector<std::uint16_t> samples;
-  };
-  const Image& source_;
-  const Columns& columns_;
-  Slot slots_[2];
-};
+// One source row interpolated across the destination columns, each sample
+// times 256. Writes one sample beyond the row's end.
+void InterpolateRow(const std::uint8_t* source, const Columns& columns, bool vector,
+                    std::uint16_t* out) noexcept {
+#if defined(MERVALIS_SSE2_CODE)
+  if (vector) return InterpolateSse2(source, columns, out);
+#endif
+  (void)vector;
+  InterpolatePlain(source, columns, 0, out);
+}
 
 // Weighted sum of two interpolated rows, rounded back to 8 bits. Each product
 // is truncated on its own, so that the vector code below computes exactly
@@ -216,89 +237,147 @@ inline std::uint8_t Blend(std::uint32_t a, std::uint32_t b, std::uint32_t wa,
   return static_cast<std::uint8_t>((((a * wa) >> 8) + ((b * wb) >> 8) + 128) >> 8);
 }
 
-#if defined(__SSE2__)
-// Vectors of 16 output bytes. (x * w) >> 8 is the high half of x * (w << 8),
-// where both factors fit 16 bits.
-template <bool kStream>
-std::size_t BlendVectors(const std::uint16_t* a, const std::uint16_t* b, std::uint32_t wa,
-                         std::uint32_t wb, std::size_t i, std::size_t count,
-                         std::uint8_t* out) noexcept {
-  const auto store = [out](std::size_t at, __m128i value) {
-    if constexpr (kStream) {
-      _mm_stream_si128(reinterpret_cast<__m128i*>(out + at), value);
-    } else {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), value);
-    }
-  };
+#if defined(MERVALIS_SSE2_CODE)
+// Eight interpolated samples blended: (x * w) >> 8 is the high half of
+// x * (w << 8), where both factors fit 16 bits.
+MERVALIS_SSE2 inline __m128i Blend8(const std::uint16_t* a, const std::uint16_t* b, __m128i fa,
+                                    __m128i fb, __m128i half) noexcept {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+  const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  const __m128i sum = _mm_add_epi16(_mm_mulhi_epu16(x, fa), _mm_mulhi_epu16(y, fb));
+  return _mm_srli_epi16(_mm_add_epi16(sum, half), 8);
+}
+
+// Vectors of 16 output bytes; returns where the plain code goes on.
+MERVALIS_SSE2 std::size_t BlendSse2(const std::uint16_t* a, const std::uint16_t* b,
+                                    std::uint32_t wa, std::uint32_t wb, std::size_t count,
+                                    std::uint8_t* out) noexcept {
+  std::size_t i = 0;
   const __m128i half = _mm_set1_epi16(128);
   if (wb == 0) {
     for (; i + 16 <= count; i += 16) {
       const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
       const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 8));
-      store(i, _mm_packus_epi16(_mm_srli_epi16(_mm_add_epi16(lo, half), 8),
-                                _mm_srli_epi16(_mm_add_epi16(hi, half), 8)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                       _mm_packus_epi16(_mm_srli_epi16(_mm_add_epi16(lo, half), 8),
+                                        _mm_srli_epi16(_mm_add_epi16(hi, half), 8)));
     }
     return i;
   }
   const __m128i fa = _mm_set1_epi16(static_cast<short>(wa << 8));
   const __m128i fb = _mm_set1_epi16(static_cast<short>(wb << 8));
-  const auto blend8 = [&](std::size_t at) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-    const __m128i sum = _mm_add_epi16(_mm_mulhi_epu16(x, fa), _mm_mulhi_epu16(y, fb));
-    return _mm_srli_epi16(_mm_add_epi16(sum, half), 8);
-  };
-  for (; i + 16 <= count; i += 16) store(i, _mm_packus_epi16(blend8(i), blend8(i + 8)));
+  for (; i + 16 <= count; i += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packus_epi16(Blend8(a + i, b + i, fa, fb, half),
+                                      Blend8(a + i + 8, b + i + 8, fa, fb, half)));
+  }
   return i;
 }
-
-// Rows at least this long are stored past the cache: a screen-sized picture
-// is far larger than any cache and is not read again while it is drawn.
-// Short pieces (the frame's side bands) are faster through the cache.
-constexpr std::size_t kStreamRowBytes = 4096;
 #endif
 
 void BlendRows(const std::uint16_t* a, const std::uint16_t* b, int weight, std::size_t count,
-               std::uint8_t* out) noexcept {
+               bool vector, std::uint8_t* out) noexcept {
   const auto wb = static_cast<std::uint32_t>(weight);
   const std::uint32_t wa = kWeightOne - wb;
   std::size_t i = 0;
-#if defined(__SSE2__)
-  if (count >= kStreamRowBytes) {
-    // Streaming needs aligned vectors: up to the first 16-byte boundary one by one.
-    const std::size_t head = (16 - (reinterpret_cast<std::uintptr_t>(out) & 15)) & 15;
-    for (; i < head; ++i) out[i] = Blend(a[i], b[i], wa, wb);
-    i = BlendVectors<true>(a, b, wa, wb, i, count, out);
-  } else {
-    i = BlendVectors<false>(a, b, wa, wb, i, count, out);
-  }
+#if defined(MERVALIS_SSE2_CODE)
+  if (vector) i = BlendSse2(a, b, wa, wb, count, out);
 #endif
+  (void)vector;
   for (; i < count; ++i) out[i] = Blend(a[i], b[i], wa, wb);
 }
 
 }  // namespace
 
+struct ScaledDrawing::State {
+  State(const Image& picture, const Rect& place, const Rect& visible)
+      : source(picture),
+        target(place),
+        area(Intersect(place, visible)),
+        straight(picture.Width() == place.Width() && picture.Height() == place.Height()),
+        vector(UseSse2()),
+        columns(straight || area.Empty() ? Columns(1, 1, 0, 0, false)
+                                         : Columns(picture.Width(), place.Width(),
+                                                   area.left - place.left, area.Width(), vector)) {
+    if (straight || area.Empty()) return;
+    rows = AxisTaps(picture.Height(), place.Height(), area.top - place.top, area.Height(), 1);
+    for (auto& slot : slots) slot.samples.resize(columns.taps.size() * 3 + 1);
+  }
+
+  // The interpolated source row `y`; `other` is the row the caller needs
+  // beside it (-1 for none), which stays. The last two rows are kept, so
+  // that going down or up each source row is interpolated once.
+  const std::uint16_t* Interpolated(int y, int other) {
+    for (auto& slot : slots) {
+      if (slot.row == y) return slot.samples.data();
+    }
+    Slot& slot = slots[0].row == other ? slots[1] : slots[0];
+    InterpolateRow(source.Row(y), columns, vector, slot.samples.data());
+    slot.row = y;
+    return slot.samples.data();
+  }
+
+  void DrawRow(int y, std::uint8_t* out) {
+    if (straight) {
+      std::memcpy(out, source.Row(y - target.top) + 3 * static_cast<std::size_t>(area.left - target.left),
+                  3 * static_cast<std::size_t>(area.Width()));
+      return;
+    }
+    const Tap& tap = rows[static_cast<std::size_t>(y - area.top)];
+    // A zero weight needs no second row: the blend then reads `a` twice.
+    const std::uint16_t* a = Interpolated(tap.first, tap.weight ? tap.second : -1);
+    const std::uint16_t* b = tap.weight ? Interpolated(tap.second, tap.first) : a;
+    BlendRows(a, b, tap.weight, columns.taps.size() * 3, vector, out);
+  }
+
+  struct Slot {
+    int row = -1;
+    std::vector<std::uint16_t> samples;
+  };
+  const Image& source;
+  Rect target;
+  Rect area;  // what is drawn, in the whole picture's coordinates
+  bool straight;
+  bool vector;
+  Columns columns;
+  std::vector<Tap> rows;
+  Slot slots[2];
+  int lastTop = -1;  // where the previous band began
+};
+
+ScaledDrawing::ScaledDrawing(const Image& source, const Rect& target, const Rect& clip)
+    : state_(std::make_unique<State>(source, source.Empty() ? Rect{} : target, clip)) {}
+ScaledDrawing::ScaledDrawing(ScaledDrawing&&) noexcept = default;
+ScaledDrawing& ScaledDrawing::operator=(ScaledDrawing&&) noexcept = default;
+ScaledDrawing::~ScaledDrawing() = default;
+
+Rect ScaledDrawing::Area() const noexcept { return state_->area; }
+
+void ScaledDrawing::Draw(Image& band, int top) {
+  State& s = *state_;
+  const int first = std::max(s.area.top, top);
+  const int end = std::min({s.area.bottom, top + band.Height()});
+  const int left = std::max(s.area.left, 0);
+  if (first >= end || s.area.Empty() || left != s.area.left || s.area.right > band.Width()) {
+    // Nothing here, or a drawing that leaves the band's sides: the sides
+    // are the caller's to clip, through `clip`.
+    return;
+  }
+  // Following the bands' direction, each source row is interpolated once.
+  const bool upward = s.lastTop >= 0 && top < s.lastTop;
+  s.lastTop = top;
+  const std::size_t offset = 3 * static_cast<std::size_t>(s.area.left);
+  if (upward) {
+    for (int y = end - 1; y >= first; --y) s.DrawRow(y, band.Row(y - top) + offset);
+  } else {
+    for (int y = first; y < end; ++y) s.DrawRow(y, band.Row(y - top) + offset);
+  }
+}
+
 void DrawScaled(Image& image, const Rect& target, const Image& source, const Rect& clip) {
   if (source.Empty() || target.Empty()) return;
-  const Rect area = Intersect(Intersect(target, clip), image.Bounds());
-  if (area.Empty()) return;
-
-  const Columns columns(source.Width(), target.Width(), area.left - target.left, area.Width());
-  const std::vector<Tap> rows =
-      AxisTaps(source.Height(), target.Height(), area.top - target.top, area.Height(), 1);
-  RowCache cache(source, columns);
-  const std::size_t count = columns.taps.size() * 3;
-  for (int k = 0; k < area.Height(); ++k) {
-    const Tap& tap = rows[static_cast<std::size_t>(k)];
-    const std::uint16_t* a = cache.Get(tap.first, nullptr);
-    // A zero weight needs no second row: the blend then reads `a` twice.
-    const std::uint16_t* b = tap.weight ? cache.Get(tap.second, a) : a;
-    BlendRows(a, b, tap.weight, count,
-              image.Row(area.top + k) + 3 * static_cast<std::size_t>(area.left));
-  }
-#if defined(__SSE2__)
-  _mm_sfence();  // the streamed stores are visible before anything else reads the image
-#endif
+  ScaledDrawing drawing(source, target, Intersect(clip, image.Bounds()));
+  drawing.Draw(image, 0);
 }
 
 void DrawTransparent(Image& image, int x, int y, const Image& source) noexcept {

@@ -2,10 +2,12 @@
 // drawing the background bitmap is made of: solid fills and scaled copies.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -88,6 +90,14 @@ class Image {
   [[nodiscard]] Rect Bounds() const noexcept { return {0, 0, width_, height_}; }
   // Bytes of one row including its padding.
   [[nodiscard]] std::size_t Stride() const noexcept { return stride_; }
+  // The rows bottom-up with their padding: the pixel part of a BMP file.
+  [[nodiscard]] std::span<const std::uint8_t> FileRows() const noexcept {
+    return {storage_.data() + kBmpHeadersSize, stride_ * static_cast<std::size_t>(height_)};
+  }
+  // Keeps the memory and the width and changes the number of rows, at most
+  // to the number the image was made with, for a buffer that holds bands of
+  // a larger picture. Rows kept have undefined pixels and zero padding.
+  void SetHeightWithinCapacity(int height) noexcept;
 
   // Row y from the top: Width() pixels of B, G, R.
   [[nodiscard]] std::uint8_t* Row(int y) noexcept { return storage_.data() + RowOffset(y); }
@@ -106,7 +116,10 @@ class Image {
     p[2] = colour.r;
   }
 
-  friend bool operator==(const Image&, const Image&) = default;
+  friend bool operator==(const Image& a, const Image& b) noexcept {
+    return a.width_ == b.width_ && a.height_ == b.height_ &&
+           std::equal(a.FileRows().begin(), a.FileRows().end(), b.FileRows().begin());
+  }
 
  private:
   friend ByteBuffer EncodeBmp24(const Image& image);
@@ -118,18 +131,53 @@ class Image {
 
   int width_ = 0;
   int height_ = 0;
+  int capacity_ = 0;  // rows the memory holds
   std::size_t stride_ = 0;
   ByteBuffer storage_;  // headers' room, then the rows bottom-up
 };
 
+// The pixel code in use. The vector code (SSE2) runs where the processor has
+// it; both give the same pixels. Chosen by the processor on first use.
+enum class PixelCode { Plain, Sse2 };
+[[nodiscard]] PixelCode ActivePixelCode() noexcept;
+// True makes the plain code run even where SSE2 is present (for the tests,
+// which check both); false goes back to the processor's choice.
+void ForcePlainPixelCode(bool plain) noexcept;
+
 // Fills the part of `area` that lies inside the image.
 void FillRect(Image& image, const Rect& area, Rgb colour) noexcept;
 
-// Draws `source` stretched to fill `target` exactly, each axis scaled on its
-// own, with bilinear interpolation. Only pixels inside `clip` and inside the
-// image are written. A pixel's value depends only on its place in `target`,
-// never on `clip`, so a picture drawn in pieces equals the picture drawn
-// whole. An empty source draws nothing.
+// `source` stretched to fill `target` exactly, each axis scaled on its own,
+// with bilinear interpolation, drawn in bands of rows. Only pixels inside
+// `clip` are written. A pixel's value depends only on its place in `target`,
+// never on `clip` or the bands, so a picture drawn in pieces equals the
+// picture drawn whole. At a scale of 1 the rows are copied as they are. The
+// sampling is worked out once, and each source row is interpolated across
+// the columns once however many destination rows use it, as long as the
+// bands come in order (either way). `source` must outlive the drawing.
+class ScaledDrawing {
+ public:
+  ScaledDrawing(const Image& source, const Rect& target, const Rect& clip);
+  ScaledDrawing(const ScaledDrawing&) = delete;
+  ScaledDrawing& operator=(const ScaledDrawing&) = delete;
+  ScaledDrawing(ScaledDrawing&&) noexcept;
+  ScaledDrawing& operator=(ScaledDrawing&&) noexcept;
+  ~ScaledDrawing();
+
+  // Draws the part that lies in rows [top, top + band.Height()) of the whole
+  // picture into `band`, whose row 0 is row `top`; `band` has the width of
+  // the whole picture.
+  void Draw(Image& band, int top);
+  // The pixels it writes: the target within the clip.
+  [[nodiscard]] Rect Area() const noexcept;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Draws `source` stretched to fill `target` within `clip` and the image, as
+// ScaledDrawing does. An empty source draws nothing.
 void DrawScaled(Image& image, const Rect& target, const Image& source, const Rect& clip);
 inline void DrawScaled(Image& image, const Rect& target, const Image& source) {
   DrawScaled(image, target, source, target);

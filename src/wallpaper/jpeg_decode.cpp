@@ -59,9 +59,8 @@ class Decompressor {
     if (created_) jpeg_destroy_decompress(&cinfo_);
   }
 
-  // Reads the header and starts decompression to RGB. False on error, with
-  // the text in Message(); the size is then unknown.
-  bool Start(const std::uint8_t* data, std::size_t size) noexcept {
+  // Reads the header. False on error, with the text in Message().
+  bool ReadHeader(const std::uint8_t* data, std::size_t size) noexcept {
     if (size > std::numeric_limits<unsigned long>::max()) return Fail("Picture too large");
     if (setjmp(err_.jump)) return false;
     jpeg_create_decompress(&cinfo_);
@@ -71,8 +70,20 @@ class Decompressor {
     if (static_cast<std::uint64_t>(cinfo_.image_width) * cinfo_.image_height > kMaxJpegPixels) {
       return Fail("Picture too large");
     }
+    return true;
+  }
+
+  [[nodiscard]] int PictureWidth() const noexcept { return static_cast<int>(cinfo_.image_width); }
+  [[nodiscard]] int PictureHeight() const noexcept { return static_cast<int>(cinfo_.image_height); }
+
+  // After the header: starts decompression to RGB at 1/scale of the size.
+  // False on error, with the text in Message(); the size is then unknown.
+  bool Start(int scale) noexcept {
+    if (setjmp(err_.jump)) return false;
     // Straight into the image's own B, G, R order.
     cinfo_.out_color_space = JCS_EXT_BGR;
+    cinfo_.scale_num = 1;
+    cinfo_.scale_denom = static_cast<unsigned>(scale);
     jpeg_start_decompress(&cinfo_);
     if (cinfo_.output_components != 3) return Fail("Unsupported picture format");
     return true;
@@ -116,10 +127,14 @@ class Decompressor {
 
 }  // namespace
 
-JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
+JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale) {
   JpegResult result;
+  if (scale != 1 && scale != 2 && scale != 4 && scale != 8) {
+    result.error = "Unsupported picture scale";
+    return result;
+  }
   Decompressor decompressor;
-  if (!decompressor.Start(bytes.data(), bytes.size())) {
+  if (!decompressor.ReadHeader(bytes.data(), bytes.size()) || !decompressor.Start(scale)) {
     result.error = decompressor.Message();
     return result;
   }
@@ -130,6 +145,27 @@ JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes) {
   }
   result.image = std::move(image);
   return result;
+}
+
+JpegSize ReadJpegSize(std::span<const std::uint8_t> bytes) {
+  JpegSize size;
+  Decompressor decompressor;
+  if (!decompressor.ReadHeader(bytes.data(), bytes.size())) {
+    size.error = decompressor.Message();
+    return size;
+  }
+  size.width = decompressor.PictureWidth();
+  size.height = decompressor.PictureHeight();
+  return size;
+}
+
+int JpegDecodeScale(int width, int height, int drawnWidth, int drawnHeight) noexcept {
+  int scale = 1;
+  while (scale < 8 && static_cast<long long>(drawnWidth) * scale * 2 <= width &&
+         static_cast<long long>(drawnHeight) * scale * 2 <= height) {
+    scale *= 2;
+  }
+  return scale;
 }
 
 }  // namespace mervalis

@@ -21,6 +21,23 @@ struct JpegResult {
 // Decodes to 24-bit RGB (greyscale pictures are expanded). Corrupt or
 // truncated data is an error, including what libjpeg itself only calls a
 // warning: a picture with missing or damaged parts is never returned.
-[[nodiscard]] JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes);
+// A `scale` of 2, 4 or 8 decodes at that fraction of the size (libjpeg's
+// scaled decoding, rounded up), which costs a fraction of the work.
+[[nodiscard]] JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale = 1);
+
+struct JpegSize {
+  int width = 0;
+  int height = 0;
+  std::string error;  // empty when the header was read
+  [[nodiscard]] bool ok() const noexcept { return error.empty(); }
+};
+// The picture's size from its header alone.
+[[nodiscard]] JpegSize ReadJpegSize(std::span<const std::uint8_t> bytes);
+
+// The largest of libjpeg's scales 1, 2, 4 and 8 at which a picture of
+// width x height still has at least the pixels of the place it is drawn in,
+// drawnWidth x drawnHeight, in both directions: 2 when it is drawn at half
+// its size or less.
+[[nodiscard]] int JpegDecodeScale(int width, int height, int drawnWidth, int drawnHeight) noexcept;
 
 }  // namespace mervalis

@@ -34,8 +34,12 @@ Image ScaledAlone(const Image& picture, const Rect& target) {
   return out;
 }
 
-class ComposeBackgroundTest : public testing::Test {
+// Each test runs with each pixel code: the vector code where the processor
+// has it, and the plain code forced.
+class ComposeBackgroundTest : public testing::TestWithParam<PixelCode> {
  protected:
+  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
+  void TearDown() override { ForcePlainPixelCode(false); }
   static void SetUpTestSuite() {
     scene_ = new Image(LoadAsset("scene.jpg"));
     frame_ = new Image(LoadAsset("frame.jpg"));
@@ -57,8 +61,13 @@ class ComposeBackgroundTest : public testing::Test {
 };
 Image* ComposeBackgroundTest::scene_ = nullptr;
 Image* ComposeBackgroundTest::frame_ = nullptr;
+INSTANTIATE_TEST_SUITE_P(PixelCodes, ComposeBackgroundTest,
+                         testing::Values(PixelCode::Sse2, PixelCode::Plain),
+                         [](const testing::TestParamInfo<PixelCode>& info) {
+                           return info.param == PixelCode::Plain ? "Plain" : "Sse2";
+                         });
 
-TEST_F(ComposeBackgroundTest, CentredWithBorderAt1024x768) {
+TEST_P(ComposeBackgroundTest, CentredWithBorderAt1024x768) {
   BackgroundInputs inputs = Inputs(1024, 768);
   inputs.showBorder = true;
   const Image image = ComposeBackground(inputs);
@@ -88,7 +97,7 @@ TEST_F(ComposeBackgroundTest, CentredWithBorderAt1024x768) {
   EXPECT_GT(frameNotBlack, bandPixels / 2);
 }
 
-TEST_F(ComposeBackgroundTest, CentredWithoutBorderIsTheSceneOnBlack) {
+TEST_P(ComposeBackgroundTest, CentredWithoutBorderIsTheSceneOnBlack) {
   const Image image = ComposeBackground(Inputs(800, 600));
   const Rect p{120, 90, 680, 510};
   const Image scene = ScaledAlone(*scene_, p);
@@ -100,7 +109,7 @@ TEST_F(ComposeBackgroundTest, CentredWithoutBorderIsTheSceneOnBlack) {
   }
 }
 
-TEST_F(ComposeBackgroundTest, WithoutASceneTheWholeFrameShows) {
+TEST_P(ComposeBackgroundTest, WithoutASceneTheWholeFrameShows) {
   // Only the band is drawn when the scene covers the rest; without a scene
   // the frame's interior must show as if the frame had been drawn whole.
   BackgroundInputs inputs = Inputs(640, 480);
@@ -113,7 +122,7 @@ TEST_F(ComposeBackgroundTest, WithoutASceneTheWholeFrameShows) {
   EXPECT_EQ(image, expected);
 }
 
-TEST_F(ComposeBackgroundTest, StretchedIgnoresBorderAndDecoration) {
+TEST_P(ComposeBackgroundTest, StretchedIgnoresBorderAndDecoration) {
   BackgroundInputs plain = Inputs(700, 500);
   plain.stretched = true;
   BackgroundInputs boxes = plain;
@@ -127,7 +136,7 @@ TEST_F(ComposeBackgroundTest, StretchedIgnoresBorderAndDecoration) {
   EXPECT_EQ(image, ScaledAlone(*scene_, {0, 0, 700, 500}));
 }
 
-TEST_F(ComposeBackgroundTest, DecorationScattersBothPicturesBehindTheScene) {
+TEST_P(ComposeBackgroundTest, DecorationScattersBothPicturesBehindTheScene) {
   BackgroundInputs inputs = Inputs(600, 400);
   inputs.decorate = true;
   inputs.scene = Image();  // so that nothing covers the decoration
@@ -175,7 +184,7 @@ TEST_F(ComposeBackgroundTest, DecorationScattersBothPicturesBehindTheScene) {
   }
 }
 
-TEST_F(ComposeBackgroundTest, EmptyDecorationPicturesDrawNothing) {
+TEST_P(ComposeBackgroundTest, EmptyDecorationPicturesDrawNothing) {
   BackgroundInputs inputs = Inputs(640, 480);
   inputs.showBorder = true;
   const Image undecorated = ComposeBackground(inputs);
@@ -184,7 +193,7 @@ TEST_F(ComposeBackgroundTest, EmptyDecorationPicturesDrawNothing) {
   EXPECT_EQ(ComposeBackground(inputs), undecorated);
 }
 
-TEST_F(ComposeBackgroundTest, RefusesSizesOutOfRange) {
+TEST_P(ComposeBackgroundTest, RefusesSizesOutOfRange) {
   for (const auto& [w, h] : {std::pair{0, 768}, std::pair{1024, -1}, std::pair{70000, 10}}) {
     EXPECT_THROW((void)ComposeBackground(Inputs(w, h)), std::invalid_argument);
   }

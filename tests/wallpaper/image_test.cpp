@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
@@ -24,6 +25,19 @@ Image Pattern(int width, int height) {
   return image;
 }
 
+// The drawing tests run with each pixel code: the vector code where the
+// processor has it, and the plain code forced.
+class DrawScaledTest : public testing::TestWithParam<PixelCode> {
+ protected:
+  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
+  void TearDown() override { ForcePlainPixelCode(false); }
+};
+INSTANTIATE_TEST_SUITE_P(PixelCodes, DrawScaledTest,
+                         testing::Values(PixelCode::Sse2, PixelCode::Plain),
+                         [](const testing::TestParamInfo<PixelCode>& info) {
+                           return info.param == PixelCode::Plain ? "Plain" : "Sse2";
+                         });
+
 std::uint32_t Read32(const ByteBuffer& bytes, std::size_t at) {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
          static_cast<std::uint32_t>(bytes[at + 3]) << 24;
@@ -43,7 +57,7 @@ TEST(Image, SizeAndFill) {
   EXPECT_THROW(Image(-1, 5), std::length_error);
 }
 
-TEST(DrawScaled, InterpolatesBetweenSourcePixels) {
+TEST_P(DrawScaledTest, InterpolatesBetweenSourcePixels) {
   Image source(2, 1);
   source.SetPixel(1, 0, {255, 255, 255});
   Image wide(4, 1);
@@ -69,7 +83,7 @@ TEST(DrawScaled, InterpolatesBetweenSourcePixels) {
   EXPECT_EQ(tall.Pixel(0, 2), wide.Pixel(2, 0));
 }
 
-TEST(DrawScaled, PiecesEqualTheWholeAndOnlyTheClipIsWritten) {
+TEST_P(DrawScaledTest, PiecesEqualTheWholeAndOnlyTheClipIsWritten) {
   const Image source = Pattern(37, 23);
   // Up in one axis, down in the other; partly outside the image.
   const Rect target{-7, 3, 90, 14};
@@ -128,9 +142,9 @@ Image ReferenceScale(const Image& source, int width, int height) {
   return out;
 }
 
-TEST(DrawScaled, MatchesThePlainFilterAtScreenWidths) {
-  // Wide enough rows take every path of the fast code (vectors, streaming
-  // stores, the scalar ends); odd sizes put the ends at odd places.
+TEST_P(DrawScaledTest, MatchesThePlainFilterAtScreenWidths) {
+  // Wide enough rows take every path of the fast code (vectors, the scalar
+  // ends); odd sizes put the ends at odd places.
   const Image source = Pattern(301, 37);
   for (const auto& [width, height] : {std::pair{2003, 41}, std::pair{1367, 9}, std::pair{150, 100},
                                       std::pair{301, 37}, std::pair{7, 3}}) {
@@ -146,7 +160,7 @@ TEST(DrawScaled, MatchesThePlainFilterAtScreenWidths) {
   EXPECT_EQ(out, ReferenceScale(column, 4500, 2));
 }
 
-TEST(DrawScaled, NothingHappensOutsideTheImageOrWithAnEmptySource) {
+TEST_P(DrawScaledTest, NothingHappensOutsideTheImageOrWithAnEmptySource) {
   const Image before(6, 6, {4, 5, 6});
   Image image = before;
   DrawScaled(image, {10, 10, 40, 40}, Pattern(3, 3));
@@ -154,6 +168,79 @@ TEST(DrawScaled, NothingHappensOutsideTheImageOrWithAnEmptySource) {
   DrawScaled(image, image.Bounds(), Image());
   DrawScaled(image, {3, 3, 3, 9}, Pattern(3, 3));
   EXPECT_EQ(image, before);
+}
+
+TEST_P(DrawScaledTest, UsesThePixelCodeAsked) {
+#if defined(__i386__) || defined(__x86_64__)
+  // Every x86-64 processor, and so every machine these tests run on, has SSE2.
+  EXPECT_EQ(ActivePixelCode(), GetParam());
+#else
+  EXPECT_EQ(ActivePixelCode(), PixelCode::Plain);
+#endif
+}
+
+TEST_P(DrawScaledTest, BandsInEitherOrderEqualTheWhole) {
+  const Image source = Pattern(53, 29);
+  // Up in one axis, down in the other, partly outside the picture, clipped.
+  const Rect target{-5, 2, 131, 77};
+  const Rect clip{0, 4, 117, 70};
+  Image whole(120, 70, {1, 2, 3});
+  DrawScaled(whole, target, source, clip);
+  for (const int rows : {1, 4, 13, 70}) {
+    for (const bool upward : {false, true}) {
+      SCOPED_TRACE(testing::Message() << rows << " rows, upward " << upward);
+      ScaledDrawing drawing(source, target, clip);
+      Image band(120, rows, {1, 2, 3});
+      Image assembled(120, 70, {7, 7, 7});
+      const int bands = (70 + rows - 1) / rows;
+      for (int i = 0; i < bands; ++i) {
+        const int top = (upward ? bands - 1 - i : i) * rows;
+        band.SetHeightWithinCapacity(std::min(rows, 70 - top));
+        FillRect(band, band.Bounds(), {1, 2, 3});
+        drawing.Draw(band, top);
+        for (int y = 0; y < band.Height(); ++y) {
+          for (int x = 0; x < 120; ++x) assembled.SetPixel(x, top + y, band.Pixel(x, y));
+        }
+      }
+      EXPECT_EQ(assembled, whole);
+    }
+  }
+}
+
+TEST_P(DrawScaledTest, AtScaleOneTheRowsAreCopiedAsTheyAre) {
+  const Image source = Pattern(41, 30);
+  Image image(60, 40, {1, 2, 3});
+  DrawScaled(image, {5, 7, 46, 37}, source, {0, 0, 44, 36});
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 60; ++x) {
+      const bool inside = x >= 5 && x < 44 && y >= 7 && y < 36;
+      const Rgb expected = inside ? source.Pixel(x - 5, y - 7) : Rgb{1, 2, 3};
+      ASSERT_EQ(image.Pixel(x, y), expected) << x << "," << y;
+    }
+  }
+}
+
+TEST(Image, HeightWithinCapacityKeepsTheWidthAndTheRowsAsAFileHoldsThem) {
+  Image image = Pattern(5, 4);
+  image.SetHeightWithinCapacity(2);
+  EXPECT_EQ(image.Width(), 5);
+  EXPECT_EQ(image.Height(), 2);
+  EXPECT_EQ(image.FileRows().size(), 2 * 16u);
+  image.SetPixel(4, 1, {7, 8, 9});
+  EXPECT_EQ(EncodeBmp24(image).size(), 54u + 2 * 16);
+  image.SetHeightWithinCapacity(9);  // no more than it was made with
+  EXPECT_EQ(image.Height(), 4);
+}
+
+TEST(Bmp24Headers, AreTheHeadersOfTheWholeFile) {
+  for (const auto& [width, height] : {std::pair{7, 5}, std::pair{1366, 3}, std::pair{1, 1}}) {
+    const ByteBuffer file = EncodeBmp24(Pattern(width, height));
+    const auto headers = Bmp24Headers(width, height);
+    EXPECT_TRUE(std::equal(headers.begin(), headers.end(), file.begin())) << width << "x" << height;
+  }
+  EXPECT_THROW((void)Bmp24Headers(0, 5), std::invalid_argument);
+  // 65535 x 65535 x 3 bytes do not fit the format's 32-bit sizes.
+  EXPECT_THROW((void)Bmp24Headers(65535, 65535), std::length_error);
 }
 
 TEST(EncodeBmp24, HeadersAndPaddedBottomUpRows) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,56 @@ TEST(DecodeJpeg, DamagedDataIsAnError) {
 
   const std::vector<std::uint8_t> noise(4096, 0xA5);
   EXPECT_FALSE(DecodeJpeg(noise).ok());
+}
+
+TEST(DecodeJpeg, ScaledDecodingGivesAFractionOfThePicture) {
+  const std::vector<std::uint8_t> bytes = ReadAsset("scene.jpg");
+  const JpegResult full = DecodeJpeg(bytes);
+  ASSERT_TRUE(full.ok());
+  for (const int scale : {2, 4, 8}) {
+    SCOPED_TRACE(scale);
+    const JpegResult part = DecodeJpeg(bytes, scale);
+    ASSERT_TRUE(part.ok()) << part.error;
+    ASSERT_EQ(part.image.Width(), 1024 / scale);
+    ASSERT_EQ(part.image.Height(), 768 / scale);
+    // Each pixel resembles the block of the full picture that it stands for.
+    double difference = 0;
+    for (int y = 0; y < part.image.Height(); ++y) {
+      for (int x = 0; x < part.image.Width(); ++x) {
+        int sum = 0;
+        for (int dy = 0; dy < scale; ++dy) {
+          for (int dx = 0; dx < scale; ++dx) sum += full.image.Pixel(x * scale + dx, y * scale + dy).g;
+        }
+        difference += std::abs(part.image.Pixel(x, y).g - sum / (scale * scale));
+      }
+    }
+    EXPECT_LT(difference / (part.image.Width() * part.image.Height()), 4.0);
+  }
+  EXPECT_FALSE(DecodeJpeg(bytes, 3).ok());
+}
+
+TEST(ReadJpegSize, ReadsTheHeaderOnly) {
+  const std::vector<std::uint8_t> bytes = ReadAsset("frame.jpg");
+  // The header alone is enough.
+  const JpegSize size = ReadJpegSize(std::span(bytes).first(1000));
+  ASSERT_TRUE(size.ok()) << size.error;
+  EXPECT_EQ(size.width, 1024);
+  EXPECT_EQ(size.height, 768);
+  EXPECT_FALSE(ReadJpegSize(std::vector<std::uint8_t>(64, 0x11)).ok());
+}
+
+TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmaller) {
+  struct Case {
+    int width, height, drawnWidth, drawnHeight, scale;
+  };
+  for (const Case c : {Case{1024, 768, 1024, 768, 1}, Case{1024, 768, 3840, 2160, 1},
+                       Case{1024, 768, 513, 384, 1}, Case{1024, 768, 512, 385, 1},
+                       Case{1024, 768, 512, 384, 2}, Case{1024, 768, 300, 200, 2},
+                       Case{1024, 768, 256, 192, 4}, Case{1024, 768, 128, 96, 8},
+                       Case{1024, 768, 5, 5, 8}, Case{1000, 10, 100, 6, 1}}) {
+    EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale)
+        << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
+  }
 }
 
 }  // namespace

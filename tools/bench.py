@@ -1,0 +1,178 @@
+#!/usr/bin/env python3
+"""Benchmarks of the build that users run, with one line per figure.
+
+- the composition of the background bitmap against its floor (decoding the
+  two pictures and writing the bitmap), natively and as the i686 build under
+  Wine;
+- the silent `apply` run of Mervalis.exe against an empty windowed program
+  started the same way in the same Wine prefix: medians of alternating pairs,
+  wall time and CPU time;
+- the peak memory of the `apply` run (the largest resident size of its Wine
+  process, read from Linux when it ends) on a small and a very large screen;
+- the sizes of Mervalis.exe and quorvanexrun.ocx.
+
+Each Wine run has a prefix and a virtual display of the benchmark's own, as
+the tests have (the Wine class of run_tests.py).
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from run_tests import ROOT, Wine  # noqa: E402
+
+MIB = 1024 * 1024
+GOALS = {"compose": 1.3, "apply": 1.4, "memory": 1.25}
+SIZE_LIMITS = {"Mervalis.exe": 1_048_576, "quorvanexrun.ocx": 65_536}
+
+
+def line(text):
+    print(text, flush=True)
+
+
+def goal_text(ratio, goal):
+    if goal is None:
+        return ""
+    return f"  (goal <= {goal:.2f}: {'met' if ratio <= goal else 'NOT met'})"
+
+
+def compose_lines(cmd, env, label, goal):
+    """Runs the composition timer and prints its figures with their goal."""
+    proc = subprocess.run(cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                          errors="replace", timeout=1200)
+    figures = [l for l in proc.stdout.splitlines() if l.startswith("compose ")]
+    if proc.returncode != 0 or not figures:
+        line(f"{label}  composition timer failed ({proc.returncode}): {proc.stderr.strip()[:500]}")
+        return False
+    for f in figures:
+        ratio = float(f.rsplit("ratio", 1)[1])  # of the fastest runs
+        big = " 3840x2160 " in f
+        line(f"{label}  {f}{goal_text(ratio, goal if big else None)}")
+    return True
+
+
+def timed_run(cmd, env, log, timeout=120):
+    """Wall seconds, CPU seconds and peak resident bytes of one process,
+    measured from Linux; exit code too."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, env=env, stdout=log, stderr=log)
+    deadline = start + timeout
+    while True:
+        pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
+        if pid:
+            break
+        if time.perf_counter() > deadline:
+            proc.kill()
+            _, status, usage = os.wait4(proc.pid, 0)
+            raise RuntimeError(f"{cmd[-2:]} did not end within {timeout} s")
+        time.sleep(0.002)
+    wall = time.perf_counter() - start
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024, proc.returncode
+
+
+class BenchWine(Wine):
+    """The test runner's Wine, with its prefix under build/bench."""
+
+    def __init__(self, build):
+        super().__init__(build / "bench")
+        self.real_build = build
+
+    def screen(self, width, height):
+        geometry = f"{width}x{height}x24"
+        self.start_display(geometry)
+        self.use_virtual_desktop(geometry)
+        # The desktop process starts with the first program; it is not timed.
+        self.wine(self.exe("empty_window.exe"))
+
+    def exe(self, name):
+        return self.real_build / "win32" / "bin" / name
+
+
+def apply_pairs(wine, pairs, width, height):
+    """Alternating runs of the empty program and `apply`; their medians."""
+    wine.screen(width, height)
+    empty_cmd = ["wine", str(wine.exe("empty_window.exe"))]
+    apply_cmd = ["wine", str(wine.exe("Mervalis.exe")), "apply"]
+    timed_run(apply_cmd, wine.env, wine.log)  # warm-up: first writes, caches
+    empty, apply = [], []
+    for _ in range(pairs):
+        empty.append(timed_run(empty_cmd, wine.env, wine.log))
+        apply.append(timed_run(apply_cmd, wine.env, wine.log))
+    failed = [r[3] for r in apply if r[3] != 0]
+    if failed:
+        line(f"i686/Wine  apply {width}x{height}: exit codes {failed}")
+    med = lambda runs, i: statistics.median(r[i] for r in runs)  # noqa: E731
+    return {"wall": (med(apply, 0), med(empty, 0)), "cpu": (med(apply, 1), med(empty, 1)),
+            "peak": med(apply, 2), "empty_peak": med(empty, 2)}
+
+
+def run_wine(build, pairs, runs):
+    wine = BenchWine(build)
+    ok = True
+    try:
+        wine.make_prefix()
+        wine.screen(1024, 768)
+        assets = ROOT / "src" / "ui" / "assets"
+        out = build / "bench"
+        z = lambda p: "Z:" + str(p).replace("/", "\\")  # noqa: E731
+        ok &= compose_lines(["wine", str(wine.exe("compose_timing.exe")), z(assets / "scene.jpg"),
+                             z(assets / "frame.jpg"), z(out), str(runs)], wine.env, "i686/Wine  ",
+                            GOALS["compose"])
+        for width, height, goal in ((1024, 768, None), (3840, 2160, GOALS["apply"])):
+            r = apply_pairs(wine, pairs, width, height)
+            (a, e), (ac, ec) = r["wall"], r["cpu"]
+            line(f"i686/Wine    apply {width}x{height} wall {a:6.3f} s   empty window {e:6.3f} s   "
+                 f"ratio {a / e:.2f}{goal_text(a / e, goal)}")
+            line(f"i686/Wine    apply {width}x{height} CPU  {ac:6.3f} s   empty window {ec:6.3f} s   "
+                 f"ratio {ac / ec:.2f}")
+        peaks = {}
+        for width, height in ((1024, 768), (7680, 4320)):
+            r = apply_pairs(wine, 3, width, height)
+            peaks[(width, height)] = r["peak"]
+            line(f"i686/Wine    apply {width}x{height} peak memory {r['peak'] / MIB:6.1f} MiB   "
+                 f"empty window {r['empty_peak'] / MIB:6.1f} MiB")
+        small, large = peaks[(1024, 768)], peaks[(7680, 4320)]
+        line(f"i686/Wine    apply peak memory 7680x4320 {large / MIB:.1f} MiB vs 1024x768 "
+             f"{small / MIB:.1f} MiB   ratio {large / small:.2f}{goal_text(large / small, GOALS['memory'])}")
+    finally:
+        wine.close()
+    return ok
+
+
+def sizes(build):
+    for name, limit in SIZE_LIMITS.items():
+        path = build / "win32" / "bin" / name
+        size = path.stat().st_size
+        line(f"size         {name} {size:,} bytes   limit {limit:,}   ratio {size / limit:.2f}"
+             f"{goal_text(size / limit, 1.0)}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=str(ROOT / "build"))
+    parser.add_argument("--pairs", type=int, default=11, help="alternating pairs of apply runs (at least 7)")
+    parser.add_argument("--runs", type=int, default=15, help="alternating composition runs")
+    parser.add_argument("--only", choices=["native", "wine", "size"])
+    args = parser.parse_args()
+    build = Path(args.build).resolve()
+    (build / "bench").mkdir(parents=True, exist_ok=True)
+    ok = True
+    if args.only in (None, "native"):
+        assets = ROOT / "src" / "ui" / "assets"
+        ok &= compose_lines([str(build / "native" / "compose_timing"), str(assets / "scene.jpg"),
+                             str(assets / "frame.jpg"), str(build / "bench"), str(args.runs)],
+                            os.environ, "native x86-64", None)
+    if args.only in (None, "wine"):
+        ok &= run_wine(build, max(7, args.pairs), args.runs)
+    if args.only in (None, "size"):
+        sizes(build)
+    sys.exit(0 if ok else 1)
+
+
+if __name__ == "__main__":
+    main()
