@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "desktop/background_win.h"
 #include "desktop/picture_decoder_win.h"
@@ -12,8 +13,11 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
                      std::string& error) noexcept {
   Clear();
   try {
+    // The background first: reading or composing it needs memory of its
+    // own, which is free again before the renderer's buffers are taken.
+    std::vector<std::uint32_t> background = BackgroundForScreen(layout, width, height, mayWriteBackground);
     auto renderer = std::make_unique<Renderer>(width, height);
-    renderer->SetBackground(BackgroundForScreen(layout, width, height, mayWriteBackground));
+    renderer->SetBackground(std::move(background));
     if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;
     SceneConfig config;
     config.screenWidth = width;
@@ -40,6 +44,7 @@ void Aquarium::Clear() noexcept {
   clock_.Reset();
   width_ = height_ = 0;
   frames_ = 0;
+  lastFrame_ = 0;
 }
 
 const std::vector<Rect>& Aquarium::Step() {
@@ -47,12 +52,13 @@ const std::vector<Rect>& Aquarium::Step() {
   const std::uint64_t now = clock_.Now(::GetTickCount());
   scene_->AdvanceTo(now);
   ++frames_;
+  lastFrame_ = now;
   return renderer_->Draw(scene_->Sprites(), now);
 }
 
 UINT Aquarium::DelayToNext() const noexcept {
   if (!scene_) return SceneClock::kMaximumDelayMs;
-  return clock_.DelayUntil(scene_->NextDue(), ::GetTickCount());
+  return clock_.DelayUntil(SceneClock::NextFrame(scene_->NextDue(), lastFrame_), ::GetTickCount());
 }
 
 void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept {
@@ -74,7 +80,9 @@ void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, cons
 }
 
 void Aquarium::Copy(HDC dc, const Rect& area) const noexcept {
-  if (renderer_) CopyPixels(dc, renderer_->Pixels().data(), width_, height_, area);
+  if (renderer_ && renderer_->Pixels().size() == static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {
+    CopyPixels(dc, renderer_->Pixels().data(), width_, height_, area);
+  }
 }
 
 }  // namespace mervalis::desktop

@@ -40,7 +40,8 @@ class Aquarium {
   // Runs the scene up to now and draws it into the back buffer; the areas
   // that changed.
   const std::vector<Rect>& Step();
-  // Wall milliseconds until the scene next changes.
+  // Wall milliseconds until the next frame: when the scene next changes, but
+  // never sooner than a frame period after the last one drawn.
   [[nodiscard]] UINT DelayToNext() const noexcept;
   // Copies one area of the back buffer to the same place of `dc`.
   void Copy(HDC dc, const Rect& area) const noexcept;
@@ -54,6 +55,7 @@ class Aquarium {
   std::unique_ptr<Renderer> renderer_;
   SceneClock clock_;
   std::uint32_t frames_ = 0;
+  std::uint64_t lastFrame_ = 0;  // scene time of the last Step
   std::vector<Rect> none_;
 };
 

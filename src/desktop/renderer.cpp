@@ -12,12 +12,6 @@ namespace {
 
 constexpr std::uint32_t kOpaqueBlack = 0xFF000000u;
 
-// x / 255 rounded to the nearest, exact for x up to 255 * 255.
-constexpr std::uint32_t Div255(std::uint32_t x) noexcept {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
-
 bool IsFish(Picture picture) noexcept {
   switch (picture) {
     case Picture::kBubble1Png:
@@ -57,13 +51,22 @@ void SoftenLine(std::uint32_t* p, int count, int stride, std::vector<std::uint32
 }  // namespace
 
 std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) noexcept {
+  // Each channel: src + dst * inverse / 255 rounded to the nearest, the
+  // division done as (x + (x >> 8)) >> 8 with x = dst * inverse + 128 (exact
+  // for x up to 255 * 255). Two channels at a time, each in a 16-bit lane: x
+  // is at most 65153 and x + (x >> 8) stays below 65536, so no lane spills
+  // into the next.
+  constexpr std::uint32_t kLanes = 0x00FF00FFu;
   const std::uint32_t inverse = 255 - (src >> 24);
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t value = ((src >> shift) & 0xFF) + Div255(((dst >> shift) & 0xFF) * inverse);
-    out |= std::min<std::uint32_t>(value, 255) << shift;
-  }
-  return out;
+  std::uint32_t rb = (dst & kLanes) * inverse + 0x00800080u;
+  std::uint32_t ga = ((dst >> 8) & kLanes) * inverse + 0x00800080u;
+  rb = (((rb + ((rb >> 8) & kLanes)) >> 8) & kLanes) + (src & kLanes);
+  ga = (((ga + ((ga >> 8) & kLanes)) >> 8) & kLanes) + ((src >> 8) & kLanes);
+  // A lane is at most 510 now; above 255 (a source whose colour exceeds its
+  // alpha) it is held at 255.
+  rb |= ((rb & 0x01000100u) >> 8) * 0xFF;
+  ga |= ((ga & 0x01000100u) >> 8) * 0xFF;
+  return (rb & kLanes) | ((ga & kLanes) << 8);
 }
 
 void SoftenFrame(Frame& frame) {
@@ -78,14 +81,14 @@ void SoftenFrame(Frame& frame) {
   for (int x = 0; x < frame.width; ++x) SoftenLine(frame.bgra.data() + x, frame.height, frame.width, line);
 }
 
-Renderer::Renderer(int width, int height)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      background_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kOpaqueBlack),
-      back_(background_) {}
+Renderer::Renderer(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}
+
+std::size_t Renderer::PixelCount() const noexcept {
+  return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+}
 
 void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
-  if (pixels.size() != background_.size()) throw std::invalid_argument("background size differs from the screen's");
+  if (pixels.size() != PixelCount()) throw std::invalid_argument("background size differs from the screen's");
   background_ = std::move(pixels);
   fullRedraw_ = true;
 }
@@ -130,7 +133,15 @@ Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noe
 }
 
 const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std::uint64_t ms) {
-  std::vector<Drawn> looks(sprites.size());
+  // The buffers are taken at the first frame, so that the background set
+  // before it never lies beside a black one of the same size.
+  if (background_.size() != PixelCount()) background_.assign(PixelCount(), kOpaqueBlack);
+  if (back_.size() != PixelCount()) {
+    back_.resize(PixelCount());
+    fullRedraw_ = true;
+  }
+  std::vector<Drawn>& looks = looks_;  // kept between frames: no allocation per frame
+  looks.resize(sprites.size());
   for (std::size_t i = 0; i < sprites.size(); ++i) looks[i] = Look(sprites[i], ms);
 
   dirty_.clear();
@@ -169,7 +180,7 @@ const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std:
   }
 
   for (const Rect& area : dirty_) Redraw(area, looks);
-  drawn_ = std::move(looks);
+  drawn_.swap(looks_);
   return dirty_;
 }
 

@@ -60,6 +60,8 @@ class Renderer {
   // Draw, inside the screen; empty when nothing changed.
   const std::vector<Rect>& Draw(const std::vector<Sprite>& sprites, std::uint64_t ms);
 
+  // The back buffer: width × height pixels once the first Draw has run,
+  // empty before.
   [[nodiscard]] const std::vector<std::uint32_t>& Pixels() const noexcept { return back_; }
 
  private:
@@ -70,6 +72,7 @@ class Renderer {
     int y = 0;
   };
 
+  [[nodiscard]] std::size_t PixelCount() const noexcept;
   [[nodiscard]] Drawn Look(const Sprite& sprite, std::uint64_t ms) const noexcept;
   void Redraw(const Rect& area, const std::vector<Drawn>& looks);
 
@@ -80,6 +83,7 @@ class Renderer {
   std::array<PictureFrames, kPictureCount> pictures_;
   std::array<std::vector<int>, kPictureCount> delays_;
   std::vector<Drawn> drawn_;
+  std::vector<Drawn> looks_;  // the frame being drawn
   std::vector<Rect> dirty_;
   bool fullRedraw_ = true;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -87,6 +89,30 @@ TEST(BlendOver, PremultipliedSourceOverOpaque) {
            Case{0xFF000000u, 0x01010101u, 0xFF010101u},
        }) {
     EXPECT_EQ(BlendOver(c.dst, c.src), c.want) << std::hex << c.dst << " " << c.src;
+  }
+}
+
+// Every alpha over a spread of colours, against each channel's
+// src + dst * (255 - alpha) / 255 rounded to the nearest, held at 255 (a
+// colour above its alpha is not premultiplied, but must not wrap around).
+TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
+  const std::uint32_t values[] = {0, 1, 2, 17, 64, 127, 128, 129, 200, 254, 255};
+  for (std::uint32_t alpha = 0; alpha <= 255; ++alpha) {
+    for (const std::uint32_t d : values) {
+      for (const std::uint32_t c : values) {
+        // Blue, green, red and alpha of the destination all differ, and so do
+        // the source's colours.
+        const std::uint32_t dst = 0xFF000000u | d << 16 | (255 - d) << 8 | (d * 7 % 256);
+        const std::uint32_t src = alpha << 24 | c << 16 | (c / 2) << 8 | (255 - c);
+        const std::uint32_t got = BlendOver(dst, src);
+        for (int shift = 0; shift < 32; shift += 8) {
+          const double under = ((dst >> shift) & 0xFF) * (255.0 - alpha) / 255.0;
+          const long want = std::min(255L, static_cast<long>((src >> shift) & 0xFF) + std::lround(under));
+          ASSERT_EQ((got >> shift) & 0xFF, static_cast<std::uint32_t>(want))
+              << std::hex << "dst " << dst << " src " << src << " channel at bit " << std::dec << shift;
+        }
+      }
+    }
   }
 }
 
