@@ -15,7 +15,13 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
   try {
     // The background first: reading or composing it needs memory of its
     // own, which is free again before the renderer's buffers are taken.
-    std::vector<std::uint32_t> background = BackgroundForScreen(layout, width, height, mayWriteBackground);
+    std::vector<std::uint32_t> background;
+    {
+      // Composed at the precision every run of the program starts with, as
+      // `apply` composes it, so that both give the same picture.
+      const X87Precision asApply(_PC_64);
+      background = BackgroundForScreen(layout, width, height, mayWriteBackground);
+    }
     auto renderer = std::make_unique<Renderer>(width, height);
     renderer->SetBackground(std::move(background));
     if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <float.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,6 +18,22 @@
 #include "desktop/stored_layout.h"
 
 namespace mervalis::desktop {
+
+// Sets the precision of the x87 unit, on which the 32-bit build does its
+// floating point, for as long as it lives (_PC_53 or _PC_64), then puts the
+// previous one back.
+class X87Precision {
+ public:
+  explicit X87Precision(unsigned precision) noexcept : saved_(::_controlfp(0, 0) & _MCW_PC) {
+    ::_controlfp(precision, _MCW_PC);
+  }
+  X87Precision(const X87Precision&) = delete;
+  X87Precision& operator=(const X87Precision&) = delete;
+  ~X87Precision() { ::_controlfp(saved_, _MCW_PC); }
+
+ private:
+  unsigned saved_;
+};
 
 // Copies one area of a width × height buffer of renderer pixels (top-down)
 // to the same place of `dc`; the part outside the buffer is left out.

@@ -626,6 +626,9 @@ void RunDesktopMode(HINSTANCE instance) {
     return;
   }
   Log("Begin");
+  // The scene's positions are computed in doubles, as the page's script
+  // computes them; x87's default 64-bit precision could put one a pixel apart.
+  const desktop::X87Precision scenePrecision(_PC_53);
   const LateFunctions late;
   BecomeDpiAware(late);
   {
@@ -638,6 +641,8 @@ void RunDesktopMode(HINSTANCE instance) {
 }
 
 void RunPreviewMode(HINSTANCE instance) {
+  // As in the desktop mode: the page's double arithmetic for the scene.
+  const desktop::X87Precision scenePrecision(_PC_53);
   const LateFunctions late;
   BecomeDpiAware(late);
   ComInit com;
