@@ -64,6 +64,7 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/payload/page/*.html
   ${PROJECT_SOURCE_DIR}/src/ui/assets/*
   ${PROJECT_SOURCE_DIR}/src/app/*.ico
+  ${PROJECT_SOURCE_DIR}/src/app/*.manifest
   ${PROJECT_SOURCE_DIR}/src/*.h)
 
 function(mervalis_program name log_library)
