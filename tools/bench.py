@@ -230,8 +230,9 @@ def desktop_cost(wine, seconds=20):
     goal_cpu, goal_mib = 2.0, 40
     line(f"{label} CPU {share:5.2f} % of one core over {seconds} s"
          f"  (goal <= {goal_cpu:.0f} %: {'met' if share <= goal_cpu else 'NOT met'})")
-    for name, value in (("peak working set", memory["VmHWM"]), ("private memory", private[0])):
-        line(f"{label} {name} {value / MIB:5.1f} MiB   empty window program {floor / MIB:5.1f} MiB"
+    for name, value, beside in (("peak working set", memory["VmHWM"], f"   empty window program {floor / MIB:.1f} MiB"),
+                                ("private memory  ", private[0], "")):
+        line(f"{label} {name} {value / MIB:5.1f} MiB{beside}"
              f"  (goal <= {goal_mib} MiB: {'met' if value <= goal_mib * MIB else 'NOT met'})")
     return True
 

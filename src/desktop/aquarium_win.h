@@ -35,9 +35,9 @@ class X87Precision {
   unsigned saved_;
 };
 
-// Copies one area of a width × height buffer of renderer pixels (top-down)
-// to the same place of `dc`; the part outside the buffer is left out.
-void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept;
+// Copies renderer pixels for `area` (area.Width() a row, top down) to the
+// same place of `dc`.
+void CopyPixels(HDC dc, const std::uint32_t* pixels, const Rect& area) noexcept;
 
 class Aquarium {
  public:
@@ -61,8 +61,10 @@ class Aquarium {
   // Wall milliseconds until the next frame: when the scene next changes, but
   // never sooner than a frame period after the last one drawn.
   [[nodiscard]] UINT DelayToNext() const noexcept;
-  // Copies one area of the back buffer to the same place of `dc`.
-  void Copy(HDC dc, const Rect& area) const noexcept;
+  // Composes one area of the scene as the last Step left it and copies it
+  // to the same place of `dc`, in bands of rows; the part outside the screen
+  // is left out.
+  void Copy(HDC dc, const Rect& area) noexcept;
   // Frames drawn since Build, for whoever wants to see that it works.
   [[nodiscard]] std::uint32_t FramesDrawn() const noexcept { return frames_; }
 
@@ -75,6 +77,7 @@ class Aquarium {
   std::uint32_t frames_ = 0;
   std::uint64_t lastFrame_ = 0;  // scene time of the last Step
   std::vector<Rect> none_;
+  std::vector<std::uint32_t> band_;  // the pixels on their way to the screen
 };
 
 }  // namespace mervalis::desktop

@@ -98,14 +98,14 @@ void Log(const std::string& message) noexcept {
   }
 }
 
-// Copies the changed areas of the back buffer to the window.
-void Show(const Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
+// Shows the changed areas of the scene in the window.
+void Show(Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
   if (areas.empty() || !window) return;
   WindowDc dc(window);
   for (const Rect& area : areas) aquarium.Copy(dc.get(), area);
 }
 
-void PaintFromBackBuffer(const Aquarium& aquarium, HWND window) noexcept {
+void PaintScene(Aquarium& aquarium, HWND window) noexcept {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(window, &ps);
   if (dc) aquarium.Copy(dc, Rect{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
@@ -262,7 +262,8 @@ bool DesktopHost::CreateView(const DesktopPlace& place) {
   }
   HWND above = place.below ? reinterpret_cast<HWND>(place.below) : HWND_TOP;
   ::SetWindowPos(view_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // The whole first picture is in the back buffer before the window shows.
+  // The scene's first frame is taken before the window shows; its first
+  // WM_PAINT draws it whole.
   (void)aquarium_.Step();
   ::ShowWindow(view_, SW_SHOWNA);
   return true;
@@ -473,7 +474,7 @@ LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, L
         return 1;
       case WM_PAINT:
         if (self) {
-          PaintFromBackBuffer(self->aquarium_, hwnd);
+          PaintScene(self->aquarium_, hwnd);
           return 0;
         }
         break;
@@ -586,7 +587,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintFromBackBuffer(aquarium_, window_);
+      PaintScene(aquarium_, window_);
       return 0;
     case WM_DESTROY:
       ::KillTimer(window_, kFrameTimer);

@@ -133,13 +133,6 @@ Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noe
 }
 
 const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std::uint64_t ms) {
-  // The buffers are taken at the first frame, so that the background set
-  // before it never lies beside a black one of the same size.
-  if (background_.size() != PixelCount()) background_.assign(PixelCount(), kOpaqueBlack);
-  if (back_.size() != PixelCount()) {
-    back_.resize(PixelCount());
-    fullRedraw_ = true;
-  }
   std::vector<Drawn>& looks = looks_;  // kept between frames: no allocation per frame
   looks.resize(sprites.size());
   for (std::size_t i = 0; i < sprites.size(); ++i) looks[i] = Look(sprites[i], ms);
@@ -179,26 +172,31 @@ const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std:
     }
   }
 
-  for (const Rect& area : dirty_) Redraw(area, looks);
   drawn_.swap(looks_);
   return dirty_;
 }
 
-void Renderer::Redraw(const Rect& area, const std::vector<Drawn>& looks) {
-  const auto rowBytes = static_cast<std::size_t>(area.Width()) * sizeof(std::uint32_t);
-  for (int y = area.top; y < area.bottom; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
-    std::memcpy(back_.data() + at, background_.data() + at, rowBytes);
+void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
+  const Rect area = Intersect(wanted, Rect{0, 0, width_, height_});
+  if (area.Empty() || area != wanted) return;
+  const auto stride = static_cast<std::size_t>(area.Width());
+  if (background_.size() == PixelCount()) {
+    for (int y = area.top; y < area.bottom; ++y) {
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
+      std::memcpy(out + static_cast<std::size_t>(y - area.top) * stride, background_.data() + at,
+                  stride * sizeof(std::uint32_t));
+    }
+  } else {
+    std::fill(out, out + stride * static_cast<std::size_t>(area.Height()), kOpaqueBlack);
   }
-  for (const Drawn& look : looks) {
+  for (const Drawn& look : drawn_) {
     const Rect part = Intersect(look.rect, area);
     if (part.Empty()) continue;
     const Frame& frame = *look.frame;
     for (int y = part.top; y < part.bottom; ++y) {
       const std::uint32_t* src = frame.bgra.data() + static_cast<std::size_t>(y - look.y) * static_cast<std::size_t>(frame.width) +
                                  static_cast<std::size_t>(part.left - look.x);
-      std::uint32_t* dst = back_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                           static_cast<std::size_t>(part.left);
+      std::uint32_t* dst = out + static_cast<std::size_t>(y - area.top) * stride + static_cast<std::size_t>(part.left - area.left);
       for (int x = part.left; x < part.right; ++x, ++src, ++dst) {
         const std::uint32_t alpha = *src >> 24;
         if (alpha == 255) {

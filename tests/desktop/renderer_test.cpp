@@ -52,6 +52,26 @@ PictureFrames One(Frame f) {
 
 Sprite At(Picture picture, int x, int y, int w, int h) { return {picture, x, y, w, h, true}; }
 
+// The whole screen as the renderer composes it.
+std::vector<std::uint32_t> Whole(const Renderer& r) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(r.Width()) * static_cast<std::size_t>(r.Height()), 0x12345678u);
+  r.Compose({0, 0, r.Width(), r.Height()}, pixels.data());
+  return pixels;
+}
+
+// A screen that keeps its pixels, updated with the changed rectangles alone.
+void Update(std::vector<std::uint32_t>& screen, const Renderer& r, const std::vector<Rect>& dirty) {
+  for (const Rect& d : dirty) {
+    std::vector<std::uint32_t> part(static_cast<std::size_t>(d.Width()) * static_cast<std::size_t>(d.Height()));
+    r.Compose(d, part.data());
+    for (int y = d.top; y < d.bottom; ++y) {
+      for (int x = d.left; x < d.right; ++x) {
+        screen[static_cast<std::size_t>(y * r.Width() + x)] = part[static_cast<std::size_t>((y - d.top) * d.Width() + x - d.left)];
+      }
+    }
+  }
+}
+
 // What a renderer drawing everything afresh shows.
 std::vector<std::uint32_t> FullDraw(int w, int h, const std::vector<std::pair<Picture, PictureFrames>>& pictures,
                                     const std::vector<Sprite>& sprites, std::uint64_t ms,
@@ -60,7 +80,7 @@ std::vector<std::uint32_t> FullDraw(int w, int h, const std::vector<std::pair<Pi
   fresh.SetBackground(background.empty() ? Pattern(w, h) : std::move(background));
   for (const auto& [picture, frames] : pictures) fresh.SetPicture(picture, frames);
   fresh.Draw(sprites, ms);
-  return fresh.Pixels();
+  return Whole(fresh);
 }
 
 // Every pixel outside the rectangles is as it was.
@@ -130,11 +150,36 @@ TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
   EXPECT_EQ(solid.bgra, Solid(4, 3, 0xFF336699u).bgra);
 }
 
+// Any part of the screen composes as that part of the whole, and nothing
+// outside the screen is composed.
+TEST(Renderer, PartComposesAsThatPartOfTheWhole) {
+  const int w = 30, h = 20;
+  Renderer r(w, h);
+  r.SetBackground(Pattern(w, h));
+  r.SetPicture(Picture::kBubble1Png, One(Ring(8, 0xFF20A0E0u)));
+  r.Draw({At(Picture::kBubble1Png, 5, 4, 8, 8)}, 0);
+  const std::vector<std::uint32_t> whole = Whole(r);
+  for (const Rect& part : {Rect{0, 0, w, h}, Rect{3, 2, 11, 9}, Rect{12, 0, 13, 20}, Rect{0, 19, 30, 20}}) {
+    std::vector<std::uint32_t> got(static_cast<std::size_t>(part.Width() * part.Height()));
+    r.Compose(part, got.data());
+    for (int y = part.top; y < part.bottom; ++y) {
+      for (int x = part.left; x < part.right; ++x) {
+        ASSERT_EQ(got[static_cast<std::size_t>((y - part.top) * part.Width() + x - part.left)],
+                  whole[static_cast<std::size_t>(y * w + x)])
+            << x << "," << y;
+      }
+    }
+  }
+  std::vector<std::uint32_t> untouched(4, 7u);
+  r.Compose({28, 18, 32, 19}, untouched.data());  // reaches past the right edge
+  EXPECT_EQ(untouched, std::vector<std::uint32_t>(4, 7u));
+}
+
 TEST(Renderer, FirstDrawIsTheWholeScreen) {
   Renderer r(40, 30);
   r.SetBackground(Pattern(40, 30));
   EXPECT_EQ(r.Draw({}, 0), (std::vector<Rect>{{0, 0, 40, 30}}));
-  EXPECT_EQ(r.Pixels(), Pattern(40, 30));
+  EXPECT_EQ(Whole(r), Pattern(40, 30));
   EXPECT_TRUE(r.Draw({}, 20).empty());
   EXPECT_THROW(r.SetBackground(Pattern(40, 29)), std::invalid_argument);
 }
@@ -161,12 +206,12 @@ TEST(Renderer, MovedSpriteRedrawsItsOldAndNewPlace) {
            Step{70, 50, {{60, 44, 64, 48}}},              // wholly off the screen
            Step{80, 50, {}},
        }) {
-    const std::vector<std::uint32_t> before = r.Pixels();
+    const std::vector<std::uint32_t> before = Whole(r);
     const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, s.x, s.y, 8, 8)};
     const std::vector<Rect> dirty = r.Draw(sprites, 20);
     EXPECT_EQ(dirty, s.dirty) << s.x << "," << s.y;
-    ExpectOnlyInside(dirty, before, r.Pixels(), w);
-    EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 20)) << s.x << "," << s.y;
+    ExpectOnlyInside(dirty, before, Whole(r), w);
+    EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, 20)) << s.x << "," << s.y;
   }
 }
 
@@ -183,7 +228,7 @@ TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   r.SetBackground(black);
   for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
   r.Draw(sprites, 0);
-  const auto at = [&](int x, int y) { return r.Pixels()[static_cast<std::size_t>(y * w + x)]; };
+  const auto at = [&](int x, int y) { return Whole(r)[static_cast<std::size_t>(y * w + x)]; };
   EXPECT_EQ(at(2, 2), 0xFF0000FFu);   // fish 0 alone
   EXPECT_EQ(at(6, 6), 0xFF00FF00u);   // fish 1 over fish 0
   EXPECT_EQ(at(9, 9), 0xFF807F00u);   // the half-transparent bubble over fish 1
@@ -195,7 +240,7 @@ TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   r.Draw(sprites, 0);
   EXPECT_EQ(at(9, 9), 0xFF00FF00u);
   EXPECT_EQ(at(5, 6), 0xFF0000FFu);
-  EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 0, black));
+  EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, 0, black));
 }
 
 TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {
@@ -206,12 +251,12 @@ TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {
   r.SetPicture(Picture::kBubble1Png, frames);
   const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, 3, 4, 6, 6)};
   r.Draw(sprites, 0);
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF111111u);
   EXPECT_TRUE(r.Draw(sprites, 49).empty());
   EXPECT_EQ(r.Draw(sprites, 50), (std::vector<Rect>{{3, 4, 9, 10}}));
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF222222u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF222222u);
   EXPECT_EQ(r.Draw(sprites, 100), (std::vector<Rect>{{3, 4, 9, 10}}));
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF111111u);
 }
 
 // The whole aquarium drawn frame by frame equals it drawn afresh, and no
@@ -233,14 +278,18 @@ TEST(Renderer, SceneDrawnByChangesEqualsFullRedraws) {
     Renderer r(w, h);
     r.SetBackground(Pattern(w, h));
     for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
-    r.Draw(scene.Sprites(), 0);
+    // The window's pixels, unknown before the first frame, which is whole.
+    std::vector<std::uint32_t> screen(static_cast<std::size_t>(w * h), 0xDEADBEEFu);
+    Update(screen, r, r.Draw(scene.Sprites(), 0));
     for (std::uint64_t t = 20; t <= 3000; t += 20) {
       scene.AdvanceTo(t);
-      const std::vector<std::uint32_t> before = r.Pixels();
+      const std::vector<std::uint32_t> before = Whole(r);
       const std::vector<Rect> dirty = r.Draw(scene.Sprites(), t);
-      ExpectOnlyInside(dirty, before, r.Pixels(), w);
+      ExpectOnlyInside(dirty, before, Whole(r), w);
+      Update(screen, r, dirty);
+      ASSERT_EQ(screen, Whole(r)) << stretched << " at " << t;
       if (t % 500 == 0) {
-        ASSERT_EQ(r.Pixels(), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
+        ASSERT_EQ(Whole(r), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
       }
     }
   }
