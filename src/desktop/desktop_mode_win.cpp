@@ -13,6 +13,7 @@
 #include "desktop/background_win.h"
 #include "desktop/desktop_place_win.h"
 #include "desktop/placement.h"
+#include "desktop/scene_clock.h"
 #include "desktop/visibility.h"
 
 namespace mervalis {
@@ -98,6 +99,30 @@ void Log(const std::string& message) noexcept {
   }
 }
 
+// The scene's timer: repeating, and set again only when the next frame
+// wants another period, so a scene running at its frame period costs no
+// timer call per frame. A wait close to the frame period is taken as it.
+class FrameTimer {
+ public:
+  void Set(HWND window, UINT delay) noexcept {
+    using desktop::SceneClock;
+    if (SceneClock::KeepsPeriod(SceneClock::kFramePeriodMs, delay)) delay = SceneClock::kFramePeriodMs;
+    if (window == window_ && delay == period_) return;
+    ::SetTimer(window, kFrameTimer, delay, nullptr);
+    window_ = window;
+    period_ = delay;
+  }
+  void Kill() noexcept {
+    if (window_) ::KillTimer(window_, kFrameTimer);
+    window_ = nullptr;
+    period_ = 0;
+  }
+
+ private:
+  HWND window_ = nullptr;
+  UINT period_ = 0;
+};
+
 // Shows the changed areas of the scene in the window.
 void Show(Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
   if (areas.empty() || !window) return;
@@ -149,6 +174,7 @@ class DesktopHost {
   HWND host_ = nullptr;
   HWND view_ = nullptr;
   Aquarium aquarium_;
+  FrameTimer frameTimer_;
   desktop::StoredLayout layout_;
   desktop::PauseState pause_;
   UINT taskbarCreated_ = 0;
@@ -282,16 +308,16 @@ void DesktopHost::UpdateRunning() {
   if (run == aquarium_.Running()) return;
   if (run) {
     aquarium_.Resume();
-    ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+    frameTimer_.Set(host_, aquarium_.DelayToNext());
   } else {
     aquarium_.Pause();
-    ::KillTimer(host_, kFrameTimer);
+    frameTimer_.Kill();
   }
 }
 
 void DesktopHost::OnFrameTimer() {
   if (!view_ || !aquarium_.Running()) {
-    ::KillTimer(host_, kFrameTimer);
+    frameTimer_.Kill();
     return;
   }
   const DWORD now = ::GetTickCount();
@@ -300,7 +326,7 @@ void DesktopHost::OnFrameTimer() {
     if (!aquarium_.Running()) return;  // covered now: the timer is gone
   }
   Show(aquarium_, view_, aquarium_.Step());
-  ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+  frameTimer_.Set(host_, aquarium_.DelayToNext());
 }
 
 void DesktopHost::SetPaused(PauseReason reason, bool on) {
@@ -529,6 +555,7 @@ class PreviewWindow {
   HINSTANCE instance_;
   HWND window_ = nullptr;
   Aquarium aquarium_;
+  FrameTimer frameTimer_;
 };
 
 bool PreviewWindow::Open() {
@@ -566,10 +593,10 @@ void PreviewWindow::UpdateRunning() {
   if (run == aquarium_.Running()) return;
   if (run) {
     aquarium_.Resume();
-    ::SetTimer(window_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+    frameTimer_.Set(window_, aquarium_.DelayToNext());
   } else {
     aquarium_.Pause();
-    ::KillTimer(window_, kFrameTimer);
+    frameTimer_.Kill();
   }
 }
 
@@ -578,7 +605,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kFrameTimer && aquarium_.Running()) {
         Show(aquarium_, window_, aquarium_.Step());
-        ::SetTimer(window_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+        frameTimer_.Set(window_, aquarium_.DelayToNext());
       }
       return 0;
     case WM_SIZE:
@@ -590,7 +617,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PaintScene(aquarium_, window_);
       return 0;
     case WM_DESTROY:
-      ::KillTimer(window_, kFrameTimer);
+      frameTimer_.Kill();
       window_ = nullptr;
       ::PostQuitMessage(0);
       return 0;

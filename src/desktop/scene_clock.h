@@ -22,6 +22,10 @@ class SceneClock {
   // Scene time of the frame after one drawn at scene time `drawn`, when the
   // scene next changes at `nextDue`.
   [[nodiscard]] static std::uint64_t NextFrame(std::uint64_t nextDue, std::uint64_t drawn) noexcept;
+  // Whether a wait of `wanted` ms is as good as `period` ms: within 2 ms it
+  // is. A repeating timer at the frame period then needs no setting again
+  // after each frame.
+  [[nodiscard]] static bool KeepsPeriod(std::uint32_t period, std::uint32_t wanted) noexcept;
 
   [[nodiscard]] bool Running() const noexcept { return running_; }
   // Starts or continues the clock at wall tick `tick`; nothing when running.

@@ -62,5 +62,21 @@ TEST(SceneClock, NextFrameWaitsForTheSceneButNoLessThanAFramePeriod) {
   }
 }
 
+TEST(SceneClock, WaitWithinTwoMillisecondsOfThePeriodKeepsIt) {
+  struct Case {
+    std::uint32_t period, wanted;
+    bool keeps;
+  };
+  for (const Case& c : {
+           Case{20, 20, true}, Case{20, 19, true}, Case{20, 18, true}, Case{20, 22, true},
+           Case{20, 17, false},  // a frame came late: the next one sooner
+           Case{20, 23, false},
+           Case{20, 1000, false},  // nothing moves for a while
+           Case{0, 20, false},     // no timer yet
+       }) {
+    EXPECT_EQ(SceneClock::KeepsPeriod(c.period, c.wanted), c.keeps) << c.period << " for " << c.wanted;
+  }
+}
+
 }  // namespace
 }  // namespace mervalis::desktop
