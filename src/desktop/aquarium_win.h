@@ -55,8 +55,8 @@ class Aquarium {
   void Pause() noexcept { clock_.Pause(::GetTickCount()); }
   [[nodiscard]] bool Running() const noexcept { return clock_.Running(); }
 
-  // Runs the scene up to now and draws it into the back buffer; the areas
-  // that changed.
+  // Runs the scene up to now; the areas of the screen that changed, which
+  // Copy then shows.
   const std::vector<Rect>& Step();
   // Wall milliseconds until the next frame: when the scene next changes, but
   // never sooner than a frame period after the last one drawn.
