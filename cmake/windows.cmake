@@ -24,10 +24,12 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_compile_options(-ffunction-sections -fdata-sections)
 
 # The product is optimised for size, except the picture code, whose loops
-# run over every pixel of the screen and keep their speed.
+# run over every pixel of the screen, and the desktop mode's renderer, which
+# draws every frame: they keep their speed.
 set(MERVALIS_SIZE_OPTIONS -Os)
 set(MERVALIS_SPEED_SOURCES ${MERVALIS_CORE_SOURCES})
-list(FILTER MERVALIS_SPEED_SOURCES INCLUDE REGEX "/src/wallpaper/(image|background|jpeg_decode|bmp_file)\\.cpp$")
+list(FILTER MERVALIS_SPEED_SOURCES INCLUDE REGEX
+     "/src/(wallpaper/(image|background|jpeg_decode|bmp_file)|desktop/renderer)\\.cpp$")
 set_source_files_properties(${MERVALIS_SPEED_SOURCES} PROPERTIES COMPILE_OPTIONS -O2)
 # What the shipped binaries' links add: unused sections dropped, symbols
 # stripped, and the C++ library's verbose terminate handler (with its name
@@ -67,6 +69,7 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/payload/page/*.html
   ${PROJECT_SOURCE_DIR}/src/ui/assets/*
   ${PROJECT_SOURCE_DIR}/src/app/*.ico
+  ${PROJECT_SOURCE_DIR}/src/app/*.manifest
   ${PROJECT_SOURCE_DIR}/src/*.h)
 
 function(mervalis_program name log_library)

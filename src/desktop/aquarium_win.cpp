@@ -1,7 +1,9 @@
 #include "desktop/aquarium_win.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "desktop/background_win.h"
 #include "desktop/picture_decoder_win.h"
@@ -12,8 +14,17 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
                      std::string& error) noexcept {
   Clear();
   try {
+    // The background first: reading or composing it needs memory of its
+    // own, which is free again before the renderer's buffers are taken.
+    std::vector<std::uint32_t> background;
+    {
+      // Composed at the precision every run of the program starts with, as
+      // `apply` composes it, so that both give the same picture.
+      const X87Precision asApply(_PC_64);
+      background = BackgroundForScreen(layout, width, height, mayWriteBackground);
+    }
     auto renderer = std::make_unique<Renderer>(width, height);
-    renderer->SetBackground(BackgroundForScreen(layout, width, height, mayWriteBackground));
+    renderer->SetBackground(std::move(background));
     if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;
     SceneConfig config;
     config.screenWidth = width;
@@ -40,6 +51,7 @@ void Aquarium::Clear() noexcept {
   clock_.Reset();
   width_ = height_ = 0;
   frames_ = 0;
+  lastFrame_ = 0;
 }
 
 const std::vector<Rect>& Aquarium::Step() {
@@ -47,34 +59,46 @@ const std::vector<Rect>& Aquarium::Step() {
   const std::uint64_t now = clock_.Now(::GetTickCount());
   scene_->AdvanceTo(now);
   ++frames_;
+  lastFrame_ = now;
   return renderer_->Draw(scene_->Sprites(), now);
 }
 
 UINT Aquarium::DelayToNext() const noexcept {
   if (!scene_) return SceneClock::kMaximumDelayMs;
-  return clock_.DelayUntil(scene_->NextDue(), ::GetTickCount());
+  return clock_.DelayUntil(SceneClock::NextFrame(scene_->NextDue(), lastFrame_), ::GetTickCount());
 }
 
-void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept {
-  if (!dc || !pixels) return;
-  const Rect r = Intersect(area, Rect{0, 0, width, height});
-  if (r.Empty()) return;
-  // The rows of the area as a top-down DIB of the buffer's full width, so
-  // the source needs no bottom-up arithmetic.
+void CopyPixels(HDC dc, const std::uint32_t* pixels, const Rect& area) noexcept {
+  if (!dc || !pixels || area.Empty()) return;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -r.Height();
+  info.bmiHeader.biWidth = area.Width();
+  info.bmiHeader.biHeight = -area.Height();  // top-down
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const std::uint32_t* rows = pixels + static_cast<std::ptrdiff_t>(r.top) * width;
-  ::SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()), static_cast<DWORD>(r.Height()), r.left, 0,
-                      0, static_cast<UINT>(r.Height()), rows, &info, DIB_RGB_COLORS);
+  ::SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(area.Width()), static_cast<DWORD>(area.Height()), 0,
+                      0, 0, static_cast<UINT>(area.Height()), pixels, &info, DIB_RGB_COLORS);
 }
 
-void Aquarium::Copy(HDC dc, const Rect& area) const noexcept {
-  if (renderer_) CopyPixels(dc, renderer_->Pixels().data(), width_, height_, area);
+void Aquarium::Copy(HDC dc, const Rect& wanted) noexcept {
+  if (!renderer_) return;
+  const Rect area = Intersect(wanted, Rect{0, 0, width_, height_});
+  if (area.Empty()) return;
+  // A band of at most this many pixels: a whole screen to paint never needs
+  // a whole screen's memory.
+  constexpr int kBandPixels = 256 * 1024;
+  const int rows = std::max(1, std::min(area.Height(), kBandPixels / area.Width()));
+  try {
+    band_.resize(static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(rows));
+  } catch (...) {
+    return;  // nothing shown this time; the next frame tries again
+  }
+  for (int top = area.top; top < area.bottom; top += rows) {
+    const Rect band{area.left, top, area.right, std::min(top + rows, area.bottom)};
+    renderer_->Compose(band, band_.data());
+    CopyPixels(dc, band_.data(), band);
+  }
 }
 
 }  // namespace mervalis::desktop

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <float.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,9 +19,25 @@
 
 namespace mervalis::desktop {
 
-// Copies one area of a width × height buffer of renderer pixels (top-down)
-// to the same place of `dc`; the part outside the buffer is left out.
-void CopyPixels(HDC dc, const std::uint32_t* pixels, int width, int height, const Rect& area) noexcept;
+// Sets the precision of the x87 unit, on which the 32-bit build does its
+// floating point, for as long as it lives (_PC_53 or _PC_64), then puts the
+// previous one back.
+class X87Precision {
+ public:
+  explicit X87Precision(unsigned precision) noexcept : saved_(::_controlfp(0, 0) & _MCW_PC) {
+    ::_controlfp(precision, _MCW_PC);
+  }
+  X87Precision(const X87Precision&) = delete;
+  X87Precision& operator=(const X87Precision&) = delete;
+  ~X87Precision() { ::_controlfp(saved_, _MCW_PC); }
+
+ private:
+  unsigned saved_;
+};
+
+// Copies renderer pixels for `area` (area.Width() a row, top down) to the
+// same place of `dc`.
+void CopyPixels(HDC dc, const std::uint32_t* pixels, const Rect& area) noexcept;
 
 class Aquarium {
  public:
@@ -37,13 +55,16 @@ class Aquarium {
   void Pause() noexcept { clock_.Pause(::GetTickCount()); }
   [[nodiscard]] bool Running() const noexcept { return clock_.Running(); }
 
-  // Runs the scene up to now and draws it into the back buffer; the areas
-  // that changed.
+  // Runs the scene up to now; the areas of the screen that changed, which
+  // Copy then shows.
   const std::vector<Rect>& Step();
-  // Wall milliseconds until the scene next changes.
+  // Wall milliseconds until the next frame: when the scene next changes, but
+  // never sooner than a frame period after the last one drawn.
   [[nodiscard]] UINT DelayToNext() const noexcept;
-  // Copies one area of the back buffer to the same place of `dc`.
-  void Copy(HDC dc, const Rect& area) const noexcept;
+  // Composes one area of the scene as the last Step left it and copies it
+  // to the same place of `dc`, in bands of rows; the part outside the screen
+  // is left out.
+  void Copy(HDC dc, const Rect& area) noexcept;
   // Frames drawn since Build, for whoever wants to see that it works.
   [[nodiscard]] std::uint32_t FramesDrawn() const noexcept { return frames_; }
 
@@ -54,7 +75,9 @@ class Aquarium {
   std::unique_ptr<Renderer> renderer_;
   SceneClock clock_;
   std::uint32_t frames_ = 0;
+  std::uint64_t lastFrame_ = 0;  // scene time of the last Step
   std::vector<Rect> none_;
+  std::vector<std::uint32_t> band_;  // the pixels on their way to the screen
 };
 
 }  // namespace mervalis::desktop

@@ -13,6 +13,7 @@
 #include "desktop/background_win.h"
 #include "desktop/desktop_place_win.h"
 #include "desktop/placement.h"
+#include "desktop/scene_clock.h"
 #include "desktop/visibility.h"
 
 namespace mervalis {
@@ -98,14 +99,38 @@ void Log(const std::string& message) noexcept {
   }
 }
 
-// Copies the changed areas of the back buffer to the window.
-void Show(const Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
+// The scene's timer: repeating, and set again only when the next frame
+// wants another period, so a scene running at its frame period costs no
+// timer call per frame. A wait close to the frame period is taken as it.
+class FrameTimer {
+ public:
+  void Set(HWND window, UINT delay) noexcept {
+    using desktop::SceneClock;
+    if (SceneClock::KeepsPeriod(SceneClock::kFramePeriodMs, delay)) delay = SceneClock::kFramePeriodMs;
+    if (window == window_ && delay == period_) return;
+    ::SetTimer(window, kFrameTimer, delay, nullptr);
+    window_ = window;
+    period_ = delay;
+  }
+  void Kill() noexcept {
+    if (window_) ::KillTimer(window_, kFrameTimer);
+    window_ = nullptr;
+    period_ = 0;
+  }
+
+ private:
+  HWND window_ = nullptr;
+  UINT period_ = 0;
+};
+
+// Shows the changed areas of the scene in the window.
+void Show(Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
   if (areas.empty() || !window) return;
   WindowDc dc(window);
   for (const Rect& area : areas) aquarium.Copy(dc.get(), area);
 }
 
-void PaintFromBackBuffer(const Aquarium& aquarium, HWND window) noexcept {
+void PaintScene(Aquarium& aquarium, HWND window) noexcept {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(window, &ps);
   if (dc) aquarium.Copy(dc, Rect{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
@@ -149,6 +174,7 @@ class DesktopHost {
   HWND host_ = nullptr;
   HWND view_ = nullptr;
   Aquarium aquarium_;
+  FrameTimer frameTimer_;
   desktop::StoredLayout layout_;
   desktop::PauseState pause_;
   UINT taskbarCreated_ = 0;
@@ -262,7 +288,8 @@ bool DesktopHost::CreateView(const DesktopPlace& place) {
   }
   HWND above = place.below ? reinterpret_cast<HWND>(place.below) : HWND_TOP;
   ::SetWindowPos(view_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // The whole first picture is in the back buffer before the window shows.
+  // The scene's first frame is taken before the window shows; its first
+  // WM_PAINT draws it whole.
   (void)aquarium_.Step();
   ::ShowWindow(view_, SW_SHOWNA);
   return true;
@@ -281,16 +308,16 @@ void DesktopHost::UpdateRunning() {
   if (run == aquarium_.Running()) return;
   if (run) {
     aquarium_.Resume();
-    ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+    frameTimer_.Set(host_, aquarium_.DelayToNext());
   } else {
     aquarium_.Pause();
-    ::KillTimer(host_, kFrameTimer);
+    frameTimer_.Kill();
   }
 }
 
 void DesktopHost::OnFrameTimer() {
   if (!view_ || !aquarium_.Running()) {
-    ::KillTimer(host_, kFrameTimer);
+    frameTimer_.Kill();
     return;
   }
   const DWORD now = ::GetTickCount();
@@ -299,7 +326,7 @@ void DesktopHost::OnFrameTimer() {
     if (!aquarium_.Running()) return;  // covered now: the timer is gone
   }
   Show(aquarium_, view_, aquarium_.Step());
-  ::SetTimer(host_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+  frameTimer_.Set(host_, aquarium_.DelayToNext());
 }
 
 void DesktopHost::SetPaused(PauseReason reason, bool on) {
@@ -473,7 +500,7 @@ LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, L
         return 1;
       case WM_PAINT:
         if (self) {
-          PaintFromBackBuffer(self->aquarium_, hwnd);
+          PaintScene(self->aquarium_, hwnd);
           return 0;
         }
         break;
@@ -528,6 +555,7 @@ class PreviewWindow {
   HINSTANCE instance_;
   HWND window_ = nullptr;
   Aquarium aquarium_;
+  FrameTimer frameTimer_;
 };
 
 bool PreviewWindow::Open() {
@@ -565,10 +593,10 @@ void PreviewWindow::UpdateRunning() {
   if (run == aquarium_.Running()) return;
   if (run) {
     aquarium_.Resume();
-    ::SetTimer(window_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+    frameTimer_.Set(window_, aquarium_.DelayToNext());
   } else {
     aquarium_.Pause();
-    ::KillTimer(window_, kFrameTimer);
+    frameTimer_.Kill();
   }
 }
 
@@ -577,7 +605,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kFrameTimer && aquarium_.Running()) {
         Show(aquarium_, window_, aquarium_.Step());
-        ::SetTimer(window_, kFrameTimer, aquarium_.DelayToNext(), nullptr);
+        frameTimer_.Set(window_, aquarium_.DelayToNext());
       }
       return 0;
     case WM_SIZE:
@@ -586,10 +614,10 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintFromBackBuffer(aquarium_, window_);
+      PaintScene(aquarium_, window_);
       return 0;
     case WM_DESTROY:
-      ::KillTimer(window_, kFrameTimer);
+      frameTimer_.Kill();
       window_ = nullptr;
       ::PostQuitMessage(0);
       return 0;
@@ -626,6 +654,9 @@ void RunDesktopMode(HINSTANCE instance) {
     return;
   }
   Log("Begin");
+  // The scene's positions are computed in doubles, as the page's script
+  // computes them; x87's default 64-bit precision could put one a pixel apart.
+  const desktop::X87Precision scenePrecision(_PC_53);
   const LateFunctions late;
   BecomeDpiAware(late);
   {
@@ -638,6 +669,8 @@ void RunDesktopMode(HINSTANCE instance) {
 }
 
 void RunPreviewMode(HINSTANCE instance) {
+  // As in the desktop mode: the page's double arithmetic for the scene.
+  const desktop::X87Precision scenePrecision(_PC_53);
   const LateFunctions late;
   BecomeDpiAware(late);
   ComInit com;

@@ -12,12 +12,6 @@ namespace {
 
 constexpr std::uint32_t kOpaqueBlack = 0xFF000000u;
 
-// x / 255 rounded to the nearest, exact for x up to 255 * 255.
-constexpr std::uint32_t Div255(std::uint32_t x) noexcept {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
-
 bool IsFish(Picture picture) noexcept {
   switch (picture) {
     case Picture::kBubble1Png:
@@ -57,13 +51,22 @@ void SoftenLine(std::uint32_t* p, int count, int stride, std::vector<std::uint32
 }  // namespace
 
 std::uint32_t BlendOver(std::uint32_t dst, std::uint32_t src) noexcept {
+  // Each channel: src + dst * inverse / 255 rounded to the nearest, the
+  // division done as (x + (x >> 8)) >> 8 with x = dst * inverse + 128 (exact
+  // for x up to 255 * 255). Two channels at a time, each in a 16-bit lane: x
+  // is at most 65153 and x + (x >> 8) stays below 65536, so no lane spills
+  // into the next.
+  constexpr std::uint32_t kLanes = 0x00FF00FFu;
   const std::uint32_t inverse = 255 - (src >> 24);
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t value = ((src >> shift) & 0xFF) + Div255(((dst >> shift) & 0xFF) * inverse);
-    out |= std::min<std::uint32_t>(value, 255) << shift;
-  }
-  return out;
+  std::uint32_t rb = (dst & kLanes) * inverse + 0x00800080u;
+  std::uint32_t ga = ((dst >> 8) & kLanes) * inverse + 0x00800080u;
+  rb = (((rb + ((rb >> 8) & kLanes)) >> 8) & kLanes) + (src & kLanes);
+  ga = (((ga + ((ga >> 8) & kLanes)) >> 8) & kLanes) + ((src >> 8) & kLanes);
+  // A lane is at most 510 now; above 255 (a source whose colour exceeds its
+  // alpha) it is held at 255.
+  rb |= ((rb & 0x01000100u) >> 8) * 0xFF;
+  ga |= ((ga & 0x01000100u) >> 8) * 0xFF;
+  return (rb & kLanes) | ((ga & kLanes) << 8);
 }
 
 void SoftenFrame(Frame& frame) {
@@ -78,14 +81,14 @@ void SoftenFrame(Frame& frame) {
   for (int x = 0; x < frame.width; ++x) SoftenLine(frame.bgra.data() + x, frame.height, frame.width, line);
 }
 
-Renderer::Renderer(int width, int height)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      background_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kOpaqueBlack),
-      back_(background_) {}
+Renderer::Renderer(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}
+
+std::size_t Renderer::PixelCount() const noexcept {
+  return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+}
 
 void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
-  if (pixels.size() != background_.size()) throw std::invalid_argument("background size differs from the screen's");
+  if (pixels.size() != PixelCount()) throw std::invalid_argument("background size differs from the screen's");
   background_ = std::move(pixels);
   fullRedraw_ = true;
 }
@@ -130,7 +133,8 @@ Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noe
 }
 
 const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std::uint64_t ms) {
-  std::vector<Drawn> looks(sprites.size());
+  std::vector<Drawn>& looks = looks_;  // kept between frames: no allocation per frame
+  looks.resize(sprites.size());
   for (std::size_t i = 0; i < sprites.size(); ++i) looks[i] = Look(sprites[i], ms);
 
   dirty_.clear();
@@ -168,26 +172,31 @@ const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std:
     }
   }
 
-  for (const Rect& area : dirty_) Redraw(area, looks);
-  drawn_ = std::move(looks);
+  drawn_.swap(looks_);
   return dirty_;
 }
 
-void Renderer::Redraw(const Rect& area, const std::vector<Drawn>& looks) {
-  const auto rowBytes = static_cast<std::size_t>(area.Width()) * sizeof(std::uint32_t);
-  for (int y = area.top; y < area.bottom; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
-    std::memcpy(back_.data() + at, background_.data() + at, rowBytes);
+void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
+  const Rect area = Intersect(wanted, Rect{0, 0, width_, height_});
+  if (area.Empty() || area != wanted) return;
+  const auto stride = static_cast<std::size_t>(area.Width());
+  if (background_.size() == PixelCount()) {
+    for (int y = area.top; y < area.bottom; ++y) {
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
+      std::memcpy(out + static_cast<std::size_t>(y - area.top) * stride, background_.data() + at,
+                  stride * sizeof(std::uint32_t));
+    }
+  } else {
+    std::fill(out, out + stride * static_cast<std::size_t>(area.Height()), kOpaqueBlack);
   }
-  for (const Drawn& look : looks) {
+  for (const Drawn& look : drawn_) {
     const Rect part = Intersect(look.rect, area);
     if (part.Empty()) continue;
     const Frame& frame = *look.frame;
     for (int y = part.top; y < part.bottom; ++y) {
       const std::uint32_t* src = frame.bgra.data() + static_cast<std::size_t>(y - look.y) * static_cast<std::size_t>(frame.width) +
                                  static_cast<std::size_t>(part.left - look.x);
-      std::uint32_t* dst = back_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                           static_cast<std::size_t>(part.left);
+      std::uint32_t* dst = out + static_cast<std::size_t>(y - area.top) * stride + static_cast<std::size_t>(part.left - area.left);
       for (int x = part.left; x < part.right; ++x, ++src, ++dst) {
         const std::uint32_t alpha = *src >> 24;
         if (alpha == 255) {

@@ -1,6 +1,7 @@
-// Draws the aquarium into a back buffer kept between frames, touching only
-// what changed: the Windows side copies just the returned rectangles to the
-// screen.
+// Draws the aquarium, telling which parts of the screen changed since the
+// last frame: the Windows side composes just those rectangles and copies them
+// to the screen, which keeps the rest. No picture of the whole screen is kept
+// beside the background (at 1920 × 1080 that would be 8 MB more).
 //
 // Pixels are 32-bit words 0xAARRGGBB (bytes B, G, R, A in memory), rows top
 // down without padding, alpha premultiplied: the form of a top-down 32-bit
@@ -55,12 +56,17 @@ class Renderer {
   // were lost, for example).
   void InvalidateAll() noexcept { fullRedraw_ = true; }
 
-  // Draws the sprites as they stand at scene time ms (bottom first) and
-  // returns the rectangles of the back buffer that changed since the last
-  // Draw, inside the screen; empty when nothing changed.
+  // Takes the sprites as they stand at scene time ms (bottom first) and
+  // returns the rectangles of the screen that changed since the last Draw,
+  // inside the screen; empty when nothing changed. The first Draw, and the
+  // first after SetBackground, SetPicture or InvalidateAll, returns the whole
+  // screen.
   const std::vector<Rect>& Draw(const std::vector<Sprite>& sprites, std::uint64_t ms);
 
-  [[nodiscard]] const std::vector<std::uint32_t>& Pixels() const noexcept { return back_; }
+  // Composes `area` of the screen as the last Draw left it (the background,
+  // black without one, then the sprites) into `out`: area.Width() pixels a
+  // row, top down. Writes nothing unless the area lies inside the screen.
+  void Compose(const Rect& area, std::uint32_t* out) const;
 
  private:
   struct Drawn {  // what a sprite looks like at one Draw
@@ -70,16 +76,16 @@ class Renderer {
     int y = 0;
   };
 
+  [[nodiscard]] std::size_t PixelCount() const noexcept;
   [[nodiscard]] Drawn Look(const Sprite& sprite, std::uint64_t ms) const noexcept;
-  void Redraw(const Rect& area, const std::vector<Drawn>& looks);
 
   int width_;
   int height_;
-  std::vector<std::uint32_t> background_;
-  std::vector<std::uint32_t> back_;
+  std::vector<std::uint32_t> background_;  // empty until set
   std::array<PictureFrames, kPictureCount> pictures_;
   std::array<std::vector<int>, kPictureCount> delays_;
-  std::vector<Drawn> drawn_;
+  std::vector<Drawn> drawn_;  // the last Draw's sprites, as Compose shows them
+  std::vector<Drawn> looks_;  // the frame being drawn, kept: no allocation per frame
   std::vector<Rect> dirty_;
   bool fullRedraw_ = true;
 };

@@ -21,6 +21,15 @@ std::uint64_t SceneClock::Now(std::uint32_t tick) const noexcept {
   return running_ ? base_ + static_cast<std::uint32_t>(tick - resumedTick_) : base_;
 }
 
+std::uint64_t SceneClock::NextFrame(std::uint64_t nextDue, std::uint64_t drawn) noexcept {
+  return std::max(nextDue, drawn + kFramePeriodMs);
+}
+
+bool SceneClock::KeepsPeriod(std::uint32_t period, std::uint32_t wanted) noexcept {
+  constexpr std::uint32_t kSlackMs = 2;
+  return period != 0 && wanted + kSlackMs >= period && wanted <= period + kSlackMs;
+}
+
 std::uint32_t SceneClock::DelayUntil(std::uint64_t due, std::uint32_t tick) const noexcept {
   const std::uint64_t now = Now(tick);
   const std::uint64_t wait = due > now ? due - now : 0;

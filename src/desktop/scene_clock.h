@@ -14,6 +14,18 @@ class SceneClock {
   static constexpr std::uint32_t kMinimumDelayMs = 10;
   // The longest: a timer further out is only set again.
   static constexpr std::uint32_t kMaximumDelayMs = 1000;
+  // The shortest time between two frames: the step of the page's fastest
+  // timer (the bubbles'). A fish step falling between two bubble steps waits
+  // for the next frame instead of costing one of its own.
+  static constexpr std::uint32_t kFramePeriodMs = 20;
+
+  // Scene time of the frame after one drawn at scene time `drawn`, when the
+  // scene next changes at `nextDue`.
+  [[nodiscard]] static std::uint64_t NextFrame(std::uint64_t nextDue, std::uint64_t drawn) noexcept;
+  // Whether a wait of `wanted` ms is as good as `period` ms: within 2 ms it
+  // is. A repeating timer at the frame period then needs no setting again
+  // after each frame.
+  [[nodiscard]] static bool KeepsPeriod(std::uint32_t period, std::uint32_t wanted) noexcept;
 
   [[nodiscard]] bool Running() const noexcept { return running_; }
   // Starts or continues the clock at wall tick `tick`; nothing when running.

@@ -1,5 +1,5 @@
 // The program file itself: it needs no DLL beyond Windows' own, and carries
-// its version and icon.
+// its version, icon and manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -96,6 +96,35 @@ TEST(ProgramFile, CarriesItsVersionAndIcon) {
   EXPECT_NE(icon, nullptr);
   if (icon) ::DestroyIcon(icon);
   ::FreeLibrary(module);
+}
+
+// The manifest says which Windows versions the program knows (Windows 8 and
+// later let it make layered child windows only then) and asks for nothing
+// else: no execution level, which would change elevation and the
+// virtualisation of files and registry.
+TEST(ProgramFile, ManifestDeclaresTheSupportedWindowsVersionsOnly) {
+  HMODULE module = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  // RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID: the one a program starts with.
+  HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+  ASSERT_NE(bytes, nullptr);
+  std::string text(bytes, ::SizeofResource(module, found));
+  ::FreeLibrary(module);
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(::tolower(c)); });
+
+  EXPECT_NE(text.find("urn:schemas-microsoft-com:compatibility.v1"), std::string::npos);
+  for (const char* os : {"{e2011457-1546-43c5-a5fe-008deee3d3f0}",    // Vista
+                         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",    // 7
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",    // 8
+                         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",    // 8.1
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10 and 11
+    EXPECT_NE(text.find(std::string("<supportedos id=\"") + os + "\"/>"), std::string::npos) << os;
+  }
+  for (const char* absent : {"trustinfo", "requestedexecutionlevel", "dependentassembly"}) {
+    EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+  }
 }
 
 }  // namespace

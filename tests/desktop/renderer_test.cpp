@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -50,6 +52,26 @@ PictureFrames One(Frame f) {
 
 Sprite At(Picture picture, int x, int y, int w, int h) { return {picture, x, y, w, h, true}; }
 
+// The whole screen as the renderer composes it.
+std::vector<std::uint32_t> Whole(const Renderer& r) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(r.Width()) * static_cast<std::size_t>(r.Height()), 0x12345678u);
+  r.Compose({0, 0, r.Width(), r.Height()}, pixels.data());
+  return pixels;
+}
+
+// A screen that keeps its pixels, updated with the changed rectangles alone.
+void Update(std::vector<std::uint32_t>& screen, const Renderer& r, const std::vector<Rect>& dirty) {
+  for (const Rect& d : dirty) {
+    std::vector<std::uint32_t> part(static_cast<std::size_t>(d.Width()) * static_cast<std::size_t>(d.Height()));
+    r.Compose(d, part.data());
+    for (int y = d.top; y < d.bottom; ++y) {
+      for (int x = d.left; x < d.right; ++x) {
+        screen[static_cast<std::size_t>(y * r.Width() + x)] = part[static_cast<std::size_t>((y - d.top) * d.Width() + x - d.left)];
+      }
+    }
+  }
+}
+
 // What a renderer drawing everything afresh shows.
 std::vector<std::uint32_t> FullDraw(int w, int h, const std::vector<std::pair<Picture, PictureFrames>>& pictures,
                                     const std::vector<Sprite>& sprites, std::uint64_t ms,
@@ -58,7 +80,7 @@ std::vector<std::uint32_t> FullDraw(int w, int h, const std::vector<std::pair<Pi
   fresh.SetBackground(background.empty() ? Pattern(w, h) : std::move(background));
   for (const auto& [picture, frames] : pictures) fresh.SetPicture(picture, frames);
   fresh.Draw(sprites, ms);
-  return fresh.Pixels();
+  return Whole(fresh);
 }
 
 // Every pixel outside the rectangles is as it was.
@@ -90,6 +112,30 @@ TEST(BlendOver, PremultipliedSourceOverOpaque) {
   }
 }
 
+// Every alpha over a spread of colours, against each channel's
+// src + dst * (255 - alpha) / 255 rounded to the nearest, held at 255 (a
+// colour above its alpha is not premultiplied, but must not wrap around).
+TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
+  const std::uint32_t values[] = {0, 1, 2, 17, 64, 127, 128, 129, 200, 254, 255};
+  for (std::uint32_t alpha = 0; alpha <= 255; ++alpha) {
+    for (const std::uint32_t d : values) {
+      for (const std::uint32_t c : values) {
+        // Blue, green, red and alpha of the destination all differ, and so do
+        // the source's colours.
+        const std::uint32_t dst = 0xFF000000u | d << 16 | (255 - d) << 8 | (d * 7 % 256);
+        const std::uint32_t src = alpha << 24 | c << 16 | (c / 2) << 8 | (255 - c);
+        const std::uint32_t got = BlendOver(dst, src);
+        for (int shift = 0; shift < 32; shift += 8) {
+          const double under = ((dst >> shift) & 0xFF) * (255.0 - alpha) / 255.0;
+          const long want = std::min(255L, static_cast<long>((src >> shift) & 0xFF) + std::lround(under));
+          ASSERT_EQ((got >> shift) & 0xFF, static_cast<std::uint32_t>(want))
+              << std::hex << "dst " << dst << " src " << src << " channel at bit " << std::dec << shift;
+        }
+      }
+    }
+  }
+}
+
 TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
   Frame line = {3, 1, {0, 0xFFFFFFFFu, 0}, 0};
   SoftenFrame(line);
@@ -104,11 +150,36 @@ TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
   EXPECT_EQ(solid.bgra, Solid(4, 3, 0xFF336699u).bgra);
 }
 
+// Any part of the screen composes as that part of the whole, and nothing
+// outside the screen is composed.
+TEST(Renderer, PartComposesAsThatPartOfTheWhole) {
+  const int w = 30, h = 20;
+  Renderer r(w, h);
+  r.SetBackground(Pattern(w, h));
+  r.SetPicture(Picture::kBubble1Png, One(Ring(8, 0xFF20A0E0u)));
+  r.Draw({At(Picture::kBubble1Png, 5, 4, 8, 8)}, 0);
+  const std::vector<std::uint32_t> whole = Whole(r);
+  for (const Rect& part : {Rect{0, 0, w, h}, Rect{3, 2, 11, 9}, Rect{12, 0, 13, 20}, Rect{0, 19, 30, 20}}) {
+    std::vector<std::uint32_t> got(static_cast<std::size_t>(part.Width() * part.Height()));
+    r.Compose(part, got.data());
+    for (int y = part.top; y < part.bottom; ++y) {
+      for (int x = part.left; x < part.right; ++x) {
+        ASSERT_EQ(got[static_cast<std::size_t>((y - part.top) * part.Width() + x - part.left)],
+                  whole[static_cast<std::size_t>(y * w + x)])
+            << x << "," << y;
+      }
+    }
+  }
+  std::vector<std::uint32_t> untouched(4, 7u);
+  r.Compose({28, 18, 32, 19}, untouched.data());  // reaches past the right edge
+  EXPECT_EQ(untouched, std::vector<std::uint32_t>(4, 7u));
+}
+
 TEST(Renderer, FirstDrawIsTheWholeScreen) {
   Renderer r(40, 30);
   r.SetBackground(Pattern(40, 30));
   EXPECT_EQ(r.Draw({}, 0), (std::vector<Rect>{{0, 0, 40, 30}}));
-  EXPECT_EQ(r.Pixels(), Pattern(40, 30));
+  EXPECT_EQ(Whole(r), Pattern(40, 30));
   EXPECT_TRUE(r.Draw({}, 20).empty());
   EXPECT_THROW(r.SetBackground(Pattern(40, 29)), std::invalid_argument);
 }
@@ -135,12 +206,12 @@ TEST(Renderer, MovedSpriteRedrawsItsOldAndNewPlace) {
            Step{70, 50, {{60, 44, 64, 48}}},              // wholly off the screen
            Step{80, 50, {}},
        }) {
-    const std::vector<std::uint32_t> before = r.Pixels();
+    const std::vector<std::uint32_t> before = Whole(r);
     const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, s.x, s.y, 8, 8)};
     const std::vector<Rect> dirty = r.Draw(sprites, 20);
     EXPECT_EQ(dirty, s.dirty) << s.x << "," << s.y;
-    ExpectOnlyInside(dirty, before, r.Pixels(), w);
-    EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 20)) << s.x << "," << s.y;
+    ExpectOnlyInside(dirty, before, Whole(r), w);
+    EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, 20)) << s.x << "," << s.y;
   }
 }
 
@@ -157,7 +228,7 @@ TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   r.SetBackground(black);
   for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
   r.Draw(sprites, 0);
-  const auto at = [&](int x, int y) { return r.Pixels()[static_cast<std::size_t>(y * w + x)]; };
+  const auto at = [&](int x, int y) { return Whole(r)[static_cast<std::size_t>(y * w + x)]; };
   EXPECT_EQ(at(2, 2), 0xFF0000FFu);   // fish 0 alone
   EXPECT_EQ(at(6, 6), 0xFF00FF00u);   // fish 1 over fish 0
   EXPECT_EQ(at(9, 9), 0xFF807F00u);   // the half-transparent bubble over fish 1
@@ -169,7 +240,7 @@ TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   r.Draw(sprites, 0);
   EXPECT_EQ(at(9, 9), 0xFF00FF00u);
   EXPECT_EQ(at(5, 6), 0xFF0000FFu);
-  EXPECT_EQ(r.Pixels(), FullDraw(w, h, pictures, sprites, 0, black));
+  EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, 0, black));
 }
 
 TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {
@@ -180,12 +251,12 @@ TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {
   r.SetPicture(Picture::kBubble1Png, frames);
   const std::vector<Sprite> sprites = {At(Picture::kBubble1Png, 3, 4, 6, 6)};
   r.Draw(sprites, 0);
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF111111u);
   EXPECT_TRUE(r.Draw(sprites, 49).empty());
   EXPECT_EQ(r.Draw(sprites, 50), (std::vector<Rect>{{3, 4, 9, 10}}));
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF222222u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF222222u);
   EXPECT_EQ(r.Draw(sprites, 100), (std::vector<Rect>{{3, 4, 9, 10}}));
-  EXPECT_EQ(r.Pixels()[4 * 20 + 3], 0xFF111111u);
+  EXPECT_EQ(Whole(r)[4 * 20 + 3], 0xFF111111u);
 }
 
 // The whole aquarium drawn frame by frame equals it drawn afresh, and no
@@ -207,14 +278,18 @@ TEST(Renderer, SceneDrawnByChangesEqualsFullRedraws) {
     Renderer r(w, h);
     r.SetBackground(Pattern(w, h));
     for (const auto& [picture, frames] : pictures) r.SetPicture(picture, frames);
-    r.Draw(scene.Sprites(), 0);
+    // The window's pixels, unknown before the first frame, which is whole.
+    std::vector<std::uint32_t> screen(static_cast<std::size_t>(w * h), 0xDEADBEEFu);
+    Update(screen, r, r.Draw(scene.Sprites(), 0));
     for (std::uint64_t t = 20; t <= 3000; t += 20) {
       scene.AdvanceTo(t);
-      const std::vector<std::uint32_t> before = r.Pixels();
+      const std::vector<std::uint32_t> before = Whole(r);
       const std::vector<Rect> dirty = r.Draw(scene.Sprites(), t);
-      ExpectOnlyInside(dirty, before, r.Pixels(), w);
+      ExpectOnlyInside(dirty, before, Whole(r), w);
+      Update(screen, r, dirty);
+      ASSERT_EQ(screen, Whole(r)) << stretched << " at " << t;
       if (t % 500 == 0) {
-        ASSERT_EQ(r.Pixels(), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
+        ASSERT_EQ(Whole(r), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
       }
     }
   }

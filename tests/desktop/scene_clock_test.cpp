@@ -44,5 +44,39 @@ TEST(SceneClock, DelayUntilTheNextDueTimeIsKeptWithinBounds) {
   EXPECT_EQ(clock.DelayUntil(50, 5000), 40u);
 }
 
+// Frames follow the scene's changes but come no closer than 20 ms apart (the
+// bubbles' step): a fish step between two bubble steps joins the next frame.
+TEST(SceneClock, NextFrameWaitsForTheSceneButNoLessThanAFramePeriod) {
+  struct Case {
+    std::uint64_t nextDue, drawn, want;
+  };
+  for (const Case& c : {
+           Case{40, 20, 40},      // the next bubble step: a period after the last frame
+           Case{35, 20, 40},      // a fish step 15 ms after the last frame waits for 40
+           Case{45, 40, 60},
+           Case{100, 20, 100},    // nothing moves before 100
+           Case{0, 0, 20},        // the first frame after the one at 0
+           Case{1000, 990, 1010},
+       }) {
+    EXPECT_EQ(SceneClock::NextFrame(c.nextDue, c.drawn), c.want) << c.nextDue << " after " << c.drawn;
+  }
+}
+
+TEST(SceneClock, WaitWithinTwoMillisecondsOfThePeriodKeepsIt) {
+  struct Case {
+    std::uint32_t period, wanted;
+    bool keeps;
+  };
+  for (const Case& c : {
+           Case{20, 20, true}, Case{20, 19, true}, Case{20, 18, true}, Case{20, 22, true},
+           Case{20, 17, false},  // a frame came late: the next one sooner
+           Case{20, 23, false},
+           Case{20, 1000, false},  // nothing moves for a while
+           Case{0, 20, false},     // no timer yet
+       }) {
+    EXPECT_EQ(SceneClock::KeepsPeriod(c.period, c.wanted), c.keeps) << c.period << " for " << c.wanted;
+  }
+}
+
 }  // namespace
 }  // namespace mervalis::desktop
