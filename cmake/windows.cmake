@@ -4,8 +4,14 @@
 enable_language(RC)
 
 option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
-set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-lean-i686-w64-mingw32
-    CACHE PATH "libjpeg-turbo built with its SIMD code, unused features left out, for i686-w64-mingw32 (tools/setup.sh)")
+# libjpeg-turbo with its SIMD code, unused features left out, as tools/setup.sh
+# builds it. A plain variable, not a cache entry: a build tree configured
+# before the library's build changed must not keep linking the old one.
+if(DEFINED ENV{MERVALIS_DEPS})
+  set(MERVALIS_JPEG_PREFIX $ENV{MERVALIS_DEPS}/libjpeg-turbo-simd-lean-i686-w64-mingw32)
+else()
+  set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-lean-i686-w64-mingw32)
+endif()
 set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_PREFIX}/lib/libjpeg.a)
 if(NOT EXISTS ${MINGW_JPEG_LIBRARY})
   message(FATAL_ERROR "${MINGW_JPEG_LIBRARY} is missing: run tools/setup.sh")
