@@ -40,11 +40,11 @@ std::string FirstArgument(std::string_view commandLine) {
 }
 
 RunMode RunModeFor(std::string_view loweredArgument) {
-  if (loweredArgument == "uninstall") return RunMode::Uninstall;
-  if (loweredArgument == "douninstall") return RunMode::DoUninstall;
-  if (loweredArgument == "apply") return RunMode::Apply;
-  if (loweredArgument == "desktop") return RunMode::Desktop;
-  if (loweredArgument == "preview") return RunMode::Preview;
+  if (loweredArgument == kUninstallArgument) return RunMode::Uninstall;
+  if (loweredArgument == kDoUninstallArgument) return RunMode::DoUninstall;
+  if (loweredArgument == kApplyArgument) return RunMode::Apply;
+  if (loweredArgument == kDesktopArgument) return RunMode::Desktop;
+  if (loweredArgument == kPreviewArgument) return RunMode::Preview;
   return RunMode::Normal;
 }
 

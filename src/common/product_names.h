@@ -17,10 +17,12 @@ inline constexpr std::string_view kCompanyName = "Quorvanesoft";
 inline constexpr std::string_view kFamilyPrefix = "Quorvane - ";
 
 // The arguments of the run modes; the runtime control starts the installed
-// program with kApplyArgument.
+// program with kApplyArgument, the logon entry with kDesktopArgument.
 inline constexpr std::string_view kApplyArgument = "apply";
 inline constexpr std::string_view kUninstallArgument = "uninstall";
 inline constexpr std::string_view kDoUninstallArgument = "douninstall";
+inline constexpr std::string_view kDesktopArgument = "desktop";
+inline constexpr std::string_view kPreviewArgument = "preview";
 
 // Registry keys, below HKEY_CURRENT_USER except the uninstall root (below
 // HKEY_LOCAL_MACHINE).

@@ -20,7 +20,7 @@ std::string RunValueName(std::string_view title) { return std::string(kFamilyPre
 
 std::string DesktopModeCommand(std::string_view applicationFile) {
   // Quoted: an install folder with blanks must still name one program.
-  return "\"" + std::string(applicationFile) + "\" desktop";
+  return "\"" + std::string(applicationFile) + "\" " + std::string(kDesktopArgument);
 }
 
 bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpaperKey) {
