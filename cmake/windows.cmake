@@ -4,15 +4,15 @@
 enable_language(RC)
 
 option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
-set(MERVALIS_JPEG_SIMD_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-i686-w64-mingw32
-    CACHE PATH "libjpeg-turbo built with its SIMD code for i686-w64-mingw32 (tools/setup.sh)")
-set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_SIMD_PREFIX}/lib/libjpeg.a)
+set(MERVALIS_JPEG_PREFIX /opt/mervalis-deps/libjpeg-turbo-simd-lean-i686-w64-mingw32
+    CACHE PATH "libjpeg-turbo built with its SIMD code, unused features left out, for i686-w64-mingw32 (tools/setup.sh)")
+set(MINGW_JPEG_LIBRARY ${MERVALIS_JPEG_PREFIX}/lib/libjpeg.a)
 if(NOT EXISTS ${MINGW_JPEG_LIBRARY})
   message(FATAL_ERROR "${MINGW_JPEG_LIBRARY} is missing: run tools/setup.sh")
 endif()
 add_library(mingw_jpeg STATIC IMPORTED)
 set_target_properties(mingw_jpeg PROPERTIES IMPORTED_LOCATION ${MINGW_JPEG_LIBRARY}
-  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_SIMD_PREFIX}/include)
+  INTERFACE_INCLUDE_DIRECTORIES ${MERVALIS_JPEG_PREFIX}/include)
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -34,6 +34,11 @@ set_source_files_properties(${MERVALIS_SPEED_SOURCES} PROPERTIES COMPILE_OPTIONS
 # demangler) left out.
 set(MERVALIS_SHIPPED_LINK_OPTIONS -s -Wl,--gc-sections)
 set(MERVALIS_QUIET_TERMINATE ${PROJECT_SOURCE_DIR}/src/control/quiet_terminate_win.cpp)
+# The few string members that the C++ library's exception classes call,
+# linked into the program so that the library's objects holding all the
+# members of its two string classes stay out (src/app/exception_strings_win.cpp).
+set(MERVALIS_EXCEPTION_STRINGS ${PROJECT_SOURCE_DIR}/src/app/exception_strings_win.cpp
+    ${PROJECT_SOURCE_DIR}/src/app/exception_strings_sso_win.cpp)
 set(WIN_SYSTEM_LIBS shlwapi comctl32 version ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
 # Product code without the entry point and the log switch, shared by the
@@ -66,7 +71,8 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
 
 function(mervalis_program name log_library)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
-                 ${MERVALIS_QUIET_TERMINATE} ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
+                 ${MERVALIS_QUIET_TERMINATE} ${MERVALIS_EXCEPTION_STRINGS}
+                 ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
   target_link_libraries(${name} PRIVATE mervalis_win ${log_library})
   target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
   target_link_options(${name} PRIVATE ${MERVALIS_SHIPPED_LINK_OPTIONS})

@@ -5,9 +5,11 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps=${MERVALIS_DEPS:-/opt/mervalis-deps}
-# The SIMD build lives under a name of its own: an older build without SIMD,
-# left in the former path, is never taken for it, and this one is built anew.
-jpeg_prefix=$deps/libjpeg-turbo-simd-i686-w64-mingw32
+# Each build of libjpeg that changes what the program links lives under a
+# name of its own (this one: SIMD, unused features compiled out): an older
+# build, left in its former path, is never taken for it, and this one is
+# built anew.
+jpeg_prefix=$deps/libjpeg-turbo-simd-lean-i686-w64-mingw32
 
 packages=(
   make cmake ninja-build g++ pkg-config dpkg-dev
@@ -80,10 +82,20 @@ jpeg_options="-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON -DREQUIRE_SI
 -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DWITH_ARITH_ENC=OFF -DWITH_ARITH_DEC=OFF"
 # Each function in a section of its own, so that the program's link keeps
 # only the decoder's SIMD code; no unwind tables (C code, no exceptions
-# through it); no environment variables read (they would bring in sscanf).
-jpeg_cflags="-O3 -DNDEBUG -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -DNO_GETENV"
+# through it); no environment variables read (they would bring in sscanf);
+# the system C library's printf for the error messages (MinGW's own, with its
+# floating-point formatting, would add some 27 KB to the program).
+jpeg_cflags="-O3 -DNDEBUG -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -DNO_GETENV -D__USE_MINGW_ANSI_STDIO=0"
+# Features the program never asks for, compiled out of jmorecfg.h: the
+# decoder's set-up refers to them, so their code (SIMD versions included)
+# would be linked though never run. Merged upsampling serves only decoding
+# without fancy upsampling, quantisation only colour-mapped output, and the
+# fast-integer and floating-point IDCTs only a dct_method other than the
+# default accurate integer one.
+jpeg_unused="UPSAMPLE_MERGING_SUPPORTED QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED"
 jpeg_stamp="$jpeg_prefix/mervalis-build-options"
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)" != "$jpeg_options $jpeg_cflags" ]; then
+jpeg_build="$jpeg_options $jpeg_cflags without $jpeg_unused"
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)" != "$jpeg_build" ]; then
   as_root "libjpeg-turbo for mingw"
   if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
     say "adding a deb-src entry for Debian's sources"
@@ -102,6 +114,10 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)"
   (cd "$work" && quiet apt-get source libjpeg-turbo)
   srcdir=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n1)
   [ -n "$srcdir" ] || { say "libjpeg-turbo source not found" >&2; exit 1; }
+  for feature in $jpeg_unused; do
+    grep -q "^#define $feature\b" "$srcdir/jmorecfg.h" || { say "$feature not in jmorecfg.h" >&2; exit 1; }
+    sed -i "s/^#define $feature\b/#undef $feature/" "$srcdir/jmorecfg.h"
+  done
   # shellcheck disable=SC2086 # the options are words
   quiet cmake -Wno-dev -S "$srcdir" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
@@ -109,7 +125,7 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)"
     -DCMAKE_C_FLAGS_RELEASE="$jpeg_cflags" -DCMAKE_ASM_NASM_COMPILER=nasm $jpeg_options
   rm -rf "$jpeg_prefix"
   quiet cmake --build "$work/build" --target install
-  printf '%s' "$jpeg_options $jpeg_cflags" > "$jpeg_stamp"
+  printf '%s' "$jpeg_build" > "$jpeg_stamp"
 fi
 
 # playwright-core for the page test (the browser is Debian's chromium).

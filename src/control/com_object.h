@@ -1,13 +1,12 @@
-// Plain COM without ATL: the DLL's count of live objects and server locks, a
-// reference-counting base for its objects, and the guard that keeps C++
-// exceptions from leaving a COM method.
+// Plain COM without ATL: the DLL's count of live objects and server locks and
+// a reference-counting base for its objects. The control is built without C++
+// exceptions (control.cmake), so none can leave a COM method: running out of
+// memory ends the process (lean_runtime_win.cpp).
 #pragma once
 
 #include <windows.h>
 #include <objbase.h>
 #include <oaidl.h>
-
-#include <new>
 
 #include "common/win_handles.h"
 
@@ -25,19 +24,6 @@ void ModuleRelease() noexcept;
 // The type library carried in the DLL (resource TYPELIB 1), loaded without
 // registering it, so that the control works whether or not it is registered.
 [[nodiscard]] HRESULT LoadOwnTypeLibrary(ITypeLib** library) noexcept;
-
-// Runs `body` (returning an HRESULT) so that no exception escapes: memory
-// exhaustion becomes E_OUTOFMEMORY, anything else E_FAIL.
-template <typename Body>
-[[nodiscard]] HRESULT Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
 
 // Hands an interface of an object to a caller's out-pointer, with the
 // reference that the caller now owns.

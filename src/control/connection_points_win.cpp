@@ -65,10 +65,8 @@ class Enumerator final : public ComObject<EnumInterface> {
   HRESULT STDMETHODCALLTYPE Clone(EnumInterface** out) noexcept override {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return Guarded([&] {
-      *out = new Enumerator(items_, next_);
-      return S_OK;
-    });
+    *out = new Enumerator(items_, next_);
+    return S_OK;
   }
 
  private:
@@ -129,14 +127,7 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) noexcept {
       FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&held)))) {
     return CONNECT_E_CANNOTCONNECT;
   }
-  const HRESULT hr = Guarded([&] {
-    sinks_.push_back(CONNECTDATA{held, ++lastCookie_});
-    return S_OK;
-  });
-  if (FAILED(hr)) {
-    held->Release();
-    return hr;
-  }
+  sinks_.push_back(CONNECTDATA{held, ++lastCookie_});
   *cookie = lastCookie_;
   return S_OK;
 }
@@ -154,20 +145,16 @@ HRESULT EventConnectionPoint::Unadvise(DWORD cookie) noexcept {
 HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) noexcept {
   if (!connections) return E_POINTER;
   *connections = nullptr;
-  return Guarded([&] {
-    *connections = new ConnectionEnumerator(sinks_);
-    return S_OK;
-  });
+  *connections = new ConnectionEnumerator(sinks_);
+  return S_OK;
 }
 
 HRESULT CreateConnectionPointEnumerator(IConnectionPoint* point,
                                         IEnumConnectionPoints** out) noexcept {
   if (!out) return E_POINTER;
   *out = nullptr;
-  return Guarded([&] {
-    *out = new ConnectionPointEnumerator(std::vector<IConnectionPoint*>{point});
-    return S_OK;
-  });
+  *out = new ConnectionPointEnumerator(std::vector<IConnectionPoint*>{point});
+  return S_OK;
 }
 
 }  // namespace quorvanex

@@ -53,13 +53,11 @@ target_link_libraries(quorvanexrun PRIVATE ole32 oleaut32 uuid shell32 user32 ad
 # Small, since the file travels inside the program: optimised for size, every
 # function and datum in a section of its own so that the linker drops what
 # nothing calls, symbols stripped, no run-time type information (the control
-# asks no object for its type) and no C++ exceptions. Without exceptions the
-# sources' few guards `try { ... } catch (...) { ... }` (against running out
-# of memory while building a string) compile to the guarded block alone, the
-# way the C++ library's own guards do; running out of memory then ends the
-# process (lean_runtime_win.cpp).
+# asks no object for its type) and no C++ exceptions: running out of memory
+# ends the process (lean_runtime_win.cpp), so no exception can leave a COM
+# method and the sources hold no try/catch.
 target_compile_options(quorvanexrun PRIVATE
-  "$<$<COMPILE_LANGUAGE:CXX>:-Os;-ffunction-sections;-fdata-sections;-fno-rtti;-fno-exceptions;-fno-asynchronous-unwind-tables;-Dtry=if (true);-Dcatch(x)=if (false)>")
+  "$<$<COMPILE_LANGUAGE:CXX>:-Os;-ffunction-sections;-fdata-sections;-fno-rtti;-fno-exceptions;-fno-asynchronous-unwind-tables>")
 target_link_options(quorvanexrun PRIVATE -s -Wl,--gc-sections)
 set_source_files_properties(${QUORVANEX_SOURCE_DIR}/quorvanexrun.rc PROPERTIES
   OBJECT_DEPENDS ${QUORVANEX_TYPELIB})

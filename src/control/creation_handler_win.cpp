@@ -95,42 +95,28 @@ void HandleCreation(HWND owner) {
 }  // namespace
 
 std::string CurrentActiveDesktopWallpaper() noexcept {
-  try {
-    // Declared first so that it ends last, after the object is released.
-    mervalis::ComInit com;
-    wchar_t buffer[kWallpaperChars] = {};
-    {
-      mervalis::ComPtr<mervalis::IActiveDesktop> desktop;
-      if (FAILED(::CoCreateInstance(mervalis::CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER,
-                                    mervalis::IID_IActiveDesktop, desktop.put_void())) ||
-          FAILED(desktop->GetWallpaper(buffer, kWallpaperChars, 0))) {
-        return {};
-      }
+  // Declared first so that it ends last, after the object is released.
+  mervalis::ComInit com;
+  wchar_t buffer[kWallpaperChars] = {};
+  {
+    mervalis::ComPtr<mervalis::IActiveDesktop> desktop;
+    if (FAILED(::CoCreateInstance(mervalis::CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER,
+                                  mervalis::IID_IActiveDesktop, desktop.put_void())) ||
+        FAILED(desktop->GetWallpaper(buffer, kWallpaperChars, 0))) {
+      return {};
     }
-    buffer[kWallpaperChars - 1] = L'\0';  // whatever the object wrote
-    return Narrow(buffer);
-  } catch (...) {
-    return {};
   }
+  buffer[kWallpaperChars - 1] = L'\0';  // whatever the object wrote
+  return Narrow(buffer);
 }
 
 std::string HostPageAddress(IOleClientSite* site) noexcept {
   if (!site) return {};
-  try {
-    std::string address = ContainerMonikerName(site);
-    if (address.empty()) address = ContainerUrl(site);
-    return address;
-  } catch (...) {
-    return {};
-  }
+  std::string address = ContainerMonikerName(site);
+  if (address.empty()) address = ContainerUrl(site);
+  return address;
 }
 
-void RunCreationHandler(HWND owner) noexcept {
-  try {
-    HandleCreation(owner);
-  } catch (...) {
-    // Out of memory while building a path: there is nothing sensible to show.
-  }
-}
+void RunCreationHandler(HWND owner) noexcept { HandleCreation(owner); }
 
 }  // namespace quorvanex

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <new>
+
 #include "control/com_object.h"
 #include "control/control_ids.h"
 #include "control/registration_win.h"

@@ -70,28 +70,24 @@ class WideRegistryKey {
   // with KEY_READ | DELETE); a missing key counts as deleted. The first
   // subkey that stays ends it with its status. (RegDeleteTree needs Vista.)
   [[nodiscard]] LONG DeleteTree(const std::wstring& path) const noexcept {
-    try {
-      {
-        WideRegistryKey key(root_, KEY_READ | DELETE);
-        LONG status = key.Open(path, false);
-        if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    {
+      WideRegistryKey key(root_, KEY_READ | DELETE);
+      LONG status = key.Open(path, false);
+      if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+      if (status != ERROR_SUCCESS) return status;
+      const WideRegistryKey children(key.key_.get(), KEY_READ | DELETE);
+      while (true) {
+        wchar_t child[256] = {};  // the longest key name the registry allows is 255
+        DWORD childLength = 256;
+        status = ::RegEnumKeyExW(key.key_.get(), 0, child, &childLength, nullptr, nullptr, nullptr,
+                                 nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) return status;
-        const WideRegistryKey children(key.key_.get(), KEY_READ | DELETE);
-        while (true) {
-          wchar_t child[256] = {};  // the longest key name the registry allows is 255
-          DWORD childLength = 256;
-          status = ::RegEnumKeyExW(key.key_.get(), 0, child, &childLength, nullptr, nullptr,
-                                   nullptr, nullptr);
-          if (status == ERROR_NO_MORE_ITEMS) break;
-          if (status != ERROR_SUCCESS) return status;
-          status = children.DeleteTree(child);
-          if (status != ERROR_SUCCESS) return status;
-        }
+        status = children.DeleteTree(child);
+        if (status != ERROR_SUCCESS) return status;
       }
-      return ::RegDeleteKeyW(root_, path.c_str());
-    } catch (...) {
-      return ERROR_OUTOFMEMORY;
     }
+    return ::RegDeleteKeyW(root_, path.c_str());
   }
 
  private:
@@ -179,25 +175,23 @@ bool TypeLibraryRegistered() {
 }
 
 HRESULT UnregisterTypeLibrary() noexcept {
-  return Guarded([] {
-    // Nothing registered is what we want. (Windows and Wine report that case
-    // with different errors, so it is checked before, not guessed after.)
-    if (!TypeLibraryRegistered()) return S_OK;
-    // The locale and system kind under which the library was registered are
-    // its own.
-    LCID lcid = 0;
-    SYSKIND syskind = SYS_WIN32;
-    mervalis::ComPtr<ITypeLib> library;
-    if (SUCCEEDED(LoadOwnTypeLibrary(library.put()))) {
-      TLIBATTR* attributes = nullptr;
-      if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-        lcid = attributes->lcid;
-        syskind = attributes->syskind;
-        library->ReleaseTLibAttr(attributes);
-      }
+  // Nothing registered is what we want. (Windows and Wine report that case
+  // with different errors, so it is checked before, not guessed after.)
+  if (!TypeLibraryRegistered()) return S_OK;
+  // The locale and system kind under which the library was registered are
+  // its own.
+  LCID lcid = 0;
+  SYSKIND syskind = SYS_WIN32;
+  mervalis::ComPtr<ITypeLib> library;
+  if (SUCCEEDED(LoadOwnTypeLibrary(library.put()))) {
+    TLIBATTR* attributes = nullptr;
+    if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+      lcid = attributes->lcid;
+      syskind = attributes->syskind;
+      library->ReleaseTLibAttr(attributes);
     }
-    return ::UnRegisterTypeLib(LIBID_QuorvaneXLib, kTypeLibMajor, kTypeLibMinor, lcid, syskind);
-  });
+  }
+  return ::UnRegisterTypeLib(LIBID_QuorvaneXLib, kTypeLibMajor, kTypeLibMinor, lcid, syskind);
 }
 
 // Removes a ProgID tree if it is ours (its CLSID names our class).
@@ -209,30 +203,31 @@ LONG DeleteOwnProgId(const std::wstring& progId) {
   return DeleteClassesTree(progId);
 }
 
+// Writes the class, its ProgIDs and its type library.
+HRESULT WriteServerEntries() {
+  const std::wstring path = ModulePath();
+  if (path.empty()) return SELFREG_E_CLASS;
+  for (const Entry& entry : ClassEntries(path)) {
+    if (Write(entry) != ERROR_SUCCESS) return SELFREG_E_CLASS;
+  }
+  return SUCCEEDED(RegisterTypeLibrary(path)) ? S_OK : SELFREG_E_TYPELIB;
+}
+
 }  // namespace
 
 HRESULT RegisterServer() noexcept {
-  const HRESULT hr = Guarded([] {
-    const std::wstring path = ModulePath();
-    if (path.empty()) return SELFREG_E_CLASS;
-    for (const Entry& entry : ClassEntries(path)) {
-      if (Write(entry) != ERROR_SUCCESS) return SELFREG_E_CLASS;
-    }
-    return SUCCEEDED(RegisterTypeLibrary(path)) ? S_OK : SELFREG_E_TYPELIB;
-  });
+  const HRESULT hr = WriteServerEntries();
   if (FAILED(hr)) (void)UnregisterServer();
   return hr;
 }
 
 HRESULT UnregisterServer() noexcept {
-  return Guarded([] {
-    bool classOk = DeleteClassesTree(ClassKey()) == ERROR_SUCCESS;
-    classOk = DeleteOwnProgId(kProgId) == ERROR_SUCCESS && classOk;
-    classOk = DeleteOwnProgId(kVersionIndependentProgId) == ERROR_SUCCESS && classOk;
-    const bool libraryOk = SUCCEEDED(UnregisterTypeLibrary());
-    if (!classOk) return SELFREG_E_CLASS;
-    return libraryOk ? S_OK : SELFREG_E_TYPELIB;
-  });
+  bool classOk = DeleteClassesTree(ClassKey()) == ERROR_SUCCESS;
+  classOk = DeleteOwnProgId(kProgId) == ERROR_SUCCESS && classOk;
+  classOk = DeleteOwnProgId(kVersionIndependentProgId) == ERROR_SUCCESS && classOk;
+  const bool libraryOk = SUCCEEDED(UnregisterTypeLibrary());
+  if (!classOk) return SELFREG_E_CLASS;
+  return libraryOk ? S_OK : SELFREG_E_TYPELIB;
 }
 
 }  // namespace quorvanex

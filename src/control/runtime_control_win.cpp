@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <new>
+
 #include "control/control_logic.h"
 #include "control/creation_handler_win.h"
 
@@ -90,11 +92,7 @@ HRESULT RuntimeControl::SetClientSite(IOleClientSite* site) noexcept {
 
 bool RuntimeControl::HostPageRefused() const noexcept {
   if (!site_) return false;
-  try {
-    return !HostPageAllowed(HostPageAddress(site_.get()));
-  } catch (...) {
-    return true;  // out of memory: promise nothing
-  }
+  return !HostPageAllowed(HostPageAddress(site_.get()));
 }
 
 HWND RuntimeControl::HostWindow() const noexcept {
