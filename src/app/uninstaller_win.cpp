@@ -17,6 +17,7 @@
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
 #include "payload/catalogue.h"
+#include "ui/shortcut_table.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
@@ -31,10 +32,6 @@ constexpr DWORD kApplicationFileWaitMs = 15000;
 constexpr DWORD kRetryIntervalMs = 200;
 // What an interrupted write-beside-and-replace leaves next to the real file.
 constexpr char kTemporarySuffix[] = ".tmp";
-
-// Start-menu group folders and desktops, all users first.
-constexpr int kGroupFolders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
-constexpr int kDesktops[] = {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY};
 
 // A file of ours, read-only or not; a missing or locked one stays silently.
 void DeleteOurFile(const std::string& path) {
@@ -71,6 +68,14 @@ void DeleteInSpecialFolder(int csidl, const std::string& name) {
 
 void RemoveEmptyFolder(const std::string& folder) {
   if (!folder.empty()) ::RemoveDirectoryA(folder.c_str());
+}
+
+// From both folders of its place, whichever the install used.
+void DeleteShortcut(const Shortcut& shortcut) {
+  const std::string name = shortcut.place.group.empty()
+                               ? shortcut.linkName
+                               : std::string(shortcut.place.group) + "\\" + shortcut.linkName;
+  for (int csidl : {shortcut.place.allUsers, shortcut.place.currentUser}) DeleteInSpecialFolder(csidl, name);
 }
 
 // Puts back the wallpapers from before the first apply, when this wallpaper's
@@ -152,7 +157,6 @@ void RunUninstaller() {
   const std::string wallpaperFolder = GetWallpaperFolder();
   const std::string imagesFolder = GetImagesFolder(key);
   const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
-  const std::string shortcut = title + ".lnk";
 
   (void)DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKey(title));
   {
@@ -177,16 +181,9 @@ void RunUninstaller() {
   DeleteOurFile(imagesFolder + std::string(kBackgroundName) + kTemporarySuffix);
   for (const PayloadPicture& picture : kPayloadPictures) DeleteOurFile(imagesFolder + std::string(picture.fileName));
 
-  for (int csidl : kGroupFolders) DeleteInSpecialFolder(csidl, std::string(kFamilyName) + "\\" + shortcut);
-  for (int csidl : kDesktops) DeleteInSpecialFolder(csidl, shortcut);
-
   // The links to more wallpapers serve the whole family: they go with the last one.
-  if (GetInstalledWallpapers().empty()) {
-    for (int csidl : kGroupFolders) {
-      DeleteInSpecialFolder(csidl, std::string(kFamilyName) + "\\" + std::string(kMoreWallpapersLink));
-    }
-    for (int csidl : kDesktops) DeleteInSpecialFolder(csidl, std::string(kDesktopMoreLink));
-  }
+  const bool otherWallpaperInstalled = !GetInstalledWallpapers().empty();
+  for (const Shortcut& shortcut : ShortcutsToRemove(title, otherWallpaperInstalled)) DeleteShortcut(shortcut);
 
   UnregisterControl(controlPath);
   DeleteOurFile(controlPath);
@@ -195,7 +192,11 @@ void RunUninstaller() {
   RemoveEmptyFolder(installFolder);
   RemoveEmptyFolder(imagesFolder.substr(0, imagesFolder.size() - 1));
   RemoveEmptyFolder(ImagesRootFolder(wallpaperFolder));
-  for (int csidl : kGroupFolders) RemoveEmptyFolder(InSpecialFolder(csidl, std::string(kFamilyName)));
+  for (const ShortcutPlace& place : ShortcutGroups()) {
+    for (int csidl : {place.allUsers, place.currentUser}) {
+      RemoveEmptyFolder(InSpecialFolder(csidl, std::string(place.group)));
+    }
+  }
 
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),

@@ -1,11 +1,13 @@
 // The registry object: a root key and an access mask, one open key at a time.
-// Each operation makes its own and lets it go at its end.
+// Each operation makes its own and lets it go at its end. Every status is the
+// registry's own (a LONG, ERROR_SUCCESS when it worked).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/win_handles.h"
 
@@ -30,6 +32,8 @@ class RegistryKey {
   // The same, giving the status: ERROR_FILE_NOT_FOUND tells a missing key
   // from one that exists but may not be opened with this access.
   [[nodiscard]] LONG Open(std::string_view path, bool create) noexcept;
+  // Opens a key below the root, creating it when missing; on failure no key is open.
+  [[nodiscard]] LONG Create(std::string_view path) noexcept { return Open(path, true); }
   void CloseKey() noexcept { key_.reset(); }
   [[nodiscard]] bool KeyExists(std::string_view path) const noexcept;
 
@@ -40,6 +44,21 @@ class RegistryKey {
   // Writes a REG_SZ value; its data length counts the terminating zero.
   [[nodiscard]] LONG WriteString(std::string_view name, std::string_view value) const noexcept;
   [[nodiscard]] LONG DeleteValue(std::string_view name) const noexcept;
+  // Reads a REG_DWORD value of the open key; on failure `value` is not changed.
+  [[nodiscard]] LONG ReadDword(std::string_view name, DWORD& value) const noexcept;
+  // Writes a REG_DWORD value (four bytes).
+  [[nodiscard]] LONG WriteDword(std::string_view name, DWORD value) const noexcept;
+  // True when the open key holds a value of that name, of any type.
+  [[nodiscard]] bool HasValue(std::string_view name) const noexcept;
+  // Appends the names of the open key's subkeys, in the registry's order. An
+  // error ends the list and is returned, keeping the names read before it;
+  // the end of the list gives ERROR_SUCCESS.
+  [[nodiscard]] LONG EnumSubkeys(std::vector<std::string>& names) const;
+  // Deletes the key `path` below the root with all its subkeys and values
+  // (opened with KEY_ALL_ACCESS, whatever this object's mask); true when it is
+  // gone, a missing key included. Stops at the first subkey that stays (one
+  // that may not be opened or deleted) and gives false, leaving the rest.
+  [[nodiscard]] bool DeleteTree(std::string_view path) const noexcept;
 
  private:
   HKEY root_;
@@ -47,9 +66,9 @@ class RegistryKey {
   UniqueHkey key_;
 };
 
-// Deletes a key with all its subkeys and values; true when it is gone. Stops
-// at the first subkey that stays (one that may not be opened or deleted) and
-// gives false, leaving the rest of the tree.
-bool DeleteKeyTree(HKEY root, std::string_view path) noexcept;
+// RegistryKey(root).DeleteTree(path).
+inline bool DeleteKeyTree(HKEY root, std::string_view path) noexcept {
+  return RegistryKey(root).DeleteTree(path);
+}
 
 }  // namespace mervalis

@@ -7,6 +7,7 @@
 
 #include "common/folders_win.h"
 #include "common/names.h"
+#include "common/registry_win.h"
 #include "common/web_links.h"
 #include "common/win_handles.h"
 
@@ -14,23 +15,13 @@ namespace mervalis {
 
 namespace {
 
+// An error part-way keeps the names read before it.
 std::vector<std::string> UninstallSubkeyNames() {
   std::vector<std::string> names;
   std::string root(kUninstallRootKey);
   if (!root.empty() && root.back() == '\\') root.pop_back();
-  UniqueHkey key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-    return names;
-  }
-  for (DWORD index = 0;; ++index) {
-    char name[256];  // a key name has at most 255 characters
-    DWORD length = sizeof(name);
-    if (::RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;  // the end of the list, or an error: either way keep what was read
-    }
-    names.emplace_back(name, length);
-  }
+  RegistryKey key(HKEY_LOCAL_MACHINE, KEY_READ);
+  if (key.Open(root, false) == ERROR_SUCCESS) (void)key.EnumSubkeys(names);
   return names;
 }
 

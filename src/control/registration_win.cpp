@@ -31,6 +31,71 @@ std::wstring ModulePath() {
   return (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
 }
 
+// The control's registry key: the program's RegistryKey in shape (a root, an
+// access mask, one open key), kept wide and to what registration needs so the
+// control takes in none of the program's narrow-text code.
+class WideRegistryKey {
+ public:
+  WideRegistryKey(HKEY root, REGSAM access) noexcept : root_(root), access_(access) {}
+
+  // Opens a key below the root, creating it when asked; on failure no key is open.
+  [[nodiscard]] LONG Open(const std::wstring& path, bool create) noexcept {
+    key_.reset();
+    const LONG status =
+        create ? ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   access_, nullptr, key_.put(), nullptr)
+               : ::RegOpenKeyExW(root_, path.c_str(), 0, access_, key_.put());
+    if (status != ERROR_SUCCESS) key_.reset();
+    return status;
+  }
+  // Writes a REG_SZ value (null name: the default); its length counts the zero.
+  [[nodiscard]] LONG WriteString(const wchar_t* name, const std::wstring& value) const noexcept {
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return ::RegSetValueExW(key_.get(), name, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+  }
+  // Reads a REG_SZ value of up to 63 characters; on failure `value` is not changed.
+  [[nodiscard]] LONG ReadString(const wchar_t* name, std::wstring& value) const {
+    wchar_t text[64] = {};
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG status =
+        ::RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
+    if (status != ERROR_SUCCESS) return status;
+    if (type != REG_SZ) return ERROR_INVALID_DATATYPE;
+    value = text;
+    return ERROR_SUCCESS;
+  }
+  // Deletes the key `path` below the root with everything below it (opened
+  // with KEY_READ | DELETE); a missing key counts as deleted. The first
+  // subkey that stays ends it with its status. (RegDeleteTree needs Vista.)
+  [[nodiscard]] LONG DeleteTree(const std::wstring& path) const noexcept {
+    {
+      WideRegistryKey key(root_, KEY_READ | DELETE);
+      LONG status = key.Open(path, false);
+      if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+      if (status != ERROR_SUCCESS) return status;
+      const WideRegistryKey children(key.key_.get(), KEY_READ | DELETE);
+      while (true) {
+        wchar_t child[256] = {};  // the longest key name the registry allows is 255
+        DWORD childLength = 256;
+        status = ::RegEnumKeyExW(key.key_.get(), 0, child, &childLength, nullptr, nullptr, nullptr,
+                                 nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return status;
+        status = children.DeleteTree(child);
+        if (status != ERROR_SUCCESS) return status;
+      }
+    }
+    return ::RegDeleteKeyW(root_, path.c_str());
+  }
+
+ private:
+  HKEY root_;
+  REGSAM access_;
+  UniqueHkey key_;
+};
+
 // One registry entry under HKEY_CLASSES_ROOT: a key, and optionally one
 // string value in it (an empty name is the key's default value).
 struct Entry {
@@ -40,52 +105,21 @@ struct Entry {
 };
 
 [[nodiscard]] LONG Write(const Entry& entry) noexcept {
-  UniqueHkey key;
-  LONG status = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.put(),
-                                  nullptr);
+  WideRegistryKey key(HKEY_CLASSES_ROOT, KEY_SET_VALUE);
+  const LONG status = key.Open(entry.key, true);
   if (status != ERROR_SUCCESS || !entry.valueName) return status;
-  const auto bytes = static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t));
-  return ::RegSetValueExW(key.get(), entry.valueName, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(entry.value.c_str()), bytes);
+  return key.WriteString(entry.valueName, entry.value);
 }
 
-// Deletes a key with everything below it. A key that does not exist counts
-// as deleted. (RegDeleteTree needs Vista.)
-[[nodiscard]] LONG DeleteTree(HKEY parent, const std::wstring& name) noexcept {
-  UniqueHkey key;
-  LONG status = ::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | DELETE, key.put());
-  if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-  if (status != ERROR_SUCCESS) return status;
-  while (true) {
-    wchar_t child[256] = {};  // the longest key name the registry allows is 255
-    DWORD childLength = 256;
-    status = ::RegEnumKeyExW(key.get(), 0, child, &childLength, nullptr, nullptr, nullptr,
-                             nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) return status;
-    status = DeleteTree(key.get(), child);
-    if (status != ERROR_SUCCESS) return status;
-  }
-  key.reset();
-  return ::RegDeleteKeyW(parent, name.c_str());
+[[nodiscard]] LONG DeleteClassesTree(const std::wstring& path) noexcept {
+  return WideRegistryKey(HKEY_CLASSES_ROOT, KEY_READ | DELETE).DeleteTree(path);
 }
 
 // The default value of HKCR\<key>, or empty.
 std::wstring ReadDefault(const std::wstring& keyName) {
-  UniqueHkey key;
-  if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
-      ERROR_SUCCESS) {
-    return {};
-  }
-  wchar_t value[64] = {};
-  DWORD bytes = sizeof(value) - sizeof(wchar_t);
-  DWORD type = 0;
-  if (::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value),
-                         &bytes) != ERROR_SUCCESS ||
-      type != REG_SZ) {
-    return {};
-  }
+  WideRegistryKey key(HKEY_CLASSES_ROOT, KEY_QUERY_VALUE);
+  std::wstring value;
+  if (key.Open(keyName, false) == ERROR_SUCCESS) (void)key.ReadString(nullptr, value);
   return value;
 }
 
@@ -137,8 +171,7 @@ HRESULT RegisterTypeLibrary(const std::wstring& modulePath) noexcept {
 
 bool TypeLibraryRegistered() {
   const std::wstring key = L"TypeLib\\" + GuidText(LIBID_QuorvaneXLib) + L"\\" + VersionText();
-  UniqueHkey opened;
-  return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+  return WideRegistryKey(HKEY_CLASSES_ROOT, KEY_READ).Open(key, false) == ERROR_SUCCESS;
 }
 
 HRESULT UnregisterTypeLibrary() noexcept {
@@ -167,7 +200,7 @@ LONG DeleteOwnProgId(const std::wstring& progId) {
   if (!clsid.empty() && ::lstrcmpiW(clsid.c_str(), GuidText(CLSID_QuorvaneX).c_str()) != 0) {
     return ERROR_SUCCESS;
   }
-  return DeleteTree(HKEY_CLASSES_ROOT, progId);
+  return DeleteClassesTree(progId);
 }
 
 // Writes the class, its ProgIDs and its type library.
@@ -189,7 +222,7 @@ HRESULT RegisterServer() noexcept {
 }
 
 HRESULT UnregisterServer() noexcept {
-  bool classOk = DeleteTree(HKEY_CLASSES_ROOT, ClassKey()) == ERROR_SUCCESS;
+  bool classOk = DeleteClassesTree(ClassKey()) == ERROR_SUCCESS;
   classOk = DeleteOwnProgId(kProgId) == ERROR_SUCCESS && classOk;
   classOk = DeleteOwnProgId(kVersionIndependentProgId) == ERROR_SUCCESS && classOk;
   const bool libraryOk = SUCCEEDED(UnregisterTypeLibrary());

@@ -39,7 +39,6 @@ constexpr char kShellTooOld[] =
 constexpr char kTooFewColours[] =
     "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
     "Please change your display to at least 16 bit color, then run this program again.";
-constexpr char kGroupFolder[] = "Quorvane";
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("btnInstall - ") + checkpoint); }
 
@@ -84,26 +83,17 @@ std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& appl
   return KiBRoundedUp(bytes);
 }
 
-// The uninstall entry, written with the plain registry functions. The other
-// values are written only when the uninstall command could be.
+// The uninstall entry, opened or else created with the access the caller is
+// allowed. The other values are written only when the uninstall command could be.
 void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
   const std::string key = UninstallKey(title);
-  HKEY handle = nullptr;
-  if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle) != ERROR_SUCCESS &&
-      ::RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &handle) != ERROR_SUCCESS) {
-    return;
-  }
-  UniqueHkey entry(handle);
+  RegistryKey entry(HKEY_LOCAL_MACHINE, MAXIMUM_ALLOWED);
+  if (entry.Open(key, false) != ERROR_SUCCESS && entry.Create(key) != ERROR_SUCCESS) return;
   const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
                                            InstalledSizeKiB(title, applicationFile));
   for (const UninstallValue& value : values) {
-    const LONG written =
-        value.isNumber
-            ? ::RegSetValueExA(entry.get(), value.name.c_str(), 0, REG_DWORD,
-                               reinterpret_cast<const BYTE*>(&value.number), sizeof(value.number))
-            : ::RegSetValueExA(entry.get(), value.name.c_str(), 0, REG_SZ,
-                               reinterpret_cast<const BYTE*>(value.text.c_str()),
-                               static_cast<DWORD>(value.text.size() + 1));
+    const LONG written = value.isNumber ? entry.WriteDword(value.name, value.number)
+                                        : entry.WriteString(value.name, value.text);
     if (written != ERROR_SUCCESS && &value == &values.front()) return;
   }
 }
@@ -207,11 +197,9 @@ void TfrmMain::btnInstallClick() {
         Log("Before CreateShortcuts");
         const std::string& caption = options.wallpaperNameCaption;
         const std::string web = ShortcutAddress();
-        CreateShortcuts(kGroupFolder, title + ".lnk", ApplicationFile, caption);
-        CreateShortcuts(kGroupFolder, kMoreWallpapersLink, web, caption);
-        if (Checked(kChkDesktopShortcut)) {
-          CreateShortcuts("", title + ".lnk", ApplicationFile, caption);
-          CreateShortcuts("", kDesktopMoreLink, web, caption);
+        for (const Shortcut& shortcut : ShortcutsToCreate(title, Checked(kChkDesktopShortcut))) {
+          const bool toApplication = shortcut.target == ShortcutTarget::kApplication;
+          CreateShortcuts(shortcut.place, shortcut.linkName, toApplication ? ApplicationFile : web, caption);
         }
         Log("After CreateShortcuts");
         Log("Before Inst Reg Write");

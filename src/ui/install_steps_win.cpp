@@ -68,15 +68,6 @@ bool ReplaceApplicationFile(const std::string& programPath, const std::string& i
 }
 
 
-// Where shortcuts go: the all-users folder first, the current user's when the
-// shell has no all-users one.
-struct ShortcutPlace {
-  int allUsers;
-  int currentUser;
-};
-constexpr ShortcutPlace kDesktopPlace = {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY};
-constexpr ShortcutPlace kProgramsPlace = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
-
 std::string ShortcutBaseFolder(const ShortcutPlace& place, SpecialFolderLookup specialFolder) {
   std::string folder = specialFolder(place.allUsers);
   if (folder.empty()) folder = specialFolder(place.currentUser);
@@ -98,11 +89,11 @@ bool WriteApplicationFile(std::string_view title, std::string& applicationFile) 
   return result;
 }
 
-void CreateShortcuts(std::string_view subFolder, std::string_view linkName, std::string_view target,
+void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std::string_view target,
                      std::string_view wallpaperNameCaption, SpecialFolderLookup specialFolder) noexcept {
   try {
     if (!specialFolder) specialFolder = &GetSpecialFolder;
-    std::string base = ShortcutBaseFolder(subFolder.empty() ? kDesktopPlace : kProgramsPlace, specialFolder);
+    std::string base = ShortcutBaseFolder(place, specialFolder);
     if (base.empty()) return;
     base = WithTrailingBackslash(base);
 
@@ -121,10 +112,10 @@ void CreateShortcuts(std::string_view subFolder, std::string_view linkName, std:
     ComPtr<IPersistFile> file;
     if (FAILED(link.As(IID_IPersistFile, file))) return;
     std::string linkPath;
-    if (subFolder.empty()) {
+    if (place.group.empty()) {
       linkPath = base + std::string(linkName);
     } else {
-      const std::string group = base + std::string(subFolder);
+      const std::string group = base + std::string(place.group);
       (void)ForceDirectories(group);
       linkPath = group + "\\" + std::string(linkName);
     }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/shortcut_table.h"
+
 namespace mervalis {
 
 // Copies the running program to the install folder as "<title>.exe" and sets
@@ -24,13 +26,13 @@ namespace mervalis {
 using SpecialFolderLookup = std::string (*)(int csidl);
 
 // Makes the shortcut `linkName` (with ".lnk") to `target` (a path or a web
-// address, passed on unchanged): on the desktop when `subFolder` is empty,
-// otherwise in that program group of the Start menu, which is created. The
-// all-users folder is used when the shell has one, the current user's
-// otherwise. The shortcut carries the target, the description
-// "<caption> Animated Wallpaper" without quotes, and SW_SHOWNORMAL; nothing
-// else. Failures are silent and leave no shortcut (a group folder may remain).
-void CreateShortcuts(std::string_view subFolder, std::string_view linkName, std::string_view target,
+// address, passed on unchanged) in `place`: its all-users folder when the
+// shell has one, the current user's otherwise, inside its group folder (which
+// is created) when it names one. The shortcut carries the target, the
+// description "<caption> Animated Wallpaper" without quotes, and
+// SW_SHOWNORMAL; nothing else. Failures are silent and leave no shortcut (a
+// group folder may remain).
+void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std::string_view target,
                      std::string_view wallpaperNameCaption,
                      SpecialFolderLookup specialFolder = nullptr) noexcept;
 

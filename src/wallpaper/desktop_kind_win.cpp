@@ -43,13 +43,9 @@ bool RemoveRunValue(std::string_view title) noexcept {
 
 bool RunValueExists(std::string_view title) noexcept {
   try {
-    const std::string key(kRunKey);
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
-    const UniqueHkey run(handle);
-    const std::string name = RunValueName(title);
+    RegistryKey run(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
     // Any type counts: the value is there.
-    return ::RegQueryValueExA(run.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return run.Open(kRunKey, false) == ERROR_SUCCESS && run.HasValue(RunValueName(title));
   } catch (...) {
     return false;
   }

@@ -298,6 +298,12 @@ void ExpectOnlyTheThreeProperties(const std::string& linkPath, const std::string
   EXPECT_EQ(p.hotkey, 0);
 }
 
+// The desktop without a group folder, or a Start-menu group.
+mervalis::ShortcutPlace Place(const char* group) {
+  if (*group == '\0') return {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY, {}};
+  return {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS, group};
+}
+
 // Special folders of the tests: one scratch folder per CSIDL, and a switch
 // that makes the shell "have no" all-users folders.
 struct ScratchFolders {
@@ -324,7 +330,7 @@ class CreateShortcuts : public testing::Test {
   void TearDown() override { RemoveTree(ScratchFolders::root.substr(0, ScratchFolders::root.size() - 1)); }
 
   static void Create(const char* subFolder, const char* linkName, const std::string& target) {
-    mervalis::CreateShortcuts(subFolder, linkName, target, "\"Coral Reef\"", &ScratchFolders::Lookup);
+    mervalis::CreateShortcuts(Place(subFolder), linkName, target, "\"Coral Reef\"", &ScratchFolders::Lookup);
   }
   // Every file and folder under a scratch folder, as "name" or "name\".
   static std::string Contents(int csidl) {
@@ -375,8 +381,8 @@ TEST(CreateShortcutsInTheShellFolders, AllUsersFoldersOfThePrefixAreUsed) {
   ASSERT_FALSE(programs.empty());
   ASSERT_FALSE(desktop.empty());
   const std::string target = mervalis::GetProgramPath();
-  mervalis::CreateShortcuts("Quorvane Steps Test", "Steps Test.lnk", target, "\"Coral Reef\"");
-  mervalis::CreateShortcuts("", "Quorvane Steps Test.lnk", target, "\"Coral Reef\"");
+  mervalis::CreateShortcuts(Place("Quorvane Steps Test"), "Steps Test.lnk", target, "\"Coral Reef\"");
+  mervalis::CreateShortcuts(Place(""), "Quorvane Steps Test.lnk", target, "\"Coral Reef\"");
   const std::string groupLink = programs + "\\Quorvane Steps Test\\Steps Test.lnk";
   const std::string desktopLink = desktop + "\\Quorvane Steps Test.lnk";
   EXPECT_TRUE(mervalis::FileExists(groupLink));

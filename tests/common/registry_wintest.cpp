@@ -1,0 +1,78 @@
+#include "common/registry_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kScratch[] = "Software\\Quorvanesoft Registry Test";
+
+class RegistryKeyTest : public testing::Test {
+ protected:
+  // Left over from an interrupted run, the key would hide what is written.
+  void SetUp() override { ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kScratch)); }
+  void TearDown() override { (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kScratch); }
+  static bool Exists(const std::string& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+  }
+};
+
+TEST_F(RegistryKeyTest, StringsAndDwordsKeepTheirTypeAndLength) {
+  mervalis::RegistryKey key(HKEY_CURRENT_USER);
+  EXPECT_EQ(key.Open(kScratch, false), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(key.Create(kScratch), ERROR_SUCCESS);
+  ASSERT_EQ(key.WriteString("Text", "abc"), ERROR_SUCCESS);
+  ASSERT_EQ(key.WriteDword("Number", 0x12345678), ERROR_SUCCESS);
+
+  DWORD type = 0, size = 0;
+  HKEY raw = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kScratch, 0, KEY_READ, &raw), ERROR_SUCCESS);
+  ASSERT_EQ(::RegQueryValueExA(raw, "Text", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 4u);  // with the terminating zero
+  ASSERT_EQ(::RegQueryValueExA(raw, "Number", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(size, 4u);
+  ::RegCloseKey(raw);
+
+  std::string text;
+  EXPECT_EQ(key.ReadString("Text", text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "abc");
+  DWORD number = 7;
+  EXPECT_EQ(key.ReadDword("Number", number), ERROR_SUCCESS);
+  EXPECT_EQ(number, 0x12345678u);
+  number = 7;
+  EXPECT_EQ(key.ReadDword("Missing", number), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key.ReadDword("Text", number), ERROR_INVALID_DATATYPE);
+  EXPECT_EQ(number, 7u);  // unchanged on failure
+  EXPECT_TRUE(key.HasValue("Number"));
+  EXPECT_FALSE(key.HasValue("Missing"));
+}
+
+TEST_F(RegistryKeyTest, EnumeratesSubkeysAndDeletesTheWholeTree) {
+  const std::string scratch = kScratch;
+  mervalis::RegistryKey writer(HKEY_CURRENT_USER);
+  for (const char* sub : {"\\Alpha", "\\Beta\\Inner\\Deepest", "\\Gamma"}) {
+    ASSERT_EQ(writer.Create(scratch + sub), ERROR_SUCCESS);
+    ASSERT_EQ(writer.WriteString("", "x"), ERROR_SUCCESS);
+  }
+  writer.CloseKey();
+
+  mervalis::RegistryKey reader(HKEY_CURRENT_USER, KEY_READ);
+  ASSERT_EQ(reader.Open(kScratch, false), ERROR_SUCCESS);
+  std::vector<std::string> names = {"kept"};
+  EXPECT_EQ(reader.EnumSubkeys(names), ERROR_SUCCESS);
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", "Alpha", "Beta", "Gamma"}));
+  reader.CloseKey();
+
+  EXPECT_TRUE(mervalis::RegistryKey(HKEY_CURRENT_USER, KEY_READ).DeleteTree(kScratch));
+  EXPECT_FALSE(Exists(kScratch));
+  EXPECT_TRUE(mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kScratch));  // a missing key is gone
+}
+
+}  // namespace
