@@ -211,20 +211,21 @@ TEST_F(DesktopMode, Windows10LayoutPutsItInTheWorkerBehindTheIcons) {
   ASSERT_NE(w.wallpaper, nullptr);
   EXPECT_EQ(::GetParent(view), w.wallpaper);
   // The icons are where they were, in their own WorkerW, which lies above the
-  // one that holds the animation. (Wine may restack the stand-in's new
-  // windows a moment after it made them; the stand-in puts them back.)
+  // one that holds the animation. (The stand-in has its windows in order
+  // before it answers 0x052C.)
   EXPECT_EQ(::GetParent(w.icons), w.iconHolder);
-  EXPECT_TRUE(robot::WaitUntil(
-      [&] {
-        for (HWND t = w.iconHolder; t; t = ::GetWindow(t, GW_HWNDNEXT)) {
-          if (t == w.wallpaper) return true;
-        }
-        return false;
-      },
-      5000));
+  const auto iconsAboveAnimation = [&] {
+    for (HWND t = w.iconHolder; t; t = ::GetWindow(t, GW_HWNDNEXT)) {
+      if (t == w.wallpaper) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(robot::WaitUntil(iconsAboveAnimation, 5000));
   ExpectCoversThePrimaryMonitor(view);
   ExpectTakesNoInput(view);
   ::Sleep(1500);  // let the animation run a moment before the picture is taken
+  EXPECT_TRUE(iconsAboveAnimation()) << "the order changed while the animation ran";
+  EXPECT_EQ(::GetParent(view), w.wallpaper);
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_win10.bmp"));
   EXPECT_TRUE(desktop.Running());
 }

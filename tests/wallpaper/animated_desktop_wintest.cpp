@@ -79,6 +79,10 @@ void Uninstall(const std::string& applicationFile) {
   auto question = robot::WaitForMessageBox("Quorvanesoft", p.id());
   ASSERT_TRUE(question);
   ASSERT_TRUE(robot::PressMessageBoxButton(*question, "Yes"));
+  // The press is posted: until the question has gone it is still the box
+  // that a search by caption finds.
+  ASSERT_TRUE(p.WaitForExit(10000));
+  ASSERT_TRUE(robot::WaitForWindowGone(question->hwnd, 10000));
   auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
   ASSERT_TRUE(done);
   EXPECT_EQ(done->text, kRemoved);
