@@ -73,9 +73,13 @@ void TfrmMain::Create() {
   silverBrush_.reset(::CreateSolidBrush(kSilver));
   whiteBrush_.reset(::CreateSolidBrush(kWhite));
   CreateFonts();
-  LoadPictures();
+  // The apply run never shows the window: it needs the controls' state only,
+  // and the background decodes its own pictures. Its pictures (decoding three
+  // JPEGs) and its blinking would be spent for nothing.
+  const bool shown = app.Title() != kApplyArgument;
+  if (shown) LoadPictures();
   CreateControls();
-  ::SetTimer(handle_, kTellBlinkTimer, kTellBlinkIntervalMs, nullptr);
+  if (shown) ::SetTimer(handle_, kTellBlinkTimer, kTellBlinkIntervalMs, nullptr);
   FormCreate();
 }
 
