@@ -10,6 +10,7 @@
 #include "desktop/frames.h"
 #include "desktop/gif_canvas.h"
 #include "payload/catalogue.h"
+#include "payload/payload_item_win.h"
 
 namespace mervalis::desktop {
 
@@ -269,15 +270,7 @@ bool LoadPayloadPictures(HMODULE module, Renderer& renderer, std::string& error)
 }
 
 std::span<const std::uint8_t> ResourceBytes(HMODULE module, int id) noexcept {
-  if (!module) module = ::GetModuleHandleA(nullptr);
-  // RT_RCDATA in its ANSI form.
-  HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-  if (!info) return {};
-  const DWORD size = ::SizeofResource(module, info);
-  HGLOBAL handle = ::LoadResource(module, info);
-  const void* data = handle ? ::LockResource(handle) : nullptr;
-  if (!data || size == 0) return {};
-  return {static_cast<const std::uint8_t*>(data), size};
+  return FindPayloadItem(module ? module : ::GetModuleHandleA(nullptr), id).bytes;
 }
 
 }  // namespace mervalis::desktop

@@ -12,6 +12,7 @@
 #include "common/debug_log.h"
 #include "common/folders_win.h"
 #include "common/win_handles.h"
+#include "payload/payload_item_win.h"
 #include "payload/resource_ids.h"
 #include "wallpaper/background.h"
 #include "wallpaper/bmp_file.h"
@@ -24,16 +25,8 @@ namespace {
 constexpr char kTempSuffix[] = ".tmp";
 
 // A JPEG picture among the module's raw-data resources; empty when missing.
-// Resource memory lives as long as the module and needs no release.
 std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
-  // RT_RCDATA in its ANSI form.
-  HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-  if (!info) return {};
-  const DWORD size = ::SizeofResource(module, info);
-  HGLOBAL handle = ::LoadResource(module, info);
-  const void* data = handle ? ::LockResource(handle) : nullptr;
-  if (!data || size == 0) return {};
-  return {static_cast<const std::uint8_t*>(data), size};
+  return FindPayloadItem(module, id).bytes;
 }
 
 bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
