@@ -100,6 +100,26 @@ MERVALIS_SSE2 void OverRowSse2(std::uint32_t* dst, const std::uint32_t* src, int
 }
 #endif
 
+#if defined(MERVALIS_SSE2_CODE)
+MERVALIS_SSE2 void CopyRowSse2(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
+  int x = 0;
+  for (; x + 4 <= count; x += 4) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x)));
+  }
+  for (; x < count; ++x) dst[x] = src[x];
+}
+#endif
+
+void CopyRow(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
+#if defined(MERVALIS_SSE2_CODE)
+  if (ActivePixelCode() == PixelCode::Sse2) {
+    CopyRowSse2(dst, src, count);
+    return;
+  }
+#endif
+  std::memcpy(dst, src, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+}
+
 void OverRow(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
 #if defined(MERVALIS_SSE2_CODE)
   if (ActivePixelCode() == PixelCode::Sse2) {
@@ -245,8 +265,7 @@ void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
   if (background_.size() == PixelCount()) {
     for (int y = area.top; y < area.bottom; ++y) {
       const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
-      std::memcpy(out + static_cast<std::size_t>(y - area.top) * stride, background_.data() + at,
-                  stride * sizeof(std::uint32_t));
+      CopyRow(out + static_cast<std::size_t>(y - area.top) * stride, background_.data() + at, area.Width());
     }
   } else {
     std::fill(out, out + stride * static_cast<std::size_t>(area.Height()), kOpaqueBlack);
