@@ -6,14 +6,14 @@
 #include "common/application_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
-#include "common/system_checks_win.h"
 #include "common/web_links.h"
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
+#include "ui/install_win.h"
 #include "ui/scope_exit.h"
-#include "wallpaper/apply_win.h"
+#include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
@@ -131,11 +131,6 @@ bool TfrmMain::Visible(int id) const noexcept {
   return (::GetWindowLongA(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-bool TfrmMain::HighEnoughColors() const {
-  WindowDc dc(handle_);
-  return mervalis::HighEnoughColors(dc.get());
-}
-
 // ---- Handlers ----
 
 void TfrmMain::FormCreate() {
@@ -144,7 +139,7 @@ void TfrmMain::FormCreate() {
   applyMode_ = app.Title() == kApplyArgument;
   if (applyMode_) {
     // Never shown: apply once, then end.
-    (void)ApplyWallpaper();
+    (void)RunApply(ReadApplyOptions());
     ::DestroyWindow(handle_);
     app.Terminate();
   }
@@ -229,6 +224,23 @@ void TfrmMain::timTellBlinkTimer() {
 void TfrmMain::SetBusy(bool busy) {
   busy_ = busy;
   ::SetCursor(::LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void TfrmMain::ShowLicencePanel() {
+  SetVisible(kPnlLicense, true);
+  ::SetFocus(Control(kBtnLicenseInstall));
+  SetVisible(kPnlInstall, false);
+}
+
+void TfrmMain::ShowDonePanel() {
+  ::SetWindowTextA(Control(kBtnInstall), kApplyCaption);
+  SetVisible(kPnlDone, true);
+  ::SetFocus(Control(kBtnFinish));
+  if (Visible(kPnlLicense)) {
+    SetVisible(kPnlLicense, false);
+  } else if (Visible(kPnlInstall)) {
+    SetVisible(kPnlInstall, false);
+  }
 }
 
 void TfrmMain::EnableRestoreTimer() {

@@ -16,6 +16,7 @@
 namespace mervalis {
 
 struct ApplyOptions;
+struct InstallOptions;
 
 class TfrmMain {
  public:
@@ -42,7 +43,6 @@ class TfrmMain {
   void SetEnabled(int id, bool enabled);
   void SetVisible(int id, bool visible);
   [[nodiscard]] bool Visible(int id) const noexcept;
-  std::string ApplicationFile;  // the installed copy, set by the install steps
 
   // Event handlers, one per control event.
   void FormCreate();
@@ -61,13 +61,17 @@ class TfrmMain {
   void timRestoreWindowTimer();
   // Switches the window-restoring timer on (after the windows were minimised).
   void EnableRestoreTimer();
-  // The options of the apply sequence, as the window's controls hold them.
+  // The options of the apply and of the install, as the window's controls
+  // hold them; read once, before the operation runs.
   [[nodiscard]] ApplyOptions ReadApplyOptions() const;
-  // The apply sequence with this window's options.
-  [[nodiscard]] bool ApplyWallpaper();
+  [[nodiscard]] InstallOptions ReadInstallOptions() const;
   // The hourglass over the whole window while the install runs.
   void SetBusy(bool busy);
-  [[nodiscard]] bool HighEnoughColors() const;
+  // The licence agreement in place of the options, its button focused.
+  void ShowLicencePanel();
+  // After an install: the done panel in place of the one shown, and the
+  // install button renamed for the next visit to the options.
+  void ShowDonePanel();
 
  private:
   struct ControlDefinition;
