@@ -9,9 +9,11 @@
 #include "common/web_links.h"
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
+#include "desktop/stored_layout.h"
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
 #include "ui/install_win.h"
+#include "ui/option_code.h"
 #include "ui/scope_exit.h"
 #include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
@@ -151,18 +153,21 @@ void TfrmMain::InitializeWindow() {
     std::string code;
     // A value that is not a string reads as no value.
     if (registry.ReadString(Title(), code) != ERROR_SUCCESS) code.clear();
-    if (code == "1" || code == "2" || code == "3" || code == "4") {
-      SetChecked(kOptCenter, true);
-      SetChecked(kOptStretch, false);
-      SetChecked(kChkShowBorder, code == "2" || code == "4");
-      SetChecked(kChkBorderExtra, code == "3" || code == "4");
-    } else if (code == "5") {
-      SetChecked(kOptStretch, true);
-      SetChecked(kOptCenter, false);
-      SetChecked(kChkShowBorder, false);
-      SetEnabled(kChkShowBorder, false);
-      SetChecked(kChkBorderExtra, false);
-      SetEnabled(kChkBorderExtra, false);
+    if (IsOptionCode(code)) {
+      const desktop::StoredLayout layout = desktop::LayoutFromOptionCode(code);
+      if (!layout.stretched) {
+        SetChecked(kOptCenter, true);
+        SetChecked(kOptStretch, false);
+        SetChecked(kChkShowBorder, layout.showBorder);
+        SetChecked(kChkBorderExtra, layout.decorate);
+      } else {
+        SetChecked(kOptStretch, true);
+        SetChecked(kOptCenter, false);
+        SetChecked(kChkShowBorder, false);
+        SetEnabled(kChkShowBorder, false);
+        SetChecked(kChkBorderExtra, false);
+        SetEnabled(kChkBorderExtra, false);
+      }
     }
     registry.CloseKey();
   }
