@@ -5,16 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/names.h"
+
 namespace mervalis {
 namespace {
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 // CSIDL 23 all users' programs, 2 the user's, 25 the all users' desktop, 16 the user's.
 std::string EveryFolder(int csidl) {
@@ -37,7 +31,7 @@ UninstallFacts Facts() {
   facts.systemFolder = "C:\\WINDOWS\\system32\\";
   facts.programPath = "C:\\WINDOWS\\system32\\QuorUninst1.exe";
   facts.specialFolder = &EveryFolder;
-  facts.upper = &AsciiUpper;
+  facts.upper = &AsciiUpperCase;
   return facts;
 }
 
@@ -97,19 +91,14 @@ TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
 }
 
 TEST(UninstallPlan, OnlyTheCopyInTheSystemFolderDeletesItselfAtRestart) {
-  const struct {
-    const char* program;
-    bool deleteSelf;
-  } rows[] = {
-      {"C:\\WINDOWS\\system32\\QuorUninst1.exe", true},
-      {"c:\\windows\\SYSTEM32\\quoruninst1.EXE", true},
-      {"C:\\Program Files\\Quorvane\\Mervalis.exe", false},
-      {"C:\\Temp\\QuorUninst1.exe", false},
-  };
-  for (const auto& row : rows) {
-    UninstallFacts facts = Facts();
-    facts.programPath = row.program;
-    EXPECT_EQ(PlanUninstall(facts).deleteSelfAtRestart, row.deleteSelf) << row.program;
+  UninstallFacts facts = Facts();
+  for (const char* copy : {"C:\\WINDOWS\\system32\\QuorUninst1.exe", "c:\\windows\\SYSTEM32\\quoruninst1.EXE"}) {
+    facts.programPath = copy;
+    EXPECT_TRUE(PlanUninstall(facts).deleteSelfAtRestart) << copy;
+  }
+  for (const char* other : {"C:\\Program Files\\Quorvane\\Mervalis.exe", "C:\\Temp\\QuorUninst1.exe"}) {
+    facts.programPath = other;
+    EXPECT_FALSE(PlanUninstall(facts).deleteSelfAtRestart) << other;
   }
 }
 

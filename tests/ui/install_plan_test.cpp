@@ -9,12 +9,9 @@ namespace mervalis {
 namespace {
 
 InstallOptions Options(bool licence, bool desktopShortcut, DesktopKind desktop = DesktopKind::kHtmlPage) {
-  InstallOptions options;
-  options.apply.wallpaperNameCaption = "\"Mervalis\"";
-  options.apply.desktop = desktop;
-  options.licenceAccepted = licence;
-  options.desktopShortcut = desktopShortcut;
-  return options;
+  return {.apply = {.wallpaperNameCaption = "\"Mervalis\"", .desktop = desktop},
+          .licenceAccepted = licence,
+          .desktopShortcut = desktopShortcut};
 }
 
 TEST(InstallPlan, ChecksStopTheInstallInTheirOrder) {

@@ -6,21 +6,15 @@ namespace mervalis {
 namespace {
 
 TEST(ActiveDesktopRequest, NoWallpaperIsNoneAndLeavesTheActiveDesktopAsItIs) {
-  const struct {
-    const char* path;
-    const char* wallpaper;
-    bool switchOn;
-  } rows[] = {
-      {"", "(None)", false},
-      {"(None)", "(None)", false},
-      {"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html",
-       true},
-      {"C:\\old.bmp", "C:\\old.bmp", true},
-  };
-  for (const auto& row : rows) {
-    const ActiveDesktopRequest request = ActiveDesktopRequestFor(row.path);
-    EXPECT_EQ(request.wallpaper, row.wallpaper);
-    EXPECT_EQ(request.switchOn, row.switchOn) << row.path;
+  for (const char* none : {"", "(None)"}) {
+    const ActiveDesktopRequest request = ActiveDesktopRequestFor(none);
+    EXPECT_EQ(request.wallpaper, "(None)");
+    EXPECT_FALSE(request.switchOn) << '"' << none << '"';
+  }
+  for (const char* path : {"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "C:\\old.bmp"}) {
+    const ActiveDesktopRequest request = ActiveDesktopRequestFor(path);
+    EXPECT_EQ(request.wallpaper, path);
+    EXPECT_TRUE(request.switchOn) << path;
   }
 }
 

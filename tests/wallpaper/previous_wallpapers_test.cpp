@@ -5,16 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "common/names.h"
+
 namespace mervalis {
 namespace {
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 constexpr DesktopKind kXp = DesktopKind::kHtmlPage;
 constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
@@ -39,7 +33,7 @@ TEST(PreviousWallpapers, OursIsThePageBeforeVistaAndTheBackgroundSince) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.activeDesktop) + " | " + row.plain);
-    EXPECT_EQ(DesktopShowsWallpaper(row.desktop, {row.activeDesktop, row.plain}, "Mervalis", &AsciiUpper),
+    EXPECT_EQ(DesktopShowsWallpaper(row.desktop, {row.activeDesktop, row.plain}, "Mervalis", &AsciiUpperCase),
               row.ours);
   }
 }
@@ -61,7 +55,7 @@ TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
-    const auto remembered = WallpapersToRemember(rows[i].desktop, rows[i].current, "Mervalis", &AsciiUpper);
+    const auto remembered = WallpapersToRemember(rows[i].desktop, rows[i].current, "Mervalis", &AsciiUpperCase);
     ASSERT_EQ(remembered.has_value(), rows[i].remembered);
     if (!remembered) continue;
     EXPECT_EQ(remembered->plain, rows[i].current->plain);
@@ -101,7 +95,7 @@ TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
     const auto& row = rows[i];
-    EXPECT_EQ(Describe(PlanWallpaperRestore(row.desktop, row.current, row.saved, "Mervalis", &AsciiUpper)),
+    EXPECT_EQ(Describe(PlanWallpaperRestore(row.desktop, row.current, row.saved, "Mervalis", &AsciiUpperCase)),
               row.expected);
   }
 }
