@@ -54,13 +54,12 @@ TEST(InstallPlan, OptionCodeFollowsTheLayoutChoices) {
 }
 
 TEST(InstallPlan, TheAnimatedDesktopIsRestartedAndRegisteredAtLogonSinceVista) {
-  const InstallChecks ok = {true, true, true};
-  const InstallPlan xp = PlanInstall(Options(true, true, DesktopKind::kHtmlPage), ok);
-  EXPECT_FALSE(xp.restartDesktopMode);
-  EXPECT_FALSE(xp.writeRunValue);
-  const InstallPlan ten = PlanInstall(Options(true, true, DesktopKind::kAnimatedBehindIcons), ok);
-  EXPECT_TRUE(ten.restartDesktopMode);
-  EXPECT_TRUE(ten.writeRunValue);
+  for (const DesktopKind desktop : {DesktopKind::kHtmlPage, DesktopKind::kAnimatedBehindIcons}) {
+    const InstallPlan plan = PlanInstall(Options(true, true, desktop), {true, true, true});
+    const bool animated = desktop == DesktopKind::kAnimatedBehindIcons;
+    EXPECT_EQ(plan.restartDesktopMode, animated);
+    EXPECT_EQ(plan.writeRunValue, animated);
+  }
 }
 
 TEST(InstallPlan, FirstInstallShortcutsFollowTheDesktopBox) {

@@ -8,50 +8,25 @@ namespace {
 constexpr DesktopKind kXp = DesktopKind::kHtmlPage;
 constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
 
-ApplyOptions Options(bool applyMode, DesktopKind desktop) {
-  ApplyOptions options;
-  options.wallpaperNameCaption = "\"Mervalis\"";
-  options.applyMode = applyMode;
-  options.desktop = desktop;
-  return options;
-}
-
 TEST(ApplyPlan, TheSilentApplyRenewsOnlyTheBackgroundAndThePage) {
-  const struct {
-    bool applyMode;
-    DesktopKind desktop;
-    bool installSteps;  // remember, report the background, pictures and control
-    WallpaperTarget target;
-  } rows[] = {
-      {false, kXp, true, WallpaperTarget::kPageInActiveDesktop},
-      {false, kTen, true, WallpaperTarget::kBackgroundAsPlain},
-      {true, kXp, false, WallpaperTarget::kPageInActiveDesktop},
-      {true, kTen, false, WallpaperTarget::kBackgroundAsPlain},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.applyMode);
-    const ApplyPlan plan = PlanApply(Options(row.applyMode, row.desktop));
-    EXPECT_EQ(plan.rememberPreviousWallpapers, row.installSteps);
-    EXPECT_EQ(plan.reportBackgroundError, row.installSteps);
-    EXPECT_EQ(plan.writePicturesAndControl, row.installSteps);
-    EXPECT_EQ(plan.target, row.target);
+  for (const DesktopKind desktop : {kXp, kTen}) {
+    const auto target =
+        desktop == kXp ? WallpaperTarget::kPageInActiveDesktop : WallpaperTarget::kBackgroundAsPlain;
+    for (const bool applyMode : {false, true}) {
+      const ApplyPlan plan = PlanApply({.applyMode = applyMode, .desktop = desktop});
+      EXPECT_EQ(plan.rememberPreviousWallpapers, !applyMode);
+      EXPECT_EQ(plan.reportBackgroundError, !applyMode);
+      EXPECT_EQ(plan.writePicturesAndControl, !applyMode);
+      EXPECT_EQ(plan.target, target);
+    }
   }
 }
 
 TEST(ApplyPlan, OnlyTheSilentApplyOfAnInstalledAnimatedDesktopRestartsIt) {
-  const struct {
-    bool applyMode;
-    DesktopKind desktop;
-    bool runValue;
-    bool restart;
-  } rows[] = {
-      {true, kTen, true, true},   {true, kTen, false, false}, {true, kXp, true, false},
-      {false, kTen, true, false}, {false, kXp, false, false},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(RestartDesktopModeAroundApply(Options(row.applyMode, row.desktop), row.runValue), row.restart)
-        << row.applyMode << row.runValue;
-  }
+  EXPECT_TRUE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, true));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, false));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kXp}, true));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = false, .desktop = kTen}, true));
 }
 
 }  // namespace
