@@ -4,7 +4,6 @@
 // whatever the earlier ones gave; only the final message is shown.
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -148,7 +147,9 @@ void RunUninstaller() {
 
   // This copy in the system folder cannot delete itself while it runs; Windows
   // does so at the next restart. Refused (no rights), the copy stays as before.
-  if (plan.deleteSelfAtRestart) (void)::MoveFileExA(facts.programPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (plan.deleteSelfAtRestart) {
+    (void)::MoveFileExA(facts.programPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
 }
 
 }  // namespace mervalis

@@ -151,10 +151,9 @@ void MakeFirstInstallEntries(const InstallOptions& options, const InstallPlan& p
   Log("After Inst Reg Write");
 }
 
-}  // namespace
-
-InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter) {
+InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter) {
   const std::string title = RemoveQuotes(options.apply.wallpaperNameCaption);
+  Log("After Var Dec");
   const InstallPlan plan = PlanInstall(options, CheckMachine(title));
   switch (plan.stop) {
     case InstallStop::kShellTooOld: reporter.Refused(kShellTooOld); return InstallOutcome::kRefused;
@@ -185,6 +184,15 @@ InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& report
     // Not being able to show the desktop spoils nothing.
   }
   return InstallOutcome::kDone;
+}
+
+}  // namespace
+
+InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter) {
+  Log("Begin");
+  const InstallOutcome outcome = Install(options, reporter);
+  Log("End");
+  return outcome;
 }
 
 bool RunApply(const ApplyOptions& options) {

@@ -37,7 +37,7 @@ enum class InstallOutcome { kRefused, kApplyFailed, kDone };
 // the minimised windows. Errors of the apply are shown by the apply; errors
 // thrown on the way (the debug log, the page file) are passed on. The
 // checkpoint lines go to the debug log as "btnInstall - ...".
-InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
+[[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped
 // while the files are written and started again on every way out, so it

@@ -3,24 +3,20 @@
 // it shows the boxes, the panels and the busy cursor.
 #include <windows.h>
 
-#include <string>
 #include <string_view>
 #include <utility>
 
 #include "common/application_win.h"
-#include "common/debug_log.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
 #include "ui/scope_exit.h"
-#include "wallpaper/apply_win.h"
+#include "wallpaper/apply_options.h"
 
 namespace mervalis {
 
 using namespace ui;
 
 namespace {
-
-void Log(const char* checkpoint) { WriteDebugLog(std::string("btnInstall - ") + checkpoint); }
 
 class WindowInstallReporter final : public InstallReporter {
  public:
@@ -69,27 +65,22 @@ InstallOptions TfrmMain::ReadInstallOptions() const {
 }
 
 void TfrmMain::btnInstallClick() {
-  Log("Begin");
   const bool wasBusy = busy_;
-  Log("After Var Dec");
   SetEnabled(kBtnInstall, false);
   const bool wasInstalling = std::exchange(installing_, true);
   bool cursorSet = false;
-  {
-    // Every way out, an error on its way to the error display included, gives
-    // the window back: the cursor, the button, and a close asked for meanwhile.
-    const ScopeExit giveBack([&] {
-      if (cursorSet) SetBusy(wasBusy);
-      SetEnabled(kBtnInstall, true);
-      installing_ = wasInstalling;
-      if (!installing_ && closeRequested_) ::PostMessageA(handle_, WM_CLOSE, 0, 0);
-    });
-    // What the user chose when pressing, taken before any message is handled.
-    const InstallOptions options = ReadInstallOptions();
-    WindowInstallReporter reporter(*this, cursorSet);
-    (void)RunInstall(options, reporter);
-  }
-  Log("End");
+  // Every way out, an error on its way to the error display included, gives
+  // the window back: the cursor, the button, and a close asked for meanwhile.
+  const ScopeExit giveBack([&] {
+    if (cursorSet) SetBusy(wasBusy);
+    SetEnabled(kBtnInstall, true);
+    installing_ = wasInstalling;
+    if (!installing_ && closeRequested_) ::PostMessageA(handle_, WM_CLOSE, 0, 0);
+  });
+  // What the user chose when pressing, taken before any message is handled.
+  const InstallOptions options = ReadInstallOptions();
+  WindowInstallReporter reporter(*this, cursorSet);
+  (void)RunInstall(options, reporter);
 }
 
 }  // namespace mervalis
