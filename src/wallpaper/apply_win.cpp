@@ -16,10 +16,10 @@
 #include "payload/catalogue.h"
 #include "payload/page_text.h"
 #include "payload/resource_writer_win.h"
-#include "wallpaper/background_bitmap_win.h"
 #include "wallpaper/apply_plan.h"
-#include "wallpaper/previous_wallpapers.h"
+#include "wallpaper/background_bitmap_win.h"
 #include "wallpaper/desktop_setting_win.h"
+#include "wallpaper/previous_wallpapers.h"
 
 namespace mervalis {
 
@@ -41,10 +41,10 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) {
 // Saves the wallpapers from before the first apply for the uninstaller, when
 // WallpapersToRemember says so: "lastap" only once "lastwp" is written.
 void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, DesktopKind desktop) {
-  std::optional<DesktopWallpapers> current(std::in_place);
-  if (!ReadWallpaperValue(kActiveDesktopKey, current->activeDesktop) ||
-      !ReadWallpaperValue(kDesktopKey, current->plain)) {
-    current.reset();
+  DesktopWallpapers read;
+  std::optional<DesktopWallpapers> current;
+  if (ReadWallpaperValue(kActiveDesktopKey, read.activeDesktop) && ReadWallpaperValue(kDesktopKey, read.plain)) {
+    current = read;
   }
   const std::optional<DesktopWallpapers> remember = WallpapersToRemember(desktop, current, title, &AnsiUpperCase);
   if (!remember) return;
