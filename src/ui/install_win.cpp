@@ -50,7 +50,7 @@ InstallChecks CheckMachine(std::string_view title) {
   checks.shellVersionOk = HighEnoughShellVersion();
   if (!checks.shellVersionOk) return checks;
   {
-    // The display the window is on: its colour depth is the screen's.
+    // The screen's colour depth, which every window on it shares.
     WindowDc screen(nullptr);
     checks.coloursOk = HighEnoughColors(screen.get());
   }
@@ -170,8 +170,8 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   WriteOptionCode(title, plan.optionCode);
   std::string applicationFile;
   WriteApplication(title, plan, applicationFile);
-  // Asked again: the entry is what tells a first install, and the checks
-  // asked before the apply.
+  // Asked again rather than taken from the checks: a first install is one
+  // whose uninstall entry is still missing now.
   if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);
 
   reporter.Done();
