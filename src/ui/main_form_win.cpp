@@ -94,7 +94,6 @@ std::string TfrmMain::WallpaperNameCaption() const {
 }
 
 std::string TfrmMain::Title() const { return RemoveQuotes(WallpaperNameCaption()); }
-std::string TfrmMain::WallpaperKey() const { return RemoveQuotesAndSpaces(WallpaperNameCaption()); }
 
 bool TfrmMain::Checked(int id) const noexcept {
   return ::SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -1,5 +1,6 @@
 // The main window `frmMain`: the installer the user sees, and in the apply
-// mode the hidden holder of the options the apply sequence reads.
+// mode the hidden holder of the stored options. The operations never read it:
+// it reads its controls into their options once and hands over.
 #pragma once
 
 #include <windows.h>
@@ -31,13 +32,8 @@ class TfrmMain {
   [[nodiscard]] HWND Handle() const noexcept { return handle_; }
   [[nodiscard]] HWND Control(int id) const noexcept;
 
-  // State the wallpaper operations read.
   [[nodiscard]] std::string Title() const;            // "Mervalis"
-  [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
   [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
-  [[nodiscard]] bool ApplyMode() const noexcept { return applyMode_; }
-  // What this Windows shows as the desktop, read once when the window is made.
-  [[nodiscard]] DesktopKind Desktop() const noexcept { return desktop_; }
   [[nodiscard]] bool Checked(int id) const noexcept;
   void SetChecked(int id, bool checked);
   void SetEnabled(int id, bool enabled);
@@ -94,6 +90,7 @@ class TfrmMain {
 
   HWND handle_ = nullptr;
   bool applyMode_ = false;
+  // What this Windows shows as the desktop, read once when the window is made.
   DesktopKind desktop_ = DesktopKind::kHtmlPage;
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};
