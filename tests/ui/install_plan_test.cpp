@@ -32,7 +32,9 @@ TEST(InstallPlan, ChecksStopTheInstallInTheirOrder) {
     SCOPED_TRACE(i);
     const InstallPlan plan = PlanInstall(Options(rows[i].licence, true), rows[i].checks);
     EXPECT_EQ(plan.stop, rows[i].stop);
-    if (plan.stop != InstallStop::kNone) EXPECT_TRUE(plan.firstInstallShortcuts.empty());
+    if (plan.stop != InstallStop::kNone) {
+      EXPECT_TRUE(plan.firstInstallShortcuts.empty());
+    }
   }
 }
 
