@@ -26,6 +26,8 @@ struct UninstallFacts {
   // could not be deleted): the family's shared links stay.
   bool otherWallpaperInstalled = false;
   std::string programPath;  // the running copy
+  // Both required: the shell's special folders, and the user's locale's
+  // upper-casing for the page name and the paths compared.
   SpecialFolderLookup specialFolder = nullptr;
   UpperCaseFunction upper = nullptr;
 };
