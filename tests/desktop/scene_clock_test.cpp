@@ -44,19 +44,19 @@ TEST(SceneClock, DelayUntilTheNextDueTimeIsKeptWithinBounds) {
   EXPECT_EQ(clock.DelayUntil(50, 5000), 40u);
 }
 
-// Frames follow the scene's changes but come no closer than 20 ms apart (the
-// bubbles' step): a fish step between two bubble steps joins the next frame.
+// Frames follow the scene's changes but come no closer than 31 ms apart: a
+// step between two frames joins the next frame.
 TEST(SceneClock, NextFrameWaitsForTheSceneButNoLessThanAFramePeriod) {
   struct Case {
     std::uint64_t nextDue, drawn, want;
   };
   for (const Case& c : {
-           Case{40, 20, 40},      // the next bubble step: a period after the last frame
-           Case{35, 20, 40},      // a fish step 15 ms after the last frame waits for 40
-           Case{45, 40, 60},
+           Case{40, 20, 51},      // the next bubble step, 20 ms after the last frame, waits for 51
+           Case{51, 20, 51},      // a step a period after the last frame
+           Case{45, 40, 71},
            Case{100, 20, 100},    // nothing moves before 100
-           Case{0, 0, 20},        // the first frame after the one at 0
-           Case{1000, 990, 1010},
+           Case{0, 0, 31},        // the first frame after the one at 0
+           Case{1000, 990, 1021},
        }) {
     EXPECT_EQ(SceneClock::NextFrame(c.nextDue, c.drawn), c.want) << c.nextDue << " after " << c.drawn;
   }
