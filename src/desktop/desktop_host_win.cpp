@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
 #include "desktop/placement.h"
@@ -202,11 +203,7 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK DesktopHost::HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
-    if (message == WM_NCCREATE) {
-      auto* self = static_cast<DesktopHost*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-      ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<DesktopHost*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowOwner<DesktopHost>(hwnd, message, lParam);
     if (self && self->host_ == hwnd) return self->OnHostMessage(message, wParam, lParam);
   } catch (...) {
     Log("Error in the host window");
@@ -216,11 +213,7 @@ LRESULT CALLBACK DesktopHost::HostProc(HWND hwnd, UINT message, WPARAM wParam, L
 
 LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
-    if (message == WM_NCCREATE) {
-      auto* self = static_cast<DesktopHost*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-      ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<DesktopHost*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowOwner<DesktopHost>(hwnd, message, lParam);
     switch (message) {
       case WM_NCHITTEST:
         return HTTRANSPARENT;  // clicks go to whatever lies below

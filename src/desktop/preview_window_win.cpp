@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
 
@@ -78,12 +79,8 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK PreviewWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
-    if (message == WM_NCCREATE) {
-      auto* self = static_cast<PreviewWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-      self->window_ = hwnd;
-      ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<PreviewWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowOwner<PreviewWindow>(hwnd, message, lParam);
+    if (self && message == WM_NCCREATE) self->window_ = hwnd;
     if (self && self->window_ == hwnd) return self->OnMessage(message, wParam, lParam);
   } catch (...) {
     Log("Error in the preview window");

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../fixtures/active_desktop/call_record.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "payload/expected_files.h"
 #include "payload/resource_writer_win.h"
