@@ -111,15 +111,7 @@ void DesktopHost::DestroyView() noexcept {
 }
 
 void DesktopHost::UpdateRunning() {
-  const bool run = view_ && aquarium_.Built() && pause_.Running();
-  if (run == aquarium_.Running()) return;
-  if (run) {
-    aquarium_.Resume();
-    frameTimer_.Set(host_, aquarium_.DelayToNext());
-  } else {
-    aquarium_.Pause();
-    frameTimer_.Kill();
-  }
+  SetSceneRunning(aquarium_, frameTimer_, host_, view_ && aquarium_.Built() && pause_.Running());
 }
 
 void DesktopHost::OnFrameTimer() {

@@ -40,15 +40,7 @@ bool PreviewWindow::Open() {
 }
 
 void PreviewWindow::UpdateRunning() {
-  const bool run = window_ && !::IsIconic(window_);
-  if (run == aquarium_.Running()) return;
-  if (run) {
-    aquarium_.Resume();
-    frameTimer_.Set(window_, aquarium_.DelayToNext());
-  } else {
-    aquarium_.Pause();
-    frameTimer_.Kill();
-  }
+  SetSceneRunning(aquarium_, frameTimer_, window_, window_ && !::IsIconic(window_));
 }
 
 LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -27,6 +27,17 @@ void FrameTimer::Kill() noexcept {
   period_ = 0;
 }
 
+void SetSceneRunning(Aquarium& aquarium, FrameTimer& timer, HWND window, bool run) noexcept {
+  if (run == aquarium.Running()) return;
+  if (run) {
+    aquarium.Resume();
+    timer.Set(window, aquarium.DelayToNext());
+  } else {
+    aquarium.Pause();
+    timer.Kill();
+  }
+}
+
 void Show(Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept {
   if (areas.empty() || !window) return;
   WindowDc dc(window);

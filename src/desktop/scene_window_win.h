@@ -30,6 +30,9 @@ class FrameTimer {
   UINT period_ = 0;
 };
 
+// Starts or stops the scene's clock and its timer on `window` together.
+void SetSceneRunning(Aquarium& aquarium, FrameTimer& timer, HWND window, bool run) noexcept;
+
 // Shows the changed areas of the scene in the window.
 void Show(Aquarium& aquarium, HWND window, const std::vector<Rect>& areas) noexcept;
 void PaintScene(Aquarium& aquarium, HWND window) noexcept;

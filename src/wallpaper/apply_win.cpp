@@ -121,12 +121,8 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     if (!options.applyMode) RememberPreviousWallpapers(registry, title, key, options.desktop);
 
     Log("Before WriteWallpaperBitmap");
-    BitmapRequest bitmap;
-    bitmap.path = backgroundPath;
-    bitmap.stretched = stretched;
-    bitmap.showBorder = options.showBorder;
-    bitmap.decorate = options.borderExtra;
-    bitmap.applyMode = options.applyMode;
+    const BitmapRequest bitmap =
+        BackgroundRequest(backgroundPath, stretched, options.showBorder, options.borderExtra, options.applyMode);
     if (!WriteWallpaperBitmap(bitmap) && !options.applyMode) {
       error = "Unable to write background image!";
       return;

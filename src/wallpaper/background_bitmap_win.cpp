@@ -117,16 +117,32 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
 
 }  // namespace
 
-bool WriteWallpaperBitmap(const BitmapRequest& request) {
-  Log("Begin");
-  std::string error;
+BitmapRequest BackgroundRequest(std::string path, bool stretched, bool showBorder, bool decorate, bool applyMode) {
+  BitmapRequest request;
+  request.path = std::move(path);
+  request.stretched = stretched;
+  request.showBorder = showBorder;
+  request.decorate = decorate;
+  request.applyMode = applyMode;
+  return request;
+}
+
+BackgroundInputs CompositionInputs(const BitmapRequest& request, int width, int height) {
   BackgroundInputs inputs;
-  inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
-  inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+  inputs.width = width;
+  inputs.height = height;
   inputs.stretched = request.stretched;
   inputs.showBorder = request.showBorder;
   inputs.decorate = request.decorate;
   inputs.decorationSeed = ::GetTickCount();
+  return inputs;
+}
+
+bool WriteWallpaperBitmap(const BitmapRequest& request) {
+  Log("Begin");
+  std::string error;
+  BackgroundInputs inputs =
+      CompositionInputs(request, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
   // The decoration pictures are empty in this wallpaper: the option draws nothing.
   bool saved = LoadPictures(request, inputs, error) && ComposeReplacing(request.path, inputs, error);
   inputs = BackgroundInputs();  // the pictures' memory goes before a box waits for the user
