@@ -15,32 +15,22 @@
 #include "common/registry_win.h"
 #include "robot.h"
 #include "wallpaper/locked_key.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
 
 namespace {
 
+using namespace wine_test::contract;
+using wine_test::KeyExists;
 using wine_test::Process;
 
-constexpr char kRemoved[] = "Mervalis has been successfully removed from your computer.";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kCopyName[] = "QuorUninst1.exe";
 constexpr const char* kPictures[] = {"fish1_l.gif", "fish1_r.gif", "fish2_l.gif", "fish2_r.gif", "fish3_l.gif",
                                      "fish3_r.gif", "fish4_l.gif", "fish4_r.gif", "bubble1.png", "bubble2.png",
                                      "bubble1.gif", "bubble2.gif", "fish5_l.gif", "fish5_r.gif", "fish6_l.gif",
                                      "fish6_r.gif"};
-
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
-}
 
 // What the uninstaller leaves on purpose, and what Windows (Wine) changes by
 // itself while programs run: neither is a remnant of the install.
@@ -72,7 +62,7 @@ void RunUninstaller(const std::string& exe, const char* mode) {
   }
   auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
   ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemoved);
+  EXPECT_EQ(done->text, kRemovedBox);
   EXPECT_TRUE(done->hasIcon);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning(kCopyName); }, 15000));

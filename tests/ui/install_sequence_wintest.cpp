@@ -19,19 +19,18 @@
 #include "payload/page_text.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/support.h"
 
 namespace {
 
 using namespace mervalis::ui;
+using namespace wine_test::contract;
 using wine_test::Process;
 
 constexpr DWORD kInstallTimeoutMs = 60000;
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
 constexpr char kShortcutAddress[] = "http://www.quorvanesoft.com/index.php?ref=shortcut";
-constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
 
 void StoreOptionCode(const char* code) {
   mervalis::RegistryKey registry(HKEY_CURRENT_USER);

@@ -16,6 +16,7 @@
 #include "common/registry_win.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
@@ -23,26 +24,13 @@
 
 namespace {
 
+using namespace wine_test::contract;
 using wine_test::Process;
 
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValue[] = "Quorvane - Mervalis";
-constexpr char kDesktopMutex[] = "QUORVANESOFTMRVLSDESKTOP";
-constexpr char kDesktopHostClass[] = "MervalisDesktopHost";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
 constexpr char kPreviousPlain[] = "C:\\windows\\previous.bmp";
 constexpr char kPreviousPage[] = "C:\\previous page.htm";
-constexpr char kRemoved[] = "Mervalis has been successfully removed from your computer.";
 
-bool RunValueExists() {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  const bool exists = ::RegQueryValueExA(key, kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(key);
-  return exists;
-}
+bool RunValueExists() { return wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue); }
 
 bool DesktopModeRuns() {
   HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex);
@@ -85,7 +73,7 @@ void Uninstall(const std::string& applicationFile) {
   ASSERT_TRUE(robot::WaitForWindowGone(question->hwnd, 10000));
   auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
   ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemoved);
+  EXPECT_EQ(done->text, kRemovedBox);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000));
 }

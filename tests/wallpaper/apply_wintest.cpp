@@ -25,6 +25,7 @@
 #include "wallpaper/background.h"
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wallpaper/locked_key.h"
 #include "wallpaper/screen_bitmap_check.h"
@@ -32,16 +33,14 @@
 
 namespace {
 
+using namespace wine_test::contract;
+using wine_test::KeyExists;
 using wine_test::Process;
+using wine_test::ValueExists;
 
 constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
 constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
 constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
-constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 
 // The page template as the source tree holds it.
 std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
@@ -49,21 +48,6 @@ std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\t
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
   mervalis::RegistryKey registry(root);
   return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
-}
-
-bool ValueExists(HKEY root, const std::string& key, const char* name) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  const bool exists = ::RegQueryValueExA(handle, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(handle);
-  return exists;
-}
-
-bool KeyExists(HKEY root, const char* key) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(handle);
-  return true;
 }
 
 std::string ActiveDesktopWallpaper() {

@@ -10,6 +10,7 @@
 #include "common/win_handles.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
 #include "wine/support.h"
 
 namespace wine_test {
@@ -60,16 +61,15 @@ void RemoveInstallation() {
   ::RemoveDirectoryA((mervalis::GetWallpaperFolder() + "QVImages").c_str());
   ::RemoveDirectoryA(p.installFolder.c_str());
 
-  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE,
-                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis");
-  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quorvanesoft");
+  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, contract::kUninstallKey);
+  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, contract::kCompanyKey);
   // The animated desktop's logon entry (the running mode went with the copies above).
   mervalis::RegistryKey run(HKEY_CURRENT_USER);
-  if (run.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", false)) {
-    (void)run.DeleteValue("Quorvane - Mervalis");
+  if (run.OpenKey(contract::kRunKey, false)) {
+    (void)run.DeleteValue(contract::kRunValue);
   }
   mervalis::RegistryKey ad(HKEY_CURRENT_USER);
-  if (ad.OpenKey("Software\\Microsoft\\Internet Explorer\\Desktop\\General", false)) {
+  if (ad.OpenKey(contract::kActiveDesktopKey, false)) {
     (void)ad.DeleteValue("Wallpaper");
   }
   active_desktop_fixture::ClearCalls();

@@ -207,4 +207,19 @@ std::uint32_t Read32(const std::string& bytes, std::size_t at) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(handle);
+  return true;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  const bool exists = ::RegQueryValueExA(handle, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  ::RegCloseKey(handle);
+  return exists;
+}
+
 }  // namespace wine_test

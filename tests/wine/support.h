@@ -63,6 +63,10 @@ void SetTestTimeLimit(DWORD ms);
 // NEEDS_DISPLAY at the start of a test.
 [[nodiscard]] bool DisplayDiffers(int width, int height, int bitsPerPixel);
 
+// The registry, read with the system's own calls.
+[[nodiscard]] bool KeyExists(HKEY root, const std::string& key);
+[[nodiscard]] bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+
 // Files.
 [[nodiscard]] std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
