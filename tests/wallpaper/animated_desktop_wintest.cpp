@@ -104,15 +104,7 @@ void InstallAgainCentred() {
   }, 3000));
   ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
   std::string boxes;
-  const bool done = robot::WaitUntil([&] {
-    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program.id()})) {
-      const auto info = robot::ReadMessageBox(box);
-      boxes += info.text + "\n";
-      robot::PressMessageBoxButton(info, "OK");
-    }
-    return control(kPnlDone).visible;
-  }, 60000);
-  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  ASSERT_TRUE(wine_test::AnswerBoxesUntilDone(window, program.id(), boxes)) << "no done panel; boxes: " << boxes;
   EXPECT_EQ(boxes, "");
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));

@@ -97,12 +97,33 @@ ShortcutInfo ReadShortcut(const std::string& path) {
   wchar_t wide[MAX_PATH] = {};
   ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
   if (FAILED(file->Load(wide, STGM_READ))) return info;
+  info.loaded = true;
   char buffer[1024] = {};
-  if (SUCCEEDED(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH))) info.target = buffer;
-  buffer[0] = 0;
-  if (SUCCEEDED(link->GetDescription(buffer, sizeof(buffer)))) info.description = buffer;
+  const auto text = [&](HRESULT read, std::string& out) {
+    if (SUCCEEDED(read)) out = buffer;
+    buffer[0] = 0;
+  };
+  text(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH), info.target);
+  text(link->GetDescription(buffer, sizeof(buffer)), info.description);
+  text(link->GetArguments(buffer, sizeof(buffer)), info.arguments);
+  text(link->GetWorkingDirectory(buffer, sizeof(buffer)), info.workingDirectory);
+  text(link->GetIconLocation(buffer, sizeof(buffer), &info.iconIndex), info.iconLocation);
   link->GetShowCmd(&info.showCommand);
+  WORD hotkey = 0xFFFF;
+  if (SUCCEEDED(link->GetHotkey(&hotkey))) info.hotkey = hotkey;
   return info;
+}
+
+bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& boxes, unsigned long timeoutMs) {
+  return robot::WaitUntil([&] {
+    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", programId})) {
+      const auto info = robot::ReadMessageBox(box);
+      boxes += info.text + "\n";
+      robot::PressMessageBoxButton(info, "OK");
+    }
+    auto panel = robot::Control(static_cast<HWND>(window), mervalis::ui::kPnlDone);
+    return panel && panel->visible;
+  }, timeoutMs);
 }
 
 void InstallThroughWindow() {
@@ -119,15 +140,7 @@ void InstallThroughWindow() {
   ASSERT_TRUE(robot::PressButton(window, kChkAcceptLicense));
   ASSERT_TRUE(robot::PressButton(window, kBtnLicenseInstall));
   std::string boxes;
-  const bool done = robot::WaitUntil([&] {
-    if (HWND box = robot::FindTopLevel({"#32770", "", program.id()})) {
-      const auto info = robot::ReadMessageBox(box);
-      boxes += info.text + "\n";
-      robot::PressMessageBoxButton(info, "OK");
-    }
-    return shows(kPnlDone);
-  }, 60000);
-  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  ASSERT_TRUE(AnswerBoxesUntilDone(window, program.id(), boxes)) << "no done panel; boxes: " << boxes;
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));
 }
