@@ -96,14 +96,11 @@ std::vector<std::string> SetWallpaperCalls() {
   return calls;
 }
 
-class Uninstaller : public testing::Test {
+class Uninstaller : public wine_test::CleanMachineTest {
  protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(180000);
-    wine_test::RemoveInstallation();
-  }
+  Uninstaller() : CleanMachineTest(180000) {}
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     ::DeleteFileA((mervalis::GetSystemFolder() + kCopyName).c_str());
   }
 };

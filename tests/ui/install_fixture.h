@@ -58,15 +58,11 @@ inline int CheckMarkPixels(HWND button) {
 
 // The installer window of a program started by the test, driven as a person
 // would; the program is ended and the machine cleared after each test.
-class Install : public testing::Test {
+class Install : public wine_test::CleanMachineTest {
  protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(120000);
-    wine_test::RemoveInstallation();
-  }
   void TearDown() override {
     if (program_) program_->Kill();
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
   }
 
   HWND Start(const std::string& exe = wine_test::ProgramPath()) {

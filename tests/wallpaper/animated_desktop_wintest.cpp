@@ -110,16 +110,16 @@ void InstallAgainCentred() {
   ASSERT_TRUE(program.WaitForExit(10000));
 }
 
-class AnimatedDesktop : public testing::Test {
+class AnimatedDesktop : public wine_test::CleanMachineTest {
  protected:
+  AnimatedDesktop() : CleanMachineTest(240000) {}
   void SetUp() override {
-    wine_test::SetTestTimeLimit(240000);
     wine_test::KillProcessesNamed("shell_standin.exe");
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
   }
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     wine_test::KillProcessesNamed("shell_standin.exe");
     ::DeleteFileA((mervalis::GetSystemFolder() + "QuorUninst1.exe").c_str());
     SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);

@@ -97,15 +97,14 @@ ApplyRun RunApplyMode() {
   return run;
 }
 
-class ApplyModeTest : public testing::Test {
+class ApplyModeTest : public wine_test::CleanMachineTest {
  protected:
   void SetUp() override {
-    wine_test::SetTestTimeLimit(120000);
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = PlainWallpaper();
   }
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
@@ -312,16 +311,16 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
 }
 
 // The install button: the full run.
-class WindowApply : public testing::Test {
+class WindowApply : public wine_test::CleanMachineTest {
  protected:
+  WindowApply() : CleanMachineTest(180000) {}
   void SetUp() override {
-    wine_test::SetTestTimeLimit(180000);
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = PlainWallpaper();
   }
   void TearDown() override {
     if (program_) program_->Kill();
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 

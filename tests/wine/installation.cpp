@@ -75,6 +75,11 @@ void RemoveInstallation() {
   active_desktop_fixture::ClearCalls();
 }
 
+void CleanMachineTest::SetUp() {
+  SetTestTimeLimit(timeLimitMs_);
+  RemoveInstallation();
+}
+
 std::string ReadRegistryString(void* root, const std::string& key, const std::string& name) {
   mervalis::RegistryKey registry(static_cast<HKEY>(root), KEY_READ);
   std::string value;

@@ -2,6 +2,8 @@
 // starts from a machine on which the wallpaper was never installed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace wine_test {
@@ -21,6 +23,19 @@ struct InstalledPaths {
 // Removes every file, shortcut and registry value an install or apply makes,
 // ends running copies of the program and clears the Active Desktop stand-in.
 void RemoveInstallation();
+
+// A test that starts and ends on a machine on which the wallpaper was never
+// installed, with `timeLimitMs` to run. Fixtures that add their own steps
+// call these first in SetUp and last in TearDown, unless they say otherwise.
+class CleanMachineTest : public testing::Test {
+ protected:
+  explicit CleanMachineTest(unsigned long timeLimitMs = 120000) : timeLimitMs_(timeLimitMs) {}
+  void SetUp() override;
+  void TearDown() override { RemoveInstallation(); }
+
+ private:
+  unsigned long timeLimitMs_;
+};
 
 // The registry value as text; empty when missing.
 [[nodiscard]] std::string ReadRegistryString(void* root, const std::string& key, const std::string& name);
