@@ -17,8 +17,8 @@ namespace mervalis {
 // a read fails (what was read so far stays in `bytes`).
 [[nodiscard]] bool ReadToEnd(HANDLE file, std::string& bytes);
 // The whole file, opened so that others may hold it open in any way (the
-// running program's own image, for one); false when it cannot be opened or
-// read in full.
+// running program's own image, for one); false, with `bytes` empty, when it
+// cannot be opened or read in full.
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Writes every byte at the file's position; false when any did not reach it.
