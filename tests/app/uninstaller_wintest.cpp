@@ -88,6 +88,15 @@ void SetSaved(const char* lastwp, const char* lastap) {
   ASSERT_EQ(r.WriteString("lastap", lastap), ERROR_SUCCESS);
 }
 
+// The system folder's copy run on a desktop showing `activeDesktop`, with the
+// wallpapers from before the install saved as "lastwp" and "lastap".
+void UninstallOver(const std::string& activeDesktop, const char* lastwp, const char* lastap) {
+  SetActiveDesktopWallpaper(activeDesktop);
+  SetSaved(lastwp, lastap);
+  active_desktop_fixture::ClearCalls();
+  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+}
+
 std::vector<std::string> SetWallpaperCalls() {
   std::vector<std::string> calls;
   for (const auto& line : active_desktop_fixture::ReadAndClearCalls()) {
@@ -137,38 +146,26 @@ TEST_F(Uninstaller, SecondRunOnACleanMachineChangesNothing) {
 }
 
 TEST_F(Uninstaller, WallpaperNotCurrentIsLeftAlone) {
-  SetActiveDesktopWallpaper("C:\\windows\\Web\\Wallpaper\\Another.html");
-  SetSaved("C:\\old.bmp", "C:\\old.html");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver("C:\\windows\\Web\\Wallpaper\\Another.html", "C:\\old.bmp", "C:\\old.html");
   EXPECT_TRUE(SetWallpaperCalls().empty());
   EXPECT_NE(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\old.bmp");
 }
 
 TEST_F(Uninstaller, OnlyThePlainWallpaperWasSaved) {
   // The page name is found in any letter case, anywhere in the value.
-  SetActiveDesktopWallpaper("c:\\WINDOWS\\web\\wallpaper\\quorvane - MERVALIS.HTML");
-  SetSaved("C:\\windows\\old.bmp", "");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver("c:\\WINDOWS\\web\\wallpaper\\quorvane - MERVALIS.HTML", "C:\\windows\\old.bmp", "");
   EXPECT_TRUE(SetWallpaperCalls().empty());
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             "C:\\windows\\old.bmp");
 }
 
 TEST_F(Uninstaller, NothingSavedSetsTheActiveDesktopToNone) {
-  SetActiveDesktopWallpaper(wine_test::Paths().pagePath);
-  SetSaved("", "");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver(wine_test::Paths().pagePath, "", "");
   EXPECT_EQ(SetWallpaperCalls(), (std::vector<std::string>{"SetWallpaper|(None)|0"}));
 }
 
 TEST_F(Uninstaller, BothSavedAreRestoredPlainFirst) {
-  SetActiveDesktopWallpaper(wine_test::Paths().pagePath);
-  SetSaved("C:\\windows\\old.bmp", "C:\\windows\\Web\\Wallpaper\\Old.html");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver(wine_test::Paths().pagePath, "C:\\windows\\old.bmp", "C:\\windows\\Web\\Wallpaper\\Old.html");
   const auto calls = SetWallpaperCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.back(), "SetWallpaper|C:\\windows\\Web\\Wallpaper\\Old.html|0");

@@ -75,7 +75,8 @@ struct ViewSearch {
 BOOL CALLBACK FindViewChild(HWND hwnd, LPARAM data) {
   auto* s = reinterpret_cast<ViewSearch*>(data);
   // Shown only once its first picture is ready.
-  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == s->pid && (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == s->pid &&
+      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
     s->found = hwnd;
     return FALSE;
   }

@@ -99,7 +99,9 @@ class Install : public wine_test::CleanMachineTest {
     EXPECT_FALSE(Get(mervalis::ui::kPnlLicense).visible);
     EXPECT_TRUE(robot::WaitUntil([&] { return Get(mervalis::ui::kBtnInstall).enabled; }, 5000));
   }
-  std::string OptionCode() { return wine_test::ReadRegistryString(HKEY_CURRENT_USER, wine_test::contract::kOptionsKey, "Mervalis"); }
+  std::string OptionCode() {
+    return wine_test::ReadRegistryString(HKEY_CURRENT_USER, wine_test::contract::kOptionsKey, "Mervalis");
+  }
   int Focused() {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
