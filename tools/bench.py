@@ -111,7 +111,7 @@ def apply_pairs(wine, pairs, width, height):
             "peak": med(apply, 2), "empty_peak": med(empty, 2)}
 
 
-def run_wine(build, pairs, runs):
+def run_wine(build, pairs, runs, parts=("compose", "apply", "desktop")):
     wine = BenchWine(build)
     ok = True
     try:
@@ -120,29 +120,36 @@ def run_wine(build, pairs, runs):
         assets = ROOT / "src" / "ui" / "assets"
         out = build / "bench"
         z = lambda p: "Z:" + str(p).replace("/", "\\")  # noqa: E731
-        ok &= compose_lines(["wine", str(wine.exe("compose_timing.exe")), z(assets / "scene.jpg"),
-                             z(assets / "frame.jpg"), z(out), str(runs)], wine.env, "i686/Wine  ",
-                            GOALS["compose"])
-        for width, height, goal in ((1024, 768, None), (3840, 2160, GOALS["apply"])):
-            r = apply_pairs(wine, pairs, width, height)
-            (a, e), (ac, ec) = r["wall"], r["cpu"]
-            line(f"i686/Wine    apply {width}x{height} wall {a:6.3f} s   empty window {e:6.3f} s   "
-                 f"ratio {a / e:.2f}{goal_text(a / e, goal)}")
-            line(f"i686/Wine    apply {width}x{height} CPU  {ac:6.3f} s   empty window {ec:6.3f} s   "
-                 f"ratio {ac / ec:.2f}")
-        peaks = {}
-        for width, height in ((1024, 768), (7680, 4320)):
-            r = apply_pairs(wine, 3, width, height)
-            peaks[(width, height)] = r["peak"]
-            line(f"i686/Wine    apply {width}x{height} peak memory {r['peak'] / MIB:6.1f} MiB   "
-                 f"empty window {r['empty_peak'] / MIB:6.1f} MiB")
-        small, large = peaks[(1024, 768)], peaks[(7680, 4320)]
-        line(f"i686/Wine    apply peak memory 7680x4320 {large / MIB:.1f} MiB vs 1024x768 "
-             f"{small / MIB:.1f} MiB   ratio {large / small:.2f}{goal_text(large / small, GOALS['memory'])}")
-        ok &= desktop_cost(wine)  # last: it sets the program's Windows version to 10
+        if "compose" in parts:
+            ok &= compose_lines(["wine", str(wine.exe("compose_timing.exe")), z(assets / "scene.jpg"),
+                                 z(assets / "frame.jpg"), z(out), str(runs)], wine.env, "i686/Wine  ",
+                                GOALS["compose"])
+        if "apply" in parts:
+            apply_lines(wine, pairs)
+        if "desktop" in parts:
+            ok &= desktop_cost(wine)  # last: it sets the program's Windows version to 10
     finally:
         wine.close()
     return ok
+
+
+def apply_lines(wine, pairs):
+    for width, height, goal in ((1024, 768, None), (3840, 2160, GOALS["apply"])):
+        r = apply_pairs(wine, pairs, width, height)
+        (a, e), (ac, ec) = r["wall"], r["cpu"]
+        line(f"i686/Wine    apply {width}x{height} wall {a:6.3f} s   empty window {e:6.3f} s   "
+             f"ratio {a / e:.2f}{goal_text(a / e, goal)}")
+        line(f"i686/Wine    apply {width}x{height} CPU  {ac:6.3f} s   empty window {ec:6.3f} s   "
+             f"ratio {ac / ec:.2f}")
+    peaks = {}
+    for width, height in ((1024, 768), (7680, 4320)):
+        r = apply_pairs(wine, 3, width, height)
+        peaks[(width, height)] = r["peak"]
+        line(f"i686/Wine    apply {width}x{height} peak memory {r['peak'] / MIB:6.1f} MiB   "
+             f"empty window {r['empty_peak'] / MIB:6.1f} MiB")
+    small, large = peaks[(1024, 768)], peaks[(7680, 4320)]
+    line(f"i686/Wine    apply peak memory 7680x4320 {large / MIB:.1f} MiB vs 1024x768 "
+         f"{small / MIB:.1f} MiB   ratio {large / small:.2f}{goal_text(large / small, GOALS['memory'])}")
 
 
 def desktop_cost(wine, seconds=20):
@@ -268,7 +275,8 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build"))
     parser.add_argument("--pairs", type=int, default=11, help="alternating pairs of apply runs (at least 7)")
     parser.add_argument("--runs", type=int, default=15, help="alternating composition runs")
-    parser.add_argument("--only", choices=["native", "wine", "size"])
+    parser.add_argument("--only", choices=["native", "wine", "size", "compose", "apply", "desktop"],
+                        help="one target, or one group of the Wine figures")
     args = parser.parse_args()
     build = Path(args.build).resolve()
     (build / "bench").mkdir(parents=True, exist_ok=True)
@@ -278,8 +286,10 @@ def main():
         ok &= compose_lines([str(build / "native" / "compose_timing"), str(assets / "scene.jpg"),
                              str(assets / "frame.jpg"), str(build / "bench"), str(args.runs)],
                             os.environ, "native x86-64", None)
-    if args.only in (None, "wine"):
-        ok &= run_wine(build, max(7, args.pairs), args.runs)
+    wine_parts = ("compose", "apply", "desktop")
+    if args.only in (None, "wine") + wine_parts:
+        parts = wine_parts if args.only in (None, "wine") else (args.only,)
+        ok &= run_wine(build, max(7, args.pairs), args.runs, parts)
     if args.only in (None, "size"):
         sizes(build)
     sys.exit(0 if ok else 1)

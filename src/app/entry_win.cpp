@@ -10,6 +10,7 @@
 #include "common/names.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
+#include "ui/apply_run_win.h"
 #include "ui/main_form_win.h"
 
 namespace mervalis {
@@ -48,12 +49,8 @@ void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
   Application& app = Application::Instance();
   if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
-  app.SetShowMainWindow(false);
   app.SetTitle(kApplyArgument);
-  // Creating the window applies the wallpaper and ends the application.
-  TfrmMain form;
-  form.Create();
-  app.Run();
+  (void)ApplyStoredOptions();
 }
 
 }  // namespace

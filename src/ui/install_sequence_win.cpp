@@ -106,24 +106,8 @@ ApplyOptions TfrmMain::ReadApplyOptions() const {
   options.stretched = Checked(kOptStretch);
   options.showBorder = Checked(kChkShowBorder);
   options.borderExtra = Checked(kChkBorderExtra);
-  options.applyMode = applyMode_;
   options.desktop = desktop_;
   return options;
-}
-
-bool TfrmMain::ApplyWallpaper() {
-  const ApplyOptions options = ReadApplyOptions();
-  // An installed animated desktop follows the new background and layout: it
-  // is stopped while they are written and started again afterwards.
-  const bool restart = options.applyMode && options.desktop == DesktopKind::kAnimatedBehindIcons &&
-                       RunValueExists(Title());
-  const std::string applicationFile = restart ? ApplicationFilePath(GetInstallFolder(), Title()) : std::string();
-  if (restart) (void)StopDesktopMode();
-  // Back also after an error of the apply: the desktop keeps its animation.
-  const ScopeExit startAgain([&] {
-    if (restart) (void)StartDesktopMode(applicationFile);
-  });
-  return mervalis::ApplyWallpaper(options);
 }
 
 void TfrmMain::btnInstallClick() {

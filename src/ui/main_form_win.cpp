@@ -73,13 +73,9 @@ void TfrmMain::Create() {
   silverBrush_.reset(::CreateSolidBrush(kSilver));
   whiteBrush_.reset(::CreateSolidBrush(kWhite));
   CreateFonts();
-  // The apply run never shows the window: it needs the controls' state only,
-  // and the background decodes its own pictures. Its pictures (decoding three
-  // JPEGs) and its blinking would be spent for nothing.
-  const bool shown = app.Title() != kApplyArgument;
-  if (shown) LoadPictures();
+  LoadPictures();
   CreateControls();
-  if (shown) ::SetTimer(handle_, kTellBlinkTimer, kTellBlinkIntervalMs, nullptr);
+  ::SetTimer(handle_, kTellBlinkTimer, kTellBlinkIntervalMs, nullptr);
   FormCreate();
 }
 
@@ -138,17 +134,7 @@ bool TfrmMain::HighEnoughColors() const {
 
 // ---- Handlers ----
 
-void TfrmMain::FormCreate() {
-  InitializeWindow();
-  Application& app = Application::Instance();
-  applyMode_ = app.Title() == kApplyArgument;
-  if (applyMode_) {
-    // Never shown: apply once, then end.
-    (void)ApplyWallpaper();
-    ::DestroyWindow(handle_);
-    app.Terminate();
-  }
-}
+void TfrmMain::FormCreate() { InitializeWindow(); }
 
 void TfrmMain::InitializeWindow() {
   RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);

@@ -34,7 +34,6 @@ class TfrmMain {
   [[nodiscard]] std::string Title() const;            // "Mervalis"
   [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
   [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
-  [[nodiscard]] bool ApplyMode() const noexcept { return applyMode_; }
   // What this Windows shows as the desktop, read once when the window is made.
   [[nodiscard]] DesktopKind Desktop() const noexcept { return desktop_; }
   [[nodiscard]] bool Checked(int id) const noexcept;
@@ -63,8 +62,6 @@ class TfrmMain {
   void EnableRestoreTimer();
   // The options of the apply sequence, as the window's controls hold them.
   [[nodiscard]] ApplyOptions ReadApplyOptions() const;
-  // The apply sequence with this window's options.
-  [[nodiscard]] bool ApplyWallpaper();
   // The hourglass over the whole window while the install runs.
   void SetBusy(bool busy);
   [[nodiscard]] bool HighEnoughColors() const;
@@ -89,7 +86,6 @@ class TfrmMain {
   [[nodiscard]] bool IsLink(HWND control) const noexcept;
 
   HWND handle_ = nullptr;
-  bool applyMode_ = false;
   DesktopKind desktop_ = DesktopKind::kHtmlPage;
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};

@@ -136,6 +136,52 @@ TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
   }
 }
 
+// A sprite with pixels of every alpha, alone and in runs of four opaque or
+// clear ones, composed over a varied background, with each pixel code: each
+// channel is src + dst * (255 - alpha) / 255 rounded, held at 255; a clear
+// pixel leaves the background whatever its colour.
+class ComposeCode : public ::testing::TestWithParam<PixelCode> {
+ protected:
+  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
+  void TearDown() override { ForcePlainPixelCode(false); }
+};
+
+TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
+  const int w = 263, h = 3;  // rows that are not a multiple of four pixels
+  std::vector<std::uint32_t> frame;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const auto c = static_cast<std::uint32_t>(x * 29 + y * 101);
+      std::uint32_t alpha = static_cast<std::uint32_t>(x + y * 7) & 0xFF;
+      if (y == 1) alpha = (x / 4) % 3 == 0 ? 255u : (x / 4) % 3 == 1 ? 0u : alpha;  // whole groups
+      if (y == 2 && x % 9 == 0) alpha = 0;
+      // Colours at most the alpha (premultiplied), except a few above it and
+      // the clear pixels' own colour, which must not show.
+      const std::uint32_t r = alpha ? (c & 0xFF) % (alpha + 1) : c & 0xFF;
+      const std::uint32_t g = x % 17 == 0 ? 255u : alpha ? ((c >> 3) & 0xFF) % (alpha + 1) : 0x5Au;
+      frame.push_back(alpha << 24 | r << 16 | g << 8 | (alpha / 2));
+    }
+  }
+  const std::vector<std::uint32_t> background = Pattern(w, h);
+  Renderer r(w, h);
+  r.SetBackground(background);
+  r.SetPicture(Picture::kBubble1Png, One({w, h, frame, 0}));
+  r.Draw({At(Picture::kBubble1Png, 0, 0, w, h)}, 0);
+  const std::vector<std::uint32_t> got = Whole(r);
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    const std::uint32_t src = frame[i], dst = background[i], alpha = src >> 24;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const double under = ((dst >> shift) & 0xFF) * (255.0 - alpha) / 255.0;
+      const long want = alpha == 0 ? static_cast<long>((dst >> shift) & 0xFF)
+                                   : std::min(255L, static_cast<long>((src >> shift) & 0xFF) + std::lround(under));
+      ASSERT_EQ((got[i] >> shift) & 0xFF, static_cast<std::uint32_t>(want))
+          << std::hex << "dst " << dst << " src " << src << std::dec << " pixel " << i << " bit " << shift;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothCodes, ComposeCode, ::testing::Values(PixelCode::Plain, PixelCode::Sse2));
+
 TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
   Frame line = {3, 1, {0, 0xFFFFFFFFu, 0}, 0};
   SoftenFrame(line);
