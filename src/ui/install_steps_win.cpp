@@ -4,7 +4,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
