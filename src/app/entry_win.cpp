@@ -10,7 +10,7 @@
 #include "common/names.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
-#include "ui/apply_run_win.h"
+#include "ui/install_win.h"
 #include "ui/main_form_win.h"
 
 namespace mervalis {

@@ -4,10 +4,10 @@
 // whatever the earlier ones gave; only the final message is shown.
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
 
+#include "app/uninstall_plan.h"
 #include "app/uninstall_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -16,8 +16,6 @@
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
-#include "payload/catalogue.h"
-#include "ui/shortcut_table.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
@@ -30,20 +28,11 @@ constexpr DWORD kUnregisterTimeoutMs = 15000;
 // to its file; it is given this long to let go of it.
 constexpr DWORD kApplicationFileWaitMs = 15000;
 constexpr DWORD kRetryIntervalMs = 200;
-// What an interrupted write-beside-and-replace leaves next to the real file.
-constexpr char kTemporarySuffix[] = ".tmp";
 
 // A file of ours, read-only or not; a missing or locked one stays silently.
 void DeleteOurFile(const std::string& path) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileA(path.c_str());
-}
-
-// The special folder joined with a name; empty when the shell has no such
-// folder (a bare name would point at the root of the current drive).
-std::string InSpecialFolder(int csidl, const std::string& name) {
-  const std::string folder = GetSpecialFolder(csidl);
-  return folder.empty() ? std::string() : folder + "\\" + name;
 }
 
 // The application file, once the program that may still be running from it
@@ -61,69 +50,47 @@ void DeleteApplicationFile(const std::string& path) {
   }
 }
 
-void DeleteInSpecialFolder(int csidl, const std::string& name) {
-  const std::string path = InSpecialFolder(csidl, name);
-  if (!path.empty()) DeleteOurFile(path);
+// A wallpaper setting with read access only (a key locked against changes can
+// still be read); missing or unreadable, it is empty.
+std::string ReadWallpaperSetting(std::string_view key) {
+  std::string value;
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  if (registry.OpenKey(key, false) && registry.ReadString("Wallpaper", value) != ERROR_SUCCESS) value.clear();
+  return value;
 }
 
-void RemoveEmptyFolder(const std::string& folder) {
-  if (!folder.empty()) ::RemoveDirectoryA(folder.c_str());
+SavedWallpapers ReadSavedWallpapers() {
+  SavedWallpapers saved;
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  if (!registry.OpenKey(kCompanyKey, false)) return saved;
+  std::string value;
+  if (registry.ReadString("lastwp", value) == ERROR_SUCCESS) saved.lastwp = value;
+  if (registry.ReadString("lastap", value) == ERROR_SUCCESS) saved.lastap = value;
+  return saved;
 }
 
-// From both folders of its place, whichever the install used.
-void DeleteShortcut(const Shortcut& shortcut) {
-  const std::string name = shortcut.place.group.empty()
-                               ? shortcut.linkName
-                               : std::string(shortcut.place.group) + "\\" + shortcut.linkName;
-  for (int csidl : {shortcut.place.allUsers, shortcut.place.currentUser}) DeleteInSpecialFolder(csidl, name);
+UninstallFacts GatherFacts(DesktopKind desktop) {
+  UninstallFacts facts;
+  facts.desktop = desktop;
+  facts.title = std::string(kTitle);
+  facts.installFolder = GetInstallFolder();
+  facts.wallpaperFolder = GetWallpaperFolder();
+  facts.systemFolder = GetSystemFolder();
+  facts.current = {ReadWallpaperSetting(kActiveDesktopKey), ReadWallpaperSetting(kDesktopKey)};
+  facts.saved = ReadSavedWallpapers();
+  facts.otherWallpaperInstalled = !GetInstalledWallpapers().empty();
+  facts.programPath = GetProgramPath();
+  facts.specialFolder = &GetSpecialFolder;
+  facts.upper = &AnsiUpperCase;
+  return facts;
 }
 
-// Puts back the wallpapers from before the first apply, when this wallpaper's
-// page is still what the desktop shows.
-void RestorePreviousWallpapers(const std::string& title) {
-  std::string current;
-  {
-    // Read access only: a key locked against changes can still be read.
-    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-    if (registry.OpenKey(kActiveDesktopKey, false)) {
-      if (registry.ReadString("Wallpaper", current) != ERROR_SUCCESS) current.clear();
-    }
+void RestoreWallpapers(const WallpaperRestore& restore) {
+  if (restore.plain) {
+    (void)SetWindowsWallpaper(*restore.plain, restore.broadcastPlain ? WallpaperBroadcast::kYes
+                                                                     : WallpaperBroadcast::kNo);
   }
-  if (AnsiUpperCase(current).find(AnsiUpperCase(PageName(title))) == std::string::npos) return;
-
-  RegistryKey saved(HKEY_CURRENT_USER, KEY_READ);
-  if (!saved.OpenKey(kCompanyKey, false)) return;
-  std::string lastWallpaper, lastActiveDesktop;
-  if (saved.ReadString("lastwp", lastWallpaper) != ERROR_SUCCESS ||
-      saved.ReadString("lastap", lastActiveDesktop) != ERROR_SUCCESS) {
-    return;
-  }
-  if (!lastWallpaper.empty()) (void)SetWindowsWallpaper(lastWallpaper);
-  // Both empty: the Active Desktop had no wallpaper before, so it gets none.
-  const bool setActiveDesktop = !lastActiveDesktop.empty() || lastWallpaper.empty();
-  if (setActiveDesktop && HighEnoughShellVersion()) (void)SetActiveDesktopWallpaper(lastActiveDesktop);
-}
-
-// Where the shell shows no page: the plain wallpaper from before the first
-// apply, when the desktop still shows our background (an empty one clears it).
-void RestorePreviousPlainWallpaper(const std::string& key) {
-  std::string current;
-  {
-    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-    if (registry.OpenKey(kDesktopKey, false)) {
-      if (registry.ReadString("Wallpaper", current) != ERROR_SUCCESS) current.clear();
-    }
-  }
-  if (!ShowsOurBackground(current, key)) return;
-  std::string lastWallpaper;
-  {
-    RegistryKey saved(HKEY_CURRENT_USER, KEY_READ);
-    // Nothing saved, or unreadable: no wallpaper rather than a picture about to go.
-    if (saved.OpenKey(kCompanyKey, false) && saved.ReadString("lastwp", lastWallpaper) != ERROR_SUCCESS) {
-      lastWallpaper.clear();
-    }
-  }
-  (void)SetWindowsWallpaper(lastWallpaper, WallpaperBroadcast::kYes);
+  if (restore.activeDesktop && HighEnoughShellVersion()) (void)SetActiveDesktopWallpaper(*restore.activeDesktop);
 }
 
 // Unregisters the runtime control and waits for it (within a limit), so that
@@ -152,11 +119,6 @@ void UnregisterControl(const std::string& controlPath) {
 void RunUninstaller() {
   const DesktopKind desktop = CurrentDesktopKind();
   const std::string title(kTitle);
-  const std::string key = RemoveQuotesAndSpaces(title);
-  const std::string installFolder = GetInstallFolder();
-  const std::string wallpaperFolder = GetWallpaperFolder();
-  const std::string imagesFolder = GetImagesFolder(key);
-  const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
 
   (void)DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKey(title));
   {
@@ -167,36 +129,17 @@ void RunUninstaller() {
   // included), and does not come back at the next logon.
   (void)StopDesktopMode();
   (void)RemoveRunValue(title);
-  if (desktop == DesktopKind::kHtmlPage) {
-    RestorePreviousWallpapers(title);
-  } else {
-    RestorePreviousPlainWallpaper(key);
-  }
 
-  const std::string applicationFile = ApplicationFilePath(installFolder, title);
-  DeleteApplicationFile(applicationFile);
-  DeleteOurFile(applicationFile + kTemporarySuffix);
-  DeleteOurFile(PagePath(wallpaperFolder, title));
-  DeleteOurFile(imagesFolder + std::string(kBackgroundName));
-  DeleteOurFile(imagesFolder + std::string(kBackgroundName) + kTemporarySuffix);
-  for (const PayloadPicture& picture : kPayloadPictures) DeleteOurFile(imagesFolder + std::string(picture.fileName));
-
-  // The links to more wallpapers serve the whole family: they go with the last one.
-  const bool otherWallpaperInstalled = !GetInstalledWallpapers().empty();
-  for (const Shortcut& shortcut : ShortcutsToRemove(title, otherWallpaperInstalled)) DeleteShortcut(shortcut);
-
-  UnregisterControl(controlPath);
-  DeleteOurFile(controlPath);
-
-  // Folders go only when empty: another wallpaper of the family may use them.
-  RemoveEmptyFolder(installFolder);
-  RemoveEmptyFolder(imagesFolder.substr(0, imagesFolder.size() - 1));
-  RemoveEmptyFolder(ImagesRootFolder(wallpaperFolder));
-  for (const ShortcutPlace& place : ShortcutGroups()) {
-    for (int csidl : {place.allUsers, place.currentUser}) {
-      RemoveEmptyFolder(InSpecialFolder(csidl, std::string(place.group)));
-    }
-  }
+  // Only now: with this wallpaper's entry gone, the family's entries that
+  // remain are the other wallpapers.
+  const UninstallFacts facts = GatherFacts(desktop);
+  const UninstallPlan plan = PlanUninstall(facts);
+  RestoreWallpapers(plan.wallpaper);
+  DeleteApplicationFile(plan.applicationFile);
+  for (const std::string& file : plan.files) DeleteOurFile(file);
+  UnregisterControl(plan.controlPath);
+  DeleteOurFile(plan.controlPath);
+  for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryA(folder.c_str());
 
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
@@ -204,9 +147,8 @@ void RunUninstaller() {
 
   // This copy in the system folder cannot delete itself while it runs; Windows
   // does so at the next restart. Refused (no rights), the copy stays as before.
-  const std::string self = GetProgramPath();
-  if (AnsiUpperCase(self) == AnsiUpperCase(GetSystemFolder() + std::string(kUninstallerCopyName))) {
-    (void)::MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (plan.deleteSelfAtRestart) {
+    (void)::MoveFileExA(facts.programPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
 }
 

@@ -21,9 +21,9 @@ namespace mervalis {
 extern const bool DebugLogEnabled = MERVALIS_DEBUG_LOG != 0;
 
 void WriteDebugLog(std::string_view message) {
+  if (!DebugLogEnabled) return;
   const std::string folder = GetInstallFolder();
   const std::string path = folder + std::string(kDebugLogName);
-  if (!DebugLogEnabled) return;
 
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
     ShowMessage("Cannot create debug directory!", MB_OK | MB_ICONSTOP);

@@ -18,6 +18,14 @@ std::string Without(std::string_view text, auto&& dropped) {
 
 }  // namespace
 
+std::string AsciiUpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
 std::string RemoveQuotes(std::string_view text) {
   return Without(text, [](char c) { return c == '"'; });
 }

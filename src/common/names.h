@@ -16,6 +16,9 @@ namespace mervalis {
 // Blanks and control characters (code 32 and below) cut from both ends.
 [[nodiscard]] std::string TrimBlanksAndControls(std::string_view text);
 [[nodiscard]] std::string WithTrailingBackslash(std::string_view folder);
+// Letters a to z upper-cased, every other byte kept: for names of our own,
+// which are plain ASCII whatever the user's locale.
+[[nodiscard]] std::string AsciiUpperCase(std::string_view text);
 
 // Folders, from what Windows reports. An empty system directory stands for one
 // that could not be read.

@@ -20,17 +20,13 @@ namespace mervalis {
 // Debug-log write errors are passed on.
 [[nodiscard]] bool WriteApplicationFile(std::string_view title, std::string& applicationFile);
 
-// Where CreateShortcuts looks up a shell special folder (a CSIDL): a path
-// without a trailing backslash, or empty when there is none. Null stands for
-// the shell's own answer (GetSpecialFolder).
-using SpecialFolderLookup = std::string (*)(int csidl);
-
 // Makes the shortcut `linkName` (with ".lnk") to `target` (a path or a web
 // address, passed on unchanged) in `place`: its all-users folder when the
 // shell has one, the current user's otherwise, inside its group folder (which
 // is created) when it names one. The shortcut carries the target, the
 // description "<caption> Animated Wallpaper" without quotes, and
-// SW_SHOWNORMAL; nothing else. Failures are silent and leave no shortcut (a
+// SW_SHOWNORMAL; nothing else. A null `specialFolder` stands for the shell's
+// own answer (GetSpecialFolder). Failures are silent and leave no shortcut (a
 // group folder may remain).
 void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std::string_view target,
                      std::string_view wallpaperNameCaption,

@@ -6,14 +6,16 @@
 #include "common/application_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
-#include "common/system_checks_win.h"
 #include "common/web_links.h"
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
+#include "desktop/stored_layout.h"
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
+#include "ui/install_win.h"
+#include "ui/option_code.h"
 #include "ui/scope_exit.h"
-#include "wallpaper/apply_win.h"
+#include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
@@ -88,7 +90,6 @@ std::string TfrmMain::WallpaperNameCaption() const {
 }
 
 std::string TfrmMain::Title() const { return RemoveQuotes(WallpaperNameCaption()); }
-std::string TfrmMain::WallpaperKey() const { return RemoveQuotesAndSpaces(WallpaperNameCaption()); }
 
 bool TfrmMain::Checked(int id) const noexcept {
   return ::SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -127,11 +128,6 @@ bool TfrmMain::Visible(int id) const noexcept {
   return (::GetWindowLongA(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-bool TfrmMain::HighEnoughColors() const {
-  WindowDc dc(handle_);
-  return mervalis::HighEnoughColors(dc.get());
-}
-
 // ---- Handlers ----
 
 void TfrmMain::FormCreate() { InitializeWindow(); }
@@ -142,18 +138,21 @@ void TfrmMain::InitializeWindow() {
     std::string code;
     // A value that is not a string reads as no value.
     if (registry.ReadString(Title(), code) != ERROR_SUCCESS) code.clear();
-    if (code == "1" || code == "2" || code == "3" || code == "4") {
-      SetChecked(kOptCenter, true);
-      SetChecked(kOptStretch, false);
-      SetChecked(kChkShowBorder, code == "2" || code == "4");
-      SetChecked(kChkBorderExtra, code == "3" || code == "4");
-    } else if (code == "5") {
-      SetChecked(kOptStretch, true);
-      SetChecked(kOptCenter, false);
-      SetChecked(kChkShowBorder, false);
-      SetEnabled(kChkShowBorder, false);
-      SetChecked(kChkBorderExtra, false);
-      SetEnabled(kChkBorderExtra, false);
+    if (IsOptionCode(code)) {
+      const desktop::StoredLayout layout = desktop::LayoutFromOptionCode(code);
+      if (!layout.stretched) {
+        SetChecked(kOptCenter, true);
+        SetChecked(kOptStretch, false);
+        SetChecked(kChkShowBorder, layout.showBorder);
+        SetChecked(kChkBorderExtra, layout.decorate);
+      } else {
+        SetChecked(kOptStretch, true);
+        SetChecked(kOptCenter, false);
+        SetChecked(kChkShowBorder, false);
+        SetEnabled(kChkShowBorder, false);
+        SetChecked(kChkBorderExtra, false);
+        SetEnabled(kChkBorderExtra, false);
+      }
     }
     registry.CloseKey();
   }
@@ -215,6 +214,23 @@ void TfrmMain::timTellBlinkTimer() {
 void TfrmMain::SetBusy(bool busy) {
   busy_ = busy;
   ::SetCursor(::LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void TfrmMain::ShowLicencePanel() {
+  SetVisible(kPnlLicense, true);
+  ::SetFocus(Control(kBtnLicenseInstall));
+  SetVisible(kPnlInstall, false);
+}
+
+void TfrmMain::ShowDonePanel() {
+  ::SetWindowTextA(Control(kBtnInstall), kApplyCaption);
+  SetVisible(kPnlDone, true);
+  ::SetFocus(Control(kBtnFinish));
+  if (Visible(kPnlLicense)) {
+    SetVisible(kPnlLicense, false);
+  } else if (Visible(kPnlInstall)) {
+    SetVisible(kPnlInstall, false);
+  }
 }
 
 void TfrmMain::EnableRestoreTimer() {

@@ -1,5 +1,6 @@
 // The main window `frmMain`: the installer the user sees, and in the apply
-// mode the hidden holder of the options the apply sequence reads.
+// mode the hidden holder of the stored options. The operations never read it:
+// it reads its controls into their options once and hands over.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 namespace mervalis {
 
 struct ApplyOptions;
+struct InstallOptions;
 
 class TfrmMain {
  public:
@@ -30,18 +32,13 @@ class TfrmMain {
   [[nodiscard]] HWND Handle() const noexcept { return handle_; }
   [[nodiscard]] HWND Control(int id) const noexcept;
 
-  // State the wallpaper operations read.
   [[nodiscard]] std::string Title() const;            // "Mervalis"
-  [[nodiscard]] std::string WallpaperKey() const;     // title without blanks and quotes
   [[nodiscard]] std::string WallpaperNameCaption() const;  // "\"Mervalis\""
-  // What this Windows shows as the desktop, read once when the window is made.
-  [[nodiscard]] DesktopKind Desktop() const noexcept { return desktop_; }
   [[nodiscard]] bool Checked(int id) const noexcept;
   void SetChecked(int id, bool checked);
   void SetEnabled(int id, bool enabled);
   void SetVisible(int id, bool visible);
   [[nodiscard]] bool Visible(int id) const noexcept;
-  std::string ApplicationFile;  // the installed copy, set by the install steps
 
   // Event handlers, one per control event.
   void FormCreate();
@@ -60,11 +57,17 @@ class TfrmMain {
   void timRestoreWindowTimer();
   // Switches the window-restoring timer on (after the windows were minimised).
   void EnableRestoreTimer();
-  // The options of the apply sequence, as the window's controls hold them.
+  // The options of the apply and of the install, as the window's controls
+  // hold them; read once, before the operation runs.
   [[nodiscard]] ApplyOptions ReadApplyOptions() const;
+  [[nodiscard]] InstallOptions ReadInstallOptions() const;
   // The hourglass over the whole window while the install runs.
   void SetBusy(bool busy);
-  [[nodiscard]] bool HighEnoughColors() const;
+  // The licence agreement in place of the options, its button focused.
+  void ShowLicencePanel();
+  // After an install: the done panel in place of the one shown, and the
+  // install button renamed for the next visit to the options.
+  void ShowDonePanel();
 
  private:
   struct ControlDefinition;
@@ -86,6 +89,7 @@ class TfrmMain {
   [[nodiscard]] bool IsLink(HWND control) const noexcept;
 
   HWND handle_ = nullptr;
+  // What this Windows shows as the desktop, read once when the window is made.
   DesktopKind desktop_ = DesktopKind::kHtmlPage;
   std::array<HWND, 64> controls_ = {};
   std::array<ui::ControlLook, 64> looks_ = {};

@@ -10,4 +10,6 @@ char OptionCode(bool centred, bool showBorder, bool borderExtra) noexcept {
   return '1';
 }
 
+bool IsOptionCode(std::string_view text) noexcept { return text.size() == 1 && text[0] >= '1' && text[0] <= '5'; }
+
 }  // namespace mervalis

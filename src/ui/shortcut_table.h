@@ -14,6 +14,10 @@ inline constexpr int kCsidlDesktopDirectory = 0x0010;
 inline constexpr int kCsidlCommonPrograms = 0x0017;
 inline constexpr int kCsidlCommonDesktopDirectory = 0x0019;
 
+// Where a shell special folder (a CSIDL) lies: a path without a trailing
+// backslash, or empty when the shell has none.
+using SpecialFolderLookup = std::string (*)(int csidl);
+
 // A place for shortcuts: the all-users folder, or the current user's when the
 // shell has no all-users one, and a group folder inside it (empty: none).
 struct ShortcutPlace {

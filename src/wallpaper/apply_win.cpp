@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,9 +17,10 @@
 #include "payload/catalogue.h"
 #include "payload/page_text.h"
 #include "payload/resource_writer_win.h"
+#include "wallpaper/apply_plan.h"
 #include "wallpaper/background_bitmap_win.h"
-#include "wallpaper/desktop_kind.h"
 #include "wallpaper/desktop_setting_win.h"
+#include "wallpaper/previous_wallpapers.h"
 
 namespace mervalis {
 
@@ -26,9 +28,9 @@ namespace {
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - ") + checkpoint); }
 
-// Reads a wallpaper value with read access only (a key locked against changes
-// can still be read). A missing key or value is an empty wallpaper; false
-// when the value is there but could not be read.
+// A wallpaper setting with read access only (a key locked against changes can
+// still be read). A missing key or value is an empty wallpaper; false when
+// the value is there but could not be read.
 bool ReadWallpaperValue(std::string_view key, std::string& value) {
   value.clear();
   RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
@@ -37,23 +39,19 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) {
   return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
 }
 
-// Remembers the wallpapers from before the first apply, for the uninstaller.
-// Once this wallpaper is on the desktop (its page in the Active Desktop, or,
-// where that cannot show it, its background as the plain wallpaper), nothing
-// is written, so a repeated install keeps what was there before the first
-// one; nor when either wallpaper could not be read, which would put an empty
-// text in place of what the uninstaller is to restore.
-void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, std::string_view key,
-                                DesktopKind desktop) {
-  std::string activeDesktop, plain;
-  if (!ReadWallpaperValue(kActiveDesktopKey, activeDesktop) || !ReadWallpaperValue(kDesktopKey, plain)) return;
-  const bool ours = desktop == DesktopKind::kHtmlPage
-                        ? AnsiUpperCase(activeDesktop).find(AnsiUpperCase(PageName(title))) != std::string::npos
-                        : ShowsOurBackground(plain, key);
-  if (ours) return;
+// Saves the wallpapers from before the first apply for the uninstaller, when
+// WallpapersToRemember says so: "lastap" only once "lastwp" is written.
+void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, DesktopKind desktop) {
+  DesktopWallpapers read;
+  std::optional<DesktopWallpapers> current;
+  if (ReadWallpaperValue(kActiveDesktopKey, read.activeDesktop) && ReadWallpaperValue(kDesktopKey, read.plain)) {
+    current = read;
+  }
+  const std::optional<DesktopWallpapers> remember = WallpapersToRemember(desktop, current, title, &AnsiUpperCase);
+  if (!remember) return;
   if (registry.OpenKey(kCompanyKey, true)) {
-    if (registry.WriteString("lastwp", plain) == ERROR_SUCCESS) {
-      (void)registry.WriteString("lastap", activeDesktop);
+    if (registry.WriteString("lastwp", remember->plain) == ERROR_SUCCESS) {
+      (void)registry.WriteString("lastap", remember->activeDesktop);
     }
     registry.CloseKey();
   }
@@ -110,6 +108,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
   Log("After Var Dec");
   const bool stretched = options.stretched;
+  const ApplyPlan plan = PlanApply(options);
   Log("After Stretch Check");
 
   [&] {
@@ -118,12 +117,12 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       error = "Could not create directory!";
       return;
     }
-    if (!options.applyMode) RememberPreviousWallpapers(registry, title, key, options.desktop);
+    if (plan.rememberPreviousWallpapers) RememberPreviousWallpapers(registry, title, options.desktop);
 
     Log("Before WriteWallpaperBitmap");
     const BitmapRequest bitmap =
         BackgroundRequest(backgroundPath, stretched, options.showBorder, options.borderExtra, options.applyMode);
-    if (!WriteWallpaperBitmap(bitmap) && !options.applyMode) {
+    if (!WriteWallpaperBitmap(bitmap) && plan.reportBackgroundError) {
       error = "Unable to write background image!";
       return;
     }
@@ -137,14 +136,14 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     ReplaceLayoutTag(pagePath, stretched);
     Log("After Tag Rplc Write");
 
-    if (!options.applyMode) ::DeleteFileA(controlPath.c_str());
+    if (plan.writePicturesAndControl) ::DeleteFileA(controlPath.c_str());
     Log("Before Res Write");
-    if (!options.applyMode && !WritePicturesAndControl(imagesFolder, controlPath)) {
+    if (plan.writePicturesAndControl && !WritePicturesAndControl(imagesFolder, controlPath)) {
       error = "Unable to write one or more images!";
       return;
     }
     Log("After Res Write");
-    if (options.desktop == DesktopKind::kHtmlPage) {
+    if (plan.target == WallpaperTarget::kPageInActiveDesktop) {
       (void)SetWindowsWallpaper("");
       Log("After SetWindowsWallpaper");
       (void)SetActiveDesktopWallpaper(pagePath);
@@ -155,7 +154,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
       Log("After SetWindowsWallpaper");
     }
-    if (!options.applyMode) {
+    if (plan.writePicturesAndControl) {
       // Quoted, so a system folder with blanks still names one file. The tool
       // by its full path: a bare name would be searched for, current folder first.
       const std::string parameters = "/s \"" + controlPath + "\"";

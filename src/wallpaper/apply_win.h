@@ -6,25 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "wallpaper/desktop_kind.h"
+#include "wallpaper/apply_options.h"
 
 namespace mervalis {
-
-// What the sequence reads from the main window when it starts.
-struct ApplyOptions {
-  std::string wallpaperNameCaption;  // the quoted title, "\"Mervalis\""
-  bool stretched = true;
-  bool showBorder = false;
-  bool borderExtra = false;
-  // The apply run mode: the background is renewed and the page re-pointed,
-  // but the remembered wallpapers, the pictures and the runtime control are
-  // left alone, and a background that cannot be written is not reported.
-  bool applyMode = false;
-  // What this Windows shows as the desktop, read once by the caller. Where it
-  // cannot show the page, the plain wallpaper carries the composed background
-  // and the Active Desktop is left alone.
-  DesktopKind desktop = DesktopKind::kHtmlPage;
-};
 
 // True when the sequence reached its end without an error; its own errors are
 // shown in a box. Errors while rewriting the page file are thrown.

@@ -9,12 +9,12 @@
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "wallpaper/active_desktop.h"
+#include "wallpaper/desktop_setting.h"
 
 namespace mervalis {
 
 namespace {
 
-constexpr char kNoWallpaper[] = "(None)";
 constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
 
 }  // namespace
@@ -34,8 +34,8 @@ bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) no
 }
 
 bool SetActiveDesktopWallpaper(std::string_view path) noexcept {
-  const std::string wallpaper = path.empty() ? std::string(kNoWallpaper) : std::string(path);
-  const std::wstring wide = Widen(wallpaper);
+  const ActiveDesktopRequest request = ActiveDesktopRequestFor(path);
+  const std::wstring wide = Widen(request.wallpaper);
 
   ComInit com;
   if (!com.ok()) return false;
@@ -44,7 +44,7 @@ bool SetActiveDesktopWallpaper(std::string_view path) noexcept {
                                 desktop.put_void()))) {
     return false;
   }
-  if (wallpaper != kNoWallpaper) {
+  if (request.switchOn) {
     const COMPONENTSOPT options = {sizeof(COMPONENTSOPT), TRUE, TRUE};
     (void)desktop->SetDesktopItemOptions(&options, 0);
   }

@@ -1,0 +1,64 @@
+#include "app/uninstall_plan.h"
+
+#include "common/names.h"
+#include "payload/catalogue.h"
+
+namespace mervalis {
+
+namespace {
+
+// What a write beside the real file and a rename leaves when interrupted.
+constexpr char kTemporarySuffix[] = ".tmp";
+
+// A name in a special folder; empty when the shell has no such folder (a bare
+// name would point at the root of the current drive).
+std::string InSpecialFolder(const UninstallFacts& facts, int csidl, std::string_view name) {
+  const std::string folder = facts.specialFolder(csidl);
+  return folder.empty() ? std::string() : folder + "\\" + std::string(name);
+}
+
+void AddShortcutFiles(const UninstallFacts& facts, std::vector<std::string>& files) {
+  for (const Shortcut& shortcut : ShortcutsToRemove(facts.title, facts.otherWallpaperInstalled)) {
+    const std::string name = shortcut.place.group.empty()
+                                 ? shortcut.linkName
+                                 : std::string(shortcut.place.group) + "\\" + shortcut.linkName;
+    for (int csidl : {shortcut.place.allUsers, shortcut.place.currentUser}) {
+      std::string path = InSpecialFolder(facts, csidl, name);
+      if (!path.empty()) files.push_back(std::move(path));
+    }
+  }
+}
+
+}  // namespace
+
+UninstallPlan PlanUninstall(const UninstallFacts& facts) {
+  UninstallPlan plan;
+  plan.wallpaper = PlanWallpaperRestore(facts.desktop, facts.current, facts.saved, facts.title, facts.upper);
+
+  const std::string key = RemoveQuotesAndSpaces(facts.title);
+  const std::string imagesRoot = ImagesRootFolder(facts.wallpaperFolder);
+  const std::string imagesFolder = imagesRoot + "\\" + key;
+  const std::string background = imagesFolder + "\\" + std::string(kBackgroundName);
+  plan.applicationFile = ApplicationFilePath(facts.installFolder, facts.title);
+  plan.files = {plan.applicationFile + kTemporarySuffix, PagePath(facts.wallpaperFolder, facts.title), background,
+                background + kTemporarySuffix};
+  for (const PayloadPicture& picture : kPayloadPictures) {
+    plan.files.push_back(imagesFolder + "\\" + std::string(picture.fileName));
+  }
+  AddShortcutFiles(facts, plan.files);
+  plan.controlPath = facts.systemFolder + std::string(kControlFileName);
+
+  plan.emptyFolders = {facts.installFolder, imagesFolder, imagesRoot};
+  for (const ShortcutPlace& place : ShortcutGroups()) {
+    for (int csidl : {place.allUsers, place.currentUser}) {
+      std::string folder = InSpecialFolder(facts, csidl, place.group);
+      if (!folder.empty()) plan.emptyFolders.push_back(std::move(folder));
+    }
+  }
+
+  plan.deleteSelfAtRestart =
+      facts.upper(facts.programPath) == facts.upper(facts.systemFolder + std::string(kUninstallerCopyName));
+  return plan;
+}
+
+}  // namespace mervalis

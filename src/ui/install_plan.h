@@ -1,0 +1,39 @@
+// The decisions of the install, taken from the window's options and the
+// checks of the machine: whether it may go on, the option code it stores, how
+// the animated desktop is treated, and what a first install adds.
+#pragma once
+
+#include <vector>
+
+#include "ui/install_options.h"
+#include "ui/shortcut_table.h"
+
+namespace mervalis {
+
+// The checks, asked in this order, each only when the ones before passed.
+struct InstallChecks {
+  bool shellVersionOk = false;  // HighEnoughShellVersion
+  bool coloursOk = false;       // HighEnoughColors
+  bool installed = false;       // IsInstalled: the uninstall entry exists
+};
+
+// Why the install does not go on: a box for the shell and the colours, the
+// licence panel for a first install without consent.
+enum class InstallStop { kNone, kShellTooOld, kTooFewColours, kLicenceNeeded };
+
+struct InstallPlan {
+  InstallStop stop = InstallStop::kNone;
+  char optionCode = '5';  // stored under the title in the options key
+  // The animated desktop: its mode lets go of the application file while the
+  // file is replaced and starts again afterwards, and its logon entry is written.
+  bool restartDesktopMode = false;
+  bool writeRunValue = false;
+  // Made, in this order, when the uninstall entry is still missing once the
+  // application file is written, and followed by the entry.
+  std::vector<Shortcut> firstInstallShortcuts;
+};
+
+// An installed wallpaper never asks for the licence again, whatever its box holds.
+[[nodiscard]] InstallPlan PlanInstall(const InstallOptions& options, const InstallChecks& checks);
+
+}  // namespace mervalis

@@ -1,0 +1,216 @@
+// The install and the silent apply, free of the window: the checks, the
+// apply, the options value, the application file, a first install's shortcuts
+// and uninstall entry, and a look at the new desktop.
+#include "ui/install_win.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "common/debug_log.h"
+#include "common/folders_win.h"
+#include "common/names.h"
+#include "common/registry_win.h"
+#include "common/system_checks_win.h"
+#include "common/web_links.h"
+#include "common/win_handles.h"
+#include "desktop/background_win.h"
+#include "desktop/desktop_control_win.h"
+#include "payload/catalogue.h"
+#include "ui/install_plan.h"
+#include "ui/install_steps_win.h"
+#include "ui/scope_exit.h"
+#include "ui/stored_apply_options.h"
+#include "ui/uninstall_entry.h"
+#include "wallpaper/apply_plan.h"
+#include "wallpaper/apply_win.h"
+#include "wallpaper/desktop_kind_win.h"
+
+namespace mervalis {
+
+using ui::ScopeExit;
+
+namespace {
+
+constexpr char kShellTooOld[] =
+    "Your shell32.dll version is too low!  This application will only run on Windows 98, ME, 2000, and XP.  "
+    "In order to run this on Windows 95 or NT4, you must install the Internet Explorer Desktop Update from "
+    "Microsoft.";
+constexpr char kTooFewColours[] =
+    "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
+    "Please change your display to at least 16 bit color, then run this program again.";
+
+void Log(const char* checkpoint) { WriteDebugLog(std::string("btnInstall - ") + checkpoint); }
+
+// The checks in their order, each asked only when the ones before passed:
+// each writes its own lines to the debug log.
+InstallChecks CheckMachine(std::string_view title) {
+  InstallChecks checks;
+  checks.shellVersionOk = HighEnoughShellVersion();
+  if (!checks.shellVersionOk) return checks;
+  {
+    // The screen's colour depth, which every window on it shares.
+    WindowDc screen(nullptr);
+    checks.coloursOk = HighEnoughColors(screen.get());
+  }
+  if (checks.coloursOk) checks.installed = IsInstalled(title);
+  return checks;
+}
+
+// Minimises every window through the shell's automation object, so the new
+// desktop is in view. Throws when the shell does not offer it.
+void MinimizeAllWindows() {
+  ComInit com;
+  if (!com.ok()) throw std::runtime_error("COM is not available.");
+  CLSID shell;
+  if (FAILED(::CLSIDFromProgID(L"Shell.Application", &shell))) throw std::runtime_error("Invalid class string");
+  ComPtr<IDispatch> application;
+  if (FAILED(::CoCreateInstance(shell, nullptr, CLSCTX_SERVER, IID_IDispatch, application.put_void()))) {
+    throw std::runtime_error("Shell.Application could not be created.");
+  }
+  wchar_t name[] = L"MinimizeAll";
+  LPOLESTR names[] = {name};
+  DISPID id = 0;
+  if (FAILED(application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+    throw std::runtime_error("MinimizeAll is not offered.");
+  }
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  if (FAILED(application->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                                 nullptr))) {
+    throw std::runtime_error("MinimizeAll failed.");
+  }
+}
+
+std::uint64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+// What the install put on the disk: the program, the page, the pictures with
+// the background, and the runtime control.
+std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& applicationFile) {
+  const std::string images = GetImagesFolder(RemoveQuotesAndSpaces(title));
+  std::uint64_t bytes = FileSize(applicationFile) + FileSize(PagePath(GetWallpaperFolder(), title)) +
+                        FileSize(images + std::string(kBackgroundName)) +
+                        FileSize(GetSystemFolder() + std::string(kControlFileName));
+  for (const PayloadPicture& picture : kPayloadPictures) bytes += FileSize(images + std::string(picture.fileName));
+  return KiBRoundedUp(bytes);
+}
+
+// The uninstall entry, opened or else created with the access the caller is
+// allowed. The other values are written only when the uninstall command could be.
+void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
+  const std::string key = UninstallKey(title);
+  RegistryKey entry(HKEY_LOCAL_MACHINE, MAXIMUM_ALLOWED);
+  if (entry.Open(key, false) != ERROR_SUCCESS && entry.Create(key) != ERROR_SUCCESS) return;
+  const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
+                                           InstalledSizeKiB(title, applicationFile));
+  for (const UninstallValue& value : values) {
+    const LONG written = value.isNumber ? entry.WriteDword(value.name, value.number)
+                                        : entry.WriteString(value.name, value.text);
+    if (written != ERROR_SUCCESS && &value == &values.front()) return;
+  }
+}
+
+void WriteOptionCode(const std::string& title, char optionCode) {
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_WRITE);
+  Log("Before Opt Reg Write");
+  if (!registry.OpenKey(kOptionsKey, true)) return;
+  const char code[2] = {optionCode, 0};
+  (void)registry.WriteString(title, code);
+}
+
+// The application file and the logon entry. A running image cannot be
+// replaced: the animated desktop lets go of the application file first, and
+// comes back with the new options, also after an error on the way.
+void WriteApplication(const std::string& title, const InstallPlan& plan, std::string& applicationFile) {
+  if (plan.restartDesktopMode) (void)StopDesktopMode();
+  const ScopeExit startAgain([&] {
+    if (plan.restartDesktopMode) (void)StartDesktopMode(applicationFile);
+  });
+  Log("Before WriteApplicationFile");
+  (void)WriteApplicationFile(title, applicationFile);
+  Log("After WriteApplicationFile");
+  if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
+}
+
+void MakeFirstInstallEntries(const InstallOptions& options, const InstallPlan& plan,
+                             const std::string& title, const std::string& applicationFile) {
+  Log("Before CreateShortcuts");
+  const std::string web = ShortcutAddress();
+  for (const Shortcut& shortcut : plan.firstInstallShortcuts) {
+    const bool toApplication = shortcut.target == ShortcutTarget::kApplication;
+    CreateShortcuts(shortcut.place, shortcut.linkName, toApplication ? applicationFile : web,
+                    options.apply.wallpaperNameCaption);
+  }
+  Log("After CreateShortcuts");
+  Log("Before Inst Reg Write");
+  WriteUninstallEntry(title, applicationFile);
+  Log("After Inst Reg Write");
+}
+
+InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter) {
+  const std::string title = RemoveQuotes(options.apply.wallpaperNameCaption);
+  Log("After Var Dec");
+  const InstallPlan plan = PlanInstall(options, CheckMachine(title));
+  switch (plan.stop) {
+    case InstallStop::kShellTooOld: reporter.Refused(kShellTooOld); return InstallOutcome::kRefused;
+    case InstallStop::kTooFewColours: reporter.Refused(kTooFewColours); return InstallOutcome::kRefused;
+    case InstallStop::kLicenceNeeded: reporter.LicenceNeeded(); return InstallOutcome::kRefused;
+    case InstallStop::kNone: break;
+  }
+
+  Log("Before HG Cursor");
+  reporter.Busy();
+  Log("Before ApplyWallpaper");
+  if (!ApplyWallpaper(options.apply)) return InstallOutcome::kApplyFailed;
+  Log("After ApplyWallpaper");
+  WriteOptionCode(title, plan.optionCode);
+  std::string applicationFile;
+  WriteApplication(title, plan, applicationFile);
+  // Asked again rather than taken from the checks: a first install is one
+  // whose uninstall entry is still missing now.
+  if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);
+
+  reporter.Done();
+  try {
+    Log("Before Minimize Windows");
+    MinimizeAllWindows();
+    reporter.WindowsMinimised();
+    Log("After Minimize Windows");
+  } catch (...) {
+    // Not being able to show the desktop spoils nothing.
+  }
+  return InstallOutcome::kDone;
+}
+
+}  // namespace
+
+InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter) {
+  Log("Begin");
+  const InstallOutcome outcome = Install(options, reporter);
+  Log("End");
+  return outcome;
+}
+
+bool RunApply(const ApplyOptions& options) {
+  const std::string title = RemoveQuotes(options.wallpaperNameCaption);
+  const bool restart = RestartDesktopModeAroundApply(options, RunValueExists(title));
+  const std::string applicationFile = restart ? ApplicationFilePath(GetInstallFolder(), title) : std::string();
+  if (restart) (void)StopDesktopMode();
+  // Back also after an error of the apply: the desktop keeps its animation.
+  const ScopeExit startAgain([&] {
+    if (restart) (void)StartDesktopMode(applicationFile);
+  });
+  return ApplyWallpaper(options);
+}
+
+bool ApplyStoredOptions() {
+  return RunApply(StoredApplyOptions(desktop::ReadStoredLayout(), CurrentDesktopKind()));
+}
+
+}  // namespace mervalis

@@ -1,0 +1,49 @@
+// The install and the silent apply as operations of their own: they take
+// their options once, read nothing from a window, and tell their caller what
+// to show through a small reporter.
+#pragma once
+
+#include <string_view>
+
+#include "ui/install_options.h"
+
+namespace mervalis {
+
+// What the install shows on its way; the installer window implements it.
+class InstallReporter {
+ public:
+  // The install does not go on: a box with this text (the shell is too old,
+  // the display has too few colours).
+  virtual void Refused(std::string_view message) = 0;
+  // A first install without consent: the licence agreement, instead.
+  virtual void LicenceNeeded() = 0;
+  // About to write: the busy cursor, shown at once.
+  virtual void Busy() = 0;
+  // Everything written: the done panel.
+  virtual void Done() = 0;
+  // All windows were minimised to show the new desktop: the installer's own
+  // comes back shortly after.
+  virtual void WindowsMinimised() = 0;
+
+ protected:
+  ~InstallReporter() = default;
+};
+
+enum class InstallOutcome { kRefused, kApplyFailed, kDone };
+
+// The checks, the apply, the option code, the application file (with the
+// animated desktop stopped around it, started again on every way out, and its
+// logon entry), on a first install the shortcuts and the uninstall entry, then
+// the minimised windows. Errors of the apply are shown by the apply; errors
+// thrown on the way (the debug log, the page file) are passed on. The
+// checkpoint lines go to the debug log as "btnInstall - ...".
+[[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
+
+// The silent apply: ApplyWallpaper, with an installed animated desktop stopped
+// while the files are written and started again on every way out, so it
+// follows the new background and layout. True when the apply succeeded.
+[[nodiscard]] bool RunApply(const ApplyOptions& options);
+// The `apply` run mode: RunApply with the stored options, no window made.
+bool ApplyStoredOptions();
+
+}  // namespace mervalis

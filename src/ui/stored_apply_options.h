@@ -1,0 +1,15 @@
+// The options of the silent `apply` re-run, which the runtime control starts
+// when the screen changed: the layout as the installer stored it, applied
+// without any window.
+#pragma once
+
+#include "desktop/stored_layout.h"
+#include "wallpaper/apply_options.h"
+
+namespace mervalis {
+
+// What the installer window would hand over with the stored layout loaded
+// into its boxes.
+[[nodiscard]] ApplyOptions StoredApplyOptions(const desktop::StoredLayout& layout, DesktopKind desktop);
+
+}  // namespace mervalis

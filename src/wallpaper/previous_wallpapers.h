@@ -1,0 +1,65 @@
+// The wallpapers from before the first apply: when the apply saves them for
+// the uninstaller ("lastwp", "lastap" under the company key), and what the
+// uninstaller puts back. Only decisions here; the callers read and write.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "wallpaper/desktop_kind.h"
+
+namespace mervalis {
+
+// Upper-casing of 8-bit text as the user's locale does it (AnsiUpperCase on
+// Windows); the page name is looked for with it.
+using UpperCaseFunction = std::string (*)(std::string_view text);
+
+// The desktop's two wallpaper settings: the Active Desktop's "Wallpaper" and
+// the plain one of "Control Panel\Desktop".
+struct DesktopWallpapers {
+  std::string activeDesktop;
+  std::string plain;
+};
+
+// True when the desktop shows this wallpaper: where the shell shows the page,
+// the Active Desktop wallpaper names the page anywhere in its value, letter
+// case ignored; elsewhere the plain wallpaper is this wallpaper's background.
+[[nodiscard]] bool DesktopShowsWallpaper(DesktopKind desktop, const DesktopWallpapers& current,
+                                         std::string_view title, UpperCaseFunction upper);
+
+// What the apply saves: the current settings, as "lastwp" (plain) and
+// "lastap" (Active Desktop). Nothing when either setting could not be read
+// (`current` empty), which would save an empty text in place of what the
+// uninstaller is to restore, nor once the desktop shows this wallpaper, so a
+// repeated install keeps what was there before the first one.
+[[nodiscard]] std::optional<DesktopWallpapers> WallpapersToRemember(DesktopKind desktop,
+                                                                    const std::optional<DesktopWallpapers>& current,
+                                                                    std::string_view title, UpperCaseFunction upper);
+
+// The saved values as the uninstaller finds them: each empty when the company
+// key or the value could not be read (a missing value reads as "").
+struct SavedWallpapers {
+  std::optional<std::string> lastwp;
+  std::optional<std::string> lastap;
+};
+
+// What the uninstaller sets; an empty member is left alone.
+struct WallpaperRestore {
+  std::optional<std::string> plain;
+  bool broadcastPlain = false;  // the desktop repaints only on the broadcast
+  // Set only with a shell that passes HighEnoughShellVersion, asked only then.
+  std::optional<std::string> activeDesktop;
+};
+
+// Nothing is touched unless the desktop still shows this wallpaper. Where the
+// shell shows the page: "lastwp" when not empty; "lastap" when not empty, or
+// when both are empty (the Active Desktop had no wallpaper and gets none);
+// nothing when either could not be read. Elsewhere: "lastwp" as the plain
+// wallpaper, broadcast, and no wallpaper when it could not be read, rather
+// than a picture about to be deleted.
+[[nodiscard]] WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpapers& current,
+                                                    const SavedWallpapers& saved, std::string_view title,
+                                                    UpperCaseFunction upper);
+
+}  // namespace mervalis

@@ -1,0 +1,33 @@
+#include "wallpaper/apply_plan.h"
+
+#include <gtest/gtest.h>
+
+namespace mervalis {
+namespace {
+
+constexpr DesktopKind kXp = DesktopKind::kHtmlPage;
+constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
+
+TEST(ApplyPlan, TheSilentApplyRenewsOnlyTheBackgroundAndThePage) {
+  for (const DesktopKind desktop : {kXp, kTen}) {
+    const auto target =
+        desktop == kXp ? WallpaperTarget::kPageInActiveDesktop : WallpaperTarget::kBackgroundAsPlain;
+    for (const bool applyMode : {false, true}) {
+      const ApplyPlan plan = PlanApply({.applyMode = applyMode, .desktop = desktop});
+      EXPECT_EQ(plan.rememberPreviousWallpapers, !applyMode);
+      EXPECT_EQ(plan.reportBackgroundError, !applyMode);
+      EXPECT_EQ(plan.writePicturesAndControl, !applyMode);
+      EXPECT_EQ(plan.target, target);
+    }
+  }
+}
+
+TEST(ApplyPlan, OnlyTheSilentApplyOfAnInstalledAnimatedDesktopRestartsIt) {
+  EXPECT_TRUE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, true));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, false));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kXp}, true));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = false, .desktop = kTen}, true));
+}
+
+}  // namespace
+}  // namespace mervalis

@@ -1,0 +1,84 @@
+#include "wallpaper/previous_wallpapers.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "common/names.h"
+
+namespace mervalis {
+namespace {
+
+constexpr DesktopKind kXp = DesktopKind::kHtmlPage;
+constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
+const char kPage[] = "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html";
+const char kBackground[] = "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\background.bmp";
+const char kBliss[] = "C:\\WINDOWS\\Web\\Wallpaper\\Bliss.bmp";
+
+// Ours is the page before Vista (named anywhere in the value, any letter
+// case) and the background since; ours is never remembered.
+TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
+  const struct {
+    DesktopKind desktop;
+    std::optional<DesktopWallpapers> current;
+    bool remembered;
+  } rows[] = {
+      {kXp, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
+      {kTen, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
+      {kXp, std::nullopt, false},
+      {kXp, DesktopWallpapers{"file:///c:/windows/web/wallpaper/quorvane - mervalis.html?x=1", ""}, false},
+      {kXp, DesktopWallpapers{"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Other.html", ""}, true},
+      {kXp, DesktopWallpapers{"", kBackground}, true},
+      {kTen, DesktopWallpapers{"", kBackground}, false},
+      {kTen, DesktopWallpapers{kPage, kBliss}, true},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(i);
+    const auto remembered = WallpapersToRemember(rows[i].desktop, rows[i].current, "Mervalis", &AsciiUpperCase);
+    ASSERT_EQ(remembered.has_value(), rows[i].remembered);
+    if (!remembered) continue;
+    EXPECT_EQ(remembered->plain, rows[i].current->plain);
+    EXPECT_EQ(remembered->activeDesktop, rows[i].current->activeDesktop);
+  }
+}
+
+// A restore as "plain=<value>[ broadcast] ad=<value>", "-" for untouched.
+std::string Describe(const WallpaperRestore& restore) {
+  std::string text = "plain=" + restore.plain.value_or("-");
+  if (restore.broadcastPlain) text += " broadcast";
+  return text + " ad=" + restore.activeDesktop.value_or("-");
+}
+
+TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
+  const std::optional<std::string> none;
+  const struct {
+    DesktopKind desktop;
+    DesktopWallpapers current;
+    SavedWallpapers saved;
+    const char* expected;
+  } rows[] = {
+      // The page is no longer shown: nothing is touched.
+      {kXp, {kBliss, ""}, {"C:\\old.bmp", "C:\\old.htm"}, "plain=- ad=-"},
+      {kXp, {kPage, ""}, {"C:\\old.bmp", ""}, "plain=C:\\old.bmp ad=-"},
+      {kXp, {kPage, ""}, {"", ""}, "plain=- ad="},
+      {kXp, {kPage, ""}, {"", "C:\\old.htm"}, "plain=- ad=C:\\old.htm"},
+      {kXp, {kPage, ""}, {"C:\\old.bmp", "C:\\old.htm"}, "plain=C:\\old.bmp ad=C:\\old.htm"},
+      // Either saved value unreadable (or the key missing): nothing.
+      {kXp, {kPage, ""}, {none, "C:\\old.htm"}, "plain=- ad=-"},
+      {kXp, {kPage, ""}, {"C:\\old.bmp", none}, "plain=- ad=-"},
+      // Since Vista: the plain wallpaper only, broadcast; none rather than ours.
+      {kTen, {kPage, kBackground}, {"C:\\old.bmp", "C:\\old.htm"}, "plain=C:\\old.bmp broadcast ad=-"},
+      {kTen, {"", kBackground}, {none, none}, "plain= broadcast ad=-"},
+      {kTen, {"", kBliss}, {"C:\\old.bmp", ""}, "plain=- ad=-"},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(i);
+    const auto& row = rows[i];
+    EXPECT_EQ(Describe(PlanWallpaperRestore(row.desktop, row.current, row.saved, "Mervalis", &AsciiUpperCase)),
+              row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace mervalis
