@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/application_win.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/win_handles.h"
@@ -37,11 +38,7 @@ void WriteDebugLog(std::string_view message) {
     throw std::runtime_error("Cannot seek in file \"" + path + "\".");
   }
   const std::string line = std::string(message) + "\r\n";
-  DWORD written = 0;
-  if (!::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
-      written != line.size()) {
-    throw std::runtime_error("Cannot write file \"" + path + "\".");
-  }
+  if (!WriteAll(file.get(), line)) throw std::runtime_error("Cannot write file \"" + path + "\".");
 }
 
 }  // namespace mervalis

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -25,6 +26,12 @@ Image DecodeResourceJpeg(int id) {
 }
 
 std::string ImagesFolder() { return GetImagesFolder(RemoveQuotesAndSpaces(kTitle)); }
+
+// The stored layout's background at `path`, made without boxes: nobody is
+// there to answer them.
+BitmapRequest QuietRequest(const StoredLayout& layout, std::string path) {
+  return BackgroundRequest(std::move(path), layout.stretched, layout.showBorder, layout.decorate, true);
+}
 
 }  // namespace
 
@@ -65,13 +72,7 @@ std::vector<std::uint32_t> ReadBackgroundFile(const std::string& path, int width
 }
 
 std::vector<std::uint32_t> ComposeBackgroundPixels(const StoredLayout& layout, int width, int height) {
-  BackgroundInputs inputs;
-  inputs.width = width;
-  inputs.height = height;
-  inputs.stretched = layout.stretched;
-  inputs.showBorder = layout.showBorder;
-  inputs.decorate = layout.decorate;
-  inputs.decorationSeed = ::GetTickCount();
+  BackgroundInputs inputs = CompositionInputs(QuietRequest(layout, {}), width, height);
   inputs.scene = DecodeResourceJpeg(IDR_SCENE_JPEG);
   inputs.frame = DecodeResourceJpeg(IDR_FRAME_JPEG);
   const Image image = ComposeBackground(inputs);
@@ -95,13 +96,7 @@ std::vector<std::uint32_t> BackgroundForScreen(const StoredLayout& layout, int w
   // desktop mode shows.
   if (mayWriteFile && DirectoryExists(ImagesFolder()) && width == ::GetSystemMetrics(SM_CXSCREEN) &&
       height == ::GetSystemMetrics(SM_CYSCREEN)) {
-    BitmapRequest request;
-    request.path = path;
-    request.stretched = layout.stretched;
-    request.showBorder = layout.showBorder;
-    request.decorate = layout.decorate;
-    request.applyMode = true;  // no boxes: nobody is there to answer them
-    if (WriteWallpaperBitmap(request)) {
+    if (WriteWallpaperBitmap(QuietRequest(layout, path))) {
       pixels = ReadBackgroundFile(path, width, height);
       if (!pixels.empty()) return pixels;
     }

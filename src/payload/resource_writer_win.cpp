@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/application_win.h"
+#include "common/file_io_win.h"
 #include "payload/payload_item_win.h"
 
 namespace mervalis {
@@ -10,8 +11,6 @@ namespace mervalis {
 namespace {
 
 constexpr char kRestart[] = "\n\nPlease restart your computer then run this program again.";
-
-CloseHandleFunction g_closeHandle = &::CloseHandle;
 
 bool Fail(const std::string& reason, int id, std::string_view path) {
   ShowMessage(reason + kRestart + "\n\nResource ID: " + std::to_string(id) + "\nFileName: " + std::string(path),
@@ -21,29 +20,17 @@ bool Fail(const std::string& reason, int id, std::string_view path) {
 
 // Replaces the file at `path` by the bytes; the reason of a failure, or null.
 // The file is closed when it returns.
-const char* WriteNewFile(const std::string& path, const void* bytes, DWORD size) {
+const char* WriteNewFile(const std::string& path, std::string_view bytes) {
   ::DeleteFileA(path.c_str());
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  if (!file) return "File could not be opened or created!";
-  DWORD written = 0;
-  const bool whole = ::WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
-  const bool closed = CloseWrittenFile(file);
-  return whole && closed ? nullptr : "File could not be fully written!";
+  switch (WriteWholeFile(path, bytes)) {
+    case WriteResult::kWritten: return nullptr;
+    case WriteResult::kNotCreated: return "File could not be opened or created!";
+    case WriteResult::kNotWritten: break;
+  }
+  return "File could not be fully written!";
 }
 
 }  // namespace
-
-bool CloseWrittenFile(UniqueFile& file) noexcept {
-  if (!file) return false;
-  return g_closeHandle(file.release()) != FALSE;
-}
-
-CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexcept {
-  const CloseHandleFunction previous = g_closeHandle;
-  g_closeHandle = function ? function : &::CloseHandle;
-  return previous;
-}
 
 bool WriteResourceFile(int id, std::string_view path) {
   return WriteResourceFile(::GetModuleHandleA(nullptr), id, path);
@@ -58,8 +45,8 @@ bool WriteResourceFile(HMODULE module, int id, std::string_view path) {
     case PayloadLookup::kNotLocked: return Fail("Resource could not be locked", id, path);
     case PayloadLookup::kFound: break;
   }
-  const auto size = static_cast<DWORD>(item.bytes.size());
-  if (const char* reason = WriteNewFile(std::string(path), item.bytes.data(), size)) return Fail(reason, id, path);
+  const std::string_view bytes(reinterpret_cast<const char*>(item.bytes.data()), item.bytes.size());
+  if (const char* reason = WriteNewFile(std::string(path), bytes)) return Fail(reason, id, path);
   return true;
 }
 

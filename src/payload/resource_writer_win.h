@@ -5,8 +5,6 @@
 
 #include <string_view>
 
-#include "common/win_handles.h"
-
 namespace mervalis {
 
 // Writes the raw-data resource `id` of the running program to `path`,
@@ -17,15 +15,5 @@ namespace mervalis {
 [[nodiscard]] bool WriteResourceFile(int id, std::string_view path);
 // The same for the resources of `module` (the tests' way in).
 [[nodiscard]] bool WriteResourceFile(HMODULE module, int id, std::string_view path);
-
-// Closes a file that was just written; false when the close failed, which is
-// a failed write: the system may write the last data only now (a full disk,
-// a network share that went away).
-[[nodiscard]] bool CloseWrittenFile(UniqueFile& file) noexcept;
-
-// For tests: replaces the system call that CloseWrittenFile makes
-// (CloseHandle); gives back the one it replaced.
-using CloseHandleFunction = BOOL(WINAPI*)(HANDLE);
-CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexcept;
 
 }  // namespace mervalis

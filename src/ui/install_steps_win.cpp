@@ -4,9 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "common/debug_log.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
@@ -16,55 +15,21 @@ namespace mervalis {
 
 namespace {
 
-// The whole file, or nothing when it cannot be opened or read in full.
-bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
-  // The running program's own image: others may have it open in any way.
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER size = {};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-  bytes.resize(static_cast<size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-    return false;
-  }
-  return read == bytes.size();
-}
-
-// Writes a new file (any file of that name is replaced); true only when every
-// byte reached it and it was closed without error.
-bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  if (!bytes.empty() &&
-      !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return false;
-  }
-  return written == bytes.size() && ::CloseHandle(file.release());
-}
-
 // Copies the program file to the application file through a temporary file
 // beside it: the application file is either the old copy or the complete new
 // one, never a half-written one or none.
 bool ReplaceApplicationFile(const std::string& programPath, const std::string& installFolder,
                             const std::string& applicationFile) {
-  std::vector<char> bytes;
+  std::string bytes;
   if (!ReadWholeFile(programPath, bytes)) return false;
   if (!ForceDirectories(installFolder)) return false;
-  const std::string temporary = applicationFile + ".tmp";
-  if (!WriteWholeFile(temporary, bytes)) {
-    ::DeleteFileA(temporary.c_str());
+  ReplacingFile file(applicationFile);
+  if (!file.Created() || !WriteAll(file.handle(), bytes) || !file.Close()) {
+    file.Discard();
     return false;
   }
   // Fails while the old copy runs: Windows does not let a mapped image go.
-  if (!::MoveFileExA(temporary.c_str(), applicationFile.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    ::DeleteFileA(temporary.c_str());
-    return false;
-  }
-  return true;
+  return file.Replace();
 }
 
 

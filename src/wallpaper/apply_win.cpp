@@ -9,6 +9,7 @@
 
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
@@ -56,30 +57,8 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   }
 }
 
-std::string ReadWholeFile(HANDLE file, const std::string& path) {
-  std::string text;
-  char buffer[16384];
-  DWORD read = 0;
-  while (true) {
-    if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) {
-      throw std::runtime_error("Cannot read file \"" + path + "\".");
-    }
-    if (read == 0) break;
-    text.append(buffer, read);
-  }
-  return text;
-}
-
-void WriteAll(HANDLE file, const std::string& text, const std::string& path) {
-  DWORD written = 0;
-  if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-      written != text.size()) {
-    throw std::runtime_error("Cannot write file \"" + path + "\".");
-  }
-}
-
-void CloseWritten(UniqueFile& file, const std::string& path) {
-  if (!CloseWrittenFile(file)) throw std::runtime_error("Cannot write file \"" + path + "\".");
+[[noreturn]] void FileError(const char* what, const std::string& path) {
+  throw std::runtime_error(std::string(what) + " file \"" + path + "\".");
 }
 
 bool WritePicturesAndControl(const std::string& imagesFolder, const std::string& controlPath) {
@@ -95,25 +74,26 @@ bool WritePicturesAndControl(const std::string& imagesFolder, const std::string&
 void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
   UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw std::runtime_error("Cannot open file \"" + pagePath + "\".");
-  const std::string text = ReadWholeFile(file.get(), pagePath);
+  if (!file) FileError("Cannot open", pagePath);
+  std::string text;
+  if (!ReadToEnd(file.get(), text)) FileError("Cannot read", pagePath);
   Log("Before Tag Rplc");
   const std::string page = ReplaceFirst(text, kPageLayoutTag, stretched ? "1" : "0");
   Log("After Tag Rplc");
-  if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(file.get())) {
-    throw std::runtime_error("Cannot write file \"" + pagePath + "\".");
+  if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(file.get()) ||
+      !WriteAll(file.get(), page) || !CloseWrittenFile(file)) {
+    FileError("Cannot write", pagePath);
   }
-  WriteAll(file.get(), page, pagePath);
-  CloseWritten(file, pagePath);
 }
 
 void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
   ::DeleteFileA(pagePath.c_str());
-  UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw std::runtime_error("Cannot create file \"" + pagePath + "\".");
-  WriteAll(file.get(), StubPageText(wallpaperKey, controlPath), pagePath);
-  CloseWritten(file, pagePath);
+  switch (WriteWholeFile(pagePath, StubPageText(wallpaperKey, controlPath))) {
+    case WriteResult::kWritten: return;
+    case WriteResult::kNotCreated: FileError("Cannot create", pagePath);
+    case WriteResult::kNotWritten: break;
+  }
+  FileError("Cannot write", pagePath);
 }
 
 bool ApplyWallpaper(const ApplyOptions& options) {
@@ -140,12 +120,8 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     if (plan.rememberPreviousWallpapers) RememberPreviousWallpapers(registry, title, options.desktop);
 
     Log("Before WriteWallpaperBitmap");
-    BitmapRequest bitmap;
-    bitmap.path = backgroundPath;
-    bitmap.stretched = stretched;
-    bitmap.showBorder = options.showBorder;
-    bitmap.decorate = options.borderExtra;
-    bitmap.applyMode = options.applyMode;
+    const BitmapRequest bitmap =
+        BackgroundRequest(backgroundPath, stretched, options.showBorder, options.borderExtra, options.applyMode);
     if (!WriteWallpaperBitmap(bitmap) && plan.reportBackgroundError) {
       error = "Unable to write background image!";
       return;

@@ -10,6 +10,7 @@
 
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/win_handles.h"
 #include "payload/payload_item_win.h"
@@ -22,22 +23,9 @@ namespace mervalis {
 
 namespace {
 
-constexpr char kTempSuffix[] = ".tmp";
-
 // A JPEG picture among the module's raw-data resources; empty when missing.
 std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
   return FindPayloadItem(module, id).bytes;
-}
-
-bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) noexcept {
-  while (!bytes.empty()) {
-    constexpr std::size_t kChunk = 1 << 20;
-    const DWORD part = static_cast<DWORD>(bytes.size() < kChunk ? bytes.size() : kChunk);
-    DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), part, &written, nullptr) || written == 0) return false;
-    bytes = bytes.subspan(written);
-  }
-  return true;
 }
 
 void Log(const char* checkpoint) {
@@ -79,12 +67,10 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     return false;
   }
 
-  const std::string temp = path + kTempSuffix;
-  // A leftover of an interrupted run is ours to overwrite.
-  ::SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-  UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
+  // A leftover of an interrupted run is ours to overwrite, read-only or not.
+  ::SetFileAttributesA((path + ReplacingFile::kSuffix).c_str(), FILE_ATTRIBUTE_NORMAL);
+  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (!file.Created()) {
     error = cannotCreate;
     return false;
   }
@@ -99,7 +85,7 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     }
   };
   const auto sink = [&file](std::span<const std::uint8_t> bytes) {
-    return WriteAll(file.get(), bytes);
+    return WriteAll(file.handle(), bytes.data(), bytes.size());
   };
   // Only the composition's own failures are caught here; the debug log's
   // errors go on to the caller (the temporary file is then left over, to be
@@ -115,15 +101,14 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
   } catch (const std::invalid_argument& e) {
     error = e.what();
   }
-  const bool closed = ::CloseHandle(file.release()) != FALSE;
+  const bool closed = file.Close();
   if (!written || !closed) {
-    ::DeleteFileA(temp.c_str());
+    file.Discard();
     if (written) error = "Stream write error";
     return false;
   }
   Log("Before File Save");
-  if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    ::DeleteFileA(temp.c_str());
+  if (!file.Replace()) {
     error = cannotCreate;
     return false;
   }
@@ -132,16 +117,32 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
 
 }  // namespace
 
-bool WriteWallpaperBitmap(const BitmapRequest& request) {
-  Log("Begin");
-  std::string error;
+BitmapRequest BackgroundRequest(std::string path, bool stretched, bool showBorder, bool decorate, bool applyMode) {
+  BitmapRequest request;
+  request.path = std::move(path);
+  request.stretched = stretched;
+  request.showBorder = showBorder;
+  request.decorate = decorate;
+  request.applyMode = applyMode;
+  return request;
+}
+
+BackgroundInputs CompositionInputs(const BitmapRequest& request, int width, int height) {
   BackgroundInputs inputs;
-  inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
-  inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
+  inputs.width = width;
+  inputs.height = height;
   inputs.stretched = request.stretched;
   inputs.showBorder = request.showBorder;
   inputs.decorate = request.decorate;
   inputs.decorationSeed = ::GetTickCount();
+  return inputs;
+}
+
+bool WriteWallpaperBitmap(const BitmapRequest& request) {
+  Log("Begin");
+  std::string error;
+  BackgroundInputs inputs =
+      CompositionInputs(request, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
   // The decoration pictures are empty in this wallpaper: the option draws nothing.
   bool saved = LoadPictures(request, inputs, error) && ComposeReplacing(request.path, inputs, error);
   inputs = BackgroundInputs();  // the pictures' memory goes before a box waits for the user

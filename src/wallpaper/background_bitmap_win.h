@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "wallpaper/background.h"
+
 namespace mervalis {
 
 struct BitmapRequest {
@@ -18,6 +20,15 @@ struct BitmapRequest {
   // pictures; null for the running program.
   HMODULE pictureModule = nullptr;
 };
+
+// The request for the background at `path`: stretched, or centred with or
+// without the border and the decoration.
+[[nodiscard]] BitmapRequest BackgroundRequest(std::string path, bool stretched, bool showBorder, bool decorate,
+                                              bool applyMode);
+
+// What composing the request's background for a width × height screen starts
+// from: the size, the layout and a fresh decoration seed; no pictures yet.
+[[nodiscard]] BackgroundInputs CompositionInputs(const BitmapRequest& request, int width, int height);
 
 // Composes the background for the screen size and saves it as a 24-bit BMP.
 // The new file is written beside the old one under a temporary name and

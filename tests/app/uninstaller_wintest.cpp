@@ -15,32 +15,22 @@
 #include "common/registry_win.h"
 #include "robot.h"
 #include "wallpaper/locked_key.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
 
 namespace {
 
+using namespace wine_test::contract;
+using wine_test::KeyExists;
 using wine_test::Process;
 
-constexpr char kRemoved[] = "Mervalis has been successfully removed from your computer.";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kCopyName[] = "QuorUninst1.exe";
 constexpr const char* kPictures[] = {"fish1_l.gif", "fish1_r.gif", "fish2_l.gif", "fish2_r.gif", "fish3_l.gif",
                                      "fish3_r.gif", "fish4_l.gif", "fish4_r.gif", "bubble1.png", "bubble2.png",
                                      "bubble1.gif", "bubble2.gif", "fish5_l.gif", "fish5_r.gif", "fish6_l.gif",
                                      "fish6_r.gif"};
-
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
-}
 
 // What the uninstaller leaves on purpose, and what Windows (Wine) changes by
 // itself while programs run: neither is a remnant of the install.
@@ -72,7 +62,7 @@ void RunUninstaller(const std::string& exe, const char* mode) {
   }
   auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
   ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemoved);
+  EXPECT_EQ(done->text, kRemovedBox);
   EXPECT_TRUE(done->hasIcon);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning(kCopyName); }, 15000));
@@ -98,6 +88,15 @@ void SetSaved(const char* lastwp, const char* lastap) {
   ASSERT_EQ(r.WriteString("lastap", lastap), ERROR_SUCCESS);
 }
 
+// The system folder's copy run on a desktop showing `activeDesktop`, with the
+// wallpapers from before the install saved as "lastwp" and "lastap".
+void UninstallOver(const std::string& activeDesktop, const char* lastwp, const char* lastap) {
+  SetActiveDesktopWallpaper(activeDesktop);
+  SetSaved(lastwp, lastap);
+  active_desktop_fixture::ClearCalls();
+  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+}
+
 std::vector<std::string> SetWallpaperCalls() {
   std::vector<std::string> calls;
   for (const auto& line : active_desktop_fixture::ReadAndClearCalls()) {
@@ -106,14 +105,11 @@ std::vector<std::string> SetWallpaperCalls() {
   return calls;
 }
 
-class Uninstaller : public testing::Test {
+class Uninstaller : public wine_test::CleanMachineTest {
  protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(180000);
-    wine_test::RemoveInstallation();
-  }
+  Uninstaller() : CleanMachineTest(180000) {}
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     ::DeleteFileA((mervalis::GetSystemFolder() + kCopyName).c_str());
   }
 };
@@ -150,38 +146,26 @@ TEST_F(Uninstaller, SecondRunOnACleanMachineChangesNothing) {
 }
 
 TEST_F(Uninstaller, WallpaperNotCurrentIsLeftAlone) {
-  SetActiveDesktopWallpaper("C:\\windows\\Web\\Wallpaper\\Another.html");
-  SetSaved("C:\\old.bmp", "C:\\old.html");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver("C:\\windows\\Web\\Wallpaper\\Another.html", "C:\\old.bmp", "C:\\old.html");
   EXPECT_TRUE(SetWallpaperCalls().empty());
   EXPECT_NE(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\old.bmp");
 }
 
 TEST_F(Uninstaller, OnlyThePlainWallpaperWasSaved) {
   // The page name is found in any letter case, anywhere in the value.
-  SetActiveDesktopWallpaper("c:\\WINDOWS\\web\\wallpaper\\quorvane - MERVALIS.HTML");
-  SetSaved("C:\\windows\\old.bmp", "");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver("c:\\WINDOWS\\web\\wallpaper\\quorvane - MERVALIS.HTML", "C:\\windows\\old.bmp", "");
   EXPECT_TRUE(SetWallpaperCalls().empty());
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             "C:\\windows\\old.bmp");
 }
 
 TEST_F(Uninstaller, NothingSavedSetsTheActiveDesktopToNone) {
-  SetActiveDesktopWallpaper(wine_test::Paths().pagePath);
-  SetSaved("", "");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver(wine_test::Paths().pagePath, "", "");
   EXPECT_EQ(SetWallpaperCalls(), (std::vector<std::string>{"SetWallpaper|(None)|0"}));
 }
 
 TEST_F(Uninstaller, BothSavedAreRestoredPlainFirst) {
-  SetActiveDesktopWallpaper(wine_test::Paths().pagePath);
-  SetSaved("C:\\windows\\old.bmp", "C:\\windows\\Web\\Wallpaper\\Old.html");
-  active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  UninstallOver(wine_test::Paths().pagePath, "C:\\windows\\old.bmp", "C:\\windows\\Web\\Wallpaper\\Old.html");
   const auto calls = SetWallpaperCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.back(), "SetWallpaper|C:\\windows\\Web\\Wallpaper\\Old.html|0");

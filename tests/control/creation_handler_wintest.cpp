@@ -250,19 +250,16 @@ TEST_F(RuntimeControlCreation, OnlyTheFamilysLocalPagesMayUseTheControl) {
 
 // ---- The whole loop: install, then the desktop loads the stub page ----
 
-class RuntimeControlEndToEnd : public testing::Test {
+class RuntimeControlEndToEnd : public wine_test::CleanMachineTest {
  protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(240000);
-    wine_test::RemoveInstallation();
-  }
+  RuntimeControlEndToEnd() : CleanMachineTest(240000) {}
   void TearDown() override {
     wine_test::KillProcessesNamed("Mervalis.exe");
     // The install registered its copy of the control; nothing else takes that back.
     if (mervalis::FileExists(wine_test::Paths().controlPath)) {
       (void)control_test::RunRegsvr32("/s /u", wine_test::Paths().controlPath);
     }
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
   }
 
   static std::string RegisteredServer() {

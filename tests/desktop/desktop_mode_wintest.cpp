@@ -17,17 +17,15 @@
 #include "common/folders_win.h"
 
 #include "robot.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/support.h"
 
 namespace {
 
+using namespace wine_test::contract;
 using wine_test::Process;
 
-constexpr char kMutex[] = "QUORVANESOFTMRVLSDESKTOP";
-constexpr char kStopEvent[] = "QUORVANESOFTMRVLSDESKTOPSTOP";
-constexpr char kHostClass[] = "MervalisDesktopHost";
-constexpr char kViewClass[] = "MervalisDesktopView";
 
 std::string ClassOf(HWND hwnd) { return robot::ClassName(hwnd); }
 
@@ -77,7 +75,8 @@ struct ViewSearch {
 BOOL CALLBACK FindViewChild(HWND hwnd, LPARAM data) {
   auto* s = reinterpret_cast<ViewSearch*>(data);
   // Shown only once its first picture is ready.
-  if (ClassOf(hwnd) == kViewClass && ProcessOf(hwnd) == s->pid && (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == s->pid &&
+      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
     s->found = hwnd;
     return FALSE;
   }
@@ -168,6 +167,18 @@ class DesktopMode : public testing::Test {
 
   static Process StartDesktop() { return Process(wine_test::ProgramPath(), "desktop"); }
 
+  // Starts the shell stand-in with `layout`, then the desktop mode on it; the
+  // mode's shown view, or null when either did not come up.
+  HWND StartOnShell(const char* layout) {
+    shell_.emplace(layout);
+    if (!shell_->Ready()) {
+      ADD_FAILURE() << "the shell stand-in did not start";
+      return nullptr;
+    }
+    desktop_.emplace(StartDesktop());
+    return WaitForView(desktop_->id());
+  }
+
   static RECT ClientRectInParent(HWND view) {
     RECT r = {};
     ::GetWindowRect(view, &r);
@@ -198,15 +209,15 @@ class DesktopMode : public testing::Test {
     EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
   }
+
+  std::optional<ShellStandIn> shell_;
+  std::optional<Process> desktop_;  // the desktop mode started by StartOnShell
 };
 
 TEST_F(DesktopMode, Windows10LayoutPutsItInTheWorkerBehindTheIcons) {
-  ShellStandIn shell("win10");
-  ASSERT_TRUE(shell.Ready());
-  Process desktop = StartDesktop();
-  HWND view = WaitForView(desktop.id());
+  HWND view = StartOnShell("win10");
   ASSERT_NE(view, nullptr);
-  const ShellWindows w = shell.Windows();
+  const ShellWindows w = shell_->Windows();
   ASSERT_NE(w.iconHolder, nullptr) << "the stand-in was not raised";
   ASSERT_NE(w.wallpaper, nullptr);
   EXPECT_EQ(::GetParent(view), w.wallpaper);
@@ -227,16 +238,13 @@ TEST_F(DesktopMode, Windows10LayoutPutsItInTheWorkerBehindTheIcons) {
   EXPECT_TRUE(iconsAboveAnimation()) << "the order changed while the animation ran";
   EXPECT_EQ(::GetParent(view), w.wallpaper);
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_win10.bmp"));
-  EXPECT_TRUE(desktop.Running());
+  EXPECT_TRUE(desktop_->Running());
 }
 
 TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
-  ShellStandIn shell("24h2");
-  ASSERT_TRUE(shell.Ready());
-  Process desktop = StartDesktop();
-  HWND view = WaitForView(desktop.id());
+  HWND view = StartOnShell("24h2");
   ASSERT_NE(view, nullptr);
-  const ShellWindows w = shell.Windows();
+  const ShellWindows w = shell_->Windows();
   ASSERT_NE(w.icons, nullptr);
   ASSERT_NE(w.wallpaper, nullptr);
   EXPECT_EQ(::GetParent(view), w.progman);
@@ -263,7 +271,7 @@ TEST_F(DesktopMode, NoPlaceBehindTheIconsEndsQuietly) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(robot::FindTopLevel({"", "", desktop.id(), true}), nullptr);
     // Nothing left that would keep a later start from running.
-    EXPECT_EQ(::OpenMutexA(SYNCHRONIZE, FALSE, kMutex), nullptr);
+    EXPECT_EQ(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex), nullptr);
   }
 }
 
@@ -281,15 +289,12 @@ TEST_F(DesktopMode, OneInstancePerSession) {
 }
 
 TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
-  ShellStandIn shell("24h2");
-  ASSERT_TRUE(shell.Ready());
-  Process desktop = StartDesktop();
-  ASSERT_NE(WaitForView(desktop.id()), nullptr);
-  HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kMutex);
+  ASSERT_NE(StartOnShell("24h2"), nullptr);
+  HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex);
   ASSERT_NE(mutex, nullptr);
   // The mode owns its mutex while it runs.
   EXPECT_EQ(::WaitForSingleObject(mutex, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kStopEvent);
+  HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kDesktopStopEvent);
   ASSERT_NE(stop, nullptr);
   ASSERT_TRUE(::SetEvent(stop));
   ::CloseHandle(stop);
@@ -299,32 +304,29 @@ TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
   ::ReleaseMutex(mutex);
   ::CloseHandle(mutex);
   DWORD code = 1;
-  ASSERT_TRUE(desktop.WaitForExit(5000, &code));
+  ASSERT_TRUE(desktop_->WaitForExit(5000, &code));
   EXPECT_EQ(code, 0u);
-  EXPECT_EQ(FindView(desktop.id()), nullptr);
-  EXPECT_EQ(::GetParent(shell.Windows().icons), shell.Windows().progman);  // the shell is untouched
+  EXPECT_EQ(FindView(desktop_->id()), nullptr);
+  EXPECT_EQ(::GetParent(shell_->Windows().icons), shell_->Windows().progman);  // the shell is untouched
 }
 
 TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
-  ShellStandIn shell("win10");
-  ASSERT_TRUE(shell.Ready());
-  Process desktop = StartDesktop();
-  ASSERT_NE(WaitForView(desktop.id()), nullptr);
+  ASSERT_NE(StartOnShell("win10"), nullptr);
   ::Sleep(1000);
-  const double shown = CpuOver(desktop.id(), 3000);
+  const double shown = CpuOver(desktop_->id(), 3000);
   EXPECT_GT(shown, 20.0) << "the animation does not seem to run";
 
   // A locked session: the notification Windows sends to the mode's window.
-  HWND host = robot::FindTopLevel({kHostClass, "", desktop.id(), false});
+  HWND host = robot::FindTopLevel({kDesktopHostClass, "", desktop_->id(), false});
   ASSERT_NE(host, nullptr);
   ::PostMessageA(host, 0x02B1 /* WM_WTSSESSION_CHANGE */, 0x7 /* WTS_SESSION_LOCK */, 1);
   ::Sleep(1000);
-  EXPECT_LT(CpuOver(desktop.id(), 3000), 15.0) << "shown: " << shown;
+  EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "shown: " << shown;
   ::PostMessageA(host, 0x02B1, 0x8 /* WTS_SESSION_UNLOCK */, 1);
   ::Sleep(1000);
-  EXPECT_GT(CpuOver(desktop.id(), 3000), 20.0);
+  EXPECT_GT(CpuOver(desktop_->id(), 3000), 20.0);
 
-  // A maximised window of another program covers the desktop. (That it runs
+  // A maximised window of another program covers the desktop_-> (That it runs
   // again once the window goes rests on the system's window events, which
   // Wine 8 does not send across processes: only a real Windows shows it.)
   HWND cover = ::CreateWindowExA(0, "STATIC", "cover", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
@@ -333,9 +335,9 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ::ShowWindow(cover, SW_SHOWMAXIMIZED);
   robot::Settle(cover);
   ::Sleep(2000);
-  EXPECT_LT(CpuOver(desktop.id(), 3000), 15.0) << "shown: " << shown;
+  EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "shown: " << shown;
   ::DestroyWindow(cover);
-  EXPECT_TRUE(desktop.Running());
+  EXPECT_TRUE(desktop_->Running());
 }
 
 TEST_F(DesktopMode, FindsItsPlaceAgainWhenTheShellRestarts) {
@@ -364,10 +366,7 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   const std::string background = images + "background.bmp";
   ASSERT_TRUE(mervalis::ForceDirectories(images));
   ::DeleteFileA(background.c_str());
-  ShellStandIn shell("win10");
-  ASSERT_TRUE(shell.Ready());
-  Process desktop = StartDesktop();
-  HWND view = WaitForView(desktop.id());
+  HWND view = StartOnShell("win10");
   ASSERT_NE(view, nullptr);
   // Missing at the start: composed for the screen and kept for next time.
   std::string bmp = wine_test::ReadFileBytes(background);
@@ -384,7 +383,7 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   HWND resized = nullptr;
   ASSERT_TRUE(robot::WaitUntil(
       [&] {
-        resized = FindView(desktop.id());
+        resized = FindView(desktop_->id());
         RECT r = {};
         return resized && ::GetWindowRect(resized, &r) && r.right - r.left == 800 && r.bottom - r.top == 600;
       },
@@ -394,7 +393,7 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   EXPECT_EQ(wine_test::Read32(bmp, 18), 800u);
   EXPECT_EQ(wine_test::Read32(bmp, 22), 600u);
   ::Sleep(1000);
-  EXPECT_GT(CpuOver(desktop.id(), 2000), 10.0);  // and the scene runs again
+  EXPECT_GT(CpuOver(desktop_->id(), 2000), 10.0);  // and the scene runs again
   ::ChangeDisplaySettingsA(nullptr, 0);
   ::DeleteFileA(background.c_str());
 }

@@ -14,6 +14,7 @@
 #include "desktop/aquarium_win.h"
 #include "desktop/picture_decoder_win.h"
 #include "desktop/renderer.h"
+#include "wine/canvas.h"
 #include "wine/support.h"
 
 namespace {
@@ -21,6 +22,7 @@ namespace {
 using mervalis::ComInit;
 using mervalis::Rect;
 using namespace mervalis::desktop;
+using wine_test::Canvas;
 
 constexpr std::uint32_t kTransparent = 0;
 constexpr int kForever = -1;  // repetitions of a GIF that loops without end
@@ -136,36 +138,6 @@ TEST(PayloadPictures, WhatIsNotAPictureIsRefused) {
   // The page template is a resource too, but no picture.
   EXPECT_FALSE(DecodePicture(ResourceBytes(Program(), 119), picture, error));
 }
-
-// A 32-bit top-down DIB section to draw into and read back.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-    old_ = ::SelectObject(dc_.get(), bitmap_.get());
-    for (int i = 0; i < width * height; ++i) static_cast<std::uint32_t*>(bits_)[i] = 0xFFFF00FFu;
-  }
-  ~Canvas() { ::SelectObject(dc_.get(), old_); }
-  HDC dc() const { return dc_.get(); }
-  std::uint32_t At(int x, int y) const {
-    ::GdiFlush();
-    return static_cast<const std::uint32_t*>(bits_)[y * width_ + x] & 0x00FFFFFFu;
-  }
-
- private:
-  int width_, height_;
-  mervalis::UniqueMemoryDc dc_;
-  mervalis::UniqueGdiObject bitmap_;
-  void* bits_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
 
 TEST(RendererOnABitmap, ChangedAreasAloneKeepTheBitmapEqualToTheScene) {
   ComInit com;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../fixtures/active_desktop/call_record.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "payload/expected_files.h"
 #include "payload/resource_writer_win.h"
@@ -43,14 +44,7 @@ constexpr Picture kPictures[] = {
 // The artwork as the source tree holds it.
 std::string Asset(const char* name) { return wine_test::SourceTreeFile(std::string("src\\payload\\assets\\") + name); }
 
-class PayloadFiles : public testing::Test {
- protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(120000);
-    wine_test::RemoveInstallation();
-  }
-  void TearDown() override { wine_test::RemoveInstallation(); }
-};
+class PayloadFiles : public wine_test::CleanMachineTest {};
 
 TEST_F(PayloadFiles, InstallWritesEveryItemByteForByteOverLongerOldFiles) {
   const auto paths = wine_test::Paths();
@@ -88,16 +82,12 @@ TEST_F(PayloadFiles, InstallWritesEveryItemByteForByteOverLongerOldFiles) {
 
 // An install whose payload meets a file held open, without sharing, by
 // another program.
-class ResourceWriteFailure : public testing::Test {
+class ResourceWriteFailure : public wine_test::CleanMachineTest {
  protected:
-  void SetUp() override {
-    wine_test::SetTestTimeLimit(120000);
-    wine_test::RemoveInstallation();
-  }
   void TearDown() override {
     Release();
     if (program_) program_->Kill();
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
   }
 
   // Makes a file at `path` and holds it open with no sharing at all.

@@ -14,6 +14,7 @@
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "ui/install_steps_win.h"
+#include "wine/installation.h"
 #include "wine/support.h"
 
 namespace {
@@ -250,46 +251,11 @@ TEST(InstallSteps, StepsWriteTheirCheckpointLines) {
 
 // ---- CreateShortcuts ----
 
-struct LinkProperties {
-  bool loaded = false;
-  std::string path, description, arguments, workingDirectory, iconLocation;
-  int iconIndex = -1;
-  int showCommand = -1;
-  WORD hotkey = 0xFFFF;
-};
-
-LinkProperties ReadLink(const std::string& linkPath) {
-  LinkProperties p;
-  mervalis::ComInit com;
-  mervalis::ComPtr<IShellLinkA> link;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.put_void()))) {
-    return p;
-  }
-  mervalis::ComPtr<IPersistFile> file;
-  if (FAILED(link.As(IID_IPersistFile, file))) return p;
-  wchar_t wide[MAX_PATH] = {};
-  ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-  if (FAILED(file->Load(wide, STGM_READ))) return p;
-  p.loaded = true;
-  char buffer[5][MAX_PATH] = {};
-  link->GetPath(buffer[0], MAX_PATH, nullptr, SLGP_RAWPATH);
-  link->GetDescription(buffer[1], MAX_PATH);
-  link->GetArguments(buffer[2], MAX_PATH);
-  link->GetWorkingDirectory(buffer[3], MAX_PATH);
-  link->GetIconLocation(buffer[4], MAX_PATH, &p.iconIndex);
-  p.path = buffer[0], p.description = buffer[1], p.arguments = buffer[2];
-  p.workingDirectory = buffer[3], p.iconLocation = buffer[4];
-  link->GetShowCmd(&p.showCommand);
-  link->GetHotkey(&p.hotkey);
-  return p;
-}
-
 void ExpectOnlyTheThreeProperties(const std::string& linkPath, const std::string& target) {
   SCOPED_TRACE(linkPath);
-  const LinkProperties p = ReadLink(linkPath);
+  const wine_test::ShortcutInfo p = wine_test::ReadShortcut(linkPath);
   ASSERT_TRUE(p.loaded);
-  EXPECT_EQ(mervalis::AnsiUpperCase(p.path), mervalis::AnsiUpperCase(target));
+  EXPECT_EQ(mervalis::AnsiUpperCase(p.target), mervalis::AnsiUpperCase(target));
   EXPECT_EQ(p.description, "Coral Reef Animated Wallpaper");
   EXPECT_EQ(p.showCommand, SW_SHOWNORMAL);
   EXPECT_EQ(p.arguments, "");
@@ -339,16 +305,12 @@ class CreateShortcuts : public testing::Test {
     return list;
   }
   static void ListInto(const std::string& folder, const std::string& prefix, std::string& list) {
-    WIN32_FIND_DATAA data;
-    mervalis::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (!find) return;
-    do {
+    wine_test::ForEachInFolder(folder, [&](const WIN32_FIND_DATAA& data) {
       const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
       const bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
       list += (list.empty() ? "" : ";") + prefix + name + (isFolder ? "\\" : "");
       if (isFolder) ListInto(folder + "\\" + name, prefix + name + "\\", list);
-    } while (::FindNextFileA(find.get(), &data));
+    });
   }
 
   std::string target_;

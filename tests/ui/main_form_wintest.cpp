@@ -10,6 +10,8 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "robot.h"
+#include "wine/canvas.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "ui/main_form_ids.h"
 #include "wine/support.h"
@@ -17,10 +19,8 @@
 namespace {
 
 using namespace mervalis::ui;
+using namespace wine_test::contract;
 using wine_test::Process;
-
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis";
 
 // The registry the window reads: the stored option and the uninstall entry.
 void StoreOption(const char* code) {
@@ -224,33 +224,19 @@ std::pair<int, int> BlueAndYellowPixels(HWND label) {
   ::GetWindowRect(label, &r);
   const int width = r.right - r.left, height = r.bottom - r.top;
   if (width <= 0 || height <= 0) return {0, 0};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  wine_test::Canvas canvas(width, height);
   int blue = 0, yellow = 0;
-  if (memory && bitmap) {
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const auto* pixel = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-      const DWORD c = pixel[i] & 0xFFFFFF;  // 0xRRGGBB
-      if (c == 0x0000FF) ++blue;
-      if (c == 0xFFFF00) ++yellow;
-    }
-    ::SelectObject(memory, old);
+  if (!canvas.Ready()) return {0, 0};
+  {
+    const mervalis::WindowDc screen(nullptr);
+    ::BitBlt(canvas.dc(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY);
   }
-  if (bitmap) ::DeleteObject(bitmap);
-  if (memory) ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  const std::uint32_t* pixel = canvas.Pixels();
+  for (int i = 0; i < width * height; ++i) {
+    const std::uint32_t c = pixel[i] & 0xFFFFFF;  // 0xRRGGBB
+    if (c == 0x0000FF) ++blue;
+    if (c == 0xFFFF00) ++yellow;
+  }
   return {blue, yellow};
 }
 

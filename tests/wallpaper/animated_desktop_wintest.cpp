@@ -16,6 +16,7 @@
 #include "common/registry_win.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
 #include "wine/support.h"
@@ -23,26 +24,13 @@
 
 namespace {
 
+using namespace wine_test::contract;
 using wine_test::Process;
 
-constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValue[] = "Quorvane - Mervalis";
-constexpr char kDesktopMutex[] = "QUORVANESOFTMRVLSDESKTOP";
-constexpr char kDesktopHostClass[] = "MervalisDesktopHost";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
 constexpr char kPreviousPlain[] = "C:\\windows\\previous.bmp";
 constexpr char kPreviousPage[] = "C:\\previous page.htm";
-constexpr char kRemoved[] = "Mervalis has been successfully removed from your computer.";
 
-bool RunValueExists() {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  const bool exists = ::RegQueryValueExA(key, kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(key);
-  return exists;
-}
+bool RunValueExists() { return wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue); }
 
 bool DesktopModeRuns() {
   HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex);
@@ -85,7 +73,7 @@ void Uninstall(const std::string& applicationFile) {
   ASSERT_TRUE(robot::WaitForWindowGone(question->hwnd, 10000));
   auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
   ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemoved);
+  EXPECT_EQ(done->text, kRemovedBox);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000));
 }
@@ -116,30 +104,22 @@ void InstallAgainCentred() {
   }, 3000));
   ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
   std::string boxes;
-  const bool done = robot::WaitUntil([&] {
-    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program.id()})) {
-      const auto info = robot::ReadMessageBox(box);
-      boxes += info.text + "\n";
-      robot::PressMessageBoxButton(info, "OK");
-    }
-    return control(kPnlDone).visible;
-  }, 60000);
-  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  ASSERT_TRUE(wine_test::AnswerBoxesUntilDone(window, program.id(), boxes)) << "no done panel; boxes: " << boxes;
   EXPECT_EQ(boxes, "");
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));
 }
 
-class AnimatedDesktop : public testing::Test {
+class AnimatedDesktop : public wine_test::CleanMachineTest {
  protected:
+  AnimatedDesktop() : CleanMachineTest(240000) {}
   void SetUp() override {
-    wine_test::SetTestTimeLimit(240000);
     wine_test::KillProcessesNamed("shell_standin.exe");
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
   }
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     wine_test::KillProcessesNamed("shell_standin.exe");
     ::DeleteFileA((mervalis::GetSystemFolder() + "QuorUninst1.exe").c_str());
     SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);

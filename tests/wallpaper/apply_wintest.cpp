@@ -25,6 +25,7 @@
 #include "wallpaper/background.h"
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
+#include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wallpaper/locked_key.h"
 #include "wallpaper/screen_bitmap_check.h"
@@ -32,16 +33,14 @@
 
 namespace {
 
+using namespace wine_test::contract;
+using wine_test::KeyExists;
 using wine_test::Process;
+using wine_test::ValueExists;
 
 constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
 constexpr char kOldActiveDesktopWallpaper[] = "C:\\windows\\Web\\Wallpaper\\Old Page.html";
 constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}";
-constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
-constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
-constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
-constexpr char kCompanyKey[] = "Software\\Quorvanesoft";
-constexpr char kOptionsKey[] = "Software\\Quorvanesoft\\Options";
 
 // The page template as the source tree holds it.
 std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
@@ -49,21 +48,6 @@ std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\t
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
   mervalis::RegistryKey registry(root);
   return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
-}
-
-bool ValueExists(HKEY root, const std::string& key, const char* name) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  const bool exists = ::RegQueryValueExA(handle, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(handle);
-  return exists;
-}
-
-bool KeyExists(HKEY root, const char* key) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(handle);
-  return true;
 }
 
 std::string ActiveDesktopWallpaper() {
@@ -113,15 +97,14 @@ ApplyRun RunApplyMode() {
   return run;
 }
 
-class ApplyModeTest : public testing::Test {
+class ApplyModeTest : public wine_test::CleanMachineTest {
  protected:
   void SetUp() override {
-    wine_test::SetTestTimeLimit(120000);
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = PlainWallpaper();
   }
   void TearDown() override {
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
@@ -225,27 +208,21 @@ class ApplyMode : public ApplyModeTest {};
 
 TEST_F(ApplyMode, CentredWithBorderFromStoredCode) {
   NEEDS_DISPLAY(1024, 768, 24);
-  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
-  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 768);
   ApplyAndCheck("2", false, true, true);
 }
 
 TEST_F(ApplyMode, StretchedFromStoredCode) {
   NEEDS_DISPLAY(1024, 768, 24);
-  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1024);
   ApplyAndCheck("5", true, false, false);
 }
 
 TEST_F(ApplyMode, CentredWithBorderFromStoredCodeOnAWideScreen) {
   NEEDS_DISPLAY(1920, 1080, 24);
-  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
-  ASSERT_EQ(::GetSystemMetrics(SM_CYSCREEN), 1080);
   ApplyAndCheck("2", false, true, false);
 }
 
 TEST_F(ApplyMode, StretchedFromStoredCodeOnAWideScreen) {
   NEEDS_DISPLAY(1920, 1080, 24);
-  ASSERT_EQ(::GetSystemMetrics(SM_CXSCREEN), 1920);
   ApplyAndCheck("5", true, false, true);
 }
 
@@ -334,16 +311,16 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
 }
 
 // The install button: the full run.
-class WindowApply : public testing::Test {
+class WindowApply : public wine_test::CleanMachineTest {
  protected:
+  WindowApply() : CleanMachineTest(180000) {}
   void SetUp() override {
-    wine_test::SetTestTimeLimit(180000);
-    wine_test::RemoveInstallation();
+    CleanMachineTest::SetUp();
     oldPlain_ = PlainWallpaper();
   }
   void TearDown() override {
     if (program_) program_->Kill();
-    wine_test::RemoveInstallation();
+    CleanMachineTest::TearDown();
     (void)SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", oldPlain_);
   }
 
@@ -354,21 +331,9 @@ class WindowApply : public testing::Test {
     program_.emplace(wine_test::ProgramPath(), "");
     HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
     ASSERT_NE(window, nullptr);
-    const auto shows = [&](int id) {
-      auto c = robot::Control(window, id);
-      return c && c->visible;
-    };
     ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
     std::string boxes;
-    const bool done = robot::WaitUntil([&] {
-      if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program_->id()})) {
-        const auto info = robot::ReadMessageBox(box);
-        boxes += info.text + "\n";
-        robot::PressMessageBoxButton(info, "OK");
-      }
-      return shows(kPnlDone);
-    }, 60000);
-    ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+    ASSERT_TRUE(wine_test::AnswerBoxesUntilDone(window, program_->id(), boxes)) << "no done panel; boxes: " << boxes;
     EXPECT_EQ(boxes, "");
     ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
     ASSERT_TRUE(program_->WaitForExit(10000));

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "each_pixel_code.h"
 #include "wallpaper/jpeg_decode.h"
 
 namespace mervalis {
@@ -34,12 +35,9 @@ Image ScaledAlone(const Image& picture, const Rect& target) {
   return out;
 }
 
-// Each test runs with each pixel code: the vector code where the processor
-// has it, and the plain code forced.
-class ComposeBackgroundTest : public testing::TestWithParam<PixelCode> {
+// Each test runs with each pixel code.
+class ComposeBackgroundTest : public EachPixelCode {
  protected:
-  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
-  void TearDown() override { ForcePlainPixelCode(false); }
   static void SetUpTestSuite() {
     scene_ = new Image(LoadAsset("scene.jpg"));
     frame_ = new Image(LoadAsset("frame.jpg"));
@@ -61,11 +59,7 @@ class ComposeBackgroundTest : public testing::TestWithParam<PixelCode> {
 };
 Image* ComposeBackgroundTest::scene_ = nullptr;
 Image* ComposeBackgroundTest::frame_ = nullptr;
-INSTANTIATE_TEST_SUITE_P(PixelCodes, ComposeBackgroundTest,
-                         testing::Values(PixelCode::Sse2, PixelCode::Plain),
-                         [](const testing::TestParamInfo<PixelCode>& info) {
-                           return info.param == PixelCode::Plain ? "Plain" : "Sse2";
-                         });
+INSTANTIATE_FOR_EACH_PIXEL_CODE(ComposeBackgroundTest);
 
 TEST_P(ComposeBackgroundTest, CentredWithBorderAt1024x768) {
   BackgroundInputs inputs = Inputs(1024, 768);

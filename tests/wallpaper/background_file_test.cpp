@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "each_pixel_code.h"
 #include "wallpaper/background.h"
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
@@ -31,16 +32,8 @@ const std::vector<std::uint8_t>& FrameJpeg() {
   return bytes;
 }
 
-class BackgroundFile : public testing::TestWithParam<PixelCode> {
- protected:
-  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
-  void TearDown() override { ForcePlainPixelCode(false); }
-};
-INSTANTIATE_TEST_SUITE_P(PixelCodes, BackgroundFile,
-                         testing::Values(PixelCode::Sse2, PixelCode::Plain),
-                         [](const testing::TestParamInfo<PixelCode>& info) {
-                           return info.param == PixelCode::Plain ? "Plain" : "Sse2";
-                         });
+class BackgroundFile : public EachPixelCode {};
+INSTANTIATE_FOR_EACH_PIXEL_CODE(BackgroundFile);
 
 // The streamed file and the steps reported on the way.
 struct Streamed {

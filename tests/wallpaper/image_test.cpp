@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "each_pixel_code.h"
 #include "wallpaper/bmp_file.h"
 
 namespace mervalis {
@@ -25,18 +26,9 @@ Image Pattern(int width, int height) {
   return image;
 }
 
-// The drawing tests run with each pixel code: the vector code where the
-// processor has it, and the plain code forced.
-class DrawScaledTest : public testing::TestWithParam<PixelCode> {
- protected:
-  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
-  void TearDown() override { ForcePlainPixelCode(false); }
-};
-INSTANTIATE_TEST_SUITE_P(PixelCodes, DrawScaledTest,
-                         testing::Values(PixelCode::Sse2, PixelCode::Plain),
-                         [](const testing::TestParamInfo<PixelCode>& info) {
-                           return info.param == PixelCode::Plain ? "Plain" : "Sse2";
-                         });
+// The drawing tests run with each pixel code.
+class DrawScaledTest : public EachPixelCode {};
+INSTANTIATE_FOR_EACH_PIXEL_CODE(DrawScaledTest);
 
 std::uint32_t Read32(const ByteBuffer& bytes, std::size_t at) {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |

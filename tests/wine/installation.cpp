@@ -10,6 +10,7 @@
 #include "common/win_handles.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
 #include "wine/support.h"
 
 namespace wine_test {
@@ -60,19 +61,23 @@ void RemoveInstallation() {
   ::RemoveDirectoryA((mervalis::GetWallpaperFolder() + "QVImages").c_str());
   ::RemoveDirectoryA(p.installFolder.c_str());
 
-  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE,
-                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis");
-  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quorvanesoft");
+  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, contract::kUninstallKey);
+  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, contract::kCompanyKey);
   // The animated desktop's logon entry (the running mode went with the copies above).
   mervalis::RegistryKey run(HKEY_CURRENT_USER);
-  if (run.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Run", false)) {
-    (void)run.DeleteValue("Quorvane - Mervalis");
+  if (run.OpenKey(contract::kRunKey, false)) {
+    (void)run.DeleteValue(contract::kRunValue);
   }
   mervalis::RegistryKey ad(HKEY_CURRENT_USER);
-  if (ad.OpenKey("Software\\Microsoft\\Internet Explorer\\Desktop\\General", false)) {
+  if (ad.OpenKey(contract::kActiveDesktopKey, false)) {
     (void)ad.DeleteValue("Wallpaper");
   }
   active_desktop_fixture::ClearCalls();
+}
+
+void CleanMachineTest::SetUp() {
+  SetTestTimeLimit(timeLimitMs_);
+  RemoveInstallation();
 }
 
 std::string ReadRegistryString(void* root, const std::string& key, const std::string& name) {
@@ -97,12 +102,33 @@ ShortcutInfo ReadShortcut(const std::string& path) {
   wchar_t wide[MAX_PATH] = {};
   ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
   if (FAILED(file->Load(wide, STGM_READ))) return info;
+  info.loaded = true;
   char buffer[1024] = {};
-  if (SUCCEEDED(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH))) info.target = buffer;
-  buffer[0] = 0;
-  if (SUCCEEDED(link->GetDescription(buffer, sizeof(buffer)))) info.description = buffer;
+  const auto text = [&](HRESULT read, std::string& out) {
+    if (SUCCEEDED(read)) out = buffer;
+    buffer[0] = 0;
+  };
+  text(link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH), info.target);
+  text(link->GetDescription(buffer, sizeof(buffer)), info.description);
+  text(link->GetArguments(buffer, sizeof(buffer)), info.arguments);
+  text(link->GetWorkingDirectory(buffer, sizeof(buffer)), info.workingDirectory);
+  text(link->GetIconLocation(buffer, sizeof(buffer), &info.iconIndex), info.iconLocation);
   link->GetShowCmd(&info.showCommand);
+  WORD hotkey = 0xFFFF;
+  if (SUCCEEDED(link->GetHotkey(&hotkey))) info.hotkey = hotkey;
   return info;
+}
+
+bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& boxes, unsigned long timeoutMs) {
+  return robot::WaitUntil([&] {
+    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", programId})) {
+      const auto info = robot::ReadMessageBox(box);
+      boxes += info.text + "\n";
+      robot::PressMessageBoxButton(info, "OK");
+    }
+    auto panel = robot::Control(static_cast<HWND>(window), mervalis::ui::kPnlDone);
+    return panel && panel->visible;
+  }, timeoutMs);
 }
 
 void InstallThroughWindow() {
@@ -119,15 +145,7 @@ void InstallThroughWindow() {
   ASSERT_TRUE(robot::PressButton(window, kChkAcceptLicense));
   ASSERT_TRUE(robot::PressButton(window, kBtnLicenseInstall));
   std::string boxes;
-  const bool done = robot::WaitUntil([&] {
-    if (HWND box = robot::FindTopLevel({"#32770", "", program.id()})) {
-      const auto info = robot::ReadMessageBox(box);
-      boxes += info.text + "\n";
-      robot::PressMessageBoxButton(info, "OK");
-    }
-    return shows(kPnlDone);
-  }, 60000);
-  ASSERT_TRUE(done) << "no done panel; boxes: " << boxes;
+  ASSERT_TRUE(AnswerBoxesUntilDone(window, program.id(), boxes)) << "no done panel; boxes: " << boxes;
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));
 }

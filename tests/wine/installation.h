@@ -2,6 +2,8 @@
 // starts from a machine on which the wallpaper was never installed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace wine_test {
@@ -22,16 +24,42 @@ struct InstalledPaths {
 // ends running copies of the program and clears the Active Desktop stand-in.
 void RemoveInstallation();
 
+// A test that starts and ends on a machine on which the wallpaper was never
+// installed, with `timeLimitMs` to run. Fixtures that add their own steps
+// call these first in SetUp and last in TearDown, unless they say otherwise.
+class CleanMachineTest : public testing::Test {
+ protected:
+  explicit CleanMachineTest(unsigned long timeLimitMs = 120000) : timeLimitMs_(timeLimitMs) {}
+  void SetUp() override;
+  void TearDown() override { RemoveInstallation(); }
+
+ private:
+  unsigned long timeLimitMs_;
+};
+
 // The registry value as text; empty when missing.
 [[nodiscard]] std::string ReadRegistryString(void* root, const std::string& key, const std::string& name);
 
+// What a shortcut file holds; the defaults stand for what could not be read.
 struct ShortcutInfo {
-  bool exists = false;
-  std::string target;
+  bool exists = false;  // the file is there
+  bool loaded = false;  // and the shell read it as a shortcut
+  std::string target;   // as stored, environment variables not expanded
   std::string description;
+  std::string arguments;
+  std::string workingDirectory;
+  std::string iconLocation;
+  int iconIndex = -1;
   int showCommand = 0;
+  unsigned short hotkey = 0xFFFF;
 };
 [[nodiscard]] ShortcutInfo ReadShortcut(const std::string& path);
+
+// Waits up to `timeoutMs` for the installer window to show its done panel,
+// answering OK to every box the program shows meanwhile; the texts of those
+// boxes, one a line, are added to `boxes`. False when the panel did not come.
+[[nodiscard]] bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& boxes,
+                                        unsigned long timeoutMs = 60000);
 
 // Installs through the window as a person would (the licence accepted with
 // its check box, the other options as they are), then closes the window.

@@ -19,17 +19,12 @@ std::string Lower(std::string s) {
 }
 
 void WalkFolder(const std::string& folder, std::map<std::string, std::string>& out) {
-  WIN32_FIND_DATAA data;
-  mervalis::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-  if (!find) return;
-  do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = folder + "\\" + name;
+  ForEachInFolder(folder, [&](const WIN32_FIND_DATAA& data) {
+    const std::string path = folder + "\\" + data.cFileName;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       out[Lower(path)] = "<dir>";
       // Linked folders lead out of the machine's own files.
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
       WalkFolder(path, out);
     } else {
       // Size and time of the last write tell a changed file well enough.
@@ -38,7 +33,7 @@ void WalkFolder(const std::string& folder, std::map<std::string, std::string>& o
                     data.ftLastWriteTime.dwLowDateTime);
       out[Lower(path)] = stamp;
     }
-  } while (::FindNextFileA(find.get(), &data));
+  });
 }
 
 void WalkKey(HKEY root, const std::string& name, const std::string& path, std::map<std::string, std::string>& out,

@@ -188,16 +188,20 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
   return (std::fclose(f) == 0) && ok;
 }
 
+void ForEachInFolder(const std::string& folder, const std::function<void(const WIN32_FIND_DATAA&)>& visit) {
+  const std::string pattern = folder + (!folder.empty() && folder.back() == '\\' ? "*" : "\\*");
+  WIN32_FIND_DATAA data;
+  mervalis::UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
+  if (!find) return;
+  do {
+    const std::string_view name = data.cFileName;
+    if (name != "." && name != "..") visit(data);
+  } while (::FindNextFileA(find.get(), &data));
+}
+
 std::vector<std::string> FolderListing(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+  ForEachInFolder(folder, [&](const WIN32_FIND_DATAA& entry) { names.emplace_back(entry.cFileName); });
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -205,6 +209,21 @@ std::vector<std::string> FolderListing(const std::string& folder) {
 std::uint32_t Read32(const std::string& bytes, std::size_t at) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(handle);
+  return true;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  const bool exists = ::RegQueryValueExA(handle, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  ::RegCloseKey(handle);
+  return exists;
 }
 
 }  // namespace wine_test

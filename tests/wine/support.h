@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,9 +64,16 @@ void SetTestTimeLimit(DWORD ms);
 // NEEDS_DISPLAY at the start of a test.
 [[nodiscard]] bool DisplayDiffers(int width, int height, int bitsPerPixel);
 
+// The registry, read with the system's own calls.
+[[nodiscard]] bool KeyExists(HKEY root, const std::string& key);
+[[nodiscard]] bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+
 // Files.
 [[nodiscard]] std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// Calls `visit` for every entry of a folder (given with or without its
+// trailing backslash) but "." and "..", in the order the file system gives.
+void ForEachInFolder(const std::string& folder, const std::function<void(const WIN32_FIND_DATAA&)>& visit);
 // The names in a folder (given with its trailing backslash), sorted.
 [[nodiscard]] std::vector<std::string> FolderListing(const std::string& folder);
 // A little-endian 32-bit number in a file's bytes.

@@ -1,0 +1,86 @@
+#include "common/file_io_win.h"
+
+namespace mervalis {
+
+namespace {
+
+CloseHandleFunction g_closeHandle = &::CloseHandle;
+
+}  // namespace
+
+bool ReadToEnd(HANDLE file, std::string& bytes) {
+  char buffer[16384];
+  DWORD read = 0;
+  while (true) {
+    if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) return false;
+    if (read == 0) return true;
+    bytes.append(buffer, read);
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+  bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  if (!ReadToEnd(file.get(), bytes) || bytes.size() != static_cast<std::size_t>(size.QuadPart)) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+bool WriteAll(HANDLE file, const void* bytes, std::size_t size) noexcept {
+  const auto* next = static_cast<const char*>(bytes);
+  while (size > 0) {
+    constexpr std::size_t kChunk = 1 << 20;
+    const DWORD part = static_cast<DWORD>(size < kChunk ? size : kChunk);
+    DWORD written = 0;
+    if (!::WriteFile(file, next, part, &written, nullptr) || written == 0) return false;
+    next += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool CloseWrittenFile(UniqueFile& file) noexcept {
+  if (!file) return false;
+  return g_closeHandle(file.release()) != FALSE;
+}
+
+CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexcept {
+  const CloseHandleFunction previous = g_closeHandle;
+  g_closeHandle = function ? function : &::CloseHandle;
+  return previous;
+}
+
+WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noexcept {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) return WriteResult::kNotCreated;
+  const bool whole = WriteAll(file.get(), bytes);
+  const bool closed = CloseWrittenFile(file);
+  return whole && closed ? WriteResult::kWritten : WriteResult::kNotWritten;
+}
+
+ReplacingFile::ReplacingFile(const std::string& path, DWORD flags)
+    : path_(path),
+      temporary_(path + kSuffix),
+      file_(::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | flags,
+                          nullptr)) {}
+
+void ReplacingFile::Discard() noexcept {
+  file_.reset();
+  ::DeleteFileA(temporary_.c_str());
+}
+
+bool ReplacingFile::Replace() noexcept {
+  if (::MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  ::DeleteFileA(temporary_.c_str());
+  return false;
+}
+
+}  // namespace mervalis

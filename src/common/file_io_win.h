@@ -1,0 +1,84 @@
+// Whole files read and written in one go, and files replaced only when their
+// new content is complete. Every file the program writes goes through here,
+// so a failed close counts as a failed write everywhere.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/win_handles.h"
+
+namespace mervalis {
+
+// Reads from the file's position to its end, appending to `bytes`; false when
+// a read fails (what was read so far stays in `bytes`).
+[[nodiscard]] bool ReadToEnd(HANDLE file, std::string& bytes);
+// The whole file, opened so that others may hold it open in any way (the
+// running program's own image, for one); false, with `bytes` empty, when it
+// cannot be opened or read in full.
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Writes every byte at the file's position; false when any did not reach it.
+[[nodiscard]] bool WriteAll(HANDLE file, const void* bytes, std::size_t size) noexcept;
+[[nodiscard]] inline bool WriteAll(HANDLE file, std::string_view bytes) noexcept {
+  return WriteAll(file, bytes.data(), bytes.size());
+}
+
+// Closes a file that was just written; false when the close failed, which is
+// a failed write: the system may write the last data only now (a full disk,
+// a network share that went away).
+[[nodiscard]] bool CloseWrittenFile(UniqueFile& file) noexcept;
+
+// For tests: replaces the system call that CloseWrittenFile makes
+// (CloseHandle); gives back the one it replaced.
+using CloseHandleFunction = BOOL(WINAPI*)(HANDLE);
+CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexcept;
+
+enum class WriteResult {
+  kWritten,
+  kNotCreated,  // nothing written: the file could not be created
+  kNotWritten,  // created, but not every byte reached it or the close failed
+};
+// Writes a new file at `path` (a file there is replaced) and closes it, also
+// when the write fails.
+[[nodiscard]] WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noexcept;
+
+// A new content for `path`, written first to "<path>.tmp" beside it and then
+// moved over it in one step, so that `path` is always either the old file or
+// the complete new one, never a half-written one or none. The steps are the
+// caller's to take in order: write through handle(), Close(), Replace();
+// after a failure Discard() deletes the temporary file. Nothing is deleted
+// by itself: a temporary file left over by an interrupted run is overwritten
+// by the next.
+class ReplacingFile {
+ public:
+  static constexpr char kSuffix[] = ".tmp";
+
+  // Creates the temporary file (replacing a leftover one) with the extra
+  // CreateFile `flags` (FILE_FLAG_SEQUENTIAL_SCAN, for one).
+  explicit ReplacingFile(const std::string& path, DWORD flags = 0);
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  [[nodiscard]] bool Created() const noexcept { return file_.valid(); }
+  [[nodiscard]] HANDLE handle() const noexcept { return file_.get(); }
+  [[nodiscard]] const std::string& temporaryPath() const noexcept { return temporary_; }
+
+  // See CloseWrittenFile.
+  [[nodiscard]] bool Close() noexcept { return CloseWrittenFile(file_); }
+  // Closes the temporary file if still open and deletes it.
+  void Discard() noexcept;
+  // Moves the closed temporary file over `path`; when that fails (the old
+  // file is in use, read-only or a folder) deletes it and gives false.
+  [[nodiscard]] bool Replace() noexcept;
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  UniqueFile file_;
+};
+
+}  // namespace mervalis

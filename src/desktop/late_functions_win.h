@@ -1,0 +1,52 @@
+// Functions of Windows versions newer than XP that the native animation uses
+// when they are there.
+#pragma once
+
+#include <windows.h>
+
+#include "common/win_handles.h"
+
+namespace mervalis::desktop {
+
+// Functions of newer Windows versions, looked up when the mode starts so
+// that the program still loads on Windows XP.
+struct LateFunctions {
+  using RegisterSession = BOOL(WINAPI*)(HWND, DWORD);
+  using UnregisterSession = BOOL(WINAPI*)(HWND);
+  using RegisterPower = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
+  using UnregisterPower = BOOL(WINAPI*)(HANDLE);
+  using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  using DpiAware = BOOL(WINAPI*)();
+
+  UniqueModule wtsapi{::LoadLibraryA("wtsapi32.dll")};
+  UniqueModule dwmapi{::LoadLibraryA("dwmapi.dll")};
+  RegisterSession registerSession = nullptr;
+  UnregisterSession unregisterSession = nullptr;
+  RegisterPower registerPower = nullptr;
+  UnregisterPower unregisterPower = nullptr;
+  DwmAttribute dwmAttribute = nullptr;
+  DpiAware dpiAware = nullptr;
+
+  LateFunctions() noexcept {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    registerPower = Find<RegisterPower>(user32, "RegisterPowerSettingNotification");
+    unregisterPower = Find<UnregisterPower>(user32, "UnregisterPowerSettingNotification");
+    dpiAware = Find<DpiAware>(user32, "SetProcessDPIAware");
+    registerSession = Find<RegisterSession>(wtsapi.get(), "WTSRegisterSessionNotification");
+    unregisterSession = Find<UnregisterSession>(wtsapi.get(), "WTSUnRegisterSessionNotification");
+    dwmAttribute = Find<DwmAttribute>(dwmapi.get(), "DwmGetWindowAttribute");
+  }
+
+  template <typename F>
+  static F Find(HMODULE module, const char* name) noexcept {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+  }
+};
+
+// Both modes draw in real pixels: a scaled window would blur the scene and
+// misplace it behind the icons.
+inline void BecomeDpiAware(const LateFunctions& late) noexcept {
+  if (late.dpiAware) late.dpiAware();
+}
+
+}  // namespace mervalis::desktop

@@ -1,0 +1,83 @@
+#include "desktop/preview_window_win.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "common/window_owner_win.h"
+#include "desktop/background_win.h"
+#include "desktop/desktop_mode_win.h"
+
+namespace mervalis::desktop {
+
+bool PreviewWindow::Open() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance_;
+  wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  wc.hIcon = ::LoadIconA(instance_, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = kPreviewClass;
+  if (!::RegisterClassA(&wc)) return false;
+
+  // Three quarters of the screen: the scene as the desktop would have it,
+  // with room around the window.
+  const int width = ::GetSystemMetrics(SM_CXSCREEN) * 3 / 4;
+  const int height = ::GetSystemMetrics(SM_CYSCREEN) * 3 / 4;
+  std::string error;
+  if (!aquarium_.Build(width, height, ReadStoredLayout(), false, error)) {
+    throw std::runtime_error("The animation cannot be shown: " + error);
+  }
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame = {0, 0, width, height};
+  ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  window_ = ::CreateWindowExA(0, kPreviewClass, kPreviewCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  if (!window_) return false;
+  (void)aquarium_.Step();
+  ::ShowWindow(window_, SW_SHOWNORMAL);
+  ::UpdateWindow(window_);
+  UpdateRunning();
+  return true;
+}
+
+void PreviewWindow::UpdateRunning() {
+  SetSceneRunning(aquarium_, frameTimer_, window_, window_ && !::IsIconic(window_));
+}
+
+LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kFrameTimer && aquarium_.Running()) {
+        Show(aquarium_, window_, aquarium_.Step());
+        frameTimer_.Set(window_, aquarium_.DelayToNext());
+      }
+      return 0;
+    case WM_SIZE:
+      UpdateRunning();  // nothing moves while minimised
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      PaintScene(aquarium_, window_);
+      return 0;
+    case WM_DESTROY:
+      frameTimer_.Kill();
+      window_ = nullptr;
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      return ::DefWindowProcA(window_, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK PreviewWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  try {
+    auto* self = WindowOwner<PreviewWindow>(hwnd, message, lParam);
+    if (self && message == WM_NCCREATE) self->window_ = hwnd;
+    if (self && self->window_ == hwnd) return self->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    Log("Error in the preview window");
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace mervalis::desktop

@@ -1,0 +1,111 @@
+// Whole files read and written, and a file replaced only by a complete new
+// one: what each helper leaves on disk when it succeeds and when it fails.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/file_io_win.h"
+#include "wine/support.h"
+
+namespace {
+
+using mervalis::ReplacingFile;
+using mervalis::WriteResult;
+using wine_test::ReadFileBytes;
+using wine_test::WriteFileBytes;
+
+BOOL WINAPI CloseThenFail(HANDLE handle) {
+  ::CloseHandle(handle);
+  return FALSE;
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class FileIo : public testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "mervalis file io\\";
+    ::CreateDirectoryA(folder_.c_str(), nullptr);
+    path_ = folder_ + "target.bin";
+    Clear();
+  }
+  void TearDown() override {
+    mervalis::SetCloseHandleForTesting(nullptr);
+    Clear();
+    ::RemoveDirectoryA(folder_.c_str());
+  }
+  void Clear() {
+    ::DeleteFileA(path_.c_str());
+    ::RemoveDirectoryA(path_.c_str());
+    ::DeleteFileA((path_ + ".tmp").c_str());
+  }
+
+  std::string folder_;
+  std::string path_;
+};
+
+TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
+  ASSERT_TRUE(WriteFileBytes(path_, "the old content, longer than the new"));
+  ASSERT_TRUE(WriteFileBytes(path_ + ".tmp", "a leftover of an interrupted run, also longer"));
+  ReplacingFile file(path_);
+  ASSERT_TRUE(file.Created());
+  EXPECT_EQ(file.temporaryPath(), path_ + ".tmp");
+  ASSERT_TRUE(mervalis::WriteAll(file.handle(), "new"));
+  EXPECT_EQ(ReadFileBytes(path_), "the old content, longer than the new");
+  ASSERT_TRUE(file.Close());
+  ASSERT_TRUE(file.Replace());
+  EXPECT_EQ(ReadFileBytes(path_), "new");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+}
+
+TEST_F(FileIo, ReplacingAFolderFailsAndTheTemporaryFileGoes) {
+  ASSERT_TRUE(::CreateDirectoryA(path_.c_str(), nullptr));
+  ReplacingFile file(path_);
+  ASSERT_TRUE(file.Created());
+  ASSERT_TRUE(mervalis::WriteAll(file.handle(), "new"));
+  ASSERT_TRUE(file.Close());
+  EXPECT_FALSE(file.Replace());
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_TRUE(::GetFileAttributesA(path_.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(FileIo, AFailedCloseIsAFailedWriteAndDiscardLeavesTheOldFile) {
+  ASSERT_TRUE(WriteFileBytes(path_, "old"));
+  mervalis::SetCloseHandleForTesting(&CloseThenFail);
+  ReplacingFile file(path_);
+  ASSERT_TRUE(file.Created());
+  ASSERT_TRUE(mervalis::WriteAll(file.handle(), "new"));
+  EXPECT_FALSE(file.Close());
+  file.Discard();
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_EQ(ReadFileBytes(path_), "old");
+  // The whole-file write says which step failed.
+  EXPECT_EQ(mervalis::WriteWholeFile(path_, "new"), WriteResult::kNotWritten);
+  EXPECT_EQ(mervalis::WriteWholeFile(folder_ + "no such folder\\file.bin", "new"), WriteResult::kNotCreated);
+}
+
+TEST_F(FileIo, WholeFileWrittenOverALongerOneAndReadWhileOthersHoldItOpen) {
+  ASSERT_TRUE(WriteFileBytes(path_, std::string(3000, 'x')));
+  // More than one write call's share, so that the parts must follow each other.
+  std::string bytes(1536 * 1024 + 7, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 % 251);
+  ASSERT_EQ(mervalis::WriteWholeFile(path_, bytes), WriteResult::kWritten);
+  EXPECT_TRUE(ReadFileBytes(path_) == bytes);
+
+  // A running program's own image: open for reading and writing by another.
+  HANDLE other = ::CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  std::string read = "whatever was there";
+  EXPECT_TRUE(mervalis::ReadWholeFile(path_, read));
+  ::CloseHandle(other);
+  EXPECT_TRUE(read == bytes);
+  EXPECT_FALSE(mervalis::ReadWholeFile(folder_ + "missing.bin", read));
+  EXPECT_EQ(read, "");
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// The installer window while and after the install button works, under
+// Wine: the desktop shown and the window brought back, the shell refusing its
+// automation object, the check-mark buttons' glyphs, a close request waiting
+// for the install, and an error escaping the apply.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "../fixtures/active_desktop/call_record.h"
+#include "../fixtures/shell_application/shell_application.h"
+#include "common/folders_win.h"
+#include "common/registry_win.h"
+#include "payload/page_text.h"
+#include "robot.h"
+#include "ui/install_fixture.h"
+#include "ui/main_form_ids.h"
+#include "wine/contract_literals.h"
+#include "wine/installation.h"
+#include "wine/support.h"
+
+namespace {
+
+using namespace install_test;
+using namespace mervalis::ui;
+using namespace wine_test::contract;
+
+// The cursor the window puts up when the system asks it over its client area.
+HCURSOR CursorOverClient(HWND window) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+  CURSORINFO info = {};
+  info.cbSize = sizeof(info);
+  return ::GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
+  // "Shell.Application" pointing at a class nobody serves.
+  const std::string key = "Software\\Classes\\Shell.Application\\CLSID";
+  const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, key, "");
+  ASSERT_FALSE(original.empty());
+  {
+    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(key, false));
+    ASSERT_EQ(registry.WriteString("", "{0E5AAE11-A475-4C5B-AB00-C66DE400274E}"), ERROR_SUCCESS);
+  }
+  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  AcceptAndInstall();
+  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(registry.OpenKey(key, false));
+  EXPECT_EQ(registry.WriteString("", original), ERROR_SUCCESS);
+  EXPECT_TRUE(Get(kPnlDone).visible);
+  EXPECT_TRUE(Get(kBtnInstall).enabled);
+  // The windows were not minimised, so nothing restores them either.
+  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  EXPECT_NE(log.find("btnInstall - Before Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
+}
+
+TEST_F(Install, TheDesktopIsShownThenTheWindowComesBackForAFewSeconds) {
+  ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
+  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", program_->id(), false});
+  ASSERT_NE(app, nullptr);
+  AcceptAndInstall();
+  // Every window was minimised through the shell ...
+  EXPECT_NE(wine_test::ReadFileBytes(shell_application_fixture::CallLogPath()).find("MinimizeAll"),
+            std::string::npos);
+  // ... and the program's window is brought back by its timer.
+  EXPECT_TRUE(robot::WaitUntil([&] { return !::IsIconic(app) && ::IsWindowVisible(window_); }, 8000));
+  // The timer stops after its ticks: a window minimised later stays so.
+  ::Sleep(4000);
+  ::PostMessageA(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(robot::WaitUntil([&] { return ::IsIconic(app); }, 5000));
+  ::Sleep(1500);
+  EXPECT_TRUE(::IsIconic(app));
+  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  EXPECT_NE(log.find("btnInstall - After Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
+  ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
+}
+
+TEST_F(Install, CheckMarkButtonsKeepTheirGlyphWhenTabbedOnto) {
+  ASSERT_NE(Start(), nullptr);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Focused() == kBtnInstall; }, 5000));
+  // Twice round the install panel.
+  ASSERT_TRUE(TabOnto(kOptStretch));
+  ASSERT_TRUE(TabOnto(kBtnInstall));
+  ASSERT_TRUE(TabOnto(kOptStretch));
+  ASSERT_TRUE(TabOnto(kBtnInstall));
+  ExpectCheckMark(kBtnInstall);
+
+  Press(kBtnInstall);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlLicense).visible; }, 10000));
+  SetBox(kChkAcceptLicense, true);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Focused() == kChkAcceptLicense; }, 3000));
+  ASSERT_TRUE(TabOnto(kBtnLicenseInstall));
+  ExpectCheckMark(kBtnLicenseInstall);
+
+  Press(kBtnLicenseInstall);
+  WaitForDonePanel();
+  // The windows were minimised to show the desktop; wait until the timer has
+  // brought the window back for good.
+  HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", program_->id(), false});
+  ::Sleep(3500);
+  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsIconic(app) && ::IsWindowVisible(window_); }, 5000));
+  ::SetForegroundWindow(window_);
+  ASSERT_TRUE(TabOnto(kBtnChangeOptions));
+  ASSERT_TRUE(TabOnto(kBtnFinish));
+  ExpectCheckMark(kBtnFinish);
+
+  Press(kBtnChangeOptions);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlInstall).visible; }, 5000));
+  ASSERT_TRUE(TabOnto(kBtnInstall));
+  ExpectCheckMark(kBtnInstall);
+}
+
+// A close request (Alt+F4, the task bar) waiting behind the press: the install
+// finishes with the window's title and options, then the window closes.
+TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
+  const auto paths = wine_test::Paths();
+  const std::string emptyTitlePage = PageOf("");
+  // "3": centred, border unchecked, the hidden decoration box checked. The
+  // window reads it at its start; the install has to write it back.
+  StoreOptionCode("3");
+  ASSERT_NE(Start(), nullptr);
+  StoreOptionCode(nullptr);
+  Press(kBtnInstall);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlLicense).visible; }, 10000));
+  SetBox(kChkAcceptLicense, true);
+  Press(kBtnLicenseInstall);
+  ::PostMessageA(window_, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  const bool ended = program_->WaitForExit(kInstallTimeoutMs, &code);
+  const bool emptyTitlePageWritten = mervalis::FileExists(emptyTitlePage);
+  ::DeleteFileA(emptyTitlePage.c_str());
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(emptyTitlePageWritten);
+  EXPECT_EQ(OptionCode(), "3");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quorvane - Mervalis");
+  EXPECT_EQ(wine_test::ReadFileBytes(PageOf("Mervalis")), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
+  const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(PageOf("Mervalis")));
+  EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
+}
+
+// An error that escapes the apply (the page is taken by another program
+// before its tag is replaced) reaches the error box, and the window is usable
+// again: buttons enabled, no hourglass. The debug-log build, with an install
+// folder that cannot be made, stops at a box on each checkpoint line; the
+// first such box after the template was written is where the page is taken.
+TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
+  const auto paths = wine_test::Paths();
+  const std::string page = PageOf("Mervalis");
+  std::string installFolder = paths.installFolder;
+  installFolder.pop_back();
+  ASSERT_TRUE(wine_test::WriteFileBytes(installFolder, "a file where the install folder goes"));
+  struct Cleanup {
+    std::string blocker;
+    HANDLE page = INVALID_HANDLE_VALUE;
+    ~Cleanup() {
+      if (page != INVALID_HANDLE_VALUE) ::CloseHandle(page);
+      ::DeleteFileA(blocker.c_str());
+    }
+  } cleanup{installFolder};
+
+  program_.emplace(wine_test::DebugLogProgramPath(), "");
+  std::vector<robot::MessageBoxInfo> errors;
+  HCURSOR busy = nullptr;
+  bool takePage = false;
+  HWND answered = nullptr;
+  // Answers the checkpoint boxes; any other box is an error.
+  const auto answer = [&] {
+    HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program_->id()});
+    if (!box || box == answered) return;
+    const auto info = robot::ReadMessageBox(box);
+    if (info.buttons.empty()) return;  // still being made
+    if (info.text != kDebugDirectoryBox) {
+      errors.push_back(info);
+    } else if (takePage && cleanup.page == INVALID_HANDLE_VALUE && mervalis::FileExists(page)) {
+      cleanup.page = ::CreateFileA(page.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+      busy = CursorOverClient(window_);
+    }
+    robot::PressMessageBoxButton(info, "OK");
+    answered = box;
+  };
+  ASSERT_TRUE(robot::WaitUntil([&] {
+    answer();
+    window_ = robot::FindTopLevel({"TfrmMain", "Quorvanesoft - Animated Desktop Wallpaper", program_->id()});
+    return window_ != nullptr;
+  }, 20000));
+  const HCURSOR arrow = CursorOverClient(window_);
+
+  Press(kBtnInstall);
+  ASSERT_TRUE(robot::WaitUntil([&] {
+    answer();
+    return Get(kPnlLicense).visible && Get(kBtnInstall).enabled;
+  }, 20000));
+  SetBox(kChkAcceptLicense, true);
+  takePage = true;
+  Press(kBtnLicenseInstall);
+  ASSERT_TRUE(robot::WaitUntil([&] {
+    answer();
+    return !errors.empty();
+  }, kInstallTimeoutMs));
+  ASSERT_NE(cleanup.page, INVALID_HANDLE_VALUE) << "the page file never appeared, or could not be taken";
+  ASSERT_TRUE(robot::WaitForWindowGone(errors[0].hwnd));
+
+  // The standard error display, once.
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].caption, "Quorvanesoft");
+  EXPECT_NE(errors[0].text.find(page), std::string::npos) << errors[0].text;
+  robot::Settle(window_);
+  EXPECT_TRUE(Get(kPnlLicense).visible);
+  EXPECT_TRUE(Get(kBtnInstall).enabled);
+  EXPECT_TRUE(Get(kBtnLicenseInstall).enabled);
+  ASSERT_NE(busy, arrow) << "the hourglass was never seen";
+  EXPECT_EQ(CursorOverClient(window_), arrow);
+}
+
+}  // namespace
