@@ -171,8 +171,29 @@ std::size_t Renderer::PixelCount() const noexcept {
 
 void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
   if (pixels.size() != PixelCount()) throw std::invalid_argument("background size differs from the screen's");
-  background_ = std::move(pixels);
+  constexpr std::size_t kTilePixels = kTile * kTile;
+  tilesAcross_ = (width_ + kTile - 1) / kTile;
+  const std::size_t tilesDown = static_cast<std::size_t>((height_ + kTile - 1) / kTile);
+  tiles_.assign(static_cast<std::size_t>(tilesAcross_) * tilesDown * kTilePixels + kTilePixels, kOpaqueBlack);
+  // One tile more than needed, so that the first can start on a page.
+  const auto address = reinterpret_cast<std::uintptr_t>(tiles_.data());
+  firstTile_ = ((kTilePixels * sizeof(std::uint32_t) - address % (kTilePixels * sizeof(std::uint32_t))) %
+                (kTilePixels * sizeof(std::uint32_t))) / sizeof(std::uint32_t);
+  for (int y = 0; y < height_; ++y) {
+    const std::uint32_t* row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+    for (int x = 0; x < width_; x += kTile) {
+      std::memcpy(tiles_.data() + TileIndex(x, y), row + x,
+                  static_cast<std::size_t>(std::min(kTile, width_ - x)) * sizeof(std::uint32_t));
+    }
+  }
   fullRedraw_ = true;
+}
+
+std::size_t Renderer::TileIndex(int x, int y) const noexcept {
+  const std::size_t tile = static_cast<std::size_t>(y / kTile) * static_cast<std::size_t>(tilesAcross_) +
+                           static_cast<std::size_t>(x / kTile);
+  return firstTile_ + tile * (kTile * kTile) + static_cast<std::size_t>(y % kTile) * kTile +
+         static_cast<std::size_t>(x % kTile);
 }
 
 void Renderer::SetPicture(Picture picture, PictureFrames frames) {
@@ -262,10 +283,14 @@ void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
   const Rect area = Intersect(wanted, Rect{0, 0, width_, height_});
   if (area.Empty() || area != wanted) return;
   const auto stride = static_cast<std::size_t>(area.Width());
-  if (background_.size() == PixelCount()) {
+  if (!tiles_.empty()) {
     for (int y = area.top; y < area.bottom; ++y) {
-      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(area.left);
-      CopyRow(out + static_cast<std::size_t>(y - area.top) * stride, background_.data() + at, area.Width());
+      std::uint32_t* row = out + static_cast<std::size_t>(y - area.top) * stride;
+      for (int x = area.left; x < area.right;) {
+        const int end = std::min(area.right, (x / kTile + 1) * kTile);  // the end of x's tile
+        CopyRow(row + (x - area.left), tiles_.data() + TileIndex(x, y), end - x);
+        x = end;
+      }
     }
   } else {
     std::fill(out, out + stride * static_cast<std::size_t>(area.Height()), kOpaqueBlack);

@@ -81,7 +81,15 @@ class Renderer {
 
   int width_;
   int height_;
-  std::vector<std::uint32_t> background_;  // empty until set
+  // The background in square tiles of kTile × kTile pixels, one memory page
+  // each, rows of tiles left to right and top down; empty until set. A
+  // sprite's area lies in a few pages instead of one page per row, which
+  // keeps the memory a frame touches small.
+  static constexpr int kTile = 32;
+  [[nodiscard]] std::size_t TileIndex(int x, int y) const noexcept;  // of pixel (x, y) in tiles_
+  std::vector<std::uint32_t> tiles_;
+  std::size_t firstTile_ = 0;  // where the page-aligned tiles start in tiles_
+  int tilesAcross_ = 0;
   std::array<PictureFrames, kPictureCount> pictures_;
   std::array<std::vector<int>, kPictureCount> delays_;
   std::vector<Drawn> drawn_;  // the last Draw's sprites, as Compose shows them
