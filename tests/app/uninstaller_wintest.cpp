@@ -66,7 +66,9 @@ void RunUninstaller(const std::string& exe, const char* mode) {
   EXPECT_TRUE(done->hasIcon);
   ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
   ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning(kCopyName); }, 15000));
-  if (p.Running()) ASSERT_TRUE(p.WaitForExit(15000));
+  if (p.Running()) {
+    ASSERT_TRUE(p.WaitForExit(15000));
+  }
 }
 
 std::string Join(const std::vector<std::string>& lines) {

@@ -27,7 +27,9 @@ void StoreOption(const char* code) {
   mervalis::RegistryKey registry(HKEY_CURRENT_USER);
   ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
   (void)registry.DeleteValue("Mervalis");
-  if (code) ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
+  if (code) {
+    ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
+  }
 }
 
 void StoreDwordOption(DWORD value) {

@@ -97,8 +97,12 @@ void InstallAgainCentred() {
   };
   ASSERT_TRUE(robot::PressButton(window, kOptCenter));
   ASSERT_TRUE(robot::WaitUntil([&] { return control(kOptCenter).checked == BST_CHECKED; }, 3000));
-  if (control(kChkShowBorder).checked == BST_CHECKED) ASSERT_TRUE(robot::PressButton(window, kChkShowBorder));
-  if (control(kChkBorderExtra).checked == BST_CHECKED) ASSERT_TRUE(robot::PressButton(window, kChkBorderExtra));
+  if (control(kChkShowBorder).checked == BST_CHECKED) {
+    ASSERT_TRUE(robot::PressButton(window, kChkShowBorder));
+  }
+  if (control(kChkBorderExtra).checked == BST_CHECKED) {
+    ASSERT_TRUE(robot::PressButton(window, kChkBorderExtra));
+  }
   ASSERT_TRUE(robot::WaitUntil([&] {
     return control(kChkShowBorder).checked != BST_CHECKED && control(kChkBorderExtra).checked != BST_CHECKED;
   }, 3000));
