@@ -313,7 +313,9 @@ TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
 TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ASSERT_NE(StartOnShell("win10"), nullptr);
   ::Sleep(1000);
-  const double shown = CpuOver(desktop_->id(), 3000);
+  // Running is measured over longer than resting: a frame costs little, and
+  // the process times come in 10 ms steps.
+  const double shown = CpuOver(desktop_->id(), 6000);
   EXPECT_GT(shown, 20.0) << "the animation does not seem to run";
 
   // A locked session: the notification Windows sends to the mode's window.
@@ -324,7 +326,7 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "shown: " << shown;
   ::PostMessageA(host, 0x02B1, 0x8 /* WTS_SESSION_UNLOCK */, 1);
   ::Sleep(1000);
-  EXPECT_GT(CpuOver(desktop_->id(), 3000), 20.0);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
 
   // A maximised window of another program covers the desktop_-> (That it runs
   // again once the window goes rests on the system's window events, which
