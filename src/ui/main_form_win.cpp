@@ -9,6 +9,7 @@
 #include "common/web_links.h"
 #include "common/web_links_win.h"
 #include "common/win_handles.h"
+#include "common/window_owner_win.h"
 #include "desktop/stored_layout.h"
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
@@ -366,12 +367,8 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK TfrmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  auto* self = reinterpret_cast<TfrmMain*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (message == WM_NCCREATE) {
-    self = static_cast<TfrmMain*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->handle_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+  auto* self = WindowOwner<TfrmMain>(hwnd, message, lParam);
+  if (self && message == WM_NCCREATE) self->handle_ = hwnd;
   if (!self || !self->handle_) return ::DefWindowProcA(hwnd, message, wParam, lParam);
   try {
     return self->HandleMessage(message, wParam, lParam);
