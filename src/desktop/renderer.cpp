@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -98,9 +99,7 @@ MERVALIS_SSE2 void OverRowSse2(std::uint32_t* dst, const std::uint32_t* src, int
   }
   OverRowPlain(dst + x, src + x, count - x);
 }
-#endif
 
-#if defined(MERVALIS_SSE2_CODE)
 MERVALIS_SSE2 void CopyRowSse2(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
   int x = 0;
   for (; x + 4 <= count; x += 4) {
@@ -171,14 +170,16 @@ std::size_t Renderer::PixelCount() const noexcept {
 
 void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
   if (pixels.size() != PixelCount()) throw std::invalid_argument("background size differs from the screen's");
-  constexpr std::size_t kTilePixels = kTile * kTile;
+  constexpr std::size_t kTileBytes = kTile * kTile * sizeof(std::uint32_t);
   tilesAcross_ = (width_ + kTile - 1) / kTile;
-  const std::size_t tilesDown = static_cast<std::size_t>((height_ + kTile - 1) / kTile);
-  tiles_.assign(static_cast<std::size_t>(tilesAcross_) * tilesDown * kTilePixels + kTilePixels, kOpaqueBlack);
+  const std::size_t tilesBytes =
+      static_cast<std::size_t>(tilesAcross_) * static_cast<std::size_t>((height_ + kTile - 1) / kTile) * kTileBytes;
   // One tile more than needed, so that the first can start on a page.
-  const auto address = reinterpret_cast<std::uintptr_t>(tiles_.data());
-  firstTile_ = ((kTilePixels * sizeof(std::uint32_t) - address % (kTilePixels * sizeof(std::uint32_t))) %
-                (kTilePixels * sizeof(std::uint32_t))) / sizeof(std::uint32_t);
+  tiles_.assign((tilesBytes + kTileBytes) / sizeof(std::uint32_t), kOpaqueBlack);
+  void* first = tiles_.data();
+  std::size_t room = tiles_.size() * sizeof(std::uint32_t);
+  std::align(kTileBytes, tilesBytes, first, room);
+  firstTile_ = static_cast<std::size_t>(static_cast<std::uint32_t*>(first) - tiles_.data());
   for (int y = 0; y < height_; ++y) {
     const std::uint32_t* row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     for (int x = 0; x < width_; x += kTile) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desktop/frames.h"
+#include "../wallpaper/each_pixel_code.h"
 
 namespace mervalis::desktop {
 namespace {
@@ -140,11 +141,7 @@ TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
 // clear ones, composed over a varied background, with each pixel code: each
 // channel is src + dst * (255 - alpha) / 255 rounded, held at 255; a clear
 // pixel leaves the background whatever its colour.
-class ComposeCode : public ::testing::TestWithParam<PixelCode> {
- protected:
-  void SetUp() override { ForcePlainPixelCode(GetParam() == PixelCode::Plain); }
-  void TearDown() override { ForcePlainPixelCode(false); }
-};
+class ComposeCode : public EachPixelCode {};
 
 TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
   const int w = 263, h = 3;  // rows that are not a multiple of four pixels
@@ -180,7 +177,7 @@ TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothCodes, ComposeCode, ::testing::Values(PixelCode::Plain, PixelCode::Sse2));
+INSTANTIATE_FOR_EACH_PIXEL_CODE(ComposeCode);
 
 TEST(SoftenFrame, OneTwoOneAcrossAndDown) {
   Frame line = {3, 1, {0, 0xFFFFFFFFu, 0}, 0};

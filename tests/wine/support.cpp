@@ -60,7 +60,7 @@ std::string ArtifactFolder() {
 
 Process::Process(const std::string& exe, std::string_view arguments) {
   std::string commandLine = "\"" + exe + "\"";
-  if (!arguments.empty()) commandLine += " " + std::string(arguments);
+  if (!arguments.empty()) commandLine.append(" ").append(arguments);
   Start(exe, commandLine);
 }
 
