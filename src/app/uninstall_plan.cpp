@@ -7,8 +7,10 @@ namespace mervalis {
 
 namespace {
 
-// What a write beside the real file and a rename leaves when interrupted.
+// What a write beside the real file and a rename leaves when interrupted: the
+// new file, and for the background also the old one moved aside.
 constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kAsideSuffix[] = ".old";
 
 // A name in a special folder; empty when the shell has no such folder (a bare
 // name would point at the root of the current drive).
@@ -41,7 +43,7 @@ UninstallPlan PlanUninstall(const UninstallFacts& facts) {
   const std::string background = imagesFolder + "\\" + std::string(kBackgroundName);
   plan.applicationFile = ApplicationFilePath(facts.installFolder, facts.title);
   plan.files = {plan.applicationFile + kTemporarySuffix, PagePath(facts.wallpaperFolder, facts.title), background,
-                background + kTemporarySuffix};
+                background + kTemporarySuffix, background + kAsideSuffix};
   for (const PayloadPicture& picture : kPayloadPictures) {
     plan.files.push_back(imagesFolder + "\\" + std::string(picture.fileName));
   }

@@ -6,6 +6,11 @@ namespace {
 
 CloseHandleFunction g_closeHandle = &::CloseHandle;
 
+HANDLE CreateNewTemporary(const std::string& path, DWORD flags) noexcept {
+  ::DeleteFileA(path.c_str());
+  return ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+}
+
 }  // namespace
 
 bool ReadToEnd(HANDLE file, std::string& bytes) {
@@ -69,8 +74,7 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noex
 ReplacingFile::ReplacingFile(const std::string& path, DWORD flags)
     : path_(path),
       temporary_(path + kSuffix),
-      file_(::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | flags,
-                          nullptr)) {}
+      file_(CreateNewTemporary(temporary_, flags)) {}
 
 void ReplacingFile::Discard() noexcept {
   file_.reset();
@@ -81,6 +85,25 @@ bool ReplacingFile::Replace() noexcept {
   if (::MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   ::DeleteFileA(temporary_.c_str());
   return false;
+}
+
+bool ReplacingFile::ReplaceRebuilt() noexcept {
+  const DWORD attributes = ::GetFileAttributesA(path_.c_str());
+  const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                         !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+  if (!plainFile) return Replace();
+  const std::string aside = path_ + kAsideSuffix;
+  ::SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Fails while another program holds the old file without sharing its
+  // deletion; the plain move then gives the answer.
+  if (!::MoveFileExA(path_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) return Replace();
+  if (!::MoveFileExA(temporary_.c_str(), path_.c_str(), 0)) {
+    ::MoveFileExA(aside.c_str(), path_.c_str(), 0);
+    ::DeleteFileA(temporary_.c_str());
+    return false;
+  }
+  ::DeleteFileA(aside.c_str());
+  return true;
 }
 
 }  // namespace mervalis

@@ -48,17 +48,21 @@ enum class WriteResult {
 
 // A new content for `path`, written first to "<path>.tmp" beside it and then
 // moved over it in one step, so that `path` is always either the old file or
-// the complete new one, never a half-written one or none. The steps are the
-// caller's to take in order: write through handle(), Close(), Replace();
-// after a failure Discard() deletes the temporary file. Nothing is deleted
-// by itself: a temporary file left over by an interrupted run is overwritten
-// by the next.
+// the complete new one, never a half-written one. The steps are the caller's
+// to take in order: write through handle(), Close(), Replace() or
+// ReplaceRebuilt(); after a failure Discard() deletes the temporary file.
+// Nothing is deleted by itself: a temporary file left over by an interrupted
+// run goes when the next one starts.
 class ReplacingFile {
  public:
   static constexpr char kSuffix[] = ".tmp";
+  static constexpr char kAsideSuffix[] = ".old";
 
-  // Creates the temporary file (replacing a leftover one) with the extra
-  // CreateFile `flags` (FILE_FLAG_SEQUENTIAL_SCAN, for one).
+  // Deletes a leftover temporary file and creates a new one with the extra
+  // CreateFile `flags` (FILE_FLAG_SEQUENTIAL_SCAN, for one). Created, not
+  // truncated: a file emptied and written again is written out to the disk
+  // when closed by some file systems (ext4), which costs the caller the time
+  // of the whole write.
   explicit ReplacingFile(const std::string& path, DWORD flags = 0);
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -74,6 +78,15 @@ class ReplacingFile {
   // Moves the closed temporary file over `path`; when that fails (the old
   // file is in use, read-only or a folder) deletes it and gives false.
   [[nodiscard]] bool Replace() noexcept;
+  // The same for a file that every run builds afresh (a picture composed for
+  // the screen). Moving a new file onto an old one makes some file systems
+  // (ext4) write the new data out at once, to keep it across a crash; a file
+  // built again by the next run does not need that, and for a large one it
+  // takes long. So a plain old file is moved aside to "<path>.old" first,
+  // the new one moved in, and the old one deleted; `path` is missing only
+  // between two renames. A leftover "<path>.old" is replaced; a read-only
+  // old file takes the way of Replace().
+  [[nodiscard]] bool ReplaceRebuilt() noexcept;
 
  private:
   std::string path_;

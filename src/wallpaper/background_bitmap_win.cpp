@@ -51,8 +51,8 @@ bool LoadPictures(const BitmapRequest& request, BackgroundInputs& inputs, std::s
 }
 
 // Composes the background into `path`: first complete under a temporary
-// name in the same folder, band by band, then moved over the old file in one
-// step. On failure the old file is untouched, the temporary file is gone,
+// name in the same folder, band by band, then put in place of the old file.
+// On failure the old file is untouched, the temporary file is gone,
 // and `error` says what failed.
 bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
                       std::string& error) {
@@ -108,7 +108,7 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     return false;
   }
   Log("Before File Save");
-  if (!file.Replace()) {
+  if (!file.ReplaceRebuilt()) {
     error = cannotCreate;
     return false;
   }

@@ -43,16 +43,17 @@ TEST(UninstallPlan, FilesGoInOrderFromTheirFolders) {
   const UninstallPlan plan = PlanUninstall(Facts());
   EXPECT_EQ(plan.applicationFile, "C:\\Program Files\\Quorvane\\Mervalis.exe");
   const std::string images = "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\";
-  ASSERT_EQ(plan.files.size(), 4u + 16u + 8u);
+  ASSERT_EQ(plan.files.size(), 5u + 16u + 8u);
   const std::vector<std::string> first = {
       "C:\\Program Files\\Quorvane\\Mervalis.exe.tmp",
       "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html",
       images + "background.bmp",
       images + "background.bmp.tmp",
+      images + "background.bmp.old",
       images + "fish1_l.gif",
   };
-  EXPECT_EQ(std::vector<std::string>(plan.files.begin(), plan.files.begin() + 5), first);
-  EXPECT_EQ(plan.files[19], images + "fish6_r.gif");
+  EXPECT_EQ(std::vector<std::string>(plan.files.begin(), plan.files.begin() + 6), first);
+  EXPECT_EQ(plan.files[20], images + "fish6_r.gif");
   EXPECT_EQ(plan.controlPath, "C:\\WINDOWS\\system32\\quorvanexrun.ocx");
   EXPECT_EQ(plan.emptyFolders, (std::vector<std::string>{
                                    "C:\\Program Files\\Quorvane\\",
@@ -73,11 +74,11 @@ TEST(UninstallPlan, TheFamilysLinksGoWithItsLastWallpaper) {
       "C:\\Me\\Desktop\\Animated Wallpaper.lnk"};
   UninstallFacts facts = Facts();
   facts.otherWallpaperInstalled = true;
-  EXPECT_EQ(Tail(PlanUninstall(facts).files, 20), own);
+  EXPECT_EQ(Tail(PlanUninstall(facts).files, 21), own);
   facts.otherWallpaperInstalled = false;
   std::vector<std::string> all = own;
   all.insert(all.end(), shared.begin(), shared.end());
-  EXPECT_EQ(Tail(PlanUninstall(facts).files, 20), all);
+  EXPECT_EQ(Tail(PlanUninstall(facts).files, 21), all);
 }
 
 TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
@@ -85,7 +86,7 @@ TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
   facts.otherWallpaperInstalled = true;
   facts.specialFolder = &UserFoldersOnly;
   const UninstallPlan plan = PlanUninstall(facts);
-  EXPECT_EQ(Tail(plan.files, 20),
+  EXPECT_EQ(Tail(plan.files, 21),
             (std::vector<std::string>{"C:\\Me\\Programs\\Quorvane\\Mervalis.lnk", "C:\\Me\\Desktop\\Mervalis.lnk"}));
   EXPECT_EQ(Tail(plan.emptyFolders, 3), std::vector<std::string>{"C:\\Me\\Programs\\Quorvane"});
 }

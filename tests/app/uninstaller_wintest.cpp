@@ -256,7 +256,8 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
   ASSERT_TRUE(mervalis::ForceDirectories(paths.installFolder));
   ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
   for (const std::string& file : {paths.applicationFile, paths.installFolder + "Mervalis.exe.tmp",
-                                  paths.imagesFolder + "background.bmp", paths.imagesFolder + "background.bmp.tmp"}) {
+                                  paths.imagesFolder + "background.bmp", paths.imagesFolder + "background.bmp.tmp",
+                                  paths.imagesFolder + "background.bmp.old"}) {
     ASSERT_TRUE(wine_test::WriteFileBytes(file, "left behind")) << file;
   }
   // Held without delete sharing for three seconds, as a running program holds its file.
@@ -273,6 +274,7 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
   EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
   EXPECT_FALSE(mervalis::FileExists(paths.installFolder + "Mervalis.exe.tmp"));
   EXPECT_FALSE(mervalis::FileExists(paths.imagesFolder + "background.bmp.tmp"));
+  EXPECT_FALSE(mervalis::FileExists(paths.imagesFolder + "background.bmp.old"));
   EXPECT_FALSE(mervalis::DirectoryExists(paths.installFolder));
   EXPECT_FALSE(mervalis::DirectoryExists(paths.imagesFolder));
 }

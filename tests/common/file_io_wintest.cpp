@@ -41,7 +41,16 @@ class FileIo : public testing::Test {
   void Clear() {
     ::DeleteFileA(path_.c_str());
     ::RemoveDirectoryA(path_.c_str());
-    ::DeleteFileA((path_ + ".tmp").c_str());
+    for (const char* suffix : {".tmp", ".old"}) {
+      ::SetFileAttributesA((path_ + suffix).c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileA((path_ + suffix).c_str());
+    }
+    ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+
+  // A temporary file with `bytes`, closed and ready to take the place of the target.
+  static bool WriteNew(ReplacingFile& file, const std::string& bytes) {
+    return file.Created() && mervalis::WriteAll(file.handle(), bytes) && file.Close();
   }
 
   std::string folder_;
@@ -60,6 +69,65 @@ TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
   ASSERT_TRUE(file.Replace());
   EXPECT_EQ(ReadFileBytes(path_), "new");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
+}
+
+// A file built afresh by every run goes in by two renames; what is left on
+// disk must be what a single move would leave.
+TEST_F(FileIo, ARebuiltFileReplacesTheOldOneAndLeavesNothingBeside) {
+  // A leftover of an earlier run that stopped between the renames, read-only too.
+  ASSERT_TRUE(WriteFileBytes(path_ + ".old", "an old file left aside"));
+  ASSERT_TRUE(::SetFileAttributesA((path_ + ".old").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(WriteFileBytes(path_, "the old content"));
+  {
+    ReplacingFile file(path_);
+    ASSERT_TRUE(WriteNew(file, "new"));
+    EXPECT_EQ(ReadFileBytes(path_), "the old content");
+    ASSERT_TRUE(file.ReplaceRebuilt());
+  }
+  EXPECT_EQ(ReadFileBytes(path_), "new");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_FALSE(Exists(path_ + ".old"));
+
+  // No old file at all.
+  ASSERT_TRUE(::DeleteFileA(path_.c_str()));
+  ReplacingFile first(path_);
+  ASSERT_TRUE(WriteNew(first, "first"));
+  ASSERT_TRUE(first.ReplaceRebuilt());
+  EXPECT_EQ(ReadFileBytes(path_), "first");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_FALSE(Exists(path_ + ".old"));
+}
+
+TEST_F(FileIo, ARebuiltFileLeavesAReadOnlyOrHeldOldFileAsItWas) {
+  ASSERT_TRUE(WriteFileBytes(path_, "read-only"));
+  ASSERT_TRUE(::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    ReplacingFile file(path_);
+    ASSERT_TRUE(WriteNew(file, "new"));
+    // Windows refuses to move a file onto a read-only one; so must this.
+    const bool replaced = file.ReplaceRebuilt();
+    ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (replaced) {
+      EXPECT_EQ(ReadFileBytes(path_), "new") << "replaced, then completely";
+    } else {
+      EXPECT_EQ(ReadFileBytes(path_), "read-only");
+    }
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_FALSE(Exists(path_ + ".old"));
+  }
+
+  // Open in another program that shares neither writing nor deleting.
+  ASSERT_TRUE(WriteFileBytes(path_, "held"));
+  HANDLE other = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  ReplacingFile file(path_);
+  ASSERT_TRUE(WriteNew(file, "new"));
+  EXPECT_FALSE(file.ReplaceRebuilt());
+  ::CloseHandle(other);
+  EXPECT_EQ(ReadFileBytes(path_), "held");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_FALSE(Exists(path_ + ".old"));
 }
 
 TEST_F(FileIo, ReplacingAFolderFailsAndTheTemporaryFileGoes) {
