@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/folders_win.h"
+#include "common/product_names.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "wallpaper/active_desktop.h"
@@ -17,12 +18,26 @@ namespace {
 
 constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
 
+// Whether neither the session nor the user's profile has a plain wallpaper.
+bool NoWindowsWallpaper() noexcept {
+  char shown[MAX_PATH] = {};
+  if (!::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, shown, 0) || shown[0] != '\0') return false;
+  std::string saved;
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  const LONG opened = registry.Open(kDesktopKey, false);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  const LONG read = registry.ReadString("Wallpaper", saved);
+  return read == ERROR_FILE_NOT_FOUND || (read == ERROR_SUCCESS && saved.empty());
+}
+
 }  // namespace
 
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::string value(path);
   const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);
-  const bool result = ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
+  const bool result = (value.empty() && NoWindowsWallpaper()) ||
+                      ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
 
   // The profile used before anyone logs on follows, where it exists.
   RegistryKey registry(HKEY_USERS, KEY_WRITE);

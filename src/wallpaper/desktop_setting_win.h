@@ -13,7 +13,9 @@ namespace mervalis {
 // cannot, the desktop repaints only on the broadcast. The default profile's
 // "Wallpaper" value is written too when its key exists (it is never created);
 // that part cannot change the result. True when SystemParametersInfo accepted
-// the wallpaper.
+// the wallpaper. Clearing a wallpaper that is already clear (in the session
+// and in the profile) leaves SystemParametersInfo out: it would change nothing
+// but still have the shell repaint the whole desktop, at every re-apply.
 enum class WallpaperBroadcast { kNo, kYes };
 [[nodiscard]] bool SetWindowsWallpaper(std::string_view path,
                                        WallpaperBroadcast broadcast = WallpaperBroadcast::kNo) noexcept;

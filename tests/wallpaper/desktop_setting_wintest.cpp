@@ -206,6 +206,27 @@ TEST(WindowsWallpaper, PictureAndNoneReachTheUserAndTheDefaultProfile) {
   ::DeleteFileA(picture.c_str());
 }
 
+// Clearing is left out only when there is nothing to clear: a wallpaper that
+// only the profile still names (written there by another program) goes too.
+TEST(WindowsWallpaper, NoneAlsoClearsAWallpaperOnlyTheProfileNames) {
+  DefaultProfileDesktop keep;
+  ASSERT_TRUE(mervalis::SetWindowsWallpaper(""));
+  ASSERT_EQ(CurrentWindowsWallpaper(), "");
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  const char other[] = "C:\\windows\\another wallpaper.bmp";
+  ASSERT_EQ(::RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other)),
+            ERROR_SUCCESS);
+  ::RegCloseKey(key);
+
+  EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"), "");
+  EXPECT_EQ(CurrentWindowsWallpaper(), "");
+  // And once more, now that both are clear.
+  EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"), "");
+}
+
 TEST(WindowsWallpaper, MissingDefaultProfileKeyIsNotCreated) {
   DefaultProfileDesktop keep;
   ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_USERS, DefaultProfileDesktop::kKey));
