@@ -6,7 +6,8 @@
   Wine;
 - the silent `apply` run of Mervalis.exe against an empty windowed program
   started the same way in the same Wine prefix: medians of alternating pairs,
-  wall time and CPU time;
+  wall time and CPU time, with the whole Wine session on one processor (see
+  apply_pairs) and, for reference, without;
 - the peak memory of the `apply` run (the largest resident size of its Wine
   process, read from Linux when it ends) on a small and a very large screen;
 - the sizes of Mervalis.exe and quorvanexrun.ocx.
@@ -55,11 +56,13 @@ def compose_lines(cmd, env, label, goal):
     return True
 
 
-def timed_run(cmd, env, log, timeout=120):
+def timed_run(cmd, env, log, timeout=120, cpus=None):
     """Wall seconds, CPU seconds and peak resident bytes of one process,
-    measured from Linux; exit code too."""
+    measured from Linux; exit code too. With `cpus`, the process and all it
+    starts run only on those processors."""
     start = time.perf_counter()
-    proc = subprocess.Popen(cmd, env=env, stdout=log, stderr=log)
+    pin = (lambda: os.sched_setaffinity(0, cpus)) if cpus else None
+    proc = subprocess.Popen(cmd, env=env, stdout=log, stderr=log, preexec_fn=pin)
     deadline = start + timeout
     while True:
         pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
@@ -92,17 +95,48 @@ class BenchWine(Wine):
     def exe(self, name):
         return self.real_build / "win32" / "bin" / name
 
+    def pin_session(self, cpus):
+        """Every thread of the X server and of this prefix's Wine processes
+        (wineserver, the desktop process, the services) on `cpus`."""
+        pids = [self.xvfb.pid] if self.xvfb else []
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                if marker in (entry / "environ").read_bytes().split(b"\0"):
+                    pids.append(int(entry.name))
+            except OSError:
+                pass
+        for pid in pids:
+            try:
+                for task in Path(f"/proc/{pid}/task").iterdir():
+                    os.sched_setaffinity(int(task.name), cpus)
+            except OSError:
+                pass  # ended meanwhile
 
-def apply_pairs(wine, pairs, width, height):
-    """Alternating runs of the empty program and `apply`; their medians."""
+
+def apply_pairs(wine, pairs, width, height, pinned=True):
+    """Alternating runs of the empty program and `apply`; their medians.
+
+    Pinned, the X server, the Wine session and the timed program share one
+    processor. Every Wine call that asks the wineserver (thousands, already
+    for starting a process) then hands over on that processor, instead of
+    waking the other one: in a virtual machine such a wake-up costs tens of
+    microseconds, and whether a run gets it depends on where the scheduler
+    happens to put the processes. Unpinned, the same two builds measured
+    ratios between 1.3 and 1.7 from one run of this benchmark to the next;
+    pinned, the medians repeat within a few per cent."""
     wine.screen(width, height)
+    cpus = {min(os.sched_getaffinity(0))} if pinned else set(os.sched_getaffinity(0))
+    wine.pin_session(cpus)
     empty_cmd = ["wine", str(wine.exe("empty_window.exe"))]
     apply_cmd = ["wine", str(wine.exe("Mervalis.exe")), "apply"]
-    timed_run(apply_cmd, wine.env, wine.log)  # warm-up: first writes, caches
+    timed_run(apply_cmd, wine.env, wine.log, cpus=cpus)  # warm-up: first writes, caches
     empty, apply = [], []
     for _ in range(pairs):
-        empty.append(timed_run(empty_cmd, wine.env, wine.log))
-        apply.append(timed_run(apply_cmd, wine.env, wine.log))
+        empty.append(timed_run(empty_cmd, wine.env, wine.log, cpus=cpus))
+        apply.append(timed_run(apply_cmd, wine.env, wine.log, cpus=cpus))
     failed = [r[3] for r in apply if r[3] != 0]
     if failed:
         line(f"i686/Wine  apply {width}x{height}: exit codes {failed}")
@@ -141,6 +175,10 @@ def apply_lines(wine, pairs):
              f"ratio {a / e:.2f}{goal_text(a / e, goal)}")
         line(f"i686/Wine    apply {width}x{height} CPU  {ac:6.3f} s   empty window {ec:6.3f} s   "
              f"ratio {ac / ec:.2f}")
+    r = apply_pairs(wine, pairs, 3840, 2160, pinned=False)
+    (a, e) = r["wall"]
+    line(f"i686/Wine    apply 3840x2160 wall, unpinned (for reference; varies from run to run) {a:6.3f} s   "
+         f"empty window {e:6.3f} s   ratio {a / e:.2f}")
     peaks = {}
     for width, height in ((1024, 768), (7680, 4320)):
         r = apply_pairs(wine, 3, width, height)
