@@ -28,17 +28,6 @@ namespace {
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - ") + checkpoint); }
 
-// A wallpaper setting with read access only (a key locked against changes can
-// still be read). A missing key or value is an empty wallpaper; false when
-// the value is there but could not be read.
-bool ReadWallpaperValue(std::string_view key, std::string& value) {
-  value.clear();
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  const LONG opened = registry.Open(key, false);
-  if (opened == ERROR_FILE_NOT_FOUND) return true;
-  return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
-}
-
 // Saves the wallpapers from before the first apply for the uninstaller, when
 // WallpapersToRemember says so: "lastap" only once "lastwp" is written.
 void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, DesktopKind desktop) {

@@ -23,15 +23,18 @@ bool NoWindowsWallpaper() noexcept {
   char shown[MAX_PATH] = {};
   if (!::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, shown, 0) || shown[0] != '\0') return false;
   std::string saved;
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  const LONG opened = registry.Open(kDesktopKey, false);
-  if (opened == ERROR_FILE_NOT_FOUND) return true;
-  if (opened != ERROR_SUCCESS) return false;
-  const LONG read = registry.ReadString("Wallpaper", saved);
-  return read == ERROR_FILE_NOT_FOUND || (read == ERROR_SUCCESS && saved.empty());
+  return ReadWallpaperValue(kDesktopKey, saved) && saved.empty();
 }
 
 }  // namespace
+
+bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
+  value.clear();
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  const LONG opened = registry.Open(key, false);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
+}
 
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::string value(path);

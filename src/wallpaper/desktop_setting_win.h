@@ -3,9 +3,16 @@
 // reports failure only through its result.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace mervalis {
+
+// The "Wallpaper" value under the current user's `key`, read with read access
+// only (a key locked against changes can still be read). A missing key or
+// value is an empty wallpaper; false when the value is there but could not be
+// read.
+[[nodiscard]] bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept;
 
 // Sets the plain wallpaper (a picture file; empty for none) and saves it in the
 // user's profile. Broadcast only when asked: where the Active Desktop shows
