@@ -71,10 +71,29 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noex
   return whole && closed ? WriteResult::kWritten : WriteResult::kNotWritten;
 }
 
-ReplacingFile::ReplacingFile(const std::string& path, DWORD flags)
-    : path_(path),
-      temporary_(path + kSuffix),
-      file_(CreateNewTemporary(temporary_, flags)) {}
+ReplacingFile::ReplacingFile(const std::string& path, DWORD flags, Start start)
+    : path_(path), temporary_(path + kSuffix) {
+  if (start == Start::kReuseSpare) {
+    const std::string spare = path_ + kAsideSuffix;
+    if (::GetFileAttributesA(temporary_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      (void)::MoveFileExA(spare.c_str(), temporary_.c_str(), 0);
+    }
+    // Ours to write over, read-only or not.
+    ::SetFileAttributesA(temporary_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    file_.reset(::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+    writtenOver_ = file_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  }
+  // Also when neither can be opened for writing (held by another program):
+  // a new file is the last chance.
+  if (!file_) file_.reset(CreateNewTemporary(temporary_, flags));
+}
+
+bool ReplacingFile::Close() noexcept {
+  const bool ended = !file_ || !writtenOver_ || ::SetEndOfFile(file_.get());
+  const bool closed = CloseWrittenFile(file_);
+  return ended && closed;
+}
 
 void ReplacingFile::Discard() noexcept {
   file_.reset();
@@ -102,7 +121,6 @@ bool ReplacingFile::ReplaceRebuilt() noexcept {
     ::DeleteFileA(temporary_.c_str());
     return false;
   }
-  ::DeleteFileA(aside.c_str());
   return true;
 }
 

@@ -52,18 +52,32 @@ enum class WriteResult {
 // to take in order: write through handle(), Close(), Replace() or
 // ReplaceRebuilt(); after a failure Discard() deletes the temporary file.
 // Nothing is deleted by itself: a temporary file left over by an interrupted
-// run goes when the next one starts.
+// run goes when the next one starts, or is written over.
 class ReplacingFile {
  public:
   static constexpr char kSuffix[] = ".tmp";
   static constexpr char kAsideSuffix[] = ".old";
 
-  // Deletes a leftover temporary file and creates a new one with the extra
-  // CreateFile `flags` (FILE_FLAG_SEQUENTIAL_SCAN, for one). Created, not
-  // truncated: a file emptied and written again is written out to the disk
-  // when closed by some file systems (ext4), which costs the caller the time
-  // of the whole write.
-  explicit ReplacingFile(const std::string& path, DWORD flags = 0);
+  // Where the temporary file comes from.
+  enum class Start {
+    // A leftover temporary file is deleted and a new one created. Created,
+    // not truncated: a file emptied and written again is written out to the
+    // disk when closed by some file systems (ext4), which costs the caller
+    // the time of the whole write.
+    kNewFile,
+    // For a file that every run builds afresh in full (see ReplaceRebuilt):
+    // a leftover temporary file, or else the old file that the previous
+    // ReplaceRebuilt set aside, is written over in place; only without
+    // either is a new one created. The file system then reuses the space
+    // and the cached pages it has, instead of allocating them for a new file
+    // and freeing the old file's: for a picture of a large screen that is
+    // several milliseconds of the run.
+    kReuseSpare,
+  };
+
+  // The temporary file is opened with the extra CreateFile `flags`
+  // (FILE_FLAG_SEQUENTIAL_SCAN, for one).
+  explicit ReplacingFile(const std::string& path, DWORD flags = 0, Start start = Start::kNewFile);
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
@@ -71,27 +85,30 @@ class ReplacingFile {
   [[nodiscard]] HANDLE handle() const noexcept { return file_.get(); }
   [[nodiscard]] const std::string& temporaryPath() const noexcept { return temporary_; }
 
-  // See CloseWrittenFile.
-  [[nodiscard]] bool Close() noexcept { return CloseWrittenFile(file_); }
+  // See CloseWrittenFile. A file written over ends where the writing ended:
+  // what is left of its old content after that is cut off first.
+  [[nodiscard]] bool Close() noexcept;
   // Closes the temporary file if still open and deletes it.
   void Discard() noexcept;
   // Moves the closed temporary file over `path`; when that fails (the old
   // file is in use, read-only or a folder) deletes it and gives false.
   [[nodiscard]] bool Replace() noexcept;
   // The same for a file that every run builds afresh (a picture composed for
-  // the screen). Moving a new file onto an old one makes some file systems
-  // (ext4) write the new data out at once, to keep it across a crash; a file
-  // built again by the next run does not need that, and for a large one it
-  // takes long. So a plain old file is moved aside to "<path>.old" first,
-  // the new one moved in, and the old one deleted; `path` is missing only
-  // between two renames. A leftover "<path>.old" is replaced; a read-only
-  // old file takes the way of Replace().
+  // the screen). A plain old file is moved aside to "<path>.old" and the new
+  // one moved in; `path` is missing only between the two renames. The old
+  // file stays there, to be written over by the next run (Start::kReuseSpare)
+  // and removed with the rest by the uninstaller. Moving a new file onto an
+  // old one would also make some file systems (ext4) write the new data out
+  // at once, to keep it across a crash, which a file built again by the next
+  // run does not need and which for a large one takes long. A leftover
+  // "<path>.old" is replaced; a read-only old file takes the way of Replace().
   [[nodiscard]] bool ReplaceRebuilt() noexcept;
 
  private:
   std::string path_;
   std::string temporary_;
   UniqueFile file_;
+  bool writtenOver_ = false;
 };
 
 }  // namespace mervalis

@@ -67,9 +67,7 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     return false;
   }
 
-  // A leftover of an interrupted run is ours to overwrite, read-only or not.
-  ::SetFileAttributesA((path + ReplacingFile::kSuffix).c_str(), FILE_ATTRIBUTE_NORMAL);
-  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN);
+  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN, ReplacingFile::Start::kReuseSpare);
   if (!file.Created()) {
     error = cannotCreate;
     return false;

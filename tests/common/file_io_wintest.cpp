@@ -71,9 +71,9 @@ TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
   EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
-// A file built afresh by every run goes in by two renames; what is left on
-// disk must be what a single move would leave.
-TEST_F(FileIo, ARebuiltFileReplacesTheOldOneAndLeavesNothingBeside) {
+// A file built afresh by every run goes in by two renames, and the file it
+// replaces stays beside it as the next run's spare.
+TEST_F(FileIo, ARebuiltFileSetsTheOldOneAsideForTheNextRun) {
   // A leftover of an earlier run that stopped between the renames, read-only too.
   ASSERT_TRUE(WriteFileBytes(path_ + ".old", "an old file left aside"));
   ASSERT_TRUE(::SetFileAttributesA((path_ + ".old").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -85,17 +85,73 @@ TEST_F(FileIo, ARebuiltFileReplacesTheOldOneAndLeavesNothingBeside) {
     ASSERT_TRUE(file.ReplaceRebuilt());
   }
   EXPECT_EQ(ReadFileBytes(path_), "new");
+  EXPECT_EQ(ReadFileBytes(path_ + ".old"), "the old content");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
-  EXPECT_FALSE(Exists(path_ + ".old"));
 
-  // No old file at all.
+  // No old file at all: nothing to set aside.
   ASSERT_TRUE(::DeleteFileA(path_.c_str()));
-  ReplacingFile first(path_);
+  ASSERT_TRUE(::DeleteFileA((path_ + ".old").c_str()));
+  ReplacingFile first(path_, 0, ReplacingFile::Start::kReuseSpare);
   ASSERT_TRUE(WriteNew(first, "first"));
   ASSERT_TRUE(first.ReplaceRebuilt());
   EXPECT_EQ(ReadFileBytes(path_), "first");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
   EXPECT_FALSE(Exists(path_ + ".old"));
+}
+
+// Written over in place, the spare must come out exactly as a new file would:
+// no byte of its old content past the new end, whatever it was before.
+TEST_F(FileIo, ASpareWrittenOverHoldsExactlyTheNewContent) {
+  ASSERT_TRUE(WriteFileBytes(path_, "the current content"));
+  ASSERT_TRUE(WriteFileBytes(path_ + ".old", "the spare, longer than anything written below"));
+  ASSERT_TRUE(::SetFileAttributesA((path_ + ".old").c_str(), FILE_ATTRIBUTE_READONLY));
+  for (const std::string content : {"shorter", "a content of another length", "new"}) {
+    ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+    ASSERT_TRUE(file.Created()) << content;
+    EXPECT_FALSE(Exists(path_ + ".old")) << "the spare became the temporary file";
+    const std::string before = ReadFileBytes(path_);
+    ASSERT_TRUE(WriteNew(file, content));
+    EXPECT_EQ(ReadFileBytes(path_), before) << "replaced before the caller said so";
+    ASSERT_TRUE(file.ReplaceRebuilt());
+    EXPECT_EQ(ReadFileBytes(path_), content);
+    EXPECT_EQ(ReadFileBytes(path_ + ".old"), before);
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+  }
+
+  // A leftover temporary file is written over first; the spare is then
+  // replaced by the old file.
+  ASSERT_TRUE(WriteFileBytes(path_ + ".tmp", "a leftover of an interrupted run, also long"));
+  ASSERT_TRUE(::SetFileAttributesA((path_ + ".tmp").c_str(), FILE_ATTRIBUTE_READONLY));
+  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+  ASSERT_TRUE(WriteNew(file, "last"));
+  ASSERT_TRUE(file.ReplaceRebuilt());
+  EXPECT_EQ(ReadFileBytes(path_), "last");
+  EXPECT_EQ(ReadFileBytes(path_ + ".old"), "new");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+
+  // Discarded, the spare is gone with the temporary file; the file stays.
+  ReplacingFile discarded(path_, 0, ReplacingFile::Start::kReuseSpare);
+  ASSERT_TRUE(WriteNew(discarded, "never used"));
+  discarded.Discard();
+  EXPECT_EQ(ReadFileBytes(path_), "last");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_FALSE(Exists(path_ + ".old"));
+}
+
+TEST_F(FileIo, ASpareHeldByAnotherProgramIsLeftAndANewFileWritten) {
+  ASSERT_TRUE(WriteFileBytes(path_, "the current content"));
+  ASSERT_TRUE(WriteFileBytes(path_ + ".old", "a spare in use"));
+  HANDLE other = ::CreateFileA((path_ + ".old").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+  ASSERT_TRUE(WriteNew(file, "new"));
+  const bool replaced = file.ReplaceRebuilt();
+  ::CloseHandle(other);
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(ReadFileBytes(path_), "new");
+  EXPECT_EQ(ReadFileBytes(path_ + ".old"), "a spare in use");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
 TEST_F(FileIo, ARebuiltFileLeavesAReadOnlyOrHeldOldFileAsItWas) {
