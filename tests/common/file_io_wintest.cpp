@@ -52,6 +52,11 @@ class FileIo : public testing::Test {
   static bool WriteNew(ReplacingFile& file, const std::string& bytes) {
     return file.Created() && mervalis::WriteAll(file.handle(), bytes) && file.Close();
   }
+  // One run of a file rebuilt as the background is: over the spare, then in place.
+  bool Rebuild(const std::string& bytes) const {
+    ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+    return WriteNew(file, bytes) && file.ReplaceRebuilt();
+  }
 
   std::string folder_;
   std::string path_;
@@ -91,9 +96,7 @@ TEST_F(FileIo, ARebuiltFileSetsTheOldOneAsideForTheNextRun) {
   // No old file at all: nothing to set aside.
   ASSERT_TRUE(::DeleteFileA(path_.c_str()));
   ASSERT_TRUE(::DeleteFileA((path_ + ".old").c_str()));
-  ReplacingFile first(path_, 0, ReplacingFile::Start::kReuseSpare);
-  ASSERT_TRUE(WriteNew(first, "first"));
-  ASSERT_TRUE(first.ReplaceRebuilt());
+  ASSERT_TRUE(Rebuild("first"));
   EXPECT_EQ(ReadFileBytes(path_), "first");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
   EXPECT_FALSE(Exists(path_ + ".old"));
@@ -122,9 +125,7 @@ TEST_F(FileIo, ASpareWrittenOverHoldsExactlyTheNewContent) {
   // replaced by the old file.
   ASSERT_TRUE(WriteFileBytes(path_ + ".tmp", "a leftover of an interrupted run, also long"));
   ASSERT_TRUE(::SetFileAttributesA((path_ + ".tmp").c_str(), FILE_ATTRIBUTE_READONLY));
-  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
-  ASSERT_TRUE(WriteNew(file, "last"));
-  ASSERT_TRUE(file.ReplaceRebuilt());
+  ASSERT_TRUE(Rebuild("last"));
   EXPECT_EQ(ReadFileBytes(path_), "last");
   EXPECT_EQ(ReadFileBytes(path_ + ".old"), "new");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
