@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/application_win.h"
+#include "common/block_writer.h"
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
@@ -22,6 +23,9 @@
 namespace mervalis {
 
 namespace {
+
+// The memory page of the x86 processors the program runs on.
+constexpr std::size_t kPageBytes = 4096;
 
 // A JPEG picture among the module's raw-data resources; empty when missing.
 std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
@@ -82,15 +86,18 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
       case CompositionStep::AfterDraw: Log("After Draw"); break;
     }
   };
-  const auto sink = [&file](std::span<const std::uint8_t> bytes) {
+  // Whole pages at page offsets: the file may be the old one written over
+  // (see BlockWriter).
+  BlockWriter pages(kPageBytes, [&file](std::span<const std::uint8_t> bytes) {
     return WriteAll(file.handle(), bytes.data(), bytes.size());
-  };
+  });
+  const auto sink = [&pages](std::span<const std::uint8_t> bytes) { return pages.Add(bytes); };
   // Only the composition's own failures are caught here; the debug log's
   // errors go on to the caller (the temporary file is then left over, to be
   // overwritten by the next run).
   bool written = false;
   try {
-    written = WriteBackgroundFile(inputs, sink, progress);
+    written = WriteBackgroundFile(inputs, sink, progress) && pages.Finish();
     if (!written) error = "Stream write error";
   } catch (const std::bad_alloc&) {
     error = "Out of memory";
