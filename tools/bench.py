@@ -17,6 +17,7 @@ the tests have (the Wine class of run_tests.py).
 """
 import argparse
 import os
+import select
 import statistics
 import subprocess
 import sys
@@ -63,16 +64,18 @@ def timed_run(cmd, env, log, timeout=120, cpus=None):
     start = time.perf_counter()
     pin = (lambda: os.sched_setaffinity(0, cpus)) if cpus else None
     proc = subprocess.Popen(cmd, env=env, stdout=log, stderr=log, preexec_fn=pin)
-    deadline = start + timeout
-    while True:
-        pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
-        if pid:
-            break
-        if time.perf_counter() > deadline:
-            proc.kill()
-            _, status, usage = os.wait4(proc.pid, 0)
-            raise RuntimeError(f"{cmd[-2:]} did not end within {timeout} s")
-        time.sleep(0.002)
+    # Woken when the process ends, not some time after: a polling loop
+    # would add up to its period to every run.
+    ended = os.pidfd_open(proc.pid)
+    try:
+        finished = select.select([ended], [], [], timeout)[0]
+    finally:
+        os.close(ended)
+    if not finished:
+        proc.kill()
+        os.wait4(proc.pid, 0)
+        raise RuntimeError(f"{cmd[-2:]} did not end within {timeout} s")
+    _, status, usage = os.wait4(proc.pid, 0)
     wall = time.perf_counter() - start
     proc.returncode = os.waitstatus_to_exitcode(status)
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024, proc.returncode
@@ -311,7 +314,7 @@ def sizes(build):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--pairs", type=int, default=11, help="alternating pairs of apply runs (at least 7)")
+    parser.add_argument("--pairs", type=int, default=21, help="alternating pairs of apply runs (at least 7)")
     parser.add_argument("--runs", type=int, default=15, help="alternating composition runs")
     parser.add_argument("--only", choices=["native", "wine", "size", "compose", "apply", "desktop"],
                         help="one target, or one group of the Wine figures")
