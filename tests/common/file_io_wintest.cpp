@@ -52,6 +52,12 @@ class FileIo : public testing::Test {
   static bool WriteNew(ReplacingFile& file, const std::string& bytes) {
     return file.Created() && mervalis::WriteAll(file.handle(), bytes) && file.Close();
   }
+  // `path_` holds `content`, with nothing beside it.
+  void ExpectAlone(const std::string& content) const {
+    EXPECT_EQ(ReadFileBytes(path_), content);
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_FALSE(Exists(path_ + ".old"));
+  }
   // One run of a file rebuilt as the background is: over the spare, then in place.
   bool Rebuild(const std::string& bytes) const {
     ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
@@ -97,9 +103,7 @@ TEST_F(FileIo, ARebuiltFileSetsTheOldOneAsideForTheNextRun) {
   ASSERT_TRUE(::DeleteFileA(path_.c_str()));
   ASSERT_TRUE(::DeleteFileA((path_ + ".old").c_str()));
   ASSERT_TRUE(Rebuild("first"));
-  EXPECT_EQ(ReadFileBytes(path_), "first");
-  EXPECT_FALSE(Exists(path_ + ".tmp"));
-  EXPECT_FALSE(Exists(path_ + ".old"));
+  ExpectAlone("first");
 }
 
 // Written over in place, the spare must come out exactly as a new file would:
@@ -134,9 +138,7 @@ TEST_F(FileIo, ASpareWrittenOverHoldsExactlyTheNewContent) {
   ReplacingFile discarded(path_, 0, ReplacingFile::Start::kReuseSpare);
   ASSERT_TRUE(WriteNew(discarded, "never used"));
   discarded.Discard();
-  EXPECT_EQ(ReadFileBytes(path_), "last");
-  EXPECT_FALSE(Exists(path_ + ".tmp"));
-  EXPECT_FALSE(Exists(path_ + ".old"));
+  ExpectAlone("last");
 }
 
 TEST_F(FileIo, ASpareHeldByAnotherProgramIsLeftAndANewFileWritten) {
@@ -182,9 +184,7 @@ TEST_F(FileIo, ARebuiltFileLeavesAReadOnlyOrHeldOldFileAsItWas) {
   ASSERT_TRUE(WriteNew(file, "new"));
   EXPECT_FALSE(file.ReplaceRebuilt());
   ::CloseHandle(other);
-  EXPECT_EQ(ReadFileBytes(path_), "held");
-  EXPECT_FALSE(Exists(path_ + ".tmp"));
-  EXPECT_FALSE(Exists(path_ + ".old"));
+  ExpectAlone("held");
 }
 
 TEST_F(FileIo, ReplacingAFolderFailsAndTheTemporaryFileGoes) {
