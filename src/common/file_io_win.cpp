@@ -75,14 +75,17 @@ ReplacingFile::ReplacingFile(const std::string& path, DWORD flags, Start start)
     : path_(path), temporary_(path + kSuffix) {
   if (start == Start::kReuseSpare) {
     const std::string spare = path_ + kAsideSuffix;
-    if (::GetFileAttributesA(temporary_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD spareAttributes = ::GetFileAttributesA(spare.c_str());
+    if (::GetFileAttributesA(temporary_.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        spareAttributes != INVALID_FILE_ATTRIBUTES && !(spareAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       (void)::MoveFileExA(spare.c_str(), temporary_.c_str(), 0);
     }
     // Ours to write over, read-only or not.
     ::SetFileAttributesA(temporary_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    file_.reset(::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-    writtenOver_ = file_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE handle = ::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    writtenOver_ = handle != INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    file_.reset(handle);
   }
   // Also when neither can be opened for writing (held by another program):
   // a new file is the last chance.

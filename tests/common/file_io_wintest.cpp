@@ -44,6 +44,7 @@ class FileIo : public testing::Test {
     for (const char* suffix : {".tmp", ".old"}) {
       ::SetFileAttributesA((path_ + suffix).c_str(), FILE_ATTRIBUTE_NORMAL);
       ::DeleteFileA((path_ + suffix).c_str());
+      ::RemoveDirectoryA((path_ + suffix).c_str());
     }
     ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
@@ -139,6 +140,21 @@ TEST_F(FileIo, ASpareWrittenOverHoldsExactlyTheNewContent) {
   ASSERT_TRUE(WriteNew(discarded, "never used"));
   discarded.Discard();
   ExpectAlone("last");
+}
+
+TEST_F(FileIo, AFolderInThePlaceOfTheSpareIsLeftAlone) {
+  ASSERT_TRUE(WriteFileBytes(path_, "the current content"));
+  ASSERT_TRUE(::CreateDirectoryA((path_ + ".old").c_str(), nullptr));
+  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+  const bool written = WriteNew(file, "new");
+  const DWORD spare = ::GetFileAttributesA((path_ + ".old").c_str());
+  const bool replaced = written && file.ReplaceRebuilt();
+  ::RemoveDirectoryA((path_ + ".old").c_str());
+  ASSERT_TRUE(written);
+  EXPECT_TRUE(spare != INVALID_FILE_ATTRIBUTES && (spare & FILE_ATTRIBUTE_DIRECTORY)) << "the folder was moved";
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(ReadFileBytes(path_), "new");
+  EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
 TEST_F(FileIo, ASpareHeldByAnotherProgramIsLeftAndANewFileWritten) {
