@@ -5,7 +5,8 @@
 
 namespace mervalis {
 
-BlockWriter::BlockWriter(std::size_t block, Write write) : block_(std::max<std::size_t>(block, 1)), write_(std::move(write)) {
+BlockWriter::BlockWriter(std::size_t block, Write write)
+    : block_(std::max<std::size_t>(block, 1)), write_(std::move(write)) {
   partial_.reserve(block_);
 }
 
