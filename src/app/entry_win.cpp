@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "app/command_line.h"
 #include "app/uninstall_win.h"
@@ -27,6 +28,16 @@ void ActivateFirstInstance() {
   if (popup && popup != first) ::BringWindowToTop(popup);
 }
 
+Application& StartApplication(HINSTANCE instance, Application::Presence presence,
+                              std::string_view title) {
+  Application& app = Application::Instance();
+  if (!app.Initialize(instance, presence)) {
+    throw std::runtime_error("The application window could not be created.");
+  }
+  app.SetTitle(title);
+  return app;
+}
+
 // The mode's mutex is handed in by the entry, which holds it until the
 // process ends: also while an error unwinds and its box is up, a later start
 // must still find this instance running.
@@ -36,9 +47,7 @@ void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
     ActivateFirstInstance();
     return;
   }
-  Application& app = Application::Instance();
-  if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
-  app.SetTitle(kCompanyName);
+  Application& app = StartApplication(instance, Application::Presence::kTaskBar, kCompanyName);
   TfrmMain form;
   form.Create();
   app.Run();
@@ -47,9 +56,8 @@ void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
 void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   mutex.reset(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
   if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
-  Application& app = Application::Instance();
-  if (!app.Initialize(instance)) throw std::runtime_error("The application window could not be created.");
-  app.SetTitle(kApplyArgument);
+  // Nothing of this run is ever shown: its application window is message-only.
+  StartApplication(instance, Application::Presence::kMessageOnly, kApplyArgument);
   (void)ApplyStoredOptions();
 }
 

@@ -11,24 +11,33 @@ Application& Application::Instance() noexcept {
   return application;
 }
 
-bool Application::Initialize(HINSTANCE instance) noexcept {
+bool Application::Initialize(HINSTANCE instance, Presence presence) noexcept {
   instance_ = instance;
+  const bool inTaskBar = presence == Presence::kTaskBar;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &Application::WindowProc;
   wc.hInstance = instance;
-  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
-  wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+  if (inTaskBar) {
+    wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+  }
   wc.lpszClassName = kApplicationWindowClass;
   if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
+  const std::string title = Title();
+  if (!inTaskBar) {
+    handle_ = ::CreateWindowExA(0, kApplicationWindowClass, title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                nullptr, instance, nullptr);
+    return handle_ != nullptr;
+  }
   // A zero-sized window in the middle of the screen: invisible, but it stands
   // for the program in the task bar once shown.
   const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
   const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-  const std::string title = Title();
   handle_ = ::CreateWindowExA(0, kApplicationWindowClass, title.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               x, y, 0, 0, nullptr, nullptr, instance, nullptr);
+  boxOwner_ = handle_;
   return handle_ != nullptr;
 }
 
@@ -134,9 +143,9 @@ void Application::ShowException(const char* message) noexcept {
   const bool quitPending = ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
   try {
     const std::string caption = Title();
-    ::MessageBoxA(mainWindow_ ? mainWindow_ : handle_, message, caption.c_str(), MB_OK | MB_ICONSTOP);
+    ::MessageBoxA(mainWindow_ ? mainWindow_ : boxOwner_, message, caption.c_str(), MB_OK | MB_ICONSTOP);
   } catch (...) {
-    ::MessageBoxA(handle_, message, nullptr, MB_OK | MB_ICONSTOP);
+    ::MessageBoxA(boxOwner_, message, nullptr, MB_OK | MB_ICONSTOP);
   }
   if (quitPending) ::PostQuitMessage(static_cast<int>(quit.wParam));
 }

@@ -1,7 +1,7 @@
-// The application: its hidden top-level window of class "TApplication", which
-// carries the application title and owns the task-bar button, and the message
-// loop. The main window is owned by it, so minimising and restoring the
-// application window takes the main window along.
+// The application: its hidden window of class "TApplication", which carries
+// the application title and, as a top-level window, owns the task-bar button,
+// and the message loop. The main window is owned by it, so minimising and
+// restoring the application window takes the main window along.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +17,13 @@ class Application {
  public:
   static Application& Instance() noexcept;
 
+  // What the application window is: the top-level window that stands for the
+  // program in the task bar, or, for a run that never shows anything, a
+  // message-only window, which needs no window of the screen's own.
+  enum class Presence { kTaskBar, kMessageOnly };
+
   // Creates the hidden application window; false when Windows refuses.
-  [[nodiscard]] bool Initialize(HINSTANCE instance) noexcept;
+  [[nodiscard]] bool Initialize(HINSTANCE instance, Presence presence) noexcept;
   [[nodiscard]] HINSTANCE ModuleInstance() const noexcept { return instance_; }
   [[nodiscard]] HWND Handle() const noexcept { return handle_; }
 
@@ -56,6 +61,9 @@ class Application {
   HINSTANCE instance_ = nullptr;
   HWND handle_ = nullptr;
   HWND mainWindow_ = nullptr;
+  // The owner of the error box when there is no main window: none for a
+  // message-only application window.
+  HWND boxOwner_ = nullptr;
   std::string title_;
   bool showMainWindow_ = true;
   bool terminated_ = false;

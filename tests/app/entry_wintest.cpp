@@ -231,6 +231,19 @@ TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceWhileTheModeStaysTaken) {
     auto box = robot::WaitForMessageBox(c.caption, p.id());
     ASSERT_TRUE(box);
     EXPECT_NE(box->text.find("Debug.log"), std::string::npos) << box->text;
+    // The application window carries the title. The window mode's stands for
+    // the program in the task bar; the apply run has none on the screen at
+    // all, only a message-only window.
+    const bool applyMode = std::string(c.caption) == "apply";
+    const HWND topLevel = robot::FindTopLevel({"TApplication", c.caption, p.id(), false});
+    const HWND messageOnly = ::FindWindowExA(HWND_MESSAGE, nullptr, "TApplication", c.caption);
+    EXPECT_EQ(topLevel != nullptr, !applyMode);
+    EXPECT_EQ(messageOnly != nullptr, applyMode);
+    if (messageOnly) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(messageOnly, &owner);
+      EXPECT_EQ(owner, p.id());
+    }
 
     Process second(wine_test::DebugLogProgramPath(), c.arguments);
     DWORD secondCode = 1;
