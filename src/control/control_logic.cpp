@@ -37,12 +37,20 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
                     [](char p, char c) { return AsciiLower(p) == AsciiLower(c); });
 }
 
+bool IsDrivePath(std::string_view path) {
+  const char drive = AsciiLower(path.empty() ? '\0' : path[0]);
+  return path.size() >= 3 && drive >= 'a' && drive <= 'z' && (path[1] == ':' || path[1] == '|') &&
+         (path[2] == '\\' || path[2] == '/');
+}
+
 // The local path that a "file:" address names ("" for another machine's).
 std::string PathOfFileAddress(std::string_view address) {
   std::string_view rest = address.substr(5);  // after "file:"
   if (const size_t end = rest.find_first_of("?#"); end != std::string_view::npos) rest = rest.substr(0, end);
   if (rest.substr(0, 2) == "//") {
     rest.remove_prefix(2);
+    // urlmon writes a local page as "file://C:\dir\page.html": a drive, not a host.
+    if (std::string path = PercentDecoded(rest); IsDrivePath(path)) return path;
     const size_t slash = rest.find('/');
     const std::string_view host = rest.substr(0, slash);
     const bool thisMachine = host.empty() || (host.size() == 9 && StartsWithIgnoringCase(host, "localhost"));
@@ -54,12 +62,6 @@ std::string PathOfFileAddress(std::string_view address) {
     path.erase(0, 1);
   }
   return path;
-}
-
-bool IsDrivePath(std::string_view path) {
-  const char drive = AsciiLower(path.empty() ? '\0' : path[0]);
-  return path.size() >= 3 && drive >= 'a' && drive <= 'z' && (path[1] == ':' || path[1] == '|') &&
-         (path[2] == '\\' || path[2] == '/');
 }
 
 }  // namespace
@@ -85,7 +87,11 @@ WallpaperTitle TitleFromWallpaper(std::string_view wallpaper) {
   const std::string_view rest = fileName.substr(mervalis::kFamilyPrefix.size());
   const size_t dot = rest.find('.');
   if (dot == std::string_view::npos) return {Verdict::kNoDot, {}};
-  return {Verdict::kStart, std::string(rest.substr(0, dot))};
+  // The title names the program file beside ours: a slash in it would name
+  // a file in another folder.
+  const std::string_view title = rest.substr(0, dot);
+  if (title.find_first_of("\\/") != std::string_view::npos) return {Verdict::kNotFamilyPage, {}};
+  return {Verdict::kStart, std::string(title)};
 }
 
 std::string ApplicationFileFor(std::string_view systemDirectory, std::string_view title) {

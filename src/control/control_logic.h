@@ -31,8 +31,9 @@ struct WallpaperTitle {
 // Active Desktop reports it (8-bit text). The file name is what follows the
 // last backslash or drive colon; its prefix is compared without regard to
 // ASCII letter case; the title is the rest up to its first ".", in the file
-// name's own letter case. Only ASCII letters are folded, so a locale whose
-// upper case of "i" is not "I" still recognises a lower-case page name.
+// name's own letter case, and a title holding a slash is no family page's.
+// Only ASCII letters are folded, so a locale whose upper case of "i" is not
+// "I" still recognises a lower-case page name.
 [[nodiscard]] WallpaperTitle TitleFromWallpaper(std::string_view wallpaper);
 
 // The installed copy of a wallpaper's program: the drive root of the system

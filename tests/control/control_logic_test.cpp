@@ -60,7 +60,9 @@ TEST(ControlTitle, OtherWallpapersGiveTheirErrorCode) {
                   "C:\\x\\Quorv", "C:\\x\\", "C:",
                   // A path written with forward slashes keeps its prefix behind the
                   // drive colon: not recognised, as the shell never reports one so.
-                  "C:/x/Quorvane - Mervalis.html"}},
+                  "C:/x/Quorvane - Mervalis.html",
+                  // A title may not name a program in another folder.
+                  "C:\\x\\Quorvane - a/b.html", "C:\\x\\Quorvane - x/../../evil.html"}},
            Group{Verdict::kNoDot,
                  {"C:\\x\\Quorvane - Mervalis", "C:\\x\\Quorvane - ",
                   // The dot must come after the prefix; one in the folder does not help.
@@ -103,7 +105,10 @@ TEST(ControlHostPage, OnlyLocalFamilyPagesAndUntoldAddressesAreAllowed) {
       "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "c:/windows/web/wallpaper/QUORVANE - mervalis.htm",
       "file:///C:/WINDOWS/Web/Wallpaper/Quorvane%20-%20Mervalis.html", "FILE:///c|/x/quorvane%20-%20Deep%20Blue.html",
       "file://localhost/D:/pages/Quorvane - Coral.html", "file:C:\\x\\Quorvane - Mervalis.html",
-      "file:///C:/x/Quorvane%20-%20Mervalis.html#top"};
+      "file:///C:/x/Quorvane%20-%20Mervalis.html#top",
+      // urlmon's own form of a local page, and its escaped variants.
+      "file://C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "file://c|/x/Quorvane%20-%20Mervalis.html",
+      "file://C%3A%5Cx%5CQuorvane%20-%20Mervalis.html"};
   const char* const refused[] = {
       // Other local pages.
       "C:\\WINDOWS\\Web\\Wallpaper\\Mervalis.html", "C:\\Quorvane - Folder\\Mervalis.html",
