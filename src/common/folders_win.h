@@ -27,8 +27,5 @@ namespace mervalis {
 // Upper- and lower-casing of 8-bit text by the user's locale.
 [[nodiscard]] std::string AnsiUpperCase(std::string_view text);
 [[nodiscard]] std::string AnsiLowerCase(std::string_view text);
-// 8-bit text to UTF-16 in the system code page; empty for an empty or
-// unconvertible text.
-[[nodiscard]] std::wstring Widen(std::string_view text);
 
 }  // namespace mervalis

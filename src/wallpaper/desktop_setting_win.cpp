@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/folders_win.h"
+#include "common/wide_text_win.h"
 #include "common/product_names.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
