@@ -9,6 +9,7 @@ Exit status is non-zero when any test failed or when nothing ran.
 import argparse
 import fnmatch
 import os
+import pwd
 import queue
 import re
 import shutil
@@ -176,19 +177,40 @@ def run_artwork(tally):
     tally.add("artwork", ran - failed, failed)
 
 
-class Wine:
-    """A Wine prefix of this run, inside the build tree, and a virtual X display."""
+# The Linux user that plays a standard user of Windows. Wine has no UAC and
+# runs everything as an administrator; a user that is not root, in a prefix
+# of its own whose Windows and Program Files folders belong to root, is
+# refused every write there ("access denied"), as a standard user is. The
+# tests of this suite run only in such a prefix (tools/setup.sh makes the user).
+STANDARD_USER = "mervalis-user"
+STANDARD_USER_SUITE = "StandardUser."
 
-    def __init__(self, build):
+
+class Wine:
+    """A Wine prefix of this run, inside the build tree, and a virtual X
+    display; with `user`, a prefix that belongs to that Linux user, whose
+    commands run as that user."""
+
+    def __init__(self, build, user=None):
         self.build = build
-        self.prefix = build / "wine" / "prefix"
-        (build / "wine").mkdir(parents=True, exist_ok=True)
-        self.log = open(build / "wine" / "wine.log", "w")
+        self.user = user
+        folder = build / ("wine-" + user if user else "wine")
+        self.prefix = folder / "prefix"
+        folder.mkdir(parents=True, exist_ok=True)
+        self.log = open(folder / "wine.log", "w")
         self.xvfb = None
         self.display = None
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win32", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.env.pop("DISPLAY", None)
+        if user:
+            home = pwd.getpwnam(user).pw_dir
+            self.env.update(HOME=home, USER=user, LOGNAME=user)
+            shutil.chown(folder, user)
+
+    def command(self, args):
+        """`args` as a command line of this prefix's user."""
+        return (["runuser", "-u", self.user, "--"] if self.user else []) + [str(a) for a in args]
 
     def start_display(self, geometry):
         self.stop_display()
@@ -223,19 +245,26 @@ class Wine:
         self.shutdown_server()
 
     def wine(self, *args, timeout=120):
-        return subprocess.run(["wine", *map(str, args)], env=self.env, stdout=self.log,
+        return subprocess.run(self.command(["wine", *args]), env=self.env, stdout=self.log,
                               stderr=self.log, timeout=timeout).returncode
 
     def shutdown_server(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=self.log, stderr=self.log)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=60)
+        subprocess.run(self.command(["wineserver", "-k"]), env=self.env, stdout=self.log, stderr=self.log)
+        subprocess.run(self.command(["wineserver", "-w"]), env=self.env, stdout=self.log, stderr=self.log,
+                       timeout=60)
 
     def make_prefix(self):
         if self.prefix.exists():
             shutil.rmtree(self.prefix)
         self.start_display(DEFAULT_DISPLAY)
-        subprocess.run(["wineboot", "--init"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=self.log, stderr=self.log, timeout=300)
+        subprocess.run(self.command(["wineboot", "--init"]), env=self.env, stdout=self.log, stderr=self.log,
+                       timeout=300)
+        subprocess.run(self.command(["wineserver", "-w"]), env=self.env, stdout=self.log, stderr=self.log,
+                       timeout=300)
+        if self.user:
+            # What a standard user may not write to.
+            for name in ("windows", "Program Files"):
+                subprocess.run(["chown", "-R", "root:root", str(self.prefix / "drive_c" / name)], check=True)
         # Wine links the profile's Desktop, Documents and so on to the Unix home:
         # the tests' shortcuts and files stay inside the prefix instead.
         for user in (self.prefix / "drive_c" / "users").iterdir():
@@ -243,6 +272,8 @@ class Wine:
                 if entry.is_symlink():
                     entry.unlink()
                     entry.mkdir()
+                    if self.user:
+                        shutil.chown(entry, self.user, self.user)
         # A crash ends the process instead of opening Wine's crash dialog.
         self.wine("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
                   "/d", "0", "/f")
@@ -295,7 +326,7 @@ def list_tests(wine, exe, filt):
     binary could not even list them (tried a few times: the first start in a
     fresh prefix can stumble)."""
     for attempt in range(3):
-        proc = subprocess.run(["wine", str(exe), "--gtest_list_tests", f"--gtest_filter={filt}"], env=wine.env,
+        proc = subprocess.run(wine.command(["wine", exe, "--gtest_list_tests", f"--gtest_filter={filt}"]), env=wine.env,
                               stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace", timeout=120)
         tests, suite = [], None
         for line in proc.stdout.splitlines():
@@ -312,9 +343,11 @@ def list_tests(wine, exe, filt):
     return [] if proc.returncode == 0 else None
 
 
-def run_wine(build, tally, artifacts, only_tests=None):
+def run_wine_prefix(build, artifacts, selects, user=None):
+    """Results of the tests that `selects` picks, in a prefix of their own,
+    and every test the binary has (None when it could not list them)."""
     exe = build / "win32" / "bin" / "win_tests.exe"
-    wine = Wine(build)
+    wine = Wine(build, user)
 
     def run(geometry, tests):
         """Runs the tests on a display of this kind, again from the first one
@@ -324,7 +357,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
         print(f"-- Wine, display {geometry}: {len(tests)} tests", flush=True)
         results, asked, pending = {}, {}, list(tests)
         while pending:
-            code, lines = stream(["wine", str(exe), "--gtest_color=no", "--gtest_filter=" + ":".join(pending)],
+            code, lines = stream(wine.command(["wine", exe, "--gtest_color=no", "--gtest_filter=" + ":".join(pending)]),
                                  env=wine.env, log=wine.log, timeout=3000, test_timeout=WINE_TEST_LIMIT)
             got = parse_gtest(lines)
             results.update(got)
@@ -340,17 +373,32 @@ def run_wine(build, tally, artifacts, only_tests=None):
 
     try:
         wine.make_prefix()
+        if user:
+            artifacts = artifacts / user
+            artifacts.mkdir(exist_ok=True)
+            shutil.chown(artifacts, user)
         wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(artifacts).replace("/", "\\")
         tests = list_tests(wine, exe, "*")
         if tests is None:
-            print(f"!! {exe.name} could not list its tests", flush=True)
-            results = {"(listing)": "FAILED"}
-        else:
-            if only_tests:
-                tests = [t for t in tests if any(fnmatch.fnmatchcase(t, p) for p in only_tests.split(":"))]
-            results = run_on_displays(run, tests)
+            print(f"!! {exe.name} could not list its tests" + (f" as {user}" if user else ""), flush=True)
+            return {"(listing)": "FAILED"}, None
+        chosen = [t for t in tests if selects(t)]
+        return (run_on_displays(run, chosen) if chosen else {}), tests
     finally:
         wine.close()
+
+
+def run_wine(build, tally, artifacts, only_tests=None):
+    def chosen(test):
+        return not only_tests or any(fnmatch.fnmatchcase(test, p) for p in only_tests.split(":"))
+
+    def as_standard_user(test):
+        return test.startswith(STANDARD_USER_SUITE)
+
+    results, tests = run_wine_prefix(build, artifacts, lambda t: chosen(t) and not as_standard_user(t))
+    if tests and any(chosen(t) and as_standard_user(t) for t in tests):
+        standard, _ = run_wine_prefix(build, artifacts, lambda t: chosen(t) and as_standard_user(t), STANDARD_USER)
+        results.update(standard)
     passed, failed, skipped = count(results)
     tally.add("Windows tests under Wine", passed, failed, skipped)
     # The tests save screenshots as bitmaps; PNG is what people open.

@@ -128,6 +128,15 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ] || [ "$(cat "$jpeg_stamp" 2>/dev/null)"
   printf '%s' "$jpeg_build" > "$jpeg_stamp"
 fi
 
+# The Linux user that plays a standard user of Windows in the Wine tests
+# (tools/run_tests.py): not root, so that the folders of its prefix that
+# belong to root refuse its writes.
+if ! id mervalis-user >/dev/null 2>&1; then
+  as_root "the test user mervalis-user"
+  say "adding the test user mervalis-user"
+  useradd --create-home --shell /bin/sh mervalis-user
+fi
+
 # playwright-core for the page test (the browser is Debian's chromium).
 page=$here/tests/payload/page
 if [ -f "$page/package.json" ] && [ ! -d "$page/node_modules/playwright-core" ]; then

@@ -9,6 +9,7 @@
 #include "common/application_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
 #include "ui/install_win.h"
@@ -69,10 +70,14 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   try {
     // A log always describes one run: the previous one goes, whatever the mode.
     const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
-    ::DeleteFileA(logPath.c_str());
+    ::DeleteFileW(Widen(logPath).c_str());
 
     const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
-    switch (RunModeFor(argument)) {
+    const RunMode mode = RunModeFor(argument);
+    // Uninstaller copies of earlier uninstalls go at the next start that is
+    // not an `apply` (which runs often and must stay quick).
+    if (IsPerUserInstall() && mode != RunMode::Apply && mode != RunMode::Uninstall) RemoveUninstallerCopies();
+    switch (mode) {
       case RunMode::Uninstall:
         RunUninstallMode();
         break;

@@ -19,12 +19,19 @@ std::string InSpecialFolder(const UninstallFacts& facts, int csidl, std::string_
   return folder.empty() ? std::string() : folder + "\\" + std::string(name);
 }
 
+// The folders of a place that an install may have used: a per-user install
+// never writes to the all-users one.
+std::vector<int> Folders(const UninstallFacts& facts, const ShortcutPlace& place) {
+  if (facts.perUser) return {place.currentUser};
+  return {place.allUsers, place.currentUser};
+}
+
 void AddShortcutFiles(const UninstallFacts& facts, std::vector<std::string>& files) {
   for (const Shortcut& shortcut : ShortcutsToRemove(facts.title, facts.otherWallpaperInstalled)) {
     const std::string name = shortcut.place.group.empty()
                                  ? shortcut.linkName
                                  : std::string(shortcut.place.group) + "\\" + shortcut.linkName;
-    for (int csidl : {shortcut.place.allUsers, shortcut.place.currentUser}) {
+    for (int csidl : Folders(facts, shortcut.place)) {
       std::string path = InSpecialFolder(facts, csidl, name);
       if (!path.empty()) files.push_back(std::move(path));
     }
@@ -48,18 +55,22 @@ UninstallPlan PlanUninstall(const UninstallFacts& facts) {
     plan.files.push_back(imagesFolder + "\\" + std::string(picture.fileName));
   }
   AddShortcutFiles(facts, plan.files);
-  plan.controlPath = facts.systemFolder + std::string(kControlFileName);
+  if (!facts.perUser && !facts.otherWallpaperInstalled) {
+    plan.controlPath = facts.systemFolder + std::string(kControlFileName);
+  }
 
   plan.emptyFolders = {facts.installFolder, imagesFolder, imagesRoot};
+  if (facts.perUser) plan.emptyFolders.push_back(facts.wallpaperFolder);
   for (const ShortcutPlace& place : ShortcutGroups()) {
-    for (int csidl : {place.allUsers, place.currentUser}) {
+    for (int csidl : Folders(facts, place)) {
       std::string folder = InSpecialFolder(facts, csidl, place.group);
       if (!folder.empty()) plan.emptyFolders.push_back(std::move(folder));
     }
   }
 
   plan.deleteSelfAtRestart =
-      facts.upper(facts.programPath) == facts.upper(facts.systemFolder + std::string(kUninstallerCopyName));
+      facts.perUser ? facts.temporaryCopy
+                    : facts.upper(facts.programPath) == facts.upper(facts.systemFolder + std::string(kUninstallerCopyName));
   return plan;
 }
 

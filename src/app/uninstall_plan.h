@@ -15,6 +15,9 @@ namespace mervalis {
 
 struct UninstallFacts {
   DesktopKind desktop = DesktopKind::kHtmlPage;
+  // The per-user install (from Vista on): shortcuts in the user's own
+  // folders only, no runtime control, and the wallpaper folder is ours.
+  bool perUser = false;
   std::string title;
   // The folders as Windows gives them, each ending in a backslash.
   std::string installFolder;
@@ -26,6 +29,8 @@ struct UninstallFacts {
   // could not be deleted): the family's shared links stay.
   bool otherWallpaperInstalled = false;
   std::string programPath;  // the running copy
+  // It is a per-user uninstaller copy in the user's temporary folder.
+  bool temporaryCopy = false;
   // Both required: the shell's special folders, and the user's locale's
   // upper-casing for the page name and the paths compared.
   SpecialFolderLookup specialFolder = nullptr;
@@ -40,12 +45,15 @@ struct UninstallPlan {
   // the page, the background, the pictures, and the shortcuts (each from both
   // folders of its place, this wallpaper's own before the family's).
   std::vector<std::string> files;
-  std::string controlPath;  // unregistered, then deleted
+  // Unregistered, then deleted; empty when another wallpaper of the family
+  // still uses it, or where the install wrote none.
+  std::string controlPath;
   // Removed in this order, each only when empty: another wallpaper of the
   // family may still use them.
   std::vector<std::string> emptyFolders;
-  // This copy is the uninstaller copy in the system folder (paths compared
-  // upper-cased): Windows deletes it at the next restart.
+  // This copy is an uninstaller copy (before Vista the one in the system
+  // folder, paths compared upper-cased): Windows deletes it at the next
+  // restart where it lets us.
   bool deleteSelfAtRestart = false;
 };
 

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/entry_win.h"
 #include "app/uninstall_plan.h"
 #include "app/uninstall_win.h"
 #include "common/folders_win.h"
@@ -14,8 +15,10 @@
 #include "common/registry_win.h"
 #include "common/system_checks_win.h"
 #include "common/web_links_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
+#include "ui/install_steps_win.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
@@ -29,10 +32,16 @@ constexpr DWORD kUnregisterTimeoutMs = 15000;
 constexpr DWORD kApplicationFileWaitMs = 15000;
 constexpr DWORD kRetryIntervalMs = 200;
 
+// An `apply` that runs while the files go would point the desktop at them
+// again: the uninstall waits for it, within this bound, and then holds the
+// apply's mutex so that none starts until the process ends.
+constexpr DWORD kApplyWaitMs = 60000;
+
 // A file of ours, read-only or not; a missing or locked one stays silently.
 void DeleteOurFile(const std::string& path) {
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileA(path.c_str());
+  const std::wstring wide = Widen(path);
+  ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(wide.c_str());
 }
 
 // The application file, once the program that may still be running from it
@@ -40,9 +49,10 @@ void DeleteOurFile(const std::string& path) {
 // until the time is up. A missing file ends the wait at once.
 void DeleteApplicationFile(const std::string& path) {
   const DWORD start = ::GetTickCount();
+  const std::wstring wide = Widen(path);
   while (true) {
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (::DeleteFileA(path.c_str())) return;
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (::DeleteFileW(wide.c_str())) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
     if (::GetTickCount() - start >= kApplicationFileWaitMs) return;
@@ -66,12 +76,19 @@ SavedWallpapers ReadSavedWallpapers() {
   std::string value;
   if (registry.ReadString("lastwp", value) == ERROR_SUCCESS) saved.lastwp = value;
   if (registry.ReadString("lastap", value) == ERROR_SUCCESS) saved.lastap = value;
+  WallpaperPosition position;
+  if (registry.HasValue("laststyle") && registry.HasValue("lasttile") &&
+      registry.ReadString("laststyle", position.style) == ERROR_SUCCESS &&
+      registry.ReadString("lasttile", position.tile) == ERROR_SUCCESS) {
+    saved.position = position;
+  }
   return saved;
 }
 
 UninstallFacts GatherFacts(DesktopKind desktop) {
   UninstallFacts facts;
   facts.desktop = desktop;
+  facts.perUser = IsPerUserInstall();
   facts.title = std::string(kTitle);
   facts.installFolder = GetInstallFolder();
   facts.wallpaperFolder = GetWallpaperFolder();
@@ -80,35 +97,56 @@ UninstallFacts GatherFacts(DesktopKind desktop) {
   facts.saved = ReadSavedWallpapers();
   facts.otherWallpaperInstalled = !GetInstalledWallpapers().empty();
   facts.programPath = GetProgramPath();
+  facts.temporaryCopy = IsUninstallerCopyInTemporaryFolder(facts.programPath);
   facts.specialFolder = &GetSpecialFolder;
   facts.upper = &AnsiUpperCase;
   return facts;
 }
 
+// Puts the previous wallpaper back. A picture that is gone since, or one the
+// setting does not take or read back, would leave the desktop naming our
+// background, which goes next: then the desktop gets no picture instead.
 void RestoreWallpapers(const WallpaperRestore& restore) {
   if (restore.plain) {
-    (void)SetWindowsWallpaper(*restore.plain, restore.broadcastPlain ? WallpaperBroadcast::kYes
-                                                                     : WallpaperBroadcast::kNo);
+    const WallpaperBroadcast broadcast = restore.broadcastPlain ? WallpaperBroadcast::kYes : WallpaperBroadcast::kNo;
+    if (restore.position) (void)WriteWallpaperPosition(*restore.position);
+    const std::string& previous = *restore.plain;
+    std::string shown;
+    const bool restored = (previous.empty() || FileExists(previous)) && SetWindowsWallpaper(previous, broadcast) &&
+                          ReadWallpaperValue(kDesktopKey, shown) &&
+                          AnsiUpperCase(shown) == AnsiUpperCase(previous);
+    if (!restored) (void)SetWindowsWallpaper("", broadcast);
   }
   if (restore.activeDesktop && HighEnoughShellVersion()) (void)SetActiveDesktopWallpaper(*restore.activeDesktop);
+}
+
+// Waits for a running `apply` to end and keeps others from starting: the
+// returned mutex is owned until it is released or the process ends.
+UniqueHandle HoldApplyMutex() {
+  UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
+  if (mutex) {
+    const DWORD waited = ::WaitForSingleObject(mutex.get(), kApplyWaitMs);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) mutex.reset();
+  }
+  return mutex;
 }
 
 // Unregisters the runtime control and waits for it (within a limit), so that
 // the file is no longer loaded by the registration tool when it is deleted.
 void UnregisterControl(const std::string& controlPath) {
-  const std::string parameters = "/s /u \"" + controlPath + "\"";
-  SHELLEXECUTEINFOA info = {};
+  const std::wstring parameters = Widen("/s /u \"" + controlPath + "\"");
+  SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
   info.hwnd = ::GetDesktopWindow();
-  info.lpVerb = "open";
+  info.lpVerb = L"open";
   // By its full path: a bare name would be searched for, and the search
   // looks in the current folder before the system folder.
-  const std::string tool = GetSystemFolder() + "regsvr32.exe";
+  const std::wstring tool = Widen(GetSystemFolder() + "regsvr32.exe");
   info.lpFile = tool.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = SW_HIDE;
-  if (::ShellExecuteExA(&info) && info.hProcess) {
+  if (::ShellExecuteExW(&info) && info.hProcess) {
     UniqueHandle process(info.hProcess);
     ::WaitForSingleObject(process.get(), kUnregisterTimeoutMs);
   }
@@ -119,8 +157,9 @@ void UnregisterControl(const std::string& controlPath) {
 void RunUninstaller() {
   const DesktopKind desktop = CurrentDesktopKind();
   const std::string title(kTitle);
+  const UniqueHandle applyMutex = HoldApplyMutex();
 
-  (void)DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallKey(title));
+  (void)DeleteKeyTree(UninstallRootKey(), UninstallKey(title));
   {
     RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
     if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
@@ -137,18 +176,26 @@ void RunUninstaller() {
   RestoreWallpapers(plan.wallpaper);
   DeleteApplicationFile(plan.applicationFile);
   for (const std::string& file : plan.files) DeleteOurFile(file);
-  UnregisterControl(plan.controlPath);
-  DeleteOurFile(plan.controlPath);
-  for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryA(folder.c_str());
+  if (!plan.controlPath.empty()) {
+    UnregisterControl(plan.controlPath);
+    DeleteOurFile(plan.controlPath);
+  }
+  for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryW(Widen(folder).c_str());
 
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 
-  // This copy in the system folder cannot delete itself while it runs; Windows
-  // does so at the next restart. Refused (no rights), the copy stays as before.
+  // This copy cannot delete itself while it runs; Windows does so at the next
+  // restart where the user may ask for it (an administrator). Otherwise a
+  // per-user copy goes at the program's next start (RemoveUninstallerCopies),
+  // or with the temporary folder's own clean-up.
   if (plan.deleteSelfAtRestart) {
-    (void)::MoveFileExA(facts.programPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    (void)::MoveFileExW(Widen(facts.programPath).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (facts.temporaryCopy) {
+      const std::string folder = facts.programPath.substr(0, facts.programPath.find_last_of('\\'));
+      (void)::MoveFileExW(Widen(folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   }
 }
 

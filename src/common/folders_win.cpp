@@ -5,6 +5,7 @@
 
 #include "common/names.h"
 #include "common/win_handles.h"
+#include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
 
@@ -30,10 +31,26 @@ std::string WithoutTrailingBackslash(std::string_view folder) {
 
 }  // namespace
 
+bool IsPerUserInstall() { return CurrentDesktopKind() == DesktopKind::kAnimatedBehindIcons; }
+
 std::string GetProgramFilesFolder() { return ProgramFilesFolderFrom(SystemDirectory()); }
-std::string GetInstallFolder() { return InstallFolderFrom(SystemDirectory()); }
-std::string GetWallpaperFolder() { return WallpaperFolderFrom(WindowsDirectory()); }
-std::string GetImagesFolder(std::string_view key) { return ImagesFolderFrom(WindowsDirectory(), key); }
+
+std::string GetInstallFolder() {
+  return IsPerUserInstall() ? PerUserInstallFolderFrom(GetSpecialFolder(kCsidlLocalAppData))
+                            : InstallFolderFrom(SystemDirectory());
+}
+
+std::string GetWallpaperFolder() {
+  return IsPerUserInstall() ? PerUserWallpaperFolderFrom(GetSpecialFolder(kCsidlLocalAppData))
+                            : WallpaperFolderFrom(WindowsDirectory());
+}
+
+std::string GetImagesFolder(std::string_view key) {
+  const std::string wallpaperFolder = GetWallpaperFolder();
+  if (wallpaperFolder.empty()) return {};
+  return ImagesRootFolder(wallpaperFolder) + "\\" + std::string(key) + "\\";
+}
+
 std::string GetSystemFolder() { return SystemFolderFrom(SystemDirectory()); }
 
 std::string GetSpecialFolder(int csidl) {

@@ -7,9 +7,21 @@
 
 namespace mervalis {
 
+// Where this Windows gets the wallpaper. Before Vista, for the machine: the
+// program in "C:\Program Files\Quorvane\", the page and its images folder in
+// "C:\WINDOWS\Web\Wallpaper\", the control in the system folder, the
+// uninstall entry under HKEY_LOCAL_MACHINE. From Vista on, for the user who
+// runs it, with that user's rights: the local application-data folder holds
+// the program ("Programs\Quorvane\") and the wallpaper's files ("Quorvane\"),
+// the uninstall entry and the shortcuts are the user's own, and nothing that
+// only the Active Desktop shows is written.
+[[nodiscard]] bool IsPerUserInstall();
+inline constexpr int kCsidlLocalAppData = 0x001c;
+
 [[nodiscard]] std::string GetProgramFilesFolder();  // "C:\Program Files\"
 [[nodiscard]] std::string GetInstallFolder();       // "C:\Program Files\Quorvane\"
 [[nodiscard]] std::string GetWallpaperFolder();     // "C:\WINDOWS\Web\Wallpaper\"
+// "<wallpaper folder>QVImages\<key>\"; empty when the wallpaper folder is unknown.
 [[nodiscard]] std::string GetImagesFolder(std::string_view key);
 [[nodiscard]] std::string GetSystemFolder();        // "C:\WINDOWS\system32\"
 // A shell special folder (CSIDL) without a trailing backslash; empty when the

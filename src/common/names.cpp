@@ -74,6 +74,16 @@ std::string SystemFolderFrom(std::string_view systemDirectory) {
   return WithTrailingBackslash(systemDirectory);
 }
 
+std::string PerUserInstallFolderFrom(std::string_view localAppData) {
+  if (localAppData.empty()) return {};
+  return WithTrailingBackslash(localAppData) + "Programs\\" + std::string(kFamilyName) + "\\";
+}
+
+std::string PerUserWallpaperFolderFrom(std::string_view localAppData) {
+  if (localAppData.empty()) return {};
+  return WithTrailingBackslash(localAppData) + std::string(kFamilyName) + "\\";
+}
+
 std::string PageName(std::string_view title) { return std::string(title) + ".html"; }
 
 std::string PagePath(std::string_view wallpaperFolder, std::string_view title) {

@@ -27,6 +27,12 @@ namespace mervalis {
 [[nodiscard]] std::string WallpaperFolderFrom(std::string_view windowsDirectory);
 [[nodiscard]] std::string ImagesFolderFrom(std::string_view windowsDirectory, std::string_view key);
 [[nodiscard]] std::string SystemFolderFrom(std::string_view systemDirectory);
+// A per-user install, in the user's local application-data folder: the
+// program under "Programs\Quorvane\", the wallpaper's own files (the
+// background and its images folder) under "Quorvane\". Empty when that
+// folder is unknown, so that nothing is written at the root of a drive.
+[[nodiscard]] std::string PerUserInstallFolderFrom(std::string_view localAppData);
+[[nodiscard]] std::string PerUserWallpaperFolderFrom(std::string_view localAppData);
 
 // Files and keys, from the folders above (each ending in a backslash).
 [[nodiscard]] std::string PageName(std::string_view title);

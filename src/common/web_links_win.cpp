@@ -15,13 +15,16 @@ namespace mervalis {
 
 namespace {
 
-// An error part-way keeps the names read before it.
+// The user's own entries (per-user installs) first, then the machine's. An
+// error part-way keeps the names read before it.
 std::vector<std::string> UninstallSubkeyNames() {
   std::vector<std::string> names;
   std::string root(kUninstallRootKey);
   if (!root.empty() && root.back() == '\\') root.pop_back();
-  RegistryKey key(HKEY_LOCAL_MACHINE, KEY_READ);
-  if (key.Open(root, false) == ERROR_SUCCESS) (void)key.EnumSubkeys(names);
+  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    RegistryKey key(hive, KEY_READ);
+    if (key.Open(root, false) == ERROR_SUCCESS) (void)key.EnumSubkeys(names);
+  }
   return names;
 }
 

@@ -8,9 +8,9 @@
 namespace mervalis {
 
 // The family's installed wallpapers as the uninstall entries under
-// HKEY_LOCAL_MACHINE name them, in the registry's enumeration order: comma-
-// separated, lower-cased in the user's locale, without blanks and double
-// quotes. Registry errors end the reading and keep what was read; a missing
+// HKEY_CURRENT_USER and then HKEY_LOCAL_MACHINE name them, in the registry's
+// enumeration order: comma-separated, lower-cased in the user's locale,
+// without blanks and double quotes. Registry errors end the reading and keep what was read; a missing
 // uninstall key gives the empty text.
 [[nodiscard]] std::string GetInstalledWallpapers();
 

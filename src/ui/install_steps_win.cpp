@@ -35,6 +35,7 @@ bool ReplaceApplicationFile(const std::string& programPath, const std::string& i
 
 
 std::string ShortcutBaseFolder(const ShortcutPlace& place, SpecialFolderLookup specialFolder) {
+  if (IsPerUserInstall()) return specialFolder(place.currentUser);
   std::string folder = specialFolder(place.allUsers);
   if (folder.empty()) folder = specialFolder(place.currentUser);
   return folder;
@@ -42,14 +43,16 @@ std::string ShortcutBaseFolder(const ShortcutPlace& place, SpecialFolderLookup s
 
 }  // namespace
 
+HKEY UninstallRootKey() { return IsPerUserInstall() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+
 bool WriteApplicationFile(std::string_view title, std::string& applicationFile) {
   WriteDebugLog("WriteApplicationFile - Begin");
   const std::string installFolder = GetInstallFolder();
   applicationFile = ApplicationFilePath(installFolder, title);
   const std::string programPath = GetProgramPath();
-  bool result = false;
+  bool result = true;
   if (AnsiUpperCase(programPath) != AnsiUpperCase(applicationFile)) {
-    result = ReplaceApplicationFile(programPath, installFolder, applicationFile);
+    result = !installFolder.empty() && ReplaceApplicationFile(programPath, installFolder, applicationFile);
   }
   WriteDebugLog("WriteApplicationFile - End");
   return result;
@@ -65,14 +68,14 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
 
     ComInit com;
     if (!com.ok()) return;
-    ComPtr<IShellLinkA> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.put_void()))) {
       return;
     }
     const std::string description = RemoveQuotes(std::string(wallpaperNameCaption) + " Animated Wallpaper");
-    (void)link->SetPath(std::string(target).c_str());
-    (void)link->SetDescription(description.c_str());
+    (void)link->SetPath(Widen(target).c_str());
+    (void)link->SetDescription(Widen(description).c_str());
     (void)link->SetShowCmd(SW_SHOWNORMAL);
 
     ComPtr<IPersistFile> file;
@@ -94,7 +97,7 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
 
 bool IsInstalled(std::string_view title) {
   WriteDebugLog("IsInstalled - Begin");
-  const bool installed = RegistryKey(HKEY_LOCAL_MACHINE, KEY_READ).KeyExists(UninstallKey(title));
+  const bool installed = RegistryKey(UninstallRootKey(), KEY_READ).KeyExists(UninstallKey(title));
   WriteDebugLog("IsInstalled - End");
   return installed;
 }

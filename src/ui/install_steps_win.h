@@ -3,6 +3,8 @@
 // they need from the main window as parameters and show no messages.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -10,10 +12,14 @@
 
 namespace mervalis {
 
+// Where the uninstall entries of this Windows' install live: HKEY_CURRENT_USER
+// for the per-user install, HKEY_LOCAL_MACHINE before Vista.
+[[nodiscard]] HKEY UninstallRootKey();
+
 // Copies the running program to the install folder as "<title>.exe" and sets
 // `applicationFile` to that path on every call, first of all. Copies nothing
-// and gives false when the program runs from that very file (paths compared
-// upper-cased in the user's locale). The new copy is written beside the old
+// and gives true when the program runs from that very file (paths compared
+// upper-cased in the user's locale): it is in place. The new copy is written beside the old
 // one and put in its place only once it is complete, so a failed write or an
 // old copy that cannot be replaced (it is running) leaves the old copy as it
 // was; both give false. The install folder is created with its parents.
@@ -22,7 +28,8 @@ namespace mervalis {
 
 // Makes the shortcut `linkName` (with ".lnk") to `target` (a path or a web
 // address, passed on unchanged) in `place`: its all-users folder when the
-// shell has one, the current user's otherwise, inside its group folder (which
+// shell has one, the current user's otherwise (always, for a per-user
+// install), inside its group folder (which
 // is created) when it names one. The shortcut carries the target, the
 // description "<caption> Animated Wallpaper" without quotes, and
 // SW_SHOWNORMAL; nothing else. A null `specialFolder` stands for the shell's
@@ -33,7 +40,7 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
                      SpecialFolderLookup specialFolder = nullptr) noexcept;
 
 // True when the wallpaper's uninstall entry key exists under
-// HKEY_LOCAL_MACHINE (values are not looked at); a key that cannot be opened
+// UninstallRootKey() (values are not looked at); a key that cannot be opened
 // for reading counts as absent. Debug-log write errors are passed on.
 [[nodiscard]] bool IsInstalled(std::string_view title);
 

@@ -15,6 +15,7 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/system_checks_win.h"
+#include "common/wide_text_win.h"
 #include "common/web_links.h"
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
@@ -39,6 +40,8 @@ constexpr char kShellTooOld[] =
     "Your shell32.dll version is too low!  This application will only run on Windows 98, ME, 2000, and XP.  "
     "In order to run this on Windows 95 or NT4, you must install the Internet Explorer Desktop Update from "
     "Microsoft.";
+constexpr char kProgramNotCopied[] =
+    "Unable to copy the program into its folder! Please check that the disk has room and try again.";
 constexpr char kTooFewColours[] =
     "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
     "Please change your display to at least 16 bit color, then run this program again.";
@@ -86,7 +89,7 @@ void MinimizeAllWindows() {
 
 std::uint64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return 0;
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
@@ -105,7 +108,7 @@ std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& appl
 // allowed. The other values are written only when the uninstall command could be.
 void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
   const std::string key = UninstallKey(title);
-  RegistryKey entry(HKEY_LOCAL_MACHINE, MAXIMUM_ALLOWED);
+  RegistryKey entry(UninstallRootKey(), MAXIMUM_ALLOWED);
   if (entry.Open(key, false) != ERROR_SUCCESS && entry.Create(key) != ERROR_SUCCESS) return;
   const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
                                            InstalledSizeKiB(title, applicationFile));
@@ -124,18 +127,21 @@ void WriteOptionCode(const std::string& title, char optionCode) {
   (void)registry.WriteString(title, code);
 }
 
-// The application file and the logon entry. A running image cannot be
-// replaced: the animated desktop lets go of the application file first, and
-// comes back with the new options, also after an error on the way.
-void WriteApplication(const std::string& title, const InstallPlan& plan, std::string& applicationFile) {
+// The application file and the logon entry, which only a program in place
+// may have. A running image cannot be replaced: the animated desktop lets go
+// of the application file first, and comes back with the new options, also
+// after an error on the way, as long as there is a program to start.
+bool WriteApplication(const std::string& title, const InstallPlan& plan, std::string& applicationFile) {
   if (plan.restartDesktopMode) (void)StopDesktopMode();
   const ScopeExit startAgain([&] {
-    if (plan.restartDesktopMode) (void)StartDesktopMode(applicationFile);
+    if (plan.restartDesktopMode && FileExists(applicationFile)) (void)StartDesktopMode(applicationFile);
   });
   Log("Before WriteApplicationFile");
-  (void)WriteApplicationFile(title, applicationFile);
+  const bool inPlace = WriteApplicationFile(title, applicationFile);
   Log("After WriteApplicationFile");
+  if (!inPlace) return false;
   if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
+  return true;
 }
 
 void MakeFirstInstallEntries(const InstallOptions& options, const InstallPlan& plan,
@@ -171,7 +177,10 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   Log("After ApplyWallpaper");
   WriteOptionCode(title, plan.optionCode);
   std::string applicationFile;
-  WriteApplication(title, plan, applicationFile);
+  if (!WriteApplication(title, plan, applicationFile)) {
+    reporter.Refused(kProgramNotCopied);
+    return InstallOutcome::kProgramNotCopied;
+  }
   // Asked again rather than taken from the checks: a first install is one
   // whose uninstall entry is still missing now.
   if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);

@@ -13,7 +13,7 @@ namespace mervalis {
 class InstallReporter {
  public:
   // The install does not go on: a box with this text (the shell is too old,
-  // the display has too few colours).
+  // the display has too few colours, the program could not be copied).
   virtual void Refused(std::string_view message) = 0;
   // A first install without consent: the licence agreement, instead.
   virtual void LicenceNeeded() = 0;
@@ -29,12 +29,13 @@ class InstallReporter {
   ~InstallReporter() = default;
 };
 
-enum class InstallOutcome { kRefused, kApplyFailed, kDone };
+enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 
 // The checks, the apply, the option code, the application file (with the
 // animated desktop stopped around it, started again on every way out, and its
 // logon entry), on a first install the shortcuts and the uninstall entry, then
-// the minimised windows. Errors of the apply are shown by the apply; errors
+// the minimised windows. A program that could not be copied stops the install
+// with a box before anything names it (logon entry, shortcuts, entry). Errors of the apply are shown by the apply; errors
 // thrown on the way (the debug log, the page file) are passed on. The
 // checkpoint lines go to the debug log as "btnInstall - ...".
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);

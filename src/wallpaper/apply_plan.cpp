@@ -4,9 +4,9 @@ namespace mervalis {
 
 ApplyPlan PlanApply(const ApplyOptions& options) noexcept {
   const bool install = !options.applyMode;
-  const WallpaperTarget target = options.desktop == DesktopKind::kHtmlPage ? WallpaperTarget::kPageInActiveDesktop
-                                                                           : WallpaperTarget::kBackgroundAsPlain;
-  return {install, install, install, target};
+  const bool page = options.desktop == DesktopKind::kHtmlPage;
+  return {install, install, page, install && page,
+          page ? WallpaperTarget::kPageInActiveDesktop : WallpaperTarget::kBackgroundAsPlain};
 }
 
 bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool runValueExists) noexcept {

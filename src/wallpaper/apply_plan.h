@@ -18,6 +18,9 @@ struct ApplyPlan {
   bool rememberPreviousWallpapers;
   // A background that cannot be written stops the sequence with its message.
   bool reportBackgroundError;
+  // The page is written and left as the stub page that embeds the runtime
+  // control: only the Active Desktop shows it.
+  bool writePage;
   // The pictures and the runtime control are written afresh, the control
   // registered with "regsvr32.exe".
   bool writePicturesAndControl;

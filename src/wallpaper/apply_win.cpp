@@ -38,12 +38,18 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   }
   const std::optional<DesktopWallpapers> remember = WallpapersToRemember(desktop, current, title, &AnsiUpperCase);
   if (!remember) return;
-  if (registry.OpenKey(kCompanyKey, true)) {
-    if (registry.WriteString("lastwp", remember->plain) == ERROR_SUCCESS) {
-      (void)registry.WriteString("lastap", remember->activeDesktop);
-    }
-    registry.CloseKey();
+  if (!registry.OpenKey(kCompanyKey, true)) return;
+  if (registry.WriteString("lastwp", remember->plain) == ERROR_SUCCESS) {
+    (void)registry.WriteString("lastap", remember->activeDesktop);
   }
+  // Where the plain wallpaper will carry the background, also how the one
+  // before was placed: the apply places ours its own way.
+  WallpaperPosition position;
+  if (desktop == DesktopKind::kAnimatedBehindIcons && ReadWallpaperPosition(position) &&
+      registry.WriteString("laststyle", position.style) == ERROR_SUCCESS) {
+    (void)registry.WriteString("lasttile", position.tile);
+  }
+  registry.CloseKey();
 }
 
 [[noreturn]] void FileError(const char* what, const std::string& path) {
@@ -117,13 +123,15 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     }
     Log("After WriteWallpaperBitmap");
 
-    if (!WriteResourceFile(IDR_PAGE_TEMPLATE, pagePath)) {
-      error = "Unable to write wallpaper!";
-      return;
+    if (plan.writePage) {
+      if (!WriteResourceFile(IDR_PAGE_TEMPLATE, pagePath)) {
+        error = "Unable to write wallpaper!";
+        return;
+      }
+      Log("After RL WP Res Write");
+      ReplaceLayoutTag(pagePath, stretched);
+      Log("After Tag Rplc Write");
     }
-    Log("After RL WP Res Write");
-    ReplaceLayoutTag(pagePath, stretched);
-    Log("After Tag Rplc Write");
 
     if (plan.writePicturesAndControl) ::DeleteFileA(controlPath.c_str());
     Log("Before Res Write");
@@ -140,6 +148,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     } else {
       // The still scene, also when nothing moves over it; this shell shows no
       // page, so its Active Desktop is not pointed at one.
+      (void)WriteWallpaperPosition(kBackgroundPosition);
       (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
       Log("After SetWindowsWallpaper");
     }
@@ -151,7 +160,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       ::ShellExecuteA(::GetDesktopWindow(), "open", tool.c_str(), parameters.c_str(), nullptr, SW_HIDE);
     }
     Log("After OCX Reg");
-    WriteStubPage(pagePath, key, controlPath);
+    if (plan.writePage) WriteStubPage(pagePath, key, controlPath);
     Log("After OCX WP Write");
   }();
 

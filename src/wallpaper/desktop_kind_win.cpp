@@ -10,12 +10,16 @@
 namespace mervalis {
 
 DesktopKind CurrentDesktopKind() noexcept {
-  OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = sizeof(info);
-  // Without an answer, the page path: it is what every Windows this program
-  // was first made for shows.
-  if (!::GetVersionExA(&info)) return DesktopKind::kHtmlPage;
-  return DesktopKindForWindows(info.dwMajorVersion);
+  // Asked once: every step of a run takes the same path.
+  static const DesktopKind kind = [] {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    // Without an answer, the page path: it is what every Windows this
+    // program was first made for shows.
+    if (!::GetVersionExA(&info)) return DesktopKind::kHtmlPage;
+    return DesktopKindForWindows(info.dwMajorVersion);
+  }();
+  return kind;
 }
 
 bool WriteRunValue(std::string_view title, std::string_view applicationFile) noexcept {

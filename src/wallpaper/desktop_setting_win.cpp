@@ -52,6 +52,24 @@ bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) no
   return result;
 }
 
+bool ReadWallpaperPosition(WallpaperPosition& position) noexcept {
+  try {
+    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+    return registry.OpenKey(kDesktopKey, false) &&
+           registry.ReadString("WallpaperStyle", position.style) == ERROR_SUCCESS &&
+           registry.ReadString("TileWallpaper", position.tile) == ERROR_SUCCESS;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool WriteWallpaperPosition(const WallpaperPosition& position) noexcept {
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_SET_VALUE);
+  return registry.OpenKey(kDesktopKey, true) &&
+         registry.WriteString("WallpaperStyle", position.style) == ERROR_SUCCESS &&
+         registry.WriteString("TileWallpaper", position.tile) == ERROR_SUCCESS;
+}
+
 bool SetActiveDesktopWallpaper(std::string_view path) noexcept {
   const ActiveDesktopRequest request = ActiveDesktopRequestFor(path);
   const std::wstring wide = Widen(request.wallpaper);

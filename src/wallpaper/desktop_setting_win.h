@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "wallpaper/previous_wallpapers.h"
+
 namespace mervalis {
 
 // The "Wallpaper" value under the current user's `key`, read with read access
@@ -26,6 +28,12 @@ namespace mervalis {
 enum class WallpaperBroadcast { kNo, kYes };
 [[nodiscard]] bool SetWindowsWallpaper(std::string_view path,
                                        WallpaperBroadcast broadcast = WallpaperBroadcast::kNo) noexcept;
+
+// The plain wallpaper's position values of the current user; false when
+// either could not be read (a missing value reads as "").
+[[nodiscard]] bool ReadWallpaperPosition(WallpaperPosition& position) noexcept;
+// Written before the wallpaper is set, which is when the shell reads them.
+[[nodiscard]] bool WriteWallpaperPosition(const WallpaperPosition& position) noexcept;
 
 // Points the Active Desktop at the page (empty or "(None)" for no wallpaper),
 // switches the Active Desktop and its components on unless there is no

@@ -27,6 +27,7 @@ WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpape
   if (desktop != DesktopKind::kHtmlPage) {
     restore.plain = saved.lastwp.value_or(std::string());
     restore.broadcastPlain = true;
+    restore.position = saved.position;
     return restore;
   }
   if (!saved.lastwp || !saved.lastap) return restore;

@@ -37,17 +37,34 @@ struct DesktopWallpapers {
                                                                     const std::optional<DesktopWallpapers>& current,
                                                                     std::string_view title, UpperCaseFunction upper);
 
+// How the plain wallpaper is placed: the "WallpaperStyle" and
+// "TileWallpaper" values of "Control Panel\Desktop". Where the plain
+// wallpaper carries the background, the apply sets kBackgroundPosition and,
+// with the wallpapers, saves what was there as "laststyle" and "lasttile".
+struct WallpaperPosition {
+  std::string style;
+  std::string tile;
+  bool operator==(const WallpaperPosition&) const = default;
+};
+// Stretched, not tiled: the background has the screen's size already, and
+// every monitor shows it whole.
+inline const WallpaperPosition kBackgroundPosition = {"2", "0"};
+
 // The saved values as the uninstaller finds them: each empty when the company
 // key or the value could not be read (a missing value reads as "").
 struct SavedWallpapers {
   std::optional<std::string> lastwp;
   std::optional<std::string> lastap;
+  // Both values, or nothing when either is missing (an install of an older
+  // version saved none).
+  std::optional<WallpaperPosition> position;
 };
 
 // What the uninstaller sets; an empty member is left alone.
 struct WallpaperRestore {
   std::optional<std::string> plain;
   bool broadcastPlain = false;  // the desktop repaints only on the broadcast
+  std::optional<WallpaperPosition> position;  // set before the plain wallpaper
   // Set only with a shell that passes HighEnoughShellVersion, asked only then.
   std::optional<std::string> activeDesktop;
 };
@@ -57,7 +74,7 @@ struct WallpaperRestore {
 // when both are empty (the Active Desktop had no wallpaper and gets none);
 // nothing when either could not be read. Elsewhere: "lastwp" as the plain
 // wallpaper, broadcast, and no wallpaper when it could not be read, rather
-// than a picture about to be deleted.
+// than a picture about to be deleted; the saved position with it.
 [[nodiscard]] WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpapers& current,
                                                     const SavedWallpapers& saved, std::string_view title,
                                                     UpperCaseFunction upper);

@@ -75,10 +75,43 @@ TEST(UninstallPlan, TheFamilysLinksGoWithItsLastWallpaper) {
   UninstallFacts facts = Facts();
   facts.otherWallpaperInstalled = true;
   EXPECT_EQ(Tail(PlanUninstall(facts).files, 21), own);
+  // The runtime control is the family's too: the others still renew themselves with it.
+  EXPECT_EQ(PlanUninstall(facts).controlPath, "");
   facts.otherWallpaperInstalled = false;
   std::vector<std::string> all = own;
   all.insert(all.end(), shared.begin(), shared.end());
   EXPECT_EQ(Tail(PlanUninstall(facts).files, 21), all);
+  EXPECT_EQ(PlanUninstall(facts).controlPath, "C:\\WINDOWS\\system32\\quorvanexrun.ocx");
+}
+
+// A per-user install touches only the user's own folders, has no control, and
+// its copy in the temporary folder is the one that goes at the next restart.
+TEST(UninstallPlan, PerUserInstallKeepsToTheUsersOwnFolders) {
+  UninstallFacts facts = Facts();
+  facts.desktop = DesktopKind::kAnimatedBehindIcons;
+  facts.perUser = true;
+  facts.installFolder = "C:\\Me\\Local\\Programs\\Quorvane\\";
+  facts.wallpaperFolder = "C:\\Me\\Local\\Quorvane\\";
+  facts.programPath = "C:\\Me\\Temp\\Mervalis-uninstall-1\\QuorUninst1.exe";
+  facts.temporaryCopy = true;
+  const UninstallPlan plan = PlanUninstall(facts);
+  EXPECT_EQ(plan.applicationFile, "C:\\Me\\Local\\Programs\\Quorvane\\Mervalis.exe");
+  EXPECT_EQ(plan.files[2], "C:\\Me\\Local\\Quorvane\\QVImages\\Mervalis\\background.bmp");
+  EXPECT_EQ(Tail(plan.files, 21),
+            (std::vector<std::string>{"C:\\Me\\Programs\\Quorvane\\Mervalis.lnk", "C:\\Me\\Desktop\\Mervalis.lnk",
+                                      "C:\\Me\\Programs\\Quorvane\\Try More Animated Wallpapers.lnk",
+                                      "C:\\Me\\Desktop\\Animated Wallpaper.lnk"}));
+  EXPECT_EQ(plan.controlPath, "");
+  EXPECT_EQ(plan.emptyFolders, (std::vector<std::string>{
+                                   "C:\\Me\\Local\\Programs\\Quorvane\\",
+                                   "C:\\Me\\Local\\Quorvane\\QVImages\\Mervalis",
+                                   "C:\\Me\\Local\\Quorvane\\QVImages",
+                                   "C:\\Me\\Local\\Quorvane\\",
+                                   "C:\\Me\\Programs\\Quorvane",
+                               }));
+  EXPECT_TRUE(plan.deleteSelfAtRestart);
+  facts.temporaryCopy = false;
+  EXPECT_FALSE(PlanUninstall(facts).deleteSelfAtRestart);
 }
 
 TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {

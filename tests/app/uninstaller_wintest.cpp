@@ -107,12 +107,20 @@ std::vector<std::string> SetWallpaperCalls() {
   return calls;
 }
 
+// The picture that was the wallpaper before the install.
+constexpr char kOldPicture[] = "C:\\windows\\old.bmp";
+
 class Uninstaller : public wine_test::CleanMachineTest {
  protected:
   Uninstaller() : CleanMachineTest(180000) {}
+  void SetUp() override {
+    CleanMachineTest::SetUp();
+    ASSERT_TRUE(wine_test::WriteFileBytes(kOldPicture, "BM old picture"));
+  }
   void TearDown() override {
     CleanMachineTest::TearDown();
     ::DeleteFileA((mervalis::GetSystemFolder() + kCopyName).c_str());
+    ::DeleteFileA(kOldPicture);
   }
 };
 
@@ -159,6 +167,14 @@ TEST_F(Uninstaller, OnlyThePlainWallpaperWasSaved) {
   EXPECT_TRUE(SetWallpaperCalls().empty());
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             "C:\\windows\\old.bmp");
+}
+
+// A previous picture that is gone since is not put back: the desktop would
+// name a missing file once our background goes. It gets no picture instead.
+TEST_F(Uninstaller, PreviousPictureDeletedSinceLeavesNoPicture) {
+  ASSERT_TRUE(::DeleteFileA(kOldPicture));
+  UninstallOver(wine_test::Paths().pagePath, "C:\\windows\\old.bmp", "");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "");
 }
 
 TEST_F(Uninstaller, NothingSavedSetsTheActiveDesktopToNone) {

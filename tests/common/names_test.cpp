@@ -32,6 +32,19 @@ TEST(Folders, ExactlyOneBackslashWhateverWindowsReports) {
   EXPECT_EQ(ImagesFolderFrom("D:\\WINNT\\", "Mervalis"), "D:\\WINNT\\Web\\Wallpaper\\QVImages\\Mervalis\\");
 }
 
+// The per-user install lives in the user's local application data, whatever
+// characters its path holds (UTF-8 passes through as it is).
+TEST(Folders, PerUserFoldersInLocalApplicationData) {
+  for (const char* local : {"C:\\Users\\ann\\AppData\\Local", "C:\\Users\\ann\\AppData\\Local\\"}) {
+    EXPECT_EQ(PerUserInstallFolderFrom(local), "C:\\Users\\ann\\AppData\\Local\\Programs\\Quorvane\\");
+    EXPECT_EQ(PerUserWallpaperFolderFrom(local), "C:\\Users\\ann\\AppData\\Local\\Quorvane\\");
+  }
+  EXPECT_EQ(PerUserInstallFolderFrom("D:\\\xE5\xA3\x81\xE7\xB4\x99"), "D:\\\xE5\xA3\x81\xE7\xB4\x99\\Programs\\Quorvane\\");
+  // Unknown: nothing, rather than a folder at the root of the current drive.
+  EXPECT_EQ(PerUserInstallFolderFrom(""), "");
+  EXPECT_EQ(PerUserWallpaperFolderFrom(""), "");
+}
+
 // A title loses its quotes for the file names, and its blanks too for the
 // key and the pictures' folder; only the blank itself goes, tabs stay.
 TEST(TitleForms, QuotesAndBlanks) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -132,16 +133,56 @@ class AnimatedDesktop : public wine_test::CleanMachineTest {
   std::string oldPlain_;
 };
 
-TEST_F(AnimatedDesktop, InstallStartsTheModeApplyRestartsItUninstallEndsItAndLeavesNothing) {
+// Run as a standard user (tools/run_tests.py runs this suite as a Linux user
+// that may not write to the prefix's Windows and Program Files folders).
+class StandardUser : public AnimatedDesktop {
+ protected:
+  void SetUp() override {
+    AnimatedDesktop::SetUp();
+    oldStyle_ = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle");
+    oldTile_ = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper");
+  }
+  void TearDown() override {
+    AnimatedDesktop::TearDown();
+    SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle", oldStyle_);
+    SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper", oldTile_);
+  }
+  std::string oldStyle_, oldTile_;
+};
+
+// The entry's own command, as Apps & features starts it: confirmed, through
+// the copy's final box.
+void UninstallFromTheEntry() {
+  const std::string command = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "UninstallString");
+  ASSERT_EQ(command.rfind("\"", 0), 0u) << command;
+  const std::size_t close = command.find('"', 1);
+  ASSERT_NE(close, std::string::npos) << command;
+  ASSERT_EQ(command.substr(close + 1), " uninstall");
+  Uninstall(command.substr(1, close - 1));
+}
+
+// Install, desktop mode, Change Options, `apply` and the uninstall from its
+// entry, all with a standard user's rights: everything goes to the user's own
+// folders and keys, nothing to the Windows or Program Files folders or to
+// HKEY_LOCAL_MACHINE, and the uninstall leaves the machine as it was.
+TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   wine_test::ScopedWindowsVersion windows10("win10");
   ASSERT_TRUE(windows10.ok());
   Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
   ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
 
-  // What Windows has from the start, and Wine does not; the desktop before.
-  ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetWallpaperFolder()));
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
-  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", kPreviousPlain);
+  // The desktop before: a picture of the user's, placed as "fill".
+  const std::string previous = mervalis::GetSpecialFolder(CSIDL_PERSONAL) + "\\previous.bmp";
+  ASSERT_TRUE(wine_test::WriteFileBytes(previous, "BM previous picture"));
+  // What Windows has from the start, and Wine does not.
+  for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+    mervalis::RegistryKey made(HKEY_CURRENT_USER);
+    ASSERT_TRUE(made.OpenKey(key, true));
+  }
+  ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Programs"));
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", previous);
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle", "10");
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper", "0");
   SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", kPreviousPage);
   const auto scope = wine_test::MachineScope();
   const auto before = wine_test::TakeSnapshot(scope);
@@ -149,17 +190,28 @@ TEST_F(AnimatedDesktop, InstallStartsTheModeApplyRestartsItUninstallEndsItAndLea
 
   wine_test::InstallThroughWindow();
   if (HasFatalFailure()) return;
-  const auto paths = wine_test::Paths();
+  const auto paths = wine_test::PerUserPaths();
+  ASSERT_TRUE(mervalis::FileExists(paths.applicationFile));
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.applicationFile), wine_test::ReadFileBytes(wine_test::ProgramPath()));
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue),
             "\"" + paths.applicationFile + "\" desktop");
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             paths.imagesFolder + "background.bmp");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle"), "2");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper"), "0");
   EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
-  // The Active Desktop cannot show the page here: it is neither pointed at it nor switched on.
+  // Only what the desktop drawn behind the icons uses: no page, pictures or control.
+  EXPECT_EQ(wine_test::FolderListing(paths.imagesFolder), std::vector<std::string>{"background.bmp"});
+  EXPECT_EQ(wine_test::FolderListing(paths.installFolder), std::vector<std::string>{"Mervalis.exe"});
+  // The user's own entry and shortcuts.
+  std::string location = paths.installFolder;
+  location.pop_back();
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation"), location);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Quorvane - Mervalis");
+  EXPECT_EQ(wine_test::ReadShortcut(paths.startMenuGroup + "\\Mervalis.lnk").target, paths.applicationFile);
+  EXPECT_EQ(wine_test::ReadShortcut(paths.desktopFolder + "\\Mervalis.lnk").target, paths.applicationFile);
   EXPECT_TRUE(SetWallpaperCalls().empty());
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper"), kPreviousPage);
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastap"), kPreviousPage);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
   // The mode runs, from the installed copy, and stays.
   ASSERT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
   const DWORD first = DesktopModeProcess();
@@ -168,8 +220,8 @@ TEST_F(AnimatedDesktop, InstallStartsTheModeApplyRestartsItUninstallEndsItAndLea
   EXPECT_EQ(DesktopModeProcess(), first);
 
   // Change Options: the mode lets go of the application file, which is
-  // replaced, and comes back with the new layout. The plain wallpaper is ours
-  // already, so what was there before the first install stays remembered.
+  // replaced, and comes back with the new layout; what was there before the
+  // first install stays remembered.
   const FILETIME written = LastWrite(paths.applicationFile);
   ::Sleep(1100);
   InstallAgainCentred();
@@ -177,45 +229,55 @@ TEST_F(AnimatedDesktop, InstallStartsTheModeApplyRestartsItUninstallEndsItAndLea
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "1");
   const FILETIME rewritten = LastWrite(paths.applicationFile);
   EXPECT_GT(::CompareFileTime(&rewritten, &written), 0) << "the application file was not replaced";
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
   EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != first; }, 15000))
       << "the desktop mode was not restarted";
   const DWORD second = DesktopModeProcess();
 
-  // `apply` of the installed wallpaper starts it anew too.
+  // `apply` of the installed wallpaper starts it anew too, and says it worked.
   Process apply(paths.applicationFile, "apply");
-  ASSERT_TRUE(apply.WaitForExit(60000));
+  DWORD code = 1;
+  ASSERT_TRUE(apply.WaitForExit(60000, &code));
+  EXPECT_EQ(code, 0u);
   EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != second; }, 15000))
       << "the desktop mode was not restarted";
-  EXPECT_TRUE(DesktopModeRuns());
 
-  Uninstall(paths.applicationFile);
+  UninstallFromTheEntry();
   if (HasFatalFailure()) return;
   EXPECT_FALSE(DesktopModeRuns());
-  EXPECT_EQ(DesktopModeProcess(), 0u);
   EXPECT_FALSE(RunValueExists());
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), kPreviousPlain);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle"), "10");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper"), "0");
   EXPECT_TRUE(SetWallpaperCalls().empty());
-  ::Sleep(2000);  // the registration tool may still be finishing
   const std::vector<std::string> expectedChanges = {
-      "hkcu\\software\\quorvanesoft",  // "lastwp" and "lastap" stay on purpose
-      "quoruninst1.exe",
+      "hkcu\\software\\quorvanesoft",  // the remembered wallpaper stays on purpose
+      "\\temp\\",                      // the uninstaller's copy, until the next start
       "hkcu\\software\\wine",
-      "hklm\\software\\wine",
       "hkcu\\software\\mervalistests",
-      "mervalis_active_desktop_calls.txt",
-      "\\temp\\",
-      "\\windows\\logs",
-      "hklm\\software\\microsoft\\windows\\currentversion\\explorer\\shell folders",
       "hkcu\\software\\microsoft\\windows\\currentversion\\explorer",
       "hkcu\\control panel\\desktop|wallpaper",  // checked above
-      "hku\\.default\\control panel\\desktop|wallpaper",
   };
   std::string difference;
   for (const auto& line : wine_test::Difference(before, wine_test::TakeSnapshot(scope), expectedChanges)) {
     difference += line + "\n";
   }
   EXPECT_EQ(difference, "");
+
+  // The next start of the program takes the uninstaller's copy away.
+  char temporaryBuffer[MAX_PATH] = {};
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temporaryBuffer), 0u);
+  const std::string temporary = temporaryBuffer;
+  const auto copies = [&] {
+    std::size_t n = 0;
+    for (const auto& name : wine_test::FolderListing(temporary)) n += name.rfind("Mervalis-uninstall-", 0) == 0;
+    return n;
+  };
+  EXPECT_EQ(copies(), 1u);
+  Process preview(wine_test::ProgramPath(), "preview");
+  EXPECT_TRUE(robot::WaitUntil([&] { return copies() == 0; }, 15000)) << "the uninstaller's copy stayed";
+  wine_test::KillProcessesNamed("Mervalis.exe");
+  ::DeleteFileA(previous.c_str());
 }
 
 TEST_F(AnimatedDesktop, UninstallClearsThePlainWallpaperWhenNoneWasThereBefore) {

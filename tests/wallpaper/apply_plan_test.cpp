@@ -8,6 +8,8 @@ namespace {
 constexpr DesktopKind kXp = DesktopKind::kHtmlPage;
 constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
 
+// Where the shell shows no page, neither the page nor what only the page
+// uses (pictures, control) is written.
 TEST(ApplyPlan, TheSilentApplyRenewsOnlyTheBackgroundAndThePage) {
   for (const DesktopKind desktop : {kXp, kTen}) {
     const auto target =
@@ -16,7 +18,8 @@ TEST(ApplyPlan, TheSilentApplyRenewsOnlyTheBackgroundAndThePage) {
       const ApplyPlan plan = PlanApply({.applyMode = applyMode, .desktop = desktop});
       EXPECT_EQ(plan.rememberPreviousWallpapers, !applyMode);
       EXPECT_EQ(plan.reportBackgroundError, !applyMode);
-      EXPECT_EQ(plan.writePicturesAndControl, !applyMode);
+      EXPECT_EQ(plan.writePage, desktop == kXp);
+      EXPECT_EQ(plan.writePicturesAndControl, !applyMode && desktop == kXp);
       EXPECT_EQ(plan.target, target);
     }
   }

@@ -47,7 +47,9 @@ TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
 std::string Describe(const WallpaperRestore& restore) {
   std::string text = "plain=" + restore.plain.value_or("-");
   if (restore.broadcastPlain) text += " broadcast";
-  return text + " ad=" + restore.activeDesktop.value_or("-");
+  text += " ad=" + restore.activeDesktop.value_or("-");
+  if (restore.position) text += " position=" + restore.position->style + "/" + restore.position->tile;
+  return text;
 }
 
 TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
@@ -71,6 +73,10 @@ TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
       {kTen, {kPage, kBackground}, {"C:\\old.bmp", "C:\\old.htm"}, "plain=C:\\old.bmp broadcast ad=-"},
       {kTen, {"", kBackground}, {none, none}, "plain= broadcast ad=-"},
       {kTen, {"", kBliss}, {"C:\\old.bmp", ""}, "plain=- ad=-"},
+      // With the position it was shown in, where that was saved.
+      {kTen, {"", kBackground}, {"C:\\old.bmp", "", WallpaperPosition{"10", "0"}},
+       "plain=C:\\old.bmp broadcast ad=- position=10/0"},
+      {kTen, {"", kBliss}, {"C:\\old.bmp", "", WallpaperPosition{"10", "0"}}, "plain=- ad=-"},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);

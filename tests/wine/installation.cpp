@@ -27,9 +27,45 @@ InstalledPaths Paths() {
   return p;
 }
 
+InstalledPaths PerUserPaths() {
+  InstalledPaths p;
+  const std::string local = mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA);
+  p.installFolder = local + "\\Programs\\Quorvane\\";
+  p.applicationFile = p.installFolder + "Mervalis.exe";
+  p.imagesFolder = local + "\\Quorvane\\QVImages\\Mervalis\\";
+  p.startMenuGroup = mervalis::GetSpecialFolder(CSIDL_PROGRAMS) + "\\Quorvane";
+  p.desktopFolder = mervalis::GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  return p;
+}
+
+namespace {
+
+void DeleteFiles(const std::string& folder) {
+  for (const std::string& name : FolderListing(folder)) {
+    ::SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA((folder + name).c_str());
+  }
+}
+
+// What a per-user install leaves: its two folders in the local application data.
+void RemovePerUserInstallation() {
+  const InstalledPaths p = PerUserPaths();
+  const std::string local = mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA);
+  DeleteFiles(p.installFolder);
+  DeleteFiles(p.imagesFolder);
+  for (const std::string& folder : {p.installFolder, p.imagesFolder, local + "\\Quorvane\\QVImages\\",
+                                    local + "\\Quorvane\\"}) {
+    ::RemoveDirectoryA(folder.c_str());
+  }
+  mervalis::DeleteKeyTree(HKEY_CURRENT_USER, contract::kUninstallKey);
+}
+
+}  // namespace
+
 void RemoveInstallation() {
   KillProcessesNamed("Mervalis.exe");
   KillProcessesNamed("QuorUninst1.exe");
+  RemovePerUserInstallation();
   const InstalledPaths p = Paths();
   // An install registers the runtime control; take that back before the file goes.
   if (mervalis::FileExists(p.controlPath)) {
@@ -42,10 +78,7 @@ void RemoveInstallation() {
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file.c_str());
   }
-  for (const std::string& name : FolderListing(p.imagesFolder)) {
-    ::SetFileAttributesA((p.imagesFolder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA((p.imagesFolder + name).c_str());
-  }
+  DeleteFiles(p.imagesFolder);
   for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
     const std::string group = mervalis::GetSpecialFolder(csidl) + "\\Quorvane\\";
     ::DeleteFileA((group + "Mervalis.lnk").c_str());

@@ -19,6 +19,9 @@ struct InstalledPaths {
 };
 
 [[nodiscard]] InstalledPaths Paths();
+// Where a per-user install (Vista and later) puts them: the user's local
+// application data and the user's own shortcut folders; no page, no control.
+[[nodiscard]] InstalledPaths PerUserPaths();
 
 // Removes every file, shortcut and registry value an install or apply makes,
 // ends running copies of the program and clears the Active Desktop stand-in.
