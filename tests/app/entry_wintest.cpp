@@ -6,6 +6,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/folders_win.h"
 #include "robot.h"
@@ -175,6 +176,27 @@ TEST_F(Entry, UninstallAnsweredYesRunsTheCopyWithDoUninstall) {
   EXPECT_EQ(final->text, "Mervalis has been successfully removed from your computer.");
   ASSERT_TRUE(robot::PressMessageBoxButton(*final, "OK"));
   EXPECT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 10000));
+}
+
+// An older copy that cannot be replaced (another wallpaper's uninstall still
+// runs from it) is never started in place of this wallpaper's: a box says
+// the uninstall could not start, and nothing runs.
+TEST_F(Entry, UninstallerCopyThatCannotBeWrittenIsReportedAndNothingStarts) {
+  ASSERT_TRUE(wine_test::WriteFileBytes(UninstallerCopy(), "another wallpaper's copy"));
+  HANDLE held = ::CreateFileA(UninstallerCopy().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Process p(ProgramPath(), "uninstall");
+  auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+  ::CloseHandle(held);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "The uninstaller could not be prepared, so nothing was removed. Please try again in a moment.");
+  EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
+  ASSERT_TRUE(p.WaitForExit(10000));
+  ::Sleep(1000);
+  EXPECT_FALSE(wine_test::IsProcessRunning("QuorUninst1.exe"));
+  EXPECT_EQ(wine_test::ReadFileBytes(UninstallerCopy()), "another wallpaper's copy");
 }
 
 TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {

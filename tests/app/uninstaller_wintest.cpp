@@ -334,6 +334,29 @@ TEST_F(Uninstaller, CopyIsDeletedAtTheNextRestart) {
   EXPECT_FALSE(mervalis::FileExists(copy));
 }
 
+// A running `apply` would point the desktop at files being deleted: the
+// uninstall waits for it, and while the uninstall runs no apply starts.
+TEST_F(Uninstaller, WaitsForARunningApplyAndKeepsOthersOut) {
+  HANDLE applying = ::CreateMutexA(nullptr, TRUE, "QUORVANESOFTMRVLSSILENT");
+  ASSERT_NE(applying, nullptr);
+  { mervalis::RegistryKey entry(HKEY_LOCAL_MACHINE); ASSERT_TRUE(entry.OpenKey(kUninstallKey, true)); }
+  Process p(wine_test::ProgramPath(), "douninstall");
+  ASSERT_TRUE(p.started());
+  ::Sleep(2000);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall did not wait for the apply";
+  ::ReleaseMutex(applying);
+  ::CloseHandle(applying);
+  auto done = robot::WaitForMessageBox("Quorvanesoft", p.id(), 30000);
+  ASSERT_TRUE(done);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  // Its final box is up: an apply started now ends at once, writing nothing.
+  Process apply(wine_test::ProgramPath(), "apply");
+  ASSERT_TRUE(apply.WaitForExit(20000));
+  EXPECT_FALSE(mervalis::FileExists(wine_test::Paths().imagesFolder + "background.bmp"));
+  ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
+  ASSERT_TRUE(p.WaitForExit(15000));
+}
+
 // A key locked against changes can still be read: the uninstaller sees its
 // page on the desktop and puts the old wallpaper back.
 TEST_F(Uninstaller, LockedActiveDesktopKeyIsStillRead) {

@@ -260,6 +260,34 @@ TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
   EXPECT_EQ(log, expected);
 }
 
+// A program that could not be copied (a full disk, a path too long, no
+// rights) is reported, and nothing that would name it is written.
+TEST_F(Install, ProgramThatCannotBeCopiedStopsBeforeAnythingNamesIt) {
+  const auto paths = wine_test::Paths();
+  // The copy is written beside its place first; a folder there makes it fail.
+  const std::string blocker = paths.applicationFile + ".tmp";
+  ASSERT_TRUE(mervalis::ForceDirectories(blocker));
+  struct Removed {
+    const std::string& folder;
+    ~Removed() { ::RemoveDirectoryA(folder.c_str()); }
+  } removed{blocker};
+  ASSERT_NE(Start(), nullptr);
+  Press(kBtnInstall);
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kPnlLicense).visible; }, 10000));
+  SetBox(kChkAcceptLicense, true);
+  Press(kBtnLicenseInstall);
+  auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id(), 60000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "Unable to copy the program into its folder! Please check that the disk has room and try again.");
+  ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
+  ASSERT_TRUE(robot::WaitUntil([&] { return Get(kBtnInstall).enabled; }, 10000));
+  EXPECT_FALSE(Get(kPnlDone).visible);
+  EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
+  EXPECT_FALSE(wine_test::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
+  EXPECT_FALSE(mervalis::FileExists(paths.desktopFolder + "\\Mervalis.lnk"));
+}
+
 TEST_F(Install, TooFewColoursStopsBeforeAnythingIsWritten) {
   NEEDS_DISPLAY(1024, 768, 8);
   const auto paths = wine_test::Paths();
