@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <string>
+
 #include "app/entry_win.h"
+#include "common/wide_text_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The whole command line, program path included: the path is split by the
-  // same rule as the arguments.
-  return mervalis::RunProgram(instance, ::GetCommandLineA());
+  // same rule as the arguments. Read wide, so that a path in any script
+  // splits as it is written.
+  const std::string commandLine = mervalis::Narrow(::GetCommandLineW());
+  return mervalis::RunProgram(instance, commandLine.c_str());
 }
