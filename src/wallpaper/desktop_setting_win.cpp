@@ -43,9 +43,10 @@ bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) no
   const bool result = (value.empty() && NoWindowsWallpaper()) ||
                       ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
 
-  // The profile used before anyone logs on follows, where it exists.
+  // The profile used before anyone logs on follows, where it exists; not
+  // for a per-user install, whose picture is one user's own.
   RegistryKey registry(HKEY_USERS, KEY_WRITE);
-  if (registry.OpenKey(kDefaultProfileDesktopKey, false)) {
+  if (!IsPerUserInstall() && registry.OpenKey(kDefaultProfileDesktopKey, false)) {
     (void)registry.WriteString("Wallpaper", value);
     registry.CloseKey();
   }

@@ -20,7 +20,8 @@ namespace mervalis {
 // user's profile. Broadcast only when asked: where the Active Desktop shows
 // the page, the callers refresh the desktop through it right after; where it
 // cannot, the desktop repaints only on the broadcast. The default profile's
-// "Wallpaper" value is written too when its key exists (it is never created);
+// "Wallpaper" value is written too when its key exists (it is never created)
+// and the install is not per-user;
 // that part cannot change the result. True when SystemParametersInfo accepted
 // the wallpaper. Clearing a wallpaper that is already clear (in the session
 // and in the profile) leaves SystemParametersInfo out: it would change nothing
