@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/folders_win.h"
+#include "common/wide_text_win.h"
 
 namespace mervalis {
 
@@ -14,27 +15,30 @@ Application& Application::Instance() noexcept {
 bool Application::Initialize(HINSTANCE instance, Presence presence) noexcept {
   instance_ = instance;
   const bool inTaskBar = presence == Presence::kTaskBar;
-  WNDCLASSA wc = {};
+  // A wide-character window: its title is the program file's name, which
+  // may hold any character, and the task bar shows it.
+  const std::wstring className = Widen(kApplicationWindowClass);
+  WNDCLASSW wc = {};
   wc.lpfnWndProc = &Application::WindowProc;
   wc.hInstance = instance;
   if (inTaskBar) {
-    wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
   }
-  wc.lpszClassName = kApplicationWindowClass;
-  if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  wc.lpszClassName = className.c_str();
+  if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  const std::string title = Title();
+  const std::wstring title = Widen(Title());
   if (!inTaskBar) {
-    handle_ = ::CreateWindowExA(0, kApplicationWindowClass, title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, instance, nullptr);
+    handle_ = ::CreateWindowExW(0, className.c_str(), title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                instance, nullptr);
     return handle_ != nullptr;
   }
   // A zero-sized window in the middle of the screen: invisible, but it stands
   // for the program in the task bar once shown.
   const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
   const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = ::CreateWindowExA(0, kApplicationWindowClass, title.c_str(),
+  handle_ = ::CreateWindowExW(0, className.c_str(), title.c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               x, y, 0, 0, nullptr, nullptr, instance, nullptr);
   boxOwner_ = handle_;
@@ -50,7 +54,7 @@ std::string Application::Title() const {
 
 void Application::SetTitle(std::string_view title) {
   title_ = title;
-  if (handle_) ::SetWindowTextA(handle_, title_.c_str());
+  if (handle_) ::SetWindowTextW(handle_, Widen(title_).c_str());
 }
 
 void Application::Run() {
@@ -133,7 +137,7 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     default:
       break;
   }
-  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void Application::ShowException(const char* message) noexcept {
@@ -142,9 +146,10 @@ void Application::ShowException(const char* message) noexcept {
   MSG quit;
   const bool quitPending = ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
   try {
-    const std::string caption = Title();
-    ::MessageBoxA(mainWindow_ ? mainWindow_ : boxOwner_, message, caption.c_str(), MB_OK | MB_ICONSTOP);
+    ::MessageBoxW(mainWindow_ ? mainWindow_ : boxOwner_, Widen(message).c_str(), Widen(Title()).c_str(),
+                  MB_OK | MB_ICONSTOP);
   } catch (...) {
+    // Out of memory for the wide text: the bytes as they are, rather than no box.
     ::MessageBoxA(boxOwner_, message, nullptr, MB_OK | MB_ICONSTOP);
   }
   if (quitPending) ::PostQuitMessage(static_cast<int>(quit.wParam));
@@ -167,8 +172,7 @@ int ShowMessage(std::string_view text, UINT style) {
 int ShowMessage(std::string_view text, std::string_view caption, UINT style) {
   HWND owner = ::GetActiveWindow();
   if (!owner) owner = Application::Instance().MainWindow();
-  return ::MessageBoxA(owner, std::string(text).c_str(), std::string(caption).c_str(),
-                       style);
+  return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
 }  // namespace mervalis

@@ -10,6 +10,7 @@
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
 #ifndef MERVALIS_DEBUG_LOG
@@ -30,7 +31,7 @@ void WriteDebugLog(std::string_view message) {
     return;
   }
   // Opened and closed for every line, so no handle outlives the call.
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw std::runtime_error("Cannot open file \"" + path + "\".");
   if (::SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "common/names.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "wallpaper/desktop_kind_win.h"
 
@@ -13,20 +14,32 @@ namespace {
 
 // Empty when Windows reports failure (a zero length).
 std::string SystemDirectory() {
-  char buffer[MAX_PATH] = {};
-  const UINT n = ::GetSystemDirectoryA(buffer, MAX_PATH);
-  return (n == 0 || n >= MAX_PATH) ? std::string() : std::string(buffer, n);
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+  return (n == 0 || n >= MAX_PATH) ? std::string() : Narrow(std::wstring_view(buffer, n));
 }
 
 std::string WindowsDirectory() {
-  char buffer[MAX_PATH] = {};
-  const UINT n = ::GetWindowsDirectoryA(buffer, MAX_PATH);
-  return (n == 0 || n >= MAX_PATH) ? std::string() : std::string(buffer, n);
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+  return (n == 0 || n >= MAX_PATH) ? std::string() : Narrow(std::wstring_view(buffer, n));
 }
 
 std::string WithoutTrailingBackslash(std::string_view folder) {
   while (folder.size() > 3 && folder.back() == '\\') folder.remove_suffix(1);
   return std::string(folder);
+}
+
+DWORD Attributes(std::string_view path) { return ::GetFileAttributesW(Widen(path).c_str()); }
+
+// The locale's letter case works on characters, not on UTF-8's bytes: the text
+// goes wide for it and comes back. The shell's UTF-16 keeps its length, so a
+// surrogate pair stays one (no case of its own).
+std::string ChangeCase(std::string_view text, DWORD (WINAPI* change)(LPWSTR, DWORD)) {
+  std::wstring wide = Widen(text);
+  if (wide.empty()) return std::string(text);
+  change(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 }  // namespace
@@ -59,8 +72,8 @@ std::string GetSpecialFolder(int csidl) {
   if (SUCCEEDED(::SHGetMalloc(&malloc)) && malloc) {
     LPITEMIDLIST pidl = nullptr;
     if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, csidl, &pidl)) && pidl) {
-      char buffer[MAX_PATH] = {};
-      if (::SHGetPathFromIDListA(pidl, buffer)) result = buffer;
+      wchar_t buffer[MAX_PATH] = {};
+      if (::SHGetPathFromIDListW(pidl, buffer)) result = Narrow(buffer);
       malloc->Free(pidl);
     }
     malloc->Release();
@@ -69,18 +82,18 @@ std::string GetSpecialFolder(int csidl) {
 }
 
 std::string GetProgramPath() {
-  char buffer[MAX_PATH] = {};
-  const DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, n < MAX_PATH ? n : 0);
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  return n < MAX_PATH ? Narrow(std::wstring_view(buffer, n)) : std::string();
 }
 
 bool DirectoryExists(std::string_view folder) {
-  const DWORD attributes = ::GetFileAttributesA(std::string(folder).c_str());
+  const DWORD attributes = Attributes(folder);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(std::string_view path) {
-  const DWORD attributes = ::GetFileAttributesA(std::string(path).c_str());
+  const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -93,19 +106,11 @@ bool ForceDirectories(std::string_view folder) {
   if (slash != std::string::npos && slash >= 2) {
     if (!ForceDirectories(std::string_view(dir).substr(0, slash))) return false;
   }
-  return ::CreateDirectoryA(dir.c_str(), nullptr) || DirectoryExists(dir);
+  return ::CreateDirectoryW(Widen(dir).c_str(), nullptr) || DirectoryExists(dir);
 }
 
-std::string AnsiUpperCase(std::string_view text) {
-  std::string out(text);
-  if (!out.empty()) ::CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
-  return out;
-}
+std::string AnsiUpperCase(std::string_view text) { return ChangeCase(text, &::CharUpperBuffW); }
 
-std::string AnsiLowerCase(std::string_view text) {
-  std::string out(text);
-  if (!out.empty()) ::CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
-  return out;
-}
+std::string AnsiLowerCase(std::string_view text) { return ChangeCase(text, &::CharLowerBuffW); }
 
 }  // namespace mervalis

@@ -1,5 +1,6 @@
 // The folders of this machine, asked of Windows, and the few file-system
-// helpers the install, apply and uninstall steps share.
+// helpers the install, apply and uninstall steps share. Paths are UTF-8 here
+// and go to Windows as UTF-16, so a folder named in any script is found.
 #pragma once
 
 #include <string>
@@ -36,7 +37,7 @@ inline constexpr int kCsidlLocalAppData = 0x001c;
 [[nodiscard]] bool DirectoryExists(std::string_view folder);
 [[nodiscard]] bool FileExists(std::string_view path);
 
-// Upper- and lower-casing of 8-bit text by the user's locale.
+// Upper- and lower-casing of UTF-8 text by the user's locale.
 [[nodiscard]] std::string AnsiUpperCase(std::string_view text);
 [[nodiscard]] std::string AnsiLowerCase(std::string_view text);
 

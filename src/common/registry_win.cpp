@@ -2,17 +2,27 @@
 
 #include <vector>
 
+#include "common/wide_text_win.h"
+
 namespace mervalis {
+
+namespace {
+
+// A key name has at most 255 characters; one more for the terminating zero
+// and one to spare.
+constexpr DWORD kKeyNameChars = 256 + 1;
+
+}  // namespace
 
 LONG RegistryKey::Open(std::string_view path, bool create) noexcept {
   CloseKey();
-  const std::string p(path);
+  const std::wstring p = Widen(path);
   LONG status;
   if (create) {
-    status = ::RegCreateKeyExA(root_, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
+    status = ::RegCreateKeyExW(root_, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
                                nullptr, key_.put(), nullptr);
   } else {
-    status = ::RegOpenKeyExA(root_, p.c_str(), 0, access_, key_.put());
+    status = ::RegOpenKeyExW(root_, p.c_str(), 0, access_, key_.put());
   }
   if (status != ERROR_SUCCESS) key_.reset();
   return status;
@@ -20,48 +30,53 @@ LONG RegistryKey::Open(std::string_view path, bool create) noexcept {
 
 bool RegistryKey::KeyExists(std::string_view path) const noexcept {
   UniqueHkey key;
-  return ::RegOpenKeyExA(root_, std::string(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+  return ::RegOpenKeyExW(root_, Widen(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::ReadString(std::string_view name, std::string& value) const noexcept {
   value.clear();
   if (!key_) return ERROR_INVALID_HANDLE;
-  const std::string n(name);
+  const std::wstring n = Widen(name);
   DWORD type = 0;
   DWORD size = 0;
-  LONG status = ::RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
+  LONG status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
   if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (status != ERROR_SUCCESS) return status;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATATYPE;
-  std::vector<char> data(size + 1, '\0');
-  status = ::RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type,
-                              reinterpret_cast<BYTE*>(data.data()), &size);
+  // Whole characters, and room for a terminating zero the data may lack.
+  std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+  size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+  status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
   if (status != ERROR_SUCCESS) return status;
-  data[size] = '\0';
-  value = data.data();  // up to the first zero
+  data[size / sizeof(wchar_t)] = L'\0';
+  value = Narrow(data.data());  // up to the first zero
   return ERROR_SUCCESS;
 }
 
 LONG RegistryKey::WriteString(std::string_view name, std::string_view value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
-  const std::string data(value);
-  return ::RegSetValueExA(key_.get(), std::string(name).c_str(), 0, REG_SZ,
+  const std::wstring data = Widen(value);
+  return ::RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1));
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 LONG RegistryKey::DeleteValue(std::string_view name) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
-  return ::RegDeleteValueA(key_.get(), std::string(name).c_str());
+  return ::RegDeleteValueW(key_.get(), Widen(name).c_str());
 }
 
 LONG RegistryKey::ReadDword(std::string_view name, DWORD& value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
+  const std::wstring n = Widen(name);
   DWORD type = 0;
   DWORD data = 0;
-  DWORD size = sizeof(data);
-  const LONG status = ::RegQueryValueExA(key_.get(), std::string(name).c_str(), nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&data), &size);
+  DWORD size = 0;
+  // The type first: a string of any length is of the wrong type, not too long.
+  LONG status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
+  if (status != ERROR_SUCCESS) return status;
+  if (type != REG_DWORD || size != sizeof(data)) return ERROR_INVALID_DATATYPE;
+  status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
   if (status != ERROR_SUCCESS) return status;
   if (type != REG_DWORD || size != sizeof(data)) return ERROR_INVALID_DATATYPE;
   value = data;
@@ -70,25 +85,25 @@ LONG RegistryKey::ReadDword(std::string_view name, DWORD& value) const noexcept 
 
 LONG RegistryKey::WriteDword(std::string_view name, DWORD value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
-  return ::RegSetValueExA(key_.get(), std::string(name).c_str(), 0, REG_DWORD,
+  return ::RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
 bool RegistryKey::HasValue(std::string_view name) const noexcept {
-  return key_ && ::RegQueryValueExA(key_.get(), std::string(name).c_str(), nullptr, nullptr, nullptr,
+  return key_ && ::RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, nullptr, nullptr,
                                     nullptr) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::EnumSubkeys(std::vector<std::string>& names) const {
   if (!key_) return ERROR_INVALID_HANDLE;
   for (DWORD index = 0;; ++index) {
-    char name[256];  // a key name has at most 255 characters
-    DWORD length = sizeof(name);
+    wchar_t name[kKeyNameChars];
+    DWORD length = kKeyNameChars;
     const LONG status =
-        ::RegEnumKeyExA(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        ::RegEnumKeyExW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
     if (status != ERROR_SUCCESS) return status;
-    names.emplace_back(name, length);
+    names.push_back(Narrow(std::wstring_view(name, length)));
   }
 }
 
@@ -101,16 +116,16 @@ bool RegistryKey::DeleteTree(std::string_view path) const noexcept {
     // Subkeys first: RegDeleteKey removes only empty keys on NT. Each pass
     // takes the first subkey left, so one that stays must end the loop.
     const RegistryKey children(key.key_.get(), KEY_ALL_ACCESS);
-    char name[256];
+    wchar_t name[kKeyNameChars];
     while (true) {
-      DWORD length = sizeof(name);
+      DWORD length = kKeyNameChars;
       const LONG status =
-          ::RegEnumKeyExA(key.key_.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+          ::RegEnumKeyExW(key.key_.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_NO_MORE_ITEMS) break;
-      if (status != ERROR_SUCCESS || !children.DeleteTree(std::string_view(name, length))) return false;
+      if (status != ERROR_SUCCESS || !children.DeleteTree(Narrow(std::wstring_view(name, length)))) return false;
     }
   }
-  return ::RegDeleteKeyA(root_, std::string(path).c_str()) == ERROR_SUCCESS;
+  return ::RegDeleteKeyW(root_, Widen(path).c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace mervalis

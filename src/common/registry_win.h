@@ -1,6 +1,7 @@
 // The registry object: a root key and an access mask, one open key at a time.
 // Each operation makes its own and lets it go at its end. Every status is the
-// registry's own (a LONG, ERROR_SUCCESS when it worked).
+// registry's own (a LONG, ERROR_SUCCESS when it worked). Key paths, value
+// names and strings are UTF-8 here; the registry gets them as UTF-16.
 #pragma once
 
 #include <windows.h>

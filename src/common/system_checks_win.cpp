@@ -7,6 +7,7 @@
 #include "common/debug_log.h"
 #include "common/folders_win.h"
 #include "common/shell_version.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
 namespace mervalis {
@@ -17,14 +18,14 @@ static_assert(sizeof(DLLVERSIONINFO) == 20, "the shell's version record is 20 by
 
 // The user's decimal separator; empty when the locale does not give one.
 std::string UserDecimalSeparator() {
-  char buffer[8] = {};  // at most three characters and the terminator
-  const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof(buffer));
-  return n > 1 ? std::string(buffer, n - 1) : std::string();
+  wchar_t buffer[8] = {};  // at most three characters and the terminator
+  const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8);
+  return n > 1 ? Narrow(std::wstring_view(buffer, static_cast<size_t>(n - 1))) : std::string();
 }
 
 bool ShellLibraryHighEnough() {
   const std::string path = GetSystemFolder() + "Shell32.dll";
-  UniqueModule library(::LoadLibraryA(path.c_str()));
+  UniqueModule library(::LoadLibraryW(Widen(path).c_str()));
   if (!library) return false;
   // FARPROC to the export's real type, through void* as the compiler wants.
   const auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(

@@ -9,6 +9,7 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/web_links.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
 namespace mervalis {
@@ -39,7 +40,7 @@ void OpenWallpaperWebPage(std::string_view page, std::string_view wallpaperNameC
     const std::string address = WebPageAddress(
         page, LinkQuery(AnsiLowerCase(wallpaperNameCaption), GetInstalledWallpapers()));
     // A missing browser or network is not the program's business: no check.
-    ::ShellExecuteA(::GetDesktopWindow(), "open", address.c_str(), nullptr, nullptr, SW_HIDE);
+    ::ShellExecuteW(::GetDesktopWindow(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_HIDE);
   } catch (...) {
     // Only an allocation can fail here; a link that does nothing is the answer.
   }

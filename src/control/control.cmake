@@ -40,6 +40,7 @@ add_library(quorvanexrun MODULE
   ${QUORVANEX_SOURCE_DIR}/registration_win.cpp
   ${QUORVANEX_SOURCE_DIR}/control_logic.cpp
   ${PROJECT_SOURCE_DIR}/src/common/names.cpp
+  ${PROJECT_SOURCE_DIR}/src/common/wide_text_win.cpp
   ${QUORVANEX_SOURCE_DIR}/quiet_terminate_win.cpp
   ${QUORVANEX_SOURCE_DIR}/lean_runtime_win.cpp
   ${QUORVANEX_SOURCE_DIR}/quorvanexrun.rc

@@ -28,7 +28,7 @@ struct WallpaperTitle {
 };
 
 // The title of the family wallpaper whose page is `wallpaper`, a path as the
-// Active Desktop reports it (8-bit text). The file name is what follows the
+// Active Desktop reports it (UTF-8 text). The file name is what follows the
 // last backslash or drive colon; its prefix is compared without regard to
 // ASCII letter case; the title is the rest up to its first ".", in the file
 // name's own letter case, and a title holding a slash is no family page's.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "control/control_logic.h"
 #include "wallpaper/active_desktop.h"
@@ -14,15 +15,6 @@ namespace {
 
 // The Active Desktop answers in a buffer of this many wide characters.
 constexpr UINT kWallpaperChars = 260;
-
-std::string Narrow(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size) - 1);  // the terminating zero
-  return out;
-}
 
 // The container's URL property, read late-bound (no HTML headers needed).
 std::string ContainerUrl(IOleClientSite* site) {
@@ -43,7 +35,7 @@ std::string ContainerUrl(IOleClientSite* site) {
   if (SUCCEEDED(document->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &url, nullptr,
                                  nullptr)) &&
       url.vt == VT_BSTR && url.bstrVal) {
-    address = Narrow(url.bstrVal);
+    address = mervalis::Narrow(url.bstrVal);
   }
   ::VariantClear(&url);
   return address;
@@ -58,22 +50,23 @@ std::string ContainerMonikerName(IOleClientSite* site) {
   }
   LPOLESTR name = nullptr;
   if (FAILED(moniker->GetDisplayName(context.get(), nullptr, &name)) || !name) return {};
-  const std::string address = Narrow(name);
+  const std::string address = mervalis::Narrow(name);
   ::CoTaskMemFree(name);
   return address;
 }
 
 std::string SystemDirectory() {
-  char buffer[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryA(buffer, MAX_PATH);
-  return (length == 0 || length >= MAX_PATH) ? std::string() : std::string(buffer, length);
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
+  return (length == 0 || length >= MAX_PATH) ? std::string() : mervalis::Narrow(std::wstring_view(buffer, length));
 }
 
 bool IsExistingFile(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(mervalis::Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The verdicts and the caption are the control's own ASCII texts.
 void ShowVerdict(HWND owner, Verdict verdict) {
   const std::string text(VerdictMessage(verdict));
   const std::string caption(kMessageCaption);
@@ -88,8 +81,8 @@ void HandleCreation(HWND owner) {
   if (!IsExistingFile(application)) return ShowVerdict(owner, Verdict::kApplicationMissing);
 
   // The program renews the page itself; its success is none of our business.
-  ::ShellExecuteA(::GetDesktopWindow(), "open", application.c_str(), mervalis::kApplyArgument.data(),
-                  nullptr, SW_SHOWNORMAL);
+  ::ShellExecuteW(::GetDesktopWindow(), L"open", mervalis::Widen(application).c_str(),
+                  mervalis::Widen(mervalis::kApplyArgument).c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace
@@ -107,7 +100,7 @@ std::string CurrentActiveDesktopWallpaper() noexcept {
     }
   }
   buffer[kWallpaperChars - 1] = L'\0';  // whatever the object wrote
-  return Narrow(buffer);
+  return mervalis::Narrow(buffer);
 }
 
 std::string HostPageAddress(IOleClientSite* site) noexcept {

@@ -10,7 +10,7 @@
 
 namespace quorvanex {
 
-// The Active Desktop's current wallpaper as 8-bit text; empty when there is
+// The Active Desktop's current wallpaper as UTF-8 text; empty when there is
 // none or the Active Desktop cannot be asked. COM is initialised for the
 // call and uninitialised after it (balanced also where COM was already up).
 [[nodiscard]] std::string CurrentActiveDesktopWallpaper() noexcept;

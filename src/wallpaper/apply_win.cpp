@@ -13,6 +13,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "payload/catalogue.h"
 #include "payload/page_text.h"
@@ -67,7 +68,7 @@ bool WritePicturesAndControl(const std::string& imagesFolder, const std::string&
 }  // namespace
 
 void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
-  UniqueFile file(::CreateFileA(pagePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  UniqueFile file(::CreateFileW(Widen(pagePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) FileError("Cannot open", pagePath);
   std::string text;
@@ -82,7 +83,7 @@ void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
 }
 
 void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
-  ::DeleteFileA(pagePath.c_str());
+  ::DeleteFileW(Widen(pagePath).c_str());
   switch (WriteWholeFile(pagePath, StubPageText(wallpaperKey, controlPath))) {
     case WriteResult::kWritten: return;
     case WriteResult::kNotCreated: FileError("Cannot create", pagePath);
@@ -133,7 +134,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       Log("After Tag Rplc Write");
     }
 
-    if (plan.writePicturesAndControl) ::DeleteFileA(controlPath.c_str());
+    if (plan.writePicturesAndControl) ::DeleteFileW(Widen(controlPath).c_str());
     Log("Before Res Write");
     if (plan.writePicturesAndControl && !WritePicturesAndControl(imagesFolder, controlPath)) {
       error = "Unable to write one or more images!";
@@ -157,7 +158,8 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       // by its full path: a bare name would be searched for, current folder first.
       const std::string parameters = "/s \"" + controlPath + "\"";
       const std::string tool = GetSystemFolder() + "regsvr32.exe";
-      ::ShellExecuteA(::GetDesktopWindow(), "open", tool.c_str(), parameters.c_str(), nullptr, SW_HIDE);
+      ::ShellExecuteW(::GetDesktopWindow(), L"open", Widen(tool).c_str(), Widen(parameters).c_str(), nullptr,
+                      SW_HIDE);
     }
     Log("After OCX Reg");
     if (plan.writePage) WriteStubPage(pagePath, key, controlPath);

@@ -21,8 +21,8 @@ constexpr char kDefaultProfileDesktopKey[] = ".DEFAULT\\Control Panel\\Desktop";
 
 // Whether neither the session nor the user's profile has a plain wallpaper.
 bool NoWindowsWallpaper() noexcept {
-  char shown[MAX_PATH] = {};
-  if (!::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, shown, 0) || shown[0] != '\0') return false;
+  wchar_t shown[MAX_PATH] = {};
+  if (!::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, shown, 0) || shown[0] != L'\0') return false;
   std::string saved;
   return ReadWallpaperValue(kDesktopKey, saved) && saved.empty();
 }
@@ -38,16 +38,16 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
 }
 
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
-  std::string value(path);
+  std::wstring value = Widen(path);
   const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);
   const bool result = (value.empty() && NoWindowsWallpaper()) ||
-                      ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
+                      ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
 
   // The profile used before anyone logs on follows, where it exists; not
   // for a per-user install, whose picture is one user's own.
   RegistryKey registry(HKEY_USERS, KEY_WRITE);
   if (!IsPerUserInstall() && registry.OpenKey(kDefaultProfileDesktopKey, false)) {
-    (void)registry.WriteString("Wallpaper", value);
+    (void)registry.WriteString("Wallpaper", path);
     registry.CloseKey();
   }
   return result;

@@ -11,7 +11,7 @@
 
 namespace mervalis {
 
-// Upper-casing of 8-bit text as the user's locale does it (AnsiUpperCase on
+// Upper-casing of UTF-8 text as the user's locale does it (AnsiUpperCase on
 // Windows); the page name is looked for with it.
 using UpperCaseFunction = std::string (*)(std::string_view text);
 

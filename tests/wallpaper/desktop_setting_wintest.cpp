@@ -227,6 +227,33 @@ TEST(WindowsWallpaper, NoneAlsoClearsAWallpaperOnlyTheProfileNames) {
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"), "");
 }
 
+// A picture whose path has characters outside the ANSI code page (CJK, an
+// emoji as a surrogate pair) is set and read back exactly: the way a
+// remembered wallpaper comes back at the uninstall.
+TEST(WindowsWallpaper, APathWithAnyCharactersIsSetAndReadBackWhole) {
+  DefaultProfileDesktop keep;
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring pictureW = std::wstring(temp) + L"壁紙テスト \U0001F600.bmp";
+  const std::string picture = TempFolder() + "壁紙テスト \xF0\x9F\x98\x80.bmp";
+  HANDLE file = ::CreateFileW(pictureW.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(file, kTinyBitmap.data(), static_cast<DWORD>(kTinyBitmap.size()), &written, nullptr);
+  ::CloseHandle(file);
+
+  EXPECT_TRUE(mervalis::SetWindowsWallpaper(picture));
+  wchar_t shown[MAX_PATH] = {};
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, shown, 0));
+  EXPECT_TRUE(pictureW == shown) << "the session's wallpaper is not the path given";
+  std::string read;
+  EXPECT_TRUE(mervalis::ReadWallpaperValue("Control Panel\\Desktop", read));
+  EXPECT_EQ(read, picture);
+
+  EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
+  ::DeleteFileW(pictureW.c_str());
+}
+
 TEST(WindowsWallpaper, MissingDefaultProfileKeyIsNotCreated) {
   DefaultProfileDesktop keep;
   ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_USERS, DefaultProfileDesktop::kKey));
