@@ -102,7 +102,7 @@ TEST(ProgramFile, CarriesItsVersionAndIcon) {
 // later let it make layered child windows only then) and asks for nothing
 // else: no execution level, which would change elevation and the
 // virtualisation of files and registry.
-TEST(ProgramFile, ManifestDeclaresTheSupportedWindowsVersionsOnly) {
+TEST(ProgramFile, ManifestDeclaresTheSupportedWindowsVersionsAndTheInvokersRights) {
   HMODULE module = ::LoadLibraryExA(wine_test::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   // RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID: the one a program starts with.
@@ -122,9 +122,11 @@ TEST(ProgramFile, ManifestDeclaresTheSupportedWindowsVersionsOnly) {
                          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10 and 11
     EXPECT_NE(text.find(std::string("<supportedos id=\"") + os + "\"/>"), std::string::npos) << os;
   }
-  for (const char* absent : {"trustinfo", "requestedexecutionlevel", "dependentassembly"}) {
-    EXPECT_EQ(text.find(absent), std::string::npos) << absent;
-  }
+  // The invoker's rights: Windows neither virtualises the program's writes
+  // nor takes it for an installer that wants an administrator.
+  EXPECT_NE(text.find("<trustinfo xmlns=\"urn:schemas-microsoft-com:asm.v2\">"), std::string::npos);
+  EXPECT_NE(text.find("<requestedexecutionlevel level=\"asinvoker\" uiaccess=\"false\"/>"), std::string::npos);
+  EXPECT_EQ(text.find("dependentassembly"), std::string::npos);
 }
 
 }  // namespace
