@@ -53,12 +53,14 @@ void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
   app.Run();
 }
 
-void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
+// False when the wallpaper was not applied in full. A run that finds another
+// one under way leaves the work to it.
+bool RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   mutex.reset(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) return true;
   // Nothing of this run is ever shown: its application window is message-only.
   StartApplication(instance, Application::Presence::kMessageOnly, kApplyArgument);
-  (void)ApplyStoredOptions();
+  return ApplyStoredOptions();
 }
 
 }  // namespace
@@ -66,13 +68,17 @@ void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   // Outlives the error guard below.
   UniqueHandle instanceMutex;
+  // The apply run's exit code tells whoever started it whether it succeeded.
+  int exitCode = 0;
   try {
     // A log always describes one run: the previous one goes, whatever the mode.
     const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
     ::DeleteFileA(logPath.c_str());
 
     const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
-    switch (RunModeFor(argument)) {
+    const RunMode mode = RunModeFor(argument);
+    if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
+    switch (mode) {
       case RunMode::Uninstall:
         RunUninstallMode();
         break;
@@ -80,7 +86,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunUninstaller();
         break;
       case RunMode::Apply:
-        RunApplyMode(instance, instanceMutex);
+        if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:
         RunNormalMode(instance, instanceMutex);
@@ -95,7 +101,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   } catch (...) {
     Application::Instance().ShowCurrentException();
   }
-  return 0;
+  return exitCode;
 }
 
 }  // namespace mervalis
