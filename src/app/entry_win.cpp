@@ -54,12 +54,14 @@ void RunNormalMode(HINSTANCE instance, UniqueHandle& mutex) {
   app.Run();
 }
 
-void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
+// False when the wallpaper was not applied in full. A run that finds another
+// one under way leaves the work to it.
+bool RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   mutex.reset(::CreateMutexA(nullptr, FALSE, kApplyMutexName));
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) return;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) return true;
   // Nothing of this run is ever shown: its application window is message-only.
   StartApplication(instance, Application::Presence::kMessageOnly, kApplyArgument);
-  (void)ApplyStoredOptions();
+  return ApplyStoredOptions();
 }
 
 }  // namespace
@@ -67,6 +69,8 @@ void RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   // Outlives the error guard below.
   UniqueHandle instanceMutex;
+  // The apply run's exit code tells whoever started it whether it succeeded.
+  int exitCode = 0;
   try {
     // A log always describes one run: the previous one goes, whatever the mode.
     const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
@@ -74,6 +78,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
 
     const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
     const RunMode mode = RunModeFor(argument);
+    if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
     // Uninstaller copies of earlier uninstalls go at the next start that is
     // not an `apply` (which runs often and must stay quick).
     if (IsPerUserInstall() && mode != RunMode::Apply && mode != RunMode::Uninstall) RemoveUninstallerCopies();
@@ -85,7 +90,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunUninstaller();
         break;
       case RunMode::Apply:
-        RunApplyMode(instance, instanceMutex);
+        if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:
         RunNormalMode(instance, instanceMutex);
@@ -100,7 +105,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   } catch (...) {
     Application::Instance().ShowCurrentException();
   }
-  return 0;
+  return exitCode;
 }
 
 }  // namespace mervalis

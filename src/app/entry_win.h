@@ -9,7 +9,9 @@ namespace mervalis {
 inline constexpr char kNormalMutexName[] = "QUORVANESOFTMRVLS";
 inline constexpr char kApplyMutexName[] = "QUORVANESOFTMRVLSSILENT";
 
-// Returns the process exit code, which is 0 on every path.
+// Returns the process exit code: 1 for an `apply` run that did not apply the
+// wallpaper in full (an error, or a background that could not be written), 0
+// otherwise.
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept;
 
 }  // namespace mervalis

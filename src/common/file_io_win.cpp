@@ -1,14 +1,53 @@
 #include "common/file_io_win.h"
 
+#include <new>
+#include <string>
+
+#include "common/wide_text_win.h"
+
 namespace mervalis {
 
 namespace {
 
 CloseHandleFunction g_closeHandle = &::CloseHandle;
 
-HANDLE CreateNewTemporary(const std::string& path, DWORD flags) noexcept {
-  ::DeleteFileA(path.c_str());
-  return ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+// Attempts at a temporary name of this run after "<path>.tmp".
+constexpr int kRunNames = 8;
+
+HANDLE CreateNew(const std::string& path, DWORD flags) noexcept {
+  return ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
+                       nullptr);
+}
+
+bool IsPlainFile(const std::wstring& path) noexcept {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The spare, moved to `temporary` unless a leftover holds that name, opened
+// for writing over; none when it cannot be, or when it is not a file of its
+// own: a spare that is still a second name of the current file (a run that
+// stopped between the link and the rename) would change that file in place.
+UniqueFile TakeOverSpare(const std::wstring& spare, const std::wstring& temporary, DWORD flags) noexcept {
+  if (!IsPlainFile(temporary) && IsPlainFile(spare)) (void)::MoveFileExW(spare.c_str(), temporary.c_str(), 0);
+  // Ours to write over, read-only or not.
+  ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+  UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (file && !(::GetFileInformationByHandle(file.get(), &information) && information.nNumberOfLinks == 1)) {
+    file.reset();
+  }
+  return file;
+}
+
+// False when another program holds `path` open without sharing its deletion:
+// the rename over it would fail, and so would taking away a second name made
+// for it just before.
+bool MayBeRenamedOver(const std::wstring& path) noexcept {
+  return UniqueFile(::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+      .valid();
 }
 
 }  // namespace
@@ -25,7 +64,7 @@ bool ReadToEnd(HANDLE file, std::string& bytes) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   LARGE_INTEGER size = {};
@@ -63,33 +102,40 @@ CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexc
 }
 
 WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noexcept {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  if (!file) return WriteResult::kNotCreated;
-  const bool whole = WriteAll(file.get(), bytes);
-  const bool closed = CloseWrittenFile(file);
-  return whole && closed ? WriteResult::kWritten : WriteResult::kNotWritten;
+  try {
+    ReplacingFile file(path);
+    if (!file.Created()) return WriteResult::kNotCreated;
+    if (!WriteAll(file.handle(), bytes) || !file.Close()) {
+      file.Discard();
+      return WriteResult::kNotWritten;
+    }
+    return file.Replace() ? WriteResult::kWritten : WriteResult::kNotCreated;
+  } catch (const std::bad_alloc&) {  // the paths' copies
+    return WriteResult::kNotCreated;
+  }
 }
 
 ReplacingFile::ReplacingFile(const std::string& path, DWORD flags, Start start)
-    : path_(path), temporary_(path + kSuffix) {
-  if (start == Start::kReuseSpare) {
-    const std::string spare = path_ + kAsideSuffix;
-    const DWORD spareAttributes = ::GetFileAttributesA(spare.c_str());
-    if (::GetFileAttributesA(temporary_.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        spareAttributes != INVALID_FILE_ATTRIBUTES && !(spareAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      (void)::MoveFileExA(spare.c_str(), temporary_.c_str(), 0);
-    }
-    // Ours to write over, read-only or not.
-    ::SetFileAttributesA(temporary_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE handle = ::CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | flags, nullptr);
-    writtenOver_ = handle != INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ALREADY_EXISTS;
-    file_.reset(handle);
+    : path_(path), temporary_(path + kSuffix), keepSpare_(start == Start::kReuseSpare) {
+  const std::wstring temporary = Widen(temporary_);
+  if (keepSpare_) {
+    file_ = TakeOverSpare(Widen(path + kSpareSuffix), temporary, flags);
+    writtenOver_ = file_.valid();
   }
-  // Also when neither can be opened for writing (held by another program):
-  // a new file is the last chance.
-  if (!file_) file_.reset(CreateNewTemporary(temporary_, flags));
+  if (!file_) {
+    ::DeleteFileW(temporary.c_str());
+    file_.reset(CreateNew(temporary_, flags));
+  }
+  // A file of that name that stays is a leftover still held open; a folder is
+  // not ours to step round, and then the write fails.
+  const DWORD inTheWay = file_ ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(temporary.c_str());
+  const bool folder = inTheWay != INVALID_FILE_ATTRIBUTES && (inTheWay & FILE_ATTRIBUTE_DIRECTORY);
+  const std::string run = path + "." + std::to_string(::GetCurrentProcessId()) + "-";
+  for (int n = 1; !file_ && !folder && n <= kRunNames; ++n) {
+    temporary_ = run + std::to_string(n) + kSuffix;
+    file_.reset(CreateNew(temporary_, flags));
+  }
+  if (!file_) temporary_ = path + kSuffix;
 }
 
 bool ReplacingFile::Close() noexcept {
@@ -100,31 +146,36 @@ bool ReplacingFile::Close() noexcept {
 
 void ReplacingFile::Discard() noexcept {
   file_.reset();
-  ::DeleteFileA(temporary_.c_str());
+  ::DeleteFileW(Widen(temporary_).c_str());
 }
 
 bool ReplacingFile::Replace() noexcept {
-  if (::MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  ::DeleteFileA(temporary_.c_str());
-  return false;
-}
-
-bool ReplacingFile::ReplaceRebuilt() noexcept {
-  const DWORD attributes = ::GetFileAttributesA(path_.c_str());
-  const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&
-                         !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-  if (!plainFile) return Replace();
-  const std::string aside = path_ + kAsideSuffix;
-  ::SetFileAttributesA(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-  // Fails while another program holds the old file without sharing its
-  // deletion; the plain move then gives the answer.
-  if (!::MoveFileExA(path_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) return Replace();
-  if (!::MoveFileExA(temporary_.c_str(), path_.c_str(), 0)) {
-    ::MoveFileExA(aside.c_str(), path_.c_str(), 0);
-    ::DeleteFileA(temporary_.c_str());
-    return false;
+  const std::wstring path = Widen(path_);
+  const std::wstring temporary = Widen(temporary_);
+  const std::wstring spare = Widen(path_ + kSpareSuffix);
+  // Windows refuses to rename a file over a read-only one, Wine does not:
+  // asking first gives the same answer everywhere.
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  bool linked = false;
+  if (keepSpare_ && !readOnly && IsPlainFile(path) && MayBeRenamedOver(path)) {
+    // A spare left over beside a leftover temporary file that was written
+    // over instead makes way; a folder, or a file held open, stays.
+    if (IsPlainFile(spare)) {
+      ::SetFileAttributesW(spare.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(spare.c_str());
+    }
+    linked = ::CreateHardLinkW(spare.c_str(), path.c_str(), nullptr) != FALSE;
   }
-  return true;
+  // A rename onto the old file, never a move of the old file aside first:
+  // `path` must not be missing for a moment (ReplaceFile does that under Wine).
+  if (!readOnly &&
+      ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  if (linked) ::DeleteFileW(spare.c_str());
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) ::DeleteFileW(temporary.c_str());
+  return false;
 }
 
 }  // namespace mervalis

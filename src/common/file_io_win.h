@@ -39,44 +39,50 @@ CloseHandleFunction SetCloseHandleForTesting(CloseHandleFunction function) noexc
 
 enum class WriteResult {
   kWritten,
-  kNotCreated,  // nothing written: the file could not be created
-  kNotWritten,  // created, but not every byte reached it or the close failed
+  kNotCreated,  // the file at `path` is as it was: the new one could not be created or put in its place
+  kNotWritten,  // the file at `path` is as it was: not every byte reached the new one, or its close failed
 };
-// Writes a new file at `path` (a file there is replaced) and closes it, also
-// when the write fails.
+// Writes a new file for `path` through a ReplacingFile: a file there is
+// replaced only by the complete new one.
 [[nodiscard]] WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noexcept;
 
-// A new content for `path`, written first to "<path>.tmp" beside it and then
-// moved over it in one step, so that `path` is always either the old file or
-// the complete new one, never a half-written one. The steps are the caller's
-// to take in order: write through handle(), Close(), Replace() or
-// ReplaceRebuilt(); after a failure Discard() deletes the temporary file.
-// Nothing is deleted by itself: a temporary file left over by an interrupted
-// run goes when the next one starts, or is written over.
+// A new content for `path`, written first to a temporary file beside it and
+// then renamed over it in one step, so that `path` always names either the old
+// file or the complete new one: never a half-written one, and never none. The
+// steps are the caller's to take in order: write through handle(), Close(),
+// Replace(); after a failure Discard() deletes the temporary file. A
+// temporary file left over by an interrupted run goes when the next one
+// starts, or is written over.
 class ReplacingFile {
  public:
   static constexpr char kSuffix[] = ".tmp";
-  static constexpr char kAsideSuffix[] = ".old";
+  static constexpr char kSpareSuffix[] = ".old";
 
   // Where the temporary file comes from.
   enum class Start {
-    // A leftover temporary file is deleted and a new one created. Created,
-    // not truncated: a file emptied and written again is written out to the
-    // disk when closed by some file systems (ext4), which costs the caller
+    // A new file, "<path>.tmp" (a leftover of that name is deleted first).
+    // Created, not emptied and written again: some file systems (ext4) write
+    // such a file out to the disk when it is closed, which costs the caller
     // the time of the whole write.
     kNewFile,
-    // For a file that every run builds afresh in full (see ReplaceRebuilt):
-    // a leftover temporary file, or else the old file that the previous
-    // ReplaceRebuilt set aside, is written over in place; only without
-    // either is a new one created. The file system then reuses the space
-    // and the cached pages it has, instead of allocating them for a new file
-    // and freeing the old file's: for a picture of a large screen that is
-    // several milliseconds of the run.
+    // For a large file that every run builds afresh in full (a picture
+    // composed for the screen): the old file that the previous Replace()
+    // kept as "<path>.old" is written over in place, and Replace() keeps
+    // this one's old file there in turn. The file system then reuses the
+    // space and the cached pages it has instead of freeing the old file's
+    // and allocating new ones, which on ext4 costs about as much as
+    // composing a picture of a large screen. A spare that cannot be written
+    // over (held by another program, or still a second name of `path` after
+    // a run that stopped in Replace) is left, and a new file made instead.
     kReuseSpare,
   };
 
   // The temporary file is opened with the extra CreateFile `flags`
-  // (FILE_FLAG_SEQUENTIAL_SCAN, for one).
+  // (FILE_FLAG_SEQUENTIAL_SCAN, for one). When a leftover file "<path>.tmp"
+  // cannot go (another program still holds it open, and a deleted file keeps
+  // its name until the last handle closes), the new file takes a name of this
+  // run instead, "<path>.<process id>-<n>.tmp"; a folder of that name is not
+  // stepped round, and nothing is created.
   explicit ReplacingFile(const std::string& path, DWORD flags = 0, Start start = Start::kNewFile);
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -85,29 +91,26 @@ class ReplacingFile {
   [[nodiscard]] HANDLE handle() const noexcept { return file_.get(); }
   [[nodiscard]] const std::string& temporaryPath() const noexcept { return temporary_; }
 
-  // See CloseWrittenFile. A file written over ends where the writing ended:
+  // See CloseWrittenFile. A spare written over ends where the writing ended:
   // what is left of its old content after that is cut off first.
   [[nodiscard]] bool Close() noexcept;
   // Closes the temporary file if still open and deletes it.
   void Discard() noexcept;
-  // Moves the closed temporary file over `path`; when that fails (the old
-  // file is in use, read-only or a folder) deletes it and gives false.
+  // Renames the closed temporary file over `path` in one step, written through
+  // to the disk. With Start::kReuseSpare the old file first gets the second
+  // name "<path>.old" (a hard link, where nothing is in the way and the file
+  // system has them), so that the rename frees nothing. When the rename fails
+  // (the old file is read-only, in use or a folder) the old file stays as it
+  // was, without a second name, and the temporary file is deleted; only when
+  // nothing is left under `path` does the new file stay, under its temporary
+  // name, as the one complete content there is.
   [[nodiscard]] bool Replace() noexcept;
-  // The same for a file that every run builds afresh (a picture composed for
-  // the screen). A plain old file is moved aside to "<path>.old" and the new
-  // one moved in; `path` is missing only between the two renames. The old
-  // file stays there, to be written over by the next run (Start::kReuseSpare)
-  // and removed with the rest by the uninstaller. Moving a new file onto an
-  // old one would also make some file systems (ext4) write the new data out
-  // at once, to keep it across a crash, which a file built again by the next
-  // run does not need and which for a large one takes long. A leftover
-  // "<path>.old" is replaced; a read-only old file takes the way of Replace().
-  [[nodiscard]] bool ReplaceRebuilt() noexcept;
 
  private:
   std::string path_;
   std::string temporary_;
   UniqueFile file_;
+  bool keepSpare_ = false;
   bool writtenOver_ = false;
 };
 

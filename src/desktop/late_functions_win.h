@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/system_library_win.h"
 #include "common/win_handles.h"
 
 namespace mervalis::desktop {
@@ -18,8 +19,8 @@ struct LateFunctions {
   using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
   using DpiAware = BOOL(WINAPI*)();
 
-  UniqueModule wtsapi{::LoadLibraryA("wtsapi32.dll")};
-  UniqueModule dwmapi{::LoadLibraryA("dwmapi.dll")};
+  UniqueModule wtsapi = LoadSystemLibrary("wtsapi32.dll");
+  UniqueModule dwmapi = LoadSystemLibrary("dwmapi.dll");
   RegisterSession registerSession = nullptr;
   UnregisterSession unregisterSession = nullptr;
   RegisterPower registerPower = nullptr;

@@ -18,10 +18,10 @@ bool Fail(const std::string& reason, int id, std::string_view path) {
   return false;
 }
 
-// Replaces the file at `path` by the bytes; the reason of a failure, or null.
-// The file is closed when it returns.
+// Replaces the file at `path` by the bytes, written beside it first: the old
+// file stays until the new one is complete. The reason of a failure, or null;
+// the file is closed when it returns.
 const char* WriteNewFile(const std::string& path, std::string_view bytes) {
-  ::DeleteFileA(path.c_str());
   switch (WriteWholeFile(path, bytes)) {
     case WriteResult::kWritten: return nullptr;
     case WriteResult::kNotCreated: return "File could not be opened or created!";
@@ -33,7 +33,7 @@ const char* WriteNewFile(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 bool WriteResourceFile(int id, std::string_view path) {
-  return WriteResourceFile(::GetModuleHandleA(nullptr), id, path);
+  return WriteResourceFile(::GetModuleHandleW(nullptr), id, path);
 }
 
 bool WriteResourceFile(HMODULE module, int id, std::string_view path) {

@@ -8,10 +8,11 @@
 namespace mervalis {
 
 // Writes the raw-data resource `id` of the running program to `path`,
-// replacing any file there. On failure it has already shown its own message
-// box (the reason, the resource id and the file name) and gives false; a
-// failure before the file is touched leaves an existing file as it was. The
-// file is closed before the box shows, so nothing holds it meanwhile.
+// replacing any file there only by the complete new one (see WriteWholeFile).
+// On failure it has already shown its own message box (the reason, the
+// resource id and the file name) and gives false; an existing file is then as
+// it was. The file is closed before the box shows, so nothing holds it
+// meanwhile.
 [[nodiscard]] bool WriteResourceFile(int id, std::string_view path);
 // The same for the resources of `module` (the tests' way in).
 [[nodiscard]] bool WriteResourceFile(HMODULE module, int id, std::string_view path);

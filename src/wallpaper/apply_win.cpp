@@ -14,7 +14,6 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
-#include "common/win_handles.h"
 #include "payload/catalogue.h"
 #include "payload/page_text.h"
 #include "payload/resource_writer_win.h"
@@ -68,22 +67,15 @@ bool WritePicturesAndControl(const std::string& imagesFolder, const std::string&
 }  // namespace
 
 void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
-  UniqueFile file(::CreateFileW(Widen(pagePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) FileError("Cannot open", pagePath);
   std::string text;
-  if (!ReadToEnd(file.get(), text)) FileError("Cannot read", pagePath);
+  if (!ReadWholeFile(pagePath, text)) FileError("Cannot open", pagePath);
   Log("Before Tag Rplc");
   const std::string page = ReplaceFirst(text, kPageLayoutTag, stretched ? "1" : "0");
   Log("After Tag Rplc");
-  if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(file.get()) ||
-      !WriteAll(file.get(), page) || !CloseWrittenFile(file)) {
-    FileError("Cannot write", pagePath);
-  }
+  if (WriteWholeFile(pagePath, page) != WriteResult::kWritten) FileError("Cannot write", pagePath);
 }
 
 void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
-  ::DeleteFileW(Widen(pagePath).c_str());
   switch (WriteWholeFile(pagePath, StubPageText(wallpaperKey, controlPath))) {
     case WriteResult::kWritten: return;
     case WriteResult::kNotCreated: FileError("Cannot create", pagePath);
@@ -101,6 +93,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   const std::string backgroundPath = imagesFolder + std::string(kBackgroundName);
   const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
   std::string error;
+  bool backgroundWritten = false;  // the silent run goes on without it, and fails at the end
   RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
   Log("After Var Dec");
   const bool stretched = options.stretched;
@@ -118,7 +111,8 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     Log("Before WriteWallpaperBitmap");
     const BitmapRequest bitmap =
         BackgroundRequest(backgroundPath, stretched, options.showBorder, options.borderExtra, options.applyMode);
-    if (!WriteWallpaperBitmap(bitmap) && plan.reportBackgroundError) {
+    backgroundWritten = WriteWallpaperBitmap(bitmap);
+    if (!backgroundWritten && plan.reportBackgroundError) {
       error = "Unable to write background image!";
       return;
     }
@@ -148,9 +142,13 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       Log("After Set AD Wallpaper");
     } else {
       // The still scene, also when nothing moves over it; this shell shows no
-      // page, so its Active Desktop is not pointed at one.
-      (void)WriteWallpaperPosition(kBackgroundPosition);
-      (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
+      // page, so its Active Desktop is not pointed at one. After a failed
+      // write the background may be the previous complete one, or none: a
+      // missing file is never made the wallpaper.
+      if (FileExists(backgroundPath)) {
+        (void)WriteWallpaperPosition(kBackgroundPosition);
+        (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
+      }
       Log("After SetWindowsWallpaper");
     }
     if (plan.writePicturesAndControl) {
@@ -168,7 +166,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
 
   if (!error.empty()) ShowMessage(error, MB_OK | MB_ICONSTOP);
   Log("End");
-  return error.empty();
+  return error.empty() && backgroundWritten;
 }
 
 }  // namespace mervalis

@@ -13,6 +13,7 @@
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "payload/payload_item_win.h"
 #include "payload/resource_ids.h"
@@ -39,7 +40,7 @@ void Log(const char* checkpoint) {
 // The pictures the composition draws, decoded for the screen; false with the
 // error text when one cannot be read.
 bool LoadPictures(const BitmapRequest& request, BackgroundInputs& inputs, std::string& error) {
-  HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleA(nullptr);
+  HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleW(nullptr);
   const std::span<const std::uint8_t> scene = PictureResource(module, IDR_SCENE_JPEG);
   const std::span<const std::uint8_t> frame = PictureResource(module, IDR_FRAME_JPEG);
   const std::optional<PictureFailure> failure = DecodeBackgroundPictures(inputs, scene, frame);
@@ -55,16 +56,16 @@ bool LoadPictures(const BitmapRequest& request, BackgroundInputs& inputs, std::s
 }
 
 // Composes the background into `path`: first complete under a temporary
-// name in the same folder, band by band, then put in place of the old file.
-// On failure the old file is untouched, the temporary file is gone,
-// and `error` says what failed.
+// name in the same folder, band by band, then renamed over the old file in
+// one step, so that `path` names a complete picture at every moment. On
+// failure the old file is untouched, the temporary file is gone, and `error`
+// says what failed.
 bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
                       std::string& error) {
   const std::string cannotCreate = "Cannot create file " + path;
-  // A read-only file (or a folder) in the way is not to be replaced. Windows
-  // refuses the move below anyway, Wine does not; asking first gives the same
-  // answer everywhere and writes nothing in vain.
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  // A read-only file (or a folder) in the way is not replaced (see
+  // ReplacingFile::Replace); asking first writes nothing in vain.
+  const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
   if (path.empty() || (attributes != INVALID_FILE_ATTRIBUTES &&
                        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))) {
     error = cannotCreate;
@@ -113,7 +114,7 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     return false;
   }
   Log("Before File Save");
-  if (!file.ReplaceRebuilt()) {
+  if (!file.Replace()) {
     error = cannotCreate;
     return false;
   }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/file_io_win.h"
 #include "wine/support.h"
@@ -39,14 +40,12 @@ class FileIo : public testing::Test {
     ::RemoveDirectoryA(folder_.c_str());
   }
   void Clear() {
-    ::DeleteFileA(path_.c_str());
-    ::RemoveDirectoryA(path_.c_str());
-    for (const char* suffix : {".tmp", ".old"}) {
-      ::SetFileAttributesA((path_ + suffix).c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileA((path_ + suffix).c_str());
-      ::RemoveDirectoryA((path_ + suffix).c_str());
+    for (const std::string& name : wine_test::FolderListing(folder_)) {
+      const std::string file = folder_ + name;
+      ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileA(file.c_str());
+      ::RemoveDirectoryA(file.c_str());
     }
-    ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 
   // A temporary file with `bytes`, closed and ready to take the place of the target.
@@ -56,13 +55,12 @@ class FileIo : public testing::Test {
   // `path_` holds `content`, with nothing beside it.
   void ExpectAlone(const std::string& content) const {
     EXPECT_EQ(ReadFileBytes(path_), content);
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
-    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"target.bin"});
   }
   // One run of a file rebuilt as the background is: over the spare, then in place.
   bool Rebuild(const std::string& bytes) const {
     ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
-    return WriteNew(file, bytes) && file.ReplaceRebuilt();
+    return WriteNew(file, bytes) && file.Replace();
   }
 
   std::string folder_;
@@ -83,24 +81,24 @@ TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
   EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
-// A file built afresh by every run goes in by two renames, and the file it
+// A file built afresh by every run goes in by one rename, and the file it
 // replaces stays beside it as the next run's spare.
-TEST_F(FileIo, ARebuiltFileSetsTheOldOneAsideForTheNextRun) {
-  // A leftover of an earlier run that stopped between the renames, read-only too.
-  ASSERT_TRUE(WriteFileBytes(path_ + ".old", "an old file left aside"));
-  ASSERT_TRUE(::SetFileAttributesA((path_ + ".old").c_str(), FILE_ATTRIBUTE_READONLY));
+TEST_F(FileIo, ARebuiltFileKeepsTheOldOneAsTheNextRunsSpare) {
+  // A leftover of an earlier run that stopped between making the spare and
+  // the rename: a second name of the current file, not to be written over.
   ASSERT_TRUE(WriteFileBytes(path_, "the old content"));
+  ASSERT_TRUE(::CreateHardLinkA((path_ + ".old").c_str(), path_.c_str(), nullptr));
   {
-    ReplacingFile file(path_);
+    ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
     ASSERT_TRUE(WriteNew(file, "new"));
     EXPECT_EQ(ReadFileBytes(path_), "the old content");
-    ASSERT_TRUE(file.ReplaceRebuilt());
+    ASSERT_TRUE(file.Replace());
   }
   EXPECT_EQ(ReadFileBytes(path_), "new");
   EXPECT_EQ(ReadFileBytes(path_ + ".old"), "the old content");
   EXPECT_FALSE(Exists(path_ + ".tmp"));
 
-  // No old file at all: nothing to set aside.
+  // No old file at all: nothing to keep.
   ASSERT_TRUE(::DeleteFileA(path_.c_str()));
   ASSERT_TRUE(::DeleteFileA((path_ + ".old").c_str()));
   ASSERT_TRUE(Rebuild("first"));
@@ -120,7 +118,7 @@ TEST_F(FileIo, ASpareWrittenOverHoldsExactlyTheNewContent) {
     const std::string before = ReadFileBytes(path_);
     ASSERT_TRUE(WriteNew(file, content));
     EXPECT_EQ(ReadFileBytes(path_), before) << "replaced before the caller said so";
-    ASSERT_TRUE(file.ReplaceRebuilt());
+    ASSERT_TRUE(file.Replace());
     EXPECT_EQ(ReadFileBytes(path_), content);
     EXPECT_EQ(ReadFileBytes(path_ + ".old"), before);
     EXPECT_FALSE(Exists(path_ + ".tmp"));
@@ -148,7 +146,7 @@ TEST_F(FileIo, AFolderInThePlaceOfTheSpareIsLeftAlone) {
   ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
   const bool written = WriteNew(file, "new");
   const DWORD spare = ::GetFileAttributesA((path_ + ".old").c_str());
-  const bool replaced = written && file.ReplaceRebuilt();
+  const bool replaced = written && file.Replace();
   ::RemoveDirectoryA((path_ + ".old").c_str());
   ASSERT_TRUE(written);
   EXPECT_TRUE(spare != INVALID_FILE_ATTRIBUTES && (spare & FILE_ATTRIBUTE_DIRECTORY)) << "the folder was moved";
@@ -157,48 +155,56 @@ TEST_F(FileIo, AFolderInThePlaceOfTheSpareIsLeftAlone) {
   EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
+// A spare that another program holds open is not written over. One that
+// shares its deletion (a viewer) is moved and deleted, but keeps its name
+// until the program lets go; the new file then takes a name of this run.
 TEST_F(FileIo, ASpareHeldByAnotherProgramIsLeftAndANewFileWritten) {
-  ASSERT_TRUE(WriteFileBytes(path_, "the current content"));
-  ASSERT_TRUE(WriteFileBytes(path_ + ".old", "a spare in use"));
-  HANDLE other = ::CreateFileA((path_ + ".old").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
-  ASSERT_TRUE(WriteNew(file, "new"));
-  const bool replaced = file.ReplaceRebuilt();
-  ::CloseHandle(other);
-  ASSERT_TRUE(replaced);
-  EXPECT_EQ(ReadFileBytes(path_), "new");
-  EXPECT_EQ(ReadFileBytes(path_ + ".old"), "a spare in use");
-  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  struct Case {
+    DWORD share;
+    const char* spareAfter;
+  };
+  for (const Case& c : {Case{FILE_SHARE_READ, "a spare in use"},
+                        Case{FILE_SHARE_READ | FILE_SHARE_DELETE, "the current content"}}) {
+    SCOPED_TRACE(c.share);
+    Clear();
+    ASSERT_TRUE(WriteFileBytes(path_, "the current content"));
+    ASSERT_TRUE(WriteFileBytes(path_ + ".old", "a spare in use"));
+    HANDLE other = ::CreateFileA((path_ + ".old").c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
+    ASSERT_TRUE(WriteNew(file, "new"));
+    const bool replaced = file.Replace();
+    ::CloseHandle(other);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(ReadFileBytes(path_), "new");
+    EXPECT_EQ(ReadFileBytes(path_ + ".old"), c.spareAfter);
+    EXPECT_EQ(wine_test::FolderListing(folder_), (std::vector<std::string>{"target.bin", "target.bin.old"}));
+  }
 }
 
 TEST_F(FileIo, ARebuiltFileLeavesAReadOnlyOrHeldOldFileAsItWas) {
   ASSERT_TRUE(WriteFileBytes(path_, "read-only"));
   ASSERT_TRUE(::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
   {
-    ReplacingFile file(path_);
+    ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
     ASSERT_TRUE(WriteNew(file, "new"));
-    // Windows refuses to move a file onto a read-only one; so must this.
-    const bool replaced = file.ReplaceRebuilt();
+    // Windows refuses to rename a file onto a read-only one; so must this.
+    const bool replaced = file.Replace();
     ::SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (replaced) {
-      EXPECT_EQ(ReadFileBytes(path_), "new") << "replaced, then completely";
-    } else {
-      EXPECT_EQ(ReadFileBytes(path_), "read-only");
-    }
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
-    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(replaced);
+    ExpectAlone("read-only");
   }
 
-  // Open in another program that shares neither writing nor deleting.
+  // Open in another program that shares neither writing nor deleting: no
+  // second name is left on it either.
   ASSERT_TRUE(WriteFileBytes(path_, "held"));
   HANDLE other = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  ReplacingFile file(path_);
+  ReplacingFile file(path_, 0, ReplacingFile::Start::kReuseSpare);
   ASSERT_TRUE(WriteNew(file, "new"));
-  EXPECT_FALSE(file.ReplaceRebuilt());
+  EXPECT_FALSE(file.Replace());
   ::CloseHandle(other);
   ExpectAlone("held");
 }

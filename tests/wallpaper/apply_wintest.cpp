@@ -26,10 +26,12 @@
 #include "wallpaper/bmp_file.h"
 #include "wallpaper/jpeg_decode.h"
 #include "wine/contract_literals.h"
+#include "wine/file_watch.h"
 #include "wine/installation.h"
 #include "wallpaper/locked_key.h"
 #include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
+#include "wine/windows_version.h"
 
 namespace {
 
@@ -260,7 +262,7 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
   const ApplyRun run = RunApplyMode();
   ::SetFileAttributesA(background.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(run.ended);
-  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(run.exitCode, 1u) << "the background was not renewed";
   EXPECT_EQ(run.windows, "");
   EXPECT_EQ(wine_test::ReadFileBytes(background), old);
   // The rest of the run went on: the page was shown and the stub left.
@@ -268,6 +270,59 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
   EXPECT_TRUE(shown == AnimatedPage('1'));
   EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
   EXPECT_EQ(Join(wine_test::FolderListing(paths.imagesFolder)), "background.bmp\n");
+}
+
+// Where the shell shows the background itself, a background that could not be
+// written and is missing is never made the wallpaper, and the run fails.
+TEST_F(ApplyMode, AMissingBackgroundIsNotMadeTheWallpaper) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  const auto paths = wine_test::Paths();
+  StoreOptionCode("5");
+  ShowOtherWallpapers();
+  const std::string background = paths.imagesFolder + "background.bmp";
+  ASSERT_TRUE(mervalis::ForceDirectories(background));  // a folder in its way
+
+  const ApplyRun run = RunApplyMode();
+  ::RemoveDirectoryA(background.c_str());
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.windows, "");
+  EXPECT_EQ(PlainWallpaper(), kOldPlainWallpaper);
+}
+
+// Watched from Linux through apply runs: the background and the page come
+// only ever whole, renamed onto the old file. Never moved away, deleted,
+// emptied or written in place, where a crash would leave the desktop on a
+// missing or partial file.
+TEST_F(ApplyMode, BackgroundAndPageAreOnlyEverReplacedWhole) {
+  const auto paths = wine_test::Paths();
+  StoreOptionCode("5");
+  const std::string pageFolder = paths.pagePath.substr(0, paths.pagePath.find_last_of('\\') + 1);
+  const std::string pageName = paths.pagePath.substr(pageFolder.size());
+  ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
+  ASSERT_TRUE(mervalis::ForceDirectories(pageFolder));
+  wine_test::FileWatch watch({paths.imagesFolder, pageFolder});
+  ASSERT_TRUE(watch.ok()) << "the watcher did not start";
+  constexpr int kRuns = 2;
+  for (int i = 0; i < kRuns; ++i) {
+    const ApplyRun run = RunApplyMode();
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+  }
+  int backgroundIn = 0;
+  int pageIn = 0;
+  std::string otherwise;
+  for (const std::string& event : watch.Stop()) {
+    const std::string name = event.substr(event.find(' ') + 1);
+    const bool renamedIn = event.rfind("moved_to ", 0) == 0;
+    int* count = name == "0 background.bmp" ? &backgroundIn : name == "1 " + pageName ? &pageIn : nullptr;
+    if (count && renamedIn) ++*count;
+    if (count && !renamedIn) otherwise += event + "\n";
+  }
+  EXPECT_EQ(otherwise, "");
+  EXPECT_EQ(backgroundIn, kRuns);
+  EXPECT_EQ(pageIn, 3 * kRuns) << "the template, its layout and the stub page, each run";
 }
 
 // Another program takes the page file between the writing of the template and
@@ -324,7 +379,7 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
   ASSERT_EQ(errors.size(), 1u) << Join(errors);
   EXPECT_EQ(errorCaption, "apply");
   EXPECT_NE(errors[0].find(paths.pagePath), std::string::npos) << errors[0];
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(code, 1u) << "the run failed";
   // The sequence ended there: the tag stays, the desktop was not told.
   EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == Template());
   for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {

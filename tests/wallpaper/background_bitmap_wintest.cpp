@@ -200,6 +200,27 @@ TEST_F(BackgroundBitmap, StretchedReplacesTheOldFileWithoutAFrame) {
   EXPECT_EQ(wine_test::FolderListing(folder_), (std::vector<std::string>{"background.bmp", "background.bmp.old"}));
 }
 
+// Leftovers beside the background, a temporary file and the spare, still
+// open in another program (a viewer that shares their deletion): each later
+// write goes on all the same.
+TEST_F(BackgroundBitmap, LeftoversHeldOpenByAnotherProgramDoNotStopLaterWrites) {
+  ASSERT_TRUE(wine_test::WriteFileBytes(path_, "the previous background"));
+  std::vector<HANDLE> held;
+  for (const char* leftover : {".tmp", ".old"}) {
+    ASSERT_TRUE(wine_test::WriteFileBytes(path_ + leftover, "a leftover"));
+    held.push_back(::CreateFileA((path_ + leftover).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
+  }
+  bool written[2] = {};
+  for (bool& run : written) run = WriteWallpaperBitmap(Request(false, false, true));
+  const std::string file = wine_test::ReadFileBytes(path_);
+  for (HANDLE handle : held) ::CloseHandle(handle);
+  EXPECT_TRUE(written[0]);
+  EXPECT_TRUE(written[1]);
+  EXPECT_TRUE(file == Expected(Request(false, false, true))) << "the file is not the composed background";
+}
+
 TEST_F(BackgroundBitmap, ReadOnlyOldFileIsKeptAndNothingIsLeftBehind) {
   const std::string old = "the previous background";
   ASSERT_TRUE(wine_test::WriteFileBytes(path_, old));

@@ -1,0 +1,40 @@
+#include "common/system_library_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/folders_win.h"
+#include "common/wide_text_win.h"
+
+namespace mervalis {
+
+namespace {
+
+// Not in the oldest headers the program is built for.
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+template <typename F>
+F KernelFunction(const char* name) noexcept {
+  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  return kernel32 ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(kernel32, name))) : nullptr;
+}
+
+}  // namespace
+
+void RestrictLibrarySearch() noexcept {
+  using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+  using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
+  if (const auto setDefault = KernelFunction<SetDefaultDirectories>("SetDefaultDllDirectories")) {
+    if (setDefault(kSearchSystem32)) return;
+  }
+  if (const auto setDirectory = KernelFunction<SetDirectory>("SetDllDirectoryW")) (void)setDirectory(L"");
+}
+
+UniqueModule LoadSystemLibrary(std::string_view fileName) {
+  const std::string folder = GetSystemFolder();
+  if (folder.empty()) return UniqueModule();
+  return UniqueModule(::LoadLibraryW(Widen(folder + std::string(fileName)).c_str()));
+}
+
+}  // namespace mervalis
