@@ -15,6 +15,7 @@
 #include "../fixtures/active_desktop/call_record.h"
 #include "common/folders_win.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
 #include "wine/contract_literals.h"
@@ -278,6 +279,94 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   EXPECT_TRUE(robot::WaitUntil([&] { return copies() == 0; }, 15000)) << "the uninstaller's copy stayed";
   wine_test::KillProcessesNamed("Mervalis.exe");
   ::DeleteFileA(previous.c_str());
+}
+
+// Wide-character file and registry helpers of this test: its paths hold
+// characters that no ANSI code page of a Western Windows has.
+bool WriteWide(const std::string& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(mervalis::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(file);
+  return ok;
+}
+bool ExistsWide(const std::string& path) {
+  return ::GetFileAttributesW(mervalis::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+std::string ReadWideValue(HKEY root, const std::string& key, const std::string& name) {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExW(root, mervalis::Widen(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
+  ::RegQueryValueExW(handle, mervalis::Widen(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+  ::RegCloseKey(handle);
+  return mervalis::Narrow(data);
+}
+void WriteWideValue(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+                    DWORD type = REG_SZ) {
+  HKEY handle = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(root, mervalis::Widen(key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                              nullptr),
+            ERROR_SUCCESS);
+  const std::wstring wide = mervalis::Widen(value);
+  ::RegSetValueExW(handle, mervalis::Widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(handle);
+}
+
+// A user whose folders are named in Chinese and Japanese on a Western
+// Windows: the installer started from such a folder, the local application
+// data redirected to one, and a previous wallpaper in one. Install, desktop
+// mode and uninstall work, and the wallpaper comes back byte for byte.
+TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
+  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+
+  const std::string downloads = "C:\\\xE4\xB8\x8B\xE8\xBD\xBD \xE5\xA3\x81\xE7\xBA\xB8\\";  // "下载 壁纸"
+  const std::string local = "C:\\\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6\xE3\x83\xBC\\Local";  // "ユーザー"
+  const std::string previous = downloads + "\xE5\x89\x8D\xE3\x81\xAE.bmp";  // "前の.bmp"
+  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::string oldLocal = ReadWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData");
+  ASSERT_TRUE(::CreateDirectoryW(mervalis::Widen(downloads).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  ::CreateDirectoryW(mervalis::Widen(local.substr(0, local.size() - 6)).c_str(), nullptr);
+  ::CreateDirectoryW(mervalis::Widen(local).c_str(), nullptr);
+  ASSERT_TRUE(WriteWide(downloads + "Mervalis.exe", wine_test::ReadFileBytes(wine_test::ProgramPath())));
+  ASSERT_TRUE(WriteWide(previous, "BM previous picture"));
+  WriteWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData", local, REG_EXPAND_SZ);
+  WriteWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", previous);
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+
+  wine_test::InstallThroughWindow(downloads + "Mervalis.exe");
+  const std::string installed = local + "\\Programs\\Quorvane\\Mervalis.exe";
+  const std::string background = local + "\\Quorvane\\QVImages\\Mervalis\\background.bmp";
+  if (!HasFatalFailure()) {
+    EXPECT_TRUE(ExistsWide(installed));
+    EXPECT_TRUE(ExistsWide(background));
+    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), background);
+    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + installed + "\" desktop");
+    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
+    EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
+    Uninstall(installed);
+  }
+  if (!HasFatalFailure()) {
+    EXPECT_FALSE(ExistsWide(installed));
+    EXPECT_FALSE(ExistsWide(background));
+    EXPECT_FALSE(DesktopModeRuns());
+    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
+  }
+  wine_test::KillProcessesNamed("Mervalis.exe");
+  WriteWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData", oldLocal, REG_EXPAND_SZ);
+  ::DeleteFileW(mervalis::Widen(previous).c_str());
+  ::DeleteFileW(mervalis::Widen(downloads + "Mervalis.exe").c_str());
+  ::RemoveDirectoryW(mervalis::Widen(downloads).c_str());
+  for (const std::string& folder : {local + "\\Programs", local, local.substr(0, local.size() - 6)}) {
+    ::RemoveDirectoryW(mervalis::Widen(folder).c_str());
+  }
 }
 
 TEST_F(AnimatedDesktop, UninstallClearsThePlainWallpaperWhenNoneWasThereBefore) {

@@ -164,9 +164,9 @@ bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& bo
   }, timeoutMs);
 }
 
-void InstallThroughWindow() {
+void InstallThroughWindow(const std::string& programPath) {
   using namespace mervalis::ui;
-  Process program(ProgramPath(), "");
+  Process program(programPath, "");
   HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
   ASSERT_NE(window, nullptr);
   const auto shows = [&](int id) {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "wine/support.h"
+
 namespace wine_test {
 
 struct InstalledPaths {
@@ -67,6 +69,6 @@ struct ShortcutInfo {
 // Installs through the window as a person would (the licence accepted with
 // its check box, the other options as they are), then closes the window.
 // Fails the running test when it does not get to the done panel.
-void InstallThroughWindow();
+void InstallThroughWindow(const std::string& program = ProgramPath());
 
 }  // namespace wine_test

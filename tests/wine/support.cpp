@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
 namespace wine_test {
@@ -70,13 +71,13 @@ Process Process::WithCommandLine(const std::string& exe, const std::string& comm
   return p;
 }
 
+// Paths in UTF-8, as the program's own are: a folder named in any script starts.
 void Process::Start(const std::string& exe, const std::string& commandLine) {
-  STARTUPINFOA si = {};
+  STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+  std::wstring line = mervalis::Widen(commandLine);
+  if (::CreateProcessW(mervalis::Widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                        &pi)) {
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
