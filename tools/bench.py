@@ -16,8 +16,10 @@ Each Wine run has a prefix and a virtual display of the benchmark's own, as
 the tests have (the Wine class of run_tests.py).
 """
 import argparse
+import hashlib
 import os
 import select
+import shutil
 import statistics
 import subprocess
 import sys
@@ -81,12 +83,29 @@ def timed_run(cmd, env, log, timeout=120, cpus=None):
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024, proc.returncode
 
 
+# Where the benchmark's prefix lives: in memory (tmpfs). `apply` replaces a
+# file of up to 25 MB at every run, and this machine's ext4, mounted with
+# `discard`, frees such a file slowly, a cost that users' NTFS does not have:
+# on ext4 the figures would weigh a quirk of ours.
+MEMORY_FOLDER = Path("/dev/shm")
+
+
 class BenchWine(Wine):
-    """The test runner's Wine, with its prefix under build/bench."""
+    """The test runner's Wine, with its prefix in memory where it can be
+    (else under build/bench)."""
 
     def __init__(self, build):
-        super().__init__(build / "bench")
+        root = build / "bench"
+        if MEMORY_FOLDER.is_dir():
+            root = MEMORY_FOLDER / ("mervalis-bench-" + hashlib.sha1(str(build).encode()).hexdigest()[:12])
+        super().__init__(root)
         self.real_build = build
+        self.memory_root = root if root.is_relative_to(MEMORY_FOLDER) else None
+
+    def close(self):
+        super().close()
+        if self.memory_root:
+            shutil.rmtree(self.memory_root, ignore_errors=True)
 
     def screen(self, width, height):
         geometry = f"{width}x{height}x24"

@@ -19,37 +19,6 @@ HANDLE CreateNew(const std::string& path, DWORD flags) noexcept {
                        nullptr);
 }
 
-bool IsPlainFile(const std::wstring& path) noexcept {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The spare, moved to `temporary` unless a leftover holds that name, opened
-// for writing over; none when it cannot be, or when it is not a file of its
-// own: a spare that is still a second name of the current file (a run that
-// stopped between the link and the rename) would change that file in place.
-UniqueFile TakeOverSpare(const std::wstring& spare, const std::wstring& temporary, DWORD flags) noexcept {
-  if (!IsPlainFile(temporary) && IsPlainFile(spare)) (void)::MoveFileExW(spare.c_str(), temporary.c_str(), 0);
-  // Ours to write over, read-only or not.
-  ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-  UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-  BY_HANDLE_FILE_INFORMATION information = {};
-  if (file && !(::GetFileInformationByHandle(file.get(), &information) && information.nNumberOfLinks == 1)) {
-    file.reset();
-  }
-  return file;
-}
-
-// False when another program holds `path` open without sharing its deletion:
-// the rename over it would fail, and so would taking away a second name made
-// for it just before.
-bool MayBeRenamedOver(const std::wstring& path) noexcept {
-  return UniqueFile(::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-      .valid();
-}
-
 }  // namespace
 
 bool ReadToEnd(HANDLE file, std::string& bytes) {
@@ -115,17 +84,10 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noex
   }
 }
 
-ReplacingFile::ReplacingFile(const std::string& path, DWORD flags, Start start)
-    : path_(path), temporary_(path + kSuffix), keepSpare_(start == Start::kReuseSpare) {
+ReplacingFile::ReplacingFile(const std::string& path, DWORD flags) : path_(path), temporary_(path + kSuffix) {
   const std::wstring temporary = Widen(temporary_);
-  if (keepSpare_) {
-    file_ = TakeOverSpare(Widen(path + kSpareSuffix), temporary, flags);
-    writtenOver_ = file_.valid();
-  }
-  if (!file_) {
-    ::DeleteFileW(temporary.c_str());
-    file_.reset(CreateNew(temporary_, flags));
-  }
+  ::DeleteFileW(temporary.c_str());
+  file_.reset(CreateNew(temporary_, flags));
   // A file of that name that stays is a leftover still held open; a folder is
   // not ours to step round, and then the write fails.
   const DWORD inTheWay = file_ ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(temporary.c_str());
@@ -138,11 +100,7 @@ ReplacingFile::ReplacingFile(const std::string& path, DWORD flags, Start start)
   if (!file_) temporary_ = path + kSuffix;
 }
 
-bool ReplacingFile::Close() noexcept {
-  const bool ended = !file_ || !writtenOver_ || ::SetEndOfFile(file_.get());
-  const bool closed = CloseWrittenFile(file_);
-  return ended && closed;
-}
+bool ReplacingFile::Close() noexcept { return CloseWrittenFile(file_); }
 
 void ReplacingFile::Discard() noexcept {
   file_.reset();
@@ -152,28 +110,16 @@ void ReplacingFile::Discard() noexcept {
 bool ReplacingFile::Replace() noexcept {
   const std::wstring path = Widen(path_);
   const std::wstring temporary = Widen(temporary_);
-  const std::wstring spare = Widen(path_ + kSpareSuffix);
   // Windows refuses to rename a file over a read-only one, Wine does not:
   // asking first gives the same answer everywhere.
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-  bool linked = false;
-  if (keepSpare_ && !readOnly && IsPlainFile(path) && MayBeRenamedOver(path)) {
-    // A spare left over beside a leftover temporary file that was written
-    // over instead makes way; a folder, or a file held open, stays.
-    if (IsPlainFile(spare)) {
-      ::SetFileAttributesW(spare.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(spare.c_str());
-    }
-    linked = ::CreateHardLinkW(spare.c_str(), path.c_str(), nullptr) != FALSE;
-  }
   // A rename onto the old file, never a move of the old file aside first:
   // `path` must not be missing for a moment (ReplaceFile does that under Wine).
   if (!readOnly &&
       ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
-  if (linked) ::DeleteFileW(spare.c_str());
   if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) ::DeleteFileW(temporary.c_str());
   return false;
 }

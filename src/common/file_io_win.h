@@ -56,26 +56,6 @@ enum class WriteResult {
 class ReplacingFile {
  public:
   static constexpr char kSuffix[] = ".tmp";
-  static constexpr char kSpareSuffix[] = ".old";
-
-  // Where the temporary file comes from.
-  enum class Start {
-    // A new file, "<path>.tmp" (a leftover of that name is deleted first).
-    // Created, not emptied and written again: some file systems (ext4) write
-    // such a file out to the disk when it is closed, which costs the caller
-    // the time of the whole write.
-    kNewFile,
-    // For a large file that every run builds afresh in full (a picture
-    // composed for the screen): the old file that the previous Replace()
-    // kept as "<path>.old" is written over in place, and Replace() keeps
-    // this one's old file there in turn. The file system then reuses the
-    // space and the cached pages it has instead of freeing the old file's
-    // and allocating new ones, which on ext4 costs about as much as
-    // composing a picture of a large screen. A spare that cannot be written
-    // over (held by another program, or still a second name of `path` after
-    // a run that stopped in Replace) is left, and a new file made instead.
-    kReuseSpare,
-  };
 
   // The temporary file is opened with the extra CreateFile `flags`
   // (FILE_FLAG_SEQUENTIAL_SCAN, for one). When a leftover file "<path>.tmp"
@@ -83,7 +63,7 @@ class ReplacingFile {
   // its name until the last handle closes), the new file takes a name of this
   // run instead, "<path>.<process id>-<n>.tmp"; a folder of that name is not
   // stepped round, and nothing is created.
-  explicit ReplacingFile(const std::string& path, DWORD flags = 0, Start start = Start::kNewFile);
+  explicit ReplacingFile(const std::string& path, DWORD flags = 0);
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
@@ -91,17 +71,14 @@ class ReplacingFile {
   [[nodiscard]] HANDLE handle() const noexcept { return file_.get(); }
   [[nodiscard]] const std::string& temporaryPath() const noexcept { return temporary_; }
 
-  // See CloseWrittenFile. A spare written over ends where the writing ended:
-  // what is left of its old content after that is cut off first.
+  // See CloseWrittenFile.
   [[nodiscard]] bool Close() noexcept;
   // Closes the temporary file if still open and deletes it.
   void Discard() noexcept;
   // Renames the closed temporary file over `path` in one step, written through
-  // to the disk. With Start::kReuseSpare the old file first gets the second
-  // name "<path>.old" (a hard link, where nothing is in the way and the file
-  // system has them), so that the rename frees nothing. When the rename fails
-  // (the old file is read-only, in use or a folder) the old file stays as it
-  // was, without a second name, and the temporary file is deleted; only when
+  // to the disk. When the rename fails (the old file is read-only, in use or
+  // a folder) the old file stays as it was and the temporary file is
+  // deleted; only when
   // nothing is left under `path` does the new file stay, under its temporary
   // name, as the one complete content there is.
   [[nodiscard]] bool Replace() noexcept;
@@ -110,8 +87,6 @@ class ReplacingFile {
   std::string path_;
   std::string temporary_;
   UniqueFile file_;
-  bool keepSpare_ = false;
-  bool writtenOver_ = false;
 };
 
 }  // namespace mervalis

@@ -72,7 +72,10 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     return false;
   }
 
-  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN, ReplacingFile::Start::kReuseSpare);
+  // An older version kept the replaced background beside it as a spare; it
+  // is no use now, and holds as much disk as the background itself.
+  ::DeleteFileW(Widen(path + ".old").c_str());
+  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN);
   if (!file.Created()) {
     error = cannotCreate;
     return false;

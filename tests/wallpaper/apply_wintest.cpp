@@ -277,7 +277,7 @@ TEST_F(ApplyMode, ReadOnlyBackgroundIsKeptWithoutABox) {
 TEST_F(ApplyMode, AMissingBackgroundIsNotMadeTheWallpaper) {
   wine_test::ScopedWindowsVersion windows10("win10");
   ASSERT_TRUE(windows10.ok());
-  const auto paths = wine_test::Paths();
+  const auto paths = wine_test::PerUserPaths();
   StoreOptionCode("5");
   ShowOtherWallpapers();
   const std::string background = paths.imagesFolder + "background.bmp";
