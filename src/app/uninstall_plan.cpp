@@ -51,6 +51,7 @@ UninstallPlan PlanUninstall(const UninstallFacts& facts) {
   plan.applicationFile = ApplicationFilePath(facts.installFolder, facts.title);
   plan.files = {plan.applicationFile + kTemporarySuffix, PagePath(facts.wallpaperFolder, facts.title), background,
                 background + kTemporarySuffix, background + kAsideSuffix};
+  plan.leftoverPatterns = {plan.applicationFile + ".*" + kTemporarySuffix, background + ".*" + kTemporarySuffix};
   for (const PayloadPicture& picture : kPayloadPictures) {
     plan.files.push_back(imagesFolder + "\\" + std::string(picture.fileName));
   }

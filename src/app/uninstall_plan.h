@@ -45,6 +45,9 @@ struct UninstallPlan {
   // the page, the background, the pictures, and the shortcuts (each from both
   // folders of its place, this wallpaper's own before the family's).
   std::vector<std::string> files;
+  // Then every file these patterns match ("*" for any text): the temporary
+  // files of this run's names that a write stopped half-way may have left.
+  std::vector<std::string> leftoverPatterns;
   // Unregistered, then deleted; empty when another wallpaper of the family
   // still uses it, or where the install wrote none.
   std::string controlPath;

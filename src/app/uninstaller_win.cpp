@@ -44,6 +44,17 @@ void DeleteOurFile(const std::string& path) {
   ::DeleteFileW(wide.c_str());
 }
 
+// Every file that `pattern` (a path whose name may hold "*") matches.
+void DeleteFilesMatching(const std::string& pattern) {
+  const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
+  WIN32_FIND_DATAW found;
+  UniqueFind search(::FindFirstFileW(Widen(pattern).c_str(), &found));
+  if (!search) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteOurFile(folder + Narrow(found.cFileName));
+  } while (::FindNextFileW(search.get(), &found));
+}
+
 // The application file, once the program that may still be running from it
 // has let go: a file that exists but cannot be deleted yet is tried again
 // until the time is up. A missing file ends the wait at once.
@@ -176,6 +187,7 @@ void RunUninstaller() {
   RestoreWallpapers(plan.wallpaper);
   DeleteApplicationFile(plan.applicationFile);
   for (const std::string& file : plan.files) DeleteOurFile(file);
+  for (const std::string& pattern : plan.leftoverPatterns) DeleteFilesMatching(pattern);
   if (!plan.controlPath.empty()) {
     UnregisterControl(plan.controlPath);
     DeleteOurFile(plan.controlPath);

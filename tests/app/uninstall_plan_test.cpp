@@ -54,6 +54,8 @@ TEST(UninstallPlan, FilesGoInOrderFromTheirFolders) {
   };
   EXPECT_EQ(std::vector<std::string>(plan.files.begin(), plan.files.begin() + 6), first);
   EXPECT_EQ(plan.files[20], images + "fish6_r.gif");
+  EXPECT_EQ(plan.leftoverPatterns, (std::vector<std::string>{"C:\\Program Files\\Quorvane\\Mervalis.exe.*.tmp",
+                                                             images + "background.bmp.*.tmp"}));
   EXPECT_EQ(plan.controlPath, "C:\\WINDOWS\\system32\\quorvanexrun.ocx");
   EXPECT_EQ(plan.emptyFolders, (std::vector<std::string>{
                                    "C:\\Program Files\\Quorvane\\",

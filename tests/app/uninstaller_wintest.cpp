@@ -273,7 +273,8 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
   ASSERT_TRUE(mervalis::ForceDirectories(paths.imagesFolder));
   for (const std::string& file : {paths.applicationFile, paths.installFolder + "Mervalis.exe.tmp",
                                   paths.imagesFolder + "background.bmp", paths.imagesFolder + "background.bmp.tmp",
-                                  paths.imagesFolder + "background.bmp.old"}) {
+                                  paths.imagesFolder + "background.bmp.old",
+                                  paths.imagesFolder + "background.bmp.1234-1.tmp"}) {
     ASSERT_TRUE(wine_test::WriteFileBytes(file, "left behind")) << file;
   }
   // Held without delete sharing for three seconds, as a running program holds its file.
