@@ -215,6 +215,11 @@ TEST_F(Uninstaller, AnotherFamilyWallpaperKeepsWhatIsShared) {
   EXPECT_TRUE(mervalis::FileExists(otherApp));
   EXPECT_TRUE(mervalis::DirectoryExists(mervalis::ImagesRootFolder(mervalis::GetWallpaperFolder())));
   EXPECT_TRUE(mervalis::FileExists(otherImages + "fish1_l.gif"));
+  // The runtime control, still registered: "Coral Reef" renews itself with it.
+  EXPECT_TRUE(mervalis::FileExists(paths.controlPath));
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CLASSES_ROOT,
+                                          "CLSID\\{A720EFA4-00C8-459A-8762-5CF50F24DA54}\\InprocServer32", ""),
+            paths.controlPath);
   // Its own: gone.
   EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
   EXPECT_FALSE(mervalis::FileExists(paths.pagePath));
