@@ -218,9 +218,11 @@ class Wine:
             time.sleep(0.05)
         self.env["DISPLAY"] = self.display
         for i, (w, h, x, y) in enumerate(monitors):
-            # Sizes in millimetres as at 96 dots an inch.
+            # Sizes in millimetres as at 96 dots an inch. The first takes the
+            # place of Xvfb's one output ("screen"), which would otherwise
+            # stay a monitor of the whole screen.
             subprocess.run(["xrandr", "--setmonitor", f"M{i}", f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}",
-                            "none"], env=self.env, stdout=self.log, stderr=self.log, timeout=30)
+                            "none" if i else "screen"], env=self.env, stdout=self.log, stderr=self.log, timeout=30)
 
     def stop_display(self):
         if self.xvfb:
