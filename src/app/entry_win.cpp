@@ -11,6 +11,7 @@
 #include "common/names.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/dpi_awareness_win.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
 
@@ -80,6 +81,8 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunUninstaller();
         break;
       case RunMode::Apply:
+        // The background is composed for the primary monitor's real pixels.
+        (void)desktop::BecomePerMonitorAware();
         RunApplyMode(instance, instanceMutex);
         break;
       case RunMode::Normal:
