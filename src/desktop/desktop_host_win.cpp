@@ -129,6 +129,7 @@ DesktopHost::PlaceResult DesktopHost::Place() {
     return PlaceResult::NoPlace;
   }
   if (!BuildScenes(monitors)) return PlaceResult::Fatal;
+  ++placing_;
   const std::vector<Rect> areas = ViewsInParent(monitors, origin.x, origin.y, {0, 0, client.right, client.bottom});
   for (std::size_t i = 0; i < views_.size(); ++i) {
     if (areas[i].Empty()) continue;  // the shell's window does not reach it (yet)
@@ -154,6 +155,7 @@ bool DesktopHost::CreateViewWindow(View& view, const DesktopPlace& place, const 
                                   WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS, area.left, area.top, area.Width(),
                                   area.Height(), parent, nullptr, instance_, &view);
   if (!view.window) return false;
+  view.placing = placing_;
   if (place.layout == DesktopLayout::ProgmanHoldsWorker) {
     // The shell composes the children of its layered "Progman" only when
     // they are layered too.
@@ -293,7 +295,8 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kViewLost:
-      if (place_) {
+      // The other views of that placing went too: one search for them all.
+      if (place_ && wParam == placing_) {
         Log("A view went with the shell's window");
         Unplace(false);
         StartSearch();
@@ -352,7 +355,7 @@ LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, L
         // forgets its own before it destroys them.
         if (view && view->window == hwnd) {
           view->window = nullptr;
-          ::PostMessageA(view->host->host_, kViewLost, 0, 0);
+          ::PostMessageA(view->host->host_, kViewLost, view->placing, 0);
         }
         break;
       default:

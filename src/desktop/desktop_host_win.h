@@ -46,6 +46,7 @@ class DesktopHost {
     HWND window = nullptr;
     Aquarium aquarium;
     PauseState pause;  // only PauseReason::Covered: the rest is the host's
+    unsigned placing = 0;  // the host's placing that made the window
   };
 
   // Window timers, all on the host window so they outlive the views.
@@ -62,7 +63,8 @@ class DesktopHost {
   // While a scene runs, a cover test goes with a frame at most this often, for
   // covers whose window events never arrive.
   static constexpr DWORD kCoverTestWhileRunningMs = 1000;
-  // The host's own message: a view's window went with the shell's.
+  // The host's own message: a view's window went with the shell's (wParam:
+  // the placing that had made it).
   static constexpr UINT kViewLost = WM_APP + 1;
 
   enum class PlaceResult { Placed, NoPlace, Fatal };
@@ -120,6 +122,7 @@ class DesktopHost {
   // Where the views are: the shell's window, its parent then, and its client
   // area's place on the screen.
   std::optional<DesktopPlace> place_;
+  unsigned placing_ = 0;  // counts the placings
   HWND parentParent_ = nullptr;
   POINT origin_ = {};
   RECT client_ = {};
