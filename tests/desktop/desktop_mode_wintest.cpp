@@ -273,7 +273,8 @@ class DesktopMode : public testing::Test {
     return r;
   }
 
-  // Never takes input: a disabled child, transparent to the mouse, never activated.
+  // Never takes input: a disabled child, transparent to the mouse, never
+  // activated; never waits on the shell either.
   static void ExpectTakesNoInput(HWND view) {
     const LONG style = ::GetWindowLongA(view, GWL_STYLE);
     const LONG ex = ::GetWindowLongA(view, GWL_EXSTYLE);
@@ -282,6 +283,8 @@ class DesktopMode : public testing::Test {
     EXPECT_TRUE(style & WS_VISIBLE);
     EXPECT_TRUE(ex & WS_EX_TRANSPARENT);
     EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    // Made and destroyed without a notification sent to the shell's window.
+    EXPECT_TRUE(ex & WS_EX_NOPARENTNOTIFY);
     EXPECT_FALSE(::IsWindowEnabled(view));
     EXPECT_EQ(::SendMessageA(view, WM_NCHITTEST, 0, MAKELPARAM(100, 100)), HTTRANSPARENT);
     EXPECT_EQ(::SendMessageA(view, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(::GetParent(view)),
