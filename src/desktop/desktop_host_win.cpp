@@ -26,6 +26,8 @@ bool DesktopHost::RegisterClasses() noexcept {
   WNDCLASSA view = {};
   view.lpfnWndProc = ViewProc;
   view.hInstance = instance_;
+  // A DC of its own: a frame does not ask Wine's server for a window DC.
+  view.style = CS_OWNDC;
   view.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   view.lpszClassName = kDesktopViewClass;
   return ::RegisterClassA(&host) && ::RegisterClassA(&view);
