@@ -11,7 +11,7 @@
 namespace mervalis::desktop {
 
 bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
-                     std::uint32_t seed, std::string& error) noexcept {
+                     std::uint32_t seed, std::string& error, const Aquarium* picturesOf) noexcept {
   Clear();
   try {
     // The background first: reading or composing it needs memory of its
@@ -25,7 +25,14 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
     }
     auto renderer = std::make_unique<Renderer>(width, height);
     renderer->SetBackground(std::move(background));
-    if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;
+    if (picturesOf && picturesOf->renderer_) {
+      for (int p = 0; p < kPictureCount; ++p) {
+        const auto picture = static_cast<Picture>(p);
+        renderer->SharePicture(picture, picturesOf->renderer_->SharedPicture(picture));
+      }
+    } else if (!LoadPayloadPictures(nullptr, *renderer, error)) {
+      return false;
+    }
     SceneConfig config;
     config.screenWidth = width;
     config.screenHeight = height;

@@ -109,7 +109,8 @@ bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
     std::string error;
     // Only the primary monitor's background is the wallpaper's file.
     if (!view->aquarium.Build(monitors[i].screen.Width(), monitors[i].screen.Height(), layout_, monitors[i].primary,
-                              SceneSeed(tick, ::GetCurrentProcessId(), i), error)) {
+                              SceneSeed(tick, ::GetCurrentProcessId(), i), error,
+                              views_.empty() ? nullptr : &views_.front()->aquarium)) {
       Log("Cannot build the scene: " + error);
       views_.clear();
       return false;
