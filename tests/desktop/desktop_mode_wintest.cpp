@@ -434,6 +434,23 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
   EXPECT_EQ(code, 0u);
 }
 
+TEST_F(DesktopMode, LooksForAMinuteThenWaitsForTheShellToSayItStarted) {
+  desktop_.emplace(StartDesktop());
+  ::Sleep(62000);
+  ASSERT_TRUE(desktop_->Running());
+  // A shell whose "TaskbarCreated" nobody heard: after its minute the mode
+  // looks no more (it would have found this place within seconds).
+  shell_.emplace("win10 quiet");
+  ASSERT_TRUE(shell_->Ready());
+  ::Sleep(8000);
+  EXPECT_EQ(FindView(desktop_->id()), nullptr);
+  // The shell's word brings it at once.
+  ::SendNotifyMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  HWND view = WaitForView(desktop_->id(), 10000);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(::GetParent(view), shell_->Windows().wallpaper);
+}
+
 TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
   // The primary monitor right of the second one: the virtual screen, and so
   // the shell's windows, start left of the primary's (0, 0).
@@ -468,20 +485,26 @@ TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
   ::Sleep(1500);
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_two_monitors.bmp"));
 
-  // A display change: everything built anew, placed as before.
+  // A display change, and a change of scale: each time everything built
+  // anew, placed as before.
   HWND host = robot::FindTopLevel({kDesktopHostClass, "", desktop_->id(), false});
   ASSERT_NE(host, nullptr);
-  ::PostMessageA(host, WM_DISPLAYCHANGE, 24, MAKELPARAM(1920, 1080));
-  ASSERT_TRUE(robot::WaitUntil(
-      [&] {
-        std::vector<HWND> now;
-        return placed(now) && std::none_of(now.begin(), now.end(), [&](HWND v) {
-                 return std::find(views.begin(), views.end(), v) != views.end();
-               });
-      },
-      15000));
-  views = FindViews(desktop_->id());
-  expectPlaced(views);
+  for (const auto& [message, wParam, lParam] :
+       {std::tuple{static_cast<UINT>(WM_DISPLAYCHANGE), WPARAM{24}, MAKELPARAM(1920, 1080)},
+        std::tuple{0x02E0u /* WM_DPICHANGED */, WPARAM{MAKEWPARAM(144, 144)}, LPARAM{0}}}) {
+    SCOPED_TRACE(message);
+    ::PostMessageA(host, message, wParam, lParam);
+    ASSERT_TRUE(robot::WaitUntil(
+        [&] {
+          std::vector<HWND> now;
+          return placed(now) && std::none_of(now.begin(), now.end(), [&](HWND v) {
+                   return std::find(views.begin(), views.end(), v) != views.end();
+                 });
+        },
+        15000));
+    views = FindViews(desktop_->id());
+    expectPlaced(views);
+  }
   ::Sleep(1000);
   const double both = CpuOver(desktop_->id(), 6000);
   EXPECT_GT(both, 20.0);
