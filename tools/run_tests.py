@@ -24,8 +24,11 @@ ROOT = Path(__file__).resolve().parent.parent
 RUN_LINE = re.compile(r"^\[ RUN      \] (\S+)")
 RESULT_LINE = re.compile(r"^\[ +(OK|FAILED|SKIPPED) +\] (\S+) \(")
 TIMEOUT_LINE = re.compile(r"^\[  TIMEOUT \] (\S+)")
-# A Windows test that skipped itself for want of a display of this kind.
-DISPLAY_LINE = re.compile(r"^\[ DISPLAY  \] (\d+x\d+x\d+) (\S+)")
+# A Windows test that skipped itself for want of a display of this kind: a
+# screen, and optionally the monitors on it ("3200x1080x24:1920x1080+1280+0,
+# 1280x1024+0+0", the first one primary).
+MONITOR = r"\d+x\d+\+\d+\+\d+"
+DISPLAY_LINE = re.compile(rf"^\[ DISPLAY  \] (\d+x\d+x\d+(?::{MONITOR}(?:,{MONITOR})*)?) (\S+)")
 
 
 class Tally:
@@ -65,6 +68,13 @@ def parse_gtest(lines):
 def display_requests(lines):
     """The tests that asked for another display: {test: "WxHxBITS"}."""
     return {m.group(2): m.group(1) for m in map(DISPLAY_LINE.match, lines) if m}
+
+
+def parse_display(geometry):
+    """A display's kind as (X screen "WxHxBITS", [(width, height, x, y) of
+    each monitor, the primary first]); no monitors: the screen is one."""
+    screen, _, monitors = geometry.partition(":")
+    return screen, [tuple(map(int, re.split(r"[x+]", m))) for m in monitors.split(",") if m]
 
 
 def stream(cmd, env=None, log=None, timeout=None, test_timeout=None):
@@ -213,18 +223,28 @@ class Wine:
         return (["runuser", "-u", self.user, "--"] if self.user else []) + [str(a) for a in args]
 
     def start_display(self, geometry):
+        """An X server for a display of this kind; with monitors, each one set
+        on its screen (Wine then sees them through Xinerama, see use_monitors).
+        It never resets, since the monitors would go with a reset."""
         self.stop_display()
+        screen, monitors = parse_display(geometry)
         for n in range(90, 140):
             if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists():
                 break
         self.display = f":{n}"
-        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", geometry, "-nolisten", "tcp"],
+        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", screen, "-nolisten", "tcp", "-noreset"],
                                      stdout=self.log, stderr=self.log, start_new_session=True)
         for _ in range(100):
             if Path(f"/tmp/.X11-unix/X{n}").exists():
                 break
             time.sleep(0.05)
         self.env["DISPLAY"] = self.display
+        for i, (w, h, x, y) in enumerate(monitors):
+            # Sizes in millimetres as at 96 dots an inch. The first takes the
+            # place of Xvfb's one output ("screen"), which would otherwise
+            # stay a monitor of the whole screen.
+            subprocess.run(["xrandr", "--setmonitor", f"M{i}", f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}",
+                            "none" if i else "screen"], env=self.env, stdout=self.log, stderr=self.log, timeout=30)
 
     def stop_display(self):
         if self.xvfb:
@@ -241,7 +261,17 @@ class Wine:
         size = "x".join(geometry.split("x")[:2])
         self.wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
         self.wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", size, "/f")
+        self.wine("reg", "delete", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR", "/f")
         # The desktop process reads the setting when it starts.
+        self.shutdown_server()
+
+    def use_monitors(self):
+        """The X screen's monitors as Windows' monitors: Wine reads them from
+        Xinerama when it does not use XRandR, and only without a desktop
+        window of its own (which is one monitor). The first one is primary;
+        Wine moves the monitors so that it lies at (0, 0)."""
+        self.wine("reg", "delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f")
+        self.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR", "/d", "N", "/f")
         self.shutdown_server()
 
     def wine(self, *args, timeout=120):
@@ -353,7 +383,10 @@ def run_wine_prefix(build, artifacts, selects, user=None):
         """Runs the tests on a display of this kind, again from the first one
         not started when the binary ended early; (results, display requests)."""
         wine.start_display(geometry)
-        wine.use_virtual_desktop(geometry)
+        if parse_display(geometry)[1]:
+            wine.use_monitors()
+        else:
+            wine.use_virtual_desktop(geometry)
         print(f"-- Wine, display {geometry}: {len(tests)} tests", flush=True)
         results, asked, pending = {}, {}, list(tests)
         while pending:

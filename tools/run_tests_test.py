@@ -73,16 +73,23 @@ def test_asking_for_a_display_runs_again_there_and_only_its_result_counts():
             "B.Few": gtest("B.Few", "SKIPPED", "1024x768x8"),
             "B.Wide": gtest("B.Wide", "SKIPPED", "1920x1080x24"),
             "B.Skip": gtest("B.Skip", "SKIPPED"),
+            "C.Two": gtest("C.Two", "SKIPPED", "3200x1080x24:1920x1080+1280+0,1280x1024+0+0"),
         },
+        "3200x1080x24:1920x1080+1280+0,1280x1024+0+0": {"C.Two": gtest("C.Two", "OK")},
         "1920x1080x24": {"A.Wide": gtest("A.Wide", "OK"), "B.Wide": gtest("B.Wide", "FAILED")},
         "1024x768x8": {"B.Few": gtest("B.Few", "OK")},
     })
     with contextlib.redirect_stdout(io.StringIO()):
-        results = run_tests.run_on_displays(run, ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip"])
-    assert calls == [("1024x768x24", ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip"]),
-                     ("1920x1080x24", ["A.Wide", "B.Wide"]), ("1024x768x8", ["B.Few"])], calls
-    assert results == {"A.Plain": "OK", "A.Wide": "OK", "B.Few": "OK", "B.Wide": "FAILED", "B.Skip": "SKIPPED"}, results
-    assert run_tests.count(results) == (3, 1, 1)
+        results = run_tests.run_on_displays(run, ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip", "C.Two"])
+    assert calls == [("1024x768x24", ["A.Plain", "A.Wide", "B.Few", "B.Wide", "B.Skip", "C.Two"]),
+                     ("1920x1080x24", ["A.Wide", "B.Wide"]), ("1024x768x8", ["B.Few"]),
+                     ("3200x1080x24:1920x1080+1280+0,1280x1024+0+0", ["C.Two"])], calls
+    assert results == {"A.Plain": "OK", "A.Wide": "OK", "B.Few": "OK", "B.Wide": "FAILED", "B.Skip": "SKIPPED",
+                       "C.Two": "OK"}, results
+    assert run_tests.count(results) == (4, 1, 1)
+    assert run_tests.parse_display("3200x1080x24:1920x1080+1280+0,1280x1024+0+0") == (
+        "3200x1080x24", [(1920, 1080, 1280, 0), (1280, 1024, 0, 0)])
+    assert run_tests.parse_display("1024x768x24") == ("1024x768x24", [])
 
 
 def test_that_never_gets_its_display_fails():

@@ -15,7 +15,8 @@ packages=(
   make cmake ninja-build g++ pkg-config dpkg-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   mingw-w64-i686-dev mingw-w64-tools
-  wine wine32:i386 xvfb xauth x11-utils imagemagick
+  wine wine32:i386 xvfb xauth x11-utils x11-xserver-utils imagemagick
+  libxrandr2:i386 libxinerama1:i386
   googletest libbenchmark-dev libjpeg62-turbo-dev nasm
   chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3 python3-pil
 )

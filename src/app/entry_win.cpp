@@ -12,6 +12,7 @@
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/dpi_awareness_win.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
 
@@ -90,6 +91,8 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunUninstaller();
         break;
       case RunMode::Apply:
+        // The background is composed for the primary monitor's real pixels.
+        (void)desktop::BecomePerMonitorAware();
         if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:

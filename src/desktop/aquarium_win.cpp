@@ -11,7 +11,7 @@
 namespace mervalis::desktop {
 
 bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
-                     std::string& error) noexcept {
+                     std::uint32_t seed, std::string& error, const Aquarium* picturesOf) noexcept {
   Clear();
   try {
     // The background first: reading or composing it needs memory of its
@@ -25,13 +25,19 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
     }
     auto renderer = std::make_unique<Renderer>(width, height);
     renderer->SetBackground(std::move(background));
-    if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;
+    if (picturesOf && picturesOf->renderer_) {
+      for (int p = 0; p < kPictureCount; ++p) {
+        const auto picture = static_cast<Picture>(p);
+        renderer->SharePicture(picture, picturesOf->renderer_->SharedPicture(picture));
+      }
+    } else if (!LoadPayloadPictures(nullptr, *renderer, error)) {
+      return false;
+    }
     SceneConfig config;
     config.screenWidth = width;
     config.screenHeight = height;
     config.stretched = layout.stretched;
-    // Each run its own school of fish, as each page load has.
-    scene_ = std::make_unique<Scene>(config, ::GetTickCount() ^ (::GetCurrentProcessId() << 16));
+    scene_ = std::make_unique<Scene>(config, seed);
     renderer_ = std::move(renderer);
     width_ = width;
     height_ = height;
@@ -56,7 +62,9 @@ void Aquarium::Clear() noexcept {
 
 const std::vector<Rect>& Aquarium::Step() {
   if (!scene_) return none_;
-  const std::uint64_t now = clock_.Now(::GetTickCount());
+  const DWORD tick = ::GetTickCount();
+  if (frames_ > 0) clock_.CapCatchUp(tick, lastFrame_);
+  const std::uint64_t now = clock_.Now(tick);
   scene_->AdvanceTo(now);
   ++frames_;
   lastFrame_ = now;

@@ -42,10 +42,12 @@ void CopyPixels(HDC dc, const std::uint32_t* pixels, const Rect& area) noexcept;
 class Aquarium {
  public:
   // Everything for a width × height area: the background (see
-  // BackgroundForScreen), the sixteen pictures, a scene at time 0, paused.
-  // False with the reason in `error`; the previous animation is then gone.
+  // BackgroundForScreen), the sixteen pictures (decoded, or shared with
+  // `picturesOf` when that is built: one copy for all monitors), a scene at
+  // time 0 from `seed` (see SceneSeed), paused. False with the reason in
+  // `error`; the previous animation is then gone.
   [[nodiscard]] bool Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
-                           std::string& error) noexcept;
+                           std::uint32_t seed, std::string& error, const Aquarium* picturesOf = nullptr) noexcept;
   void Clear() noexcept;
   [[nodiscard]] bool Built() const noexcept { return scene_ != nullptr; }
   [[nodiscard]] int Width() const noexcept { return width_; }
@@ -55,7 +57,8 @@ class Aquarium {
   void Pause() noexcept { clock_.Pause(::GetTickCount()); }
   [[nodiscard]] bool Running() const noexcept { return clock_.Running(); }
 
-  // Runs the scene up to now; the areas of the screen that changed, which
+  // Runs the scene up to now, a short catch-up at most after a gap (see
+  // SceneClock::CapCatchUp); the areas of the screen that changed, which
   // Copy then shows.
   const std::vector<Rect>& Step();
   // Wall milliseconds until the next frame: when the scene next changes, but

@@ -1,6 +1,6 @@
 #include "desktop/desktop_host_win.h"
 
-#include <optional>
+#include <algorithm>
 #include <string>
 
 #include "common/window_owner_win.h"
@@ -11,8 +11,9 @@
 namespace mervalis::desktop {
 
 namespace {
-// Declared here: the headers give it only for newer Windows versions.
+// Declared here: the headers give them only for newer Windows versions.
 constexpr UINT kWmSessionChange = 0x02B1;
+constexpr UINT kWmDpiChanged = 0x02E0;
 }  // namespace
 
 DesktopHost* DesktopHost::instance_s = nullptr;
@@ -25,6 +26,8 @@ bool DesktopHost::RegisterClasses() noexcept {
   WNDCLASSA view = {};
   view.lpfnWndProc = ViewProc;
   view.hInstance = instance_;
+  // A DC of its own: a frame does not ask Wine's server for a window DC.
+  view.style = CS_OWNDC;
   view.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   view.lpszClassName = kDesktopViewClass;
   return ::RegisterClassA(&host) && ::RegisterClassA(&view);
@@ -40,116 +43,245 @@ bool DesktopHost::Open() {
   if (!host_) return false;
   taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
   layout_ = ReadStoredLayout();
-
-  if (!Place()) {
-    Log("No place behind the icons");
-    return false;
-  }
-
   StartWatching();
-  CheckCover();
-  UpdateRunning();
+  StartSearch();
   return true;
 }
 
 void DesktopHost::Close() noexcept {
   StopWatching();
-  DestroyView();
+  Unplace(true);
   if (host_) ::DestroyWindow(host_);
   host_ = nullptr;
-  aquarium_.Clear();
   if (instance_s == this) instance_s = nullptr;
 }
 
-bool DesktopHost::Place() {
-  DestroyView();
-  const std::optional<DesktopPlace> place = RaiseAndFindPlace();
-  if (!place) return false;
-  const int width = ::GetSystemMetrics(SM_CXSCREEN);
-  const int height = ::GetSystemMetrics(SM_CYSCREEN);
-  if (!aquarium_.Built() || aquarium_.Width() != width || aquarium_.Height() != height) {
+void DesktopHost::StartSearch() {
+  searching_ = true;
+  searchStart_ = ::GetTickCount();
+  searchAttempts_ = 0;
+  OnSearchTimer();
+}
+
+void DesktopHost::OnSearchTimer() {
+  ::KillTimer(host_, kSearchTimer);
+  if (!searching_) return;
+  switch (Place()) {
+    case PlaceResult::Placed:
+      searching_ = false;
+      ::SetTimer(host_, kWatchTimer, kWatchMs, nullptr);
+      CheckCover();
+      UpdateRunning();
+      return;
+    case PlaceResult::Fatal:
+      ::PostQuitMessage(0);
+      return;
+    case PlaceResult::NoPlace:
+      break;
+  }
+  ++searchAttempts_;
+  if (const auto delay = NextSearchDelay(searchAttempts_, ::GetTickCount() - searchStart_)) {
+    ::SetTimer(host_, kSearchTimer, *delay, nullptr);
+  } else {
+    searching_ = false;
+    Log("No place behind the icons: waiting for the shell");
+  }
+}
+
+bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
+  if (views_.size() == monitors.size() &&
+      std::equal(views_.begin(), views_.end(), monitors.begin(), [](const auto& v, const Monitor& m) {
+        return v->monitor.screen == m.screen && v->aquarium.Built();
+      })) {
+    for (std::size_t i = 0; i < monitors.size(); ++i) views_[i]->monitor = monitors[i];
+    return true;
+  }
+  views_.clear();
+  if (!ScenesFitInMemory(monitors)) {
+    Log("The screen is too large for the scenes");
+    return false;
+  }
+  const DWORD tick = ::GetTickCount();
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    auto view = std::make_unique<View>();
+    view->host = this;
+    view->monitor = monitors[i];
     std::string error;
-    if (!aquarium_.Build(width, height, layout_, true, error)) {
+    // Only the primary monitor's background is the wallpaper's file.
+    if (!view->aquarium.Build(monitors[i].screen.Width(), monitors[i].screen.Height(), layout_, monitors[i].primary,
+                              SceneSeed(tick, ::GetCurrentProcessId(), i), error,
+                              views_.empty() ? nullptr : &views_.front()->aquarium)) {
       Log("Cannot build the scene: " + error);
+      views_.clear();
       return false;
     }
+    views_.push_back(std::move(view));
   }
-  if (!CreateView(*place)) return false;
-  Log("Placed: " + std::string(LayoutName(place->layout)));
   return true;
 }
 
-bool DesktopHost::CreateView(const DesktopPlace& place) {
+DesktopHost::PlaceResult DesktopHost::Place() {
+  Unplace(false);
+  const std::optional<DesktopPlace> place = RaiseAndFindPlace();
+  if (!place) return PlaceResult::NoPlace;
+  HWND parent = reinterpret_cast<HWND>(place->parent);
+  POINT origin = {0, 0};
+  RECT client = {};
+  const std::vector<Monitor> monitors = ListMonitors();
+  if (monitors.empty() || !::ClientToScreen(parent, &origin) || !::GetClientRect(parent, &client)) {
+    return PlaceResult::NoPlace;
+  }
+  if (!BuildScenes(monitors)) return PlaceResult::Fatal;
+  ++placing_;
+  const std::vector<Rect> areas = ViewsInParent(monitors, origin.x, origin.y, {0, 0, client.right, client.bottom});
+  for (std::size_t i = 0; i < views_.size(); ++i) {
+    if (areas[i].Empty()) continue;  // the shell's window does not reach it (yet)
+    if (!CreateViewWindow(*views_[i], *place, areas[i])) {
+      Unplace(false);
+      return PlaceResult::NoPlace;  // the shell's window went meanwhile
+    }
+  }
+  place_ = place;
+  parentParent_ = ::GetAncestor(parent, GA_PARENT);
+  origin_ = origin;
+  client_ = client;
+  Log("Placed: " + std::string(LayoutName(place->layout)) + ", " + std::to_string(views_.size()) + " monitors");
+  return PlaceResult::Placed;
+}
+
+bool DesktopHost::CreateViewWindow(View& view, const DesktopPlace& place, const Rect& area) {
   HWND parent = reinterpret_cast<HWND>(place.parent);
-  const Rect area = PrimaryMonitorIn(parent);
   // Never takes input: disabled, transparent to the mouse, never activated.
-  view_ = ::CreateWindowExA(WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, kDesktopViewClass, "",
-                            WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS, area.left, area.top, area.Width(), area.Height(),
-                            parent, nullptr, instance_, this);
-  if (!view_) return false;
+  // Never tells the shell's window about itself either: that notification is
+  // sent and waited for, and a hung shell would hang us.
+  view.window = ::CreateWindowExA(WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_NOPARENTNOTIFY, kDesktopViewClass, "",
+                                  WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS, area.left, area.top, area.Width(),
+                                  area.Height(), parent, nullptr, instance_, &view);
+  if (!view.window) return false;
+  view.placing = placing_;
   if (place.layout == DesktopLayout::ProgmanHoldsWorker) {
     // The shell composes the children of its layered "Progman" only when
     // they are layered too.
-    ::SetWindowLongA(view_, GWL_EXSTYLE, ::GetWindowLongA(view_, GWL_EXSTYLE) | WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(view_, 0, 255, LWA_ALPHA);
+    ::SetWindowLongA(view.window, GWL_EXSTYLE, ::GetWindowLongA(view.window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(view.window, 0, 255, LWA_ALPHA);
   }
   HWND above = place.below ? reinterpret_cast<HWND>(place.below) : HWND_TOP;
-  ::SetWindowPos(view_, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(view.window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // The scene's first frame is taken before the window shows; its first
   // WM_PAINT draws it whole.
-  (void)aquarium_.Step();
-  ::ShowWindow(view_, SW_SHOWNA);
+  (void)view.aquarium.Step();
+  ::ShowWindow(view.window, SW_SHOWNA);
   return true;
 }
 
-void DesktopHost::DestroyView() noexcept {
-  HWND view = view_;
-  view_ = nullptr;
-  // The shell may already have taken it down with its own window.
-  if (view && ::IsWindow(view)) ::DestroyWindow(view);
+void DesktopHost::Unplace(bool scenesToo) noexcept {
+  place_.reset();
+  ::KillTimer(host_, kWatchTimer);
+  for (const auto& view : views_) {
+    HWND window = view->window;
+    view->window = nullptr;
+    // The shell may already have taken it down with its own window.
+    if (window && ::IsWindow(window)) ::DestroyWindow(window);
+  }
+  if (scenesToo) views_.clear();
   UpdateRunning();
 }
 
+bool DesktopHost::ShellWindowsChanged() const {
+  HWND parent = reinterpret_cast<HWND>(place_->parent);
+  if (!::IsWindow(parent) || !::IsWindowVisible(parent) || ::GetAncestor(parent, GA_PARENT) != parentParent_) {
+    return true;
+  }
+  for (const auto& view : views_) {
+    if (view->window && ::GetParent(view->window) != parent) return true;
+  }
+  POINT origin = {0, 0};
+  RECT client = {};
+  if (!::ClientToScreen(parent, &origin) || !::GetClientRect(parent, &client)) return true;
+  if (origin.x != origin_.x || origin.y != origin_.y || client.right != client_.right ||
+      client.bottom != client_.bottom) {
+    return true;
+  }
+  const std::vector<Monitor> monitors = ListMonitors();
+  return monitors.size() != views_.size() ||
+         !std::equal(monitors.begin(), monitors.end(), views_.begin(),
+                     [](const Monitor& m, const auto& v) { return m.screen == v->monitor.screen; });
+}
+
+void DesktopHost::OnWatchTimer() {
+  if (!place_) {
+    ::KillTimer(host_, kWatchTimer);
+    return;
+  }
+  ::SetTimer(host_, kWatchTimer, kWatchMs, nullptr);  // back to the usual pace after a settling look
+  if (!ShellWindowsChanged()) return;
+  Log("The shell's windows changed");
+  Unplace(false);
+  StartSearch();
+}
+
+void DesktopHost::OnDisplayChange() {
+  // New sizes: scenes built anew for them, with their backgrounds. Explorer
+  // moves its windows only after the message, so the place is looked at once
+  // more when that has settled.
+  Log("Display change");
+  Unplace(true);
+  StartSearch();
+  if (place_) ::SetTimer(host_, kWatchTimer, kSettleMs, nullptr);
+}
+
 void DesktopHost::UpdateRunning() {
-  SetSceneRunning(aquarium_, frameTimer_, host_, view_ && aquarium_.Built() && pause_.Running());
+  const bool maySee = pause_.Running();
+  Hook(maySee && place_.has_value());
+  bool any = false;
+  UINT delay = SceneClock::kMaximumDelayMs;
+  for (const auto& view : views_) {
+    Aquarium& a = view->aquarium;
+    const bool run = maySee && view->window && view->pause.Running() && a.Built();
+    if (run) {
+      a.Resume();
+      any = true;
+      delay = std::min(delay, a.DelayToNext());
+    } else {
+      a.Pause();
+    }
+  }
+  if (any) {
+    frameTimer_.Set(host_, delay);
+  } else {
+    frameTimer_.Kill();
+  }
 }
 
 void DesktopHost::OnFrameTimer() {
-  if (!view_ || !aquarium_.Running()) {
-    frameTimer_.Kill();
-    return;
-  }
   const DWORD now = ::GetTickCount();
-  if (now - lastCoverTest_ >= kCoverTestWhileRunningMs) {
-    CheckCover();
-    if (!aquarium_.Running()) return;  // covered now: the timer is gone
+  if (now - lastCoverTest_ >= kCoverTestWhileRunningMs) CheckCover();
+  bool any = false;
+  UINT delay = SceneClock::kMaximumDelayMs;
+  for (const auto& view : views_) {
+    Aquarium& a = view->aquarium;
+    if (!view->window || !a.Running()) continue;
+    Show(a, view->window, a.Step());
+    any = true;
+    delay = std::min(delay, a.DelayToNext());
   }
-  Show(aquarium_, view_, aquarium_.Step());
-  frameTimer_.Set(host_, aquarium_.DelayToNext());
+  if (any) {
+    frameTimer_.Set(host_, delay);
+  } else {
+    frameTimer_.Kill();
+  }
 }
 
 void DesktopHost::SetPaused(PauseReason reason, bool on) {
   if (pause_.Set(reason, on)) UpdateRunning();
 }
 
-void DesktopHost::OnShellRestarted() {
-  // The old parent went with the old shell; its windows are being built anew.
-  DestroyView();
-  placeRetriesLeft_ = kPlaceRetries;
-  ::SetTimer(host_, kPlaceTimer, 1, nullptr);
-}
-
-void DesktopHost::OnDisplayChange() {
-  // A new size: a background composed for it and the scene from its start.
-  aquarium_.Clear();
-  DestroyView();
-  placeRetriesLeft_ = kPlaceRetries;
-  ::SetTimer(host_, kPlaceTimer, 1, nullptr);
-}
-
 LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == taskbarCreated_ && taskbarCreated_) {
-    OnShellRestarted();
+    // The shell (re)started: its windows are being built anew.
+    Log("The shell started");
+    Unplace(false);
+    StartSearch();
     return 0;
   }
   switch (message) {
@@ -159,20 +291,22 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (wParam == kCoverTimer) {
         ::KillTimer(host_, kCoverTimer);
         CheckCover();
-      } else if (wParam == kPlaceTimer) {
-        ::KillTimer(host_, kPlaceTimer);
-        if (Place()) {
-          CheckCover();
-          UpdateRunning();
-        } else if (--placeRetriesLeft_ > 0) {
-          ::SetTimer(host_, kPlaceTimer, kPlaceRetryMs, nullptr);
-        } else {
-          Log("No place behind the icons any more");
-          ::PostQuitMessage(0);
-        }
+      } else if (wParam == kSearchTimer) {
+        OnSearchTimer();
+      } else if (wParam == kWatchTimer) {
+        OnWatchTimer();
+      }
+      return 0;
+    case kViewLost:
+      // The other views of that placing went too: one search for them all.
+      if (place_ && wParam == placing_) {
+        Log("A view went with the shell's window");
+        Unplace(false);
+        StartSearch();
       }
       return 0;
     case WM_DISPLAYCHANGE:
+    case kWmDpiChanged:
       OnDisplayChange();
       return 0;
     case WM_SETTINGCHANGE:
@@ -205,7 +339,7 @@ LRESULT CALLBACK DesktopHost::HostProc(HWND hwnd, UINT message, WPARAM wParam, L
 
 LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
-    auto* self = WindowOwner<DesktopHost>(hwnd, message, lParam);
+    auto* view = WindowOwner<View>(hwnd, message, lParam);
     switch (message) {
       case WM_NCHITTEST:
         return HTTRANSPARENT;  // clicks go to whatever lies below
@@ -214,16 +348,17 @@ LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, L
       case WM_ERASEBKGND:
         return 1;
       case WM_PAINT:
-        if (self) {
-          PaintScene(self->aquarium_, hwnd);
+        if (view) {
+          PaintScene(view->aquarium, hwnd);
           return 0;
         }
         break;
       case WM_DESTROY:
-        // Also when the shell's window goes and takes ours with it.
-        if (self && self->view_ == hwnd) {
-          self->view_ = nullptr;
-          self->UpdateRunning();
+        // Only when the shell's window goes and takes ours with it: the host
+        // forgets its own before it destroys them.
+        if (view && view->window == hwnd) {
+          view->window = nullptr;
+          ::PostMessageA(view->host->host_, kViewLost, view->placing, 0);
         }
         break;
       default:

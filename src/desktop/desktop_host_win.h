@@ -1,12 +1,20 @@
 // The `desktop` mode's windows: a hidden top-level host that gets the shell's
-// and the system's broadcasts and owns the timers, and the view it places
-// behind the desktop icons. The host pauses the scene whenever nobody can see
-// it (covered, locked, display off) and places the view again after a shell
-// restart or a display change.
+// and the system's broadcasts and owns the timers, and one view per monitor
+// behind the desktop icons, each with a scene of its own. The host pauses a
+// monitor's scene while windows cover it and all scenes while nobody can see
+// them (locked, display off, asleep, power saver, remote or another user's
+// session); it places the views again whenever the shell's windows go, hide
+// or move, and builds everything anew after a display change.
+//
+// Nothing here waits on the shell: the only call into its windows is the
+// search's message with a timeout, the views never notify their parent, and
+// searching and placing run on timers of their own, never in a frame.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "desktop/aquarium_win.h"
@@ -25,20 +33,41 @@ class DesktopHost {
   DesktopHost& operator=(const DesktopHost&) = delete;
   ~DesktopHost() { Close(); }
 
-  // False when the mode cannot start (no place, no pictures): it then ends.
+  // False when the mode cannot start at all (its own window); a missing
+  // shell only starts the search.
   [[nodiscard]] bool Open();
   void Close() noexcept;
 
  private:
-  // Window timers, all on the host window so they outlive the view.
-  static constexpr UINT_PTR kCoverTimer = 2;  // a cover test shortly after windows moved
-  static constexpr UINT_PTR kPlaceTimer = 3;  // another search after the shell restarted
+  // One monitor: its scene, and its window behind the icons while placed.
+  struct View {
+    DesktopHost* host = nullptr;
+    Monitor monitor;
+    HWND window = nullptr;
+    Aquarium aquarium;
+    PauseState pause;  // only PauseReason::Covered: the rest is the host's
+    unsigned placing = 0;  // the host's placing that made the window
+  };
+
+  // Window timers, all on the host window so they outlive the views.
+  static constexpr UINT_PTR kCoverTimer = 2;   // a cover test shortly after windows moved
+  static constexpr UINT_PTR kSearchTimer = 3;  // the next search for the place
+  static constexpr UINT_PTR kWatchTimer = 4;   // a look at the shell's windows and the monitors
   static constexpr UINT kCoverSettleMs = 150;
-  // While the scene runs, a cover test goes with a frame at most this often, for
-  // covers whose window events never arrive (Wine sends none across processes).
+  // While placed, the shell's windows and the monitors are looked at this
+  // often, for changes whose window events never arrive (Wine sends none
+  // across processes) and for Explorer moving its windows after a display
+  // change.
+  static constexpr UINT kWatchMs = 2000;
+  static constexpr UINT kSettleMs = 1500;
+  // While a scene runs, a cover test goes with a frame at most this often, for
+  // covers whose window events never arrive.
   static constexpr DWORD kCoverTestWhileRunningMs = 1000;
-  static constexpr UINT kPlaceRetryMs = 1000;
-  static constexpr int kPlaceRetries = 5;
+  // The host's own message: a view's window went with the shell's (wParam:
+  // the placing that had made it).
+  static constexpr UINT kViewLost = WM_APP + 1;
+
+  enum class PlaceResult { Placed, NoPlace, Fatal };
 
   static LRESULT CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static LRESULT CALLBACK ViewProc(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -47,38 +76,60 @@ class DesktopHost {
 
   LRESULT OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam);
   [[nodiscard]] bool RegisterClasses() noexcept;
-  [[nodiscard]] bool Place();
-  [[nodiscard]] bool CreateView(const DesktopPlace& place);
-  void DestroyView() noexcept;
-  void OnFrameTimer();
-  void OnShellRestarted();
+
+  // Looking for the place: at once, then with backoff for a minute, then
+  // only when the shell says it started ("TaskbarCreated").
+  void StartSearch();
+  void OnSearchTimer();
+  [[nodiscard]] PlaceResult Place();
+  [[nodiscard]] bool BuildScenes(const std::vector<Monitor>& monitors);
+  [[nodiscard]] bool CreateViewWindow(View& view, const DesktopPlace& place, const Rect& inParent);
+  // The views' windows go; their scenes stay unless `scenesToo`.
+  void Unplace(bool scenesToo) noexcept;
+  // The shell's windows went, hid or moved, or the monitors changed.
+  void OnWatchTimer();
+  [[nodiscard]] bool ShellWindowsChanged() const;
   void OnDisplayChange();
-  void SetPaused(PauseReason reason, bool on);
+
+  void OnFrameTimer();
   void UpdateRunning();
+  void SetPaused(PauseReason reason, bool on);
 
   // What tells the host that nobody sees the desktop (desktop_watch_win.cpp).
   void StartWatching();
   void StopWatching() noexcept;
+  void Hook(bool on) noexcept;
   void OnSessionChange(WPARAM change);
-  // False for a broadcast that is not about the display's power.
+  void CheckSession();
+  void CheckPowerSaver();
+  // False for a broadcast that the host does not handle.
   [[nodiscard]] bool OnPowerBroadcast(WPARAM event, LPARAM data);
   void CheckCover();
-  [[nodiscard]] bool Covered() const;
 
   HINSTANCE instance_;
   const LateFunctions& late_;
   HWND host_ = nullptr;
-  HWND view_ = nullptr;
-  Aquarium aquarium_;
+  std::vector<std::unique_ptr<View>> views_;
   FrameTimer frameTimer_;
   StoredLayout layout_;
   PauseState pause_;
   UINT taskbarCreated_ = 0;
-  HANDLE powerNotification_ = nullptr;
+  HANDLE powerNotifications_[3] = {};
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
-  int placeRetriesLeft_ = 0;
   DWORD lastCoverTest_ = 0;
+
+  // Where the views are: the shell's window, its parent then, and its client
+  // area's place on the screen.
+  std::optional<DesktopPlace> place_;
+  unsigned placing_ = 0;  // counts the placings
+  HWND parentParent_ = nullptr;
+  POINT origin_ = {};
+  RECT client_ = {};
+  // The search: when it started and how often it has looked.
+  bool searching_ = false;
+  DWORD searchStart_ = 0;
+  int searchAttempts_ = 0;
 };
 
 }  // namespace mervalis::desktop

@@ -1,15 +1,18 @@
 #include "desktop/desktop_mode_win.h"
 
+#include <string>
+
 #include "common/win_handles.h"
 #include "desktop/aquarium_win.h"
 #include "desktop/desktop_host_win.h"
+#include "desktop/dpi_awareness_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/preview_window_win.h"
 #include "desktop/scene_window_win.h"
 
 namespace mervalis {
 
-using desktop::BecomeDpiAware;
+using desktop::BecomePerMonitorAware;
 using desktop::Log;
 using desktop::RunMessages;
 
@@ -27,8 +30,10 @@ void RunDesktopMode(HINSTANCE instance) {
   // The scene's positions are computed in doubles, as the page's script
   // computes them; x87's default 64-bit precision could put one a pixel apart.
   const desktop::X87Precision scenePrecision(_PC_53);
+  // Before the first window; see BecomePerMonitorAware.
+  const desktop::DpiAwareness awareness = BecomePerMonitorAware();
+  Log("DPI awareness " + std::to_string(static_cast<int>(awareness)));
   const desktop::LateFunctions late;
-  BecomeDpiAware(late);
   {
     ComInit com;  // for the picture codecs
     desktop::DesktopHost host(instance, late);
@@ -41,8 +46,7 @@ void RunDesktopMode(HINSTANCE instance) {
 void RunPreviewMode(HINSTANCE instance) {
   // As in the desktop mode: the page's double arithmetic for the scene.
   const desktop::X87Precision scenePrecision(_PC_53);
-  const desktop::LateFunctions late;
-  BecomeDpiAware(late);
+  (void)BecomePerMonitorAware();
   ComInit com;
   desktop::PreviewWindow window(instance);
   if (window.Open()) RunMessages(nullptr);

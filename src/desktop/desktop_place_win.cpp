@@ -42,40 +42,45 @@ std::vector<ShellWindow> ListDesktopWindows() {
 }
 
 std::optional<DesktopPlace> RaiseAndFindPlace() {
-  constexpr int kAttempts = 10;
-  constexpr DWORD kPauseMs = 100;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (attempt > 0) ::Sleep(kPauseMs);
-    const std::vector<ShellWindow> windows = ListDesktopWindows();
-    bool shell = false;
-    for (const ShellWindow& w : windows) {
-      if (w.className != kProgmanClass) continue;
-      shell = true;
-      // A hung shell must not hang us: the answer is waited for a second at most.
-      DWORD_PTR ignored = 0;
-      (void)::SendMessageTimeoutA(reinterpret_cast<HWND>(w.id), kRaiseDesktopMessage, 0, 0, SMTO_NORMAL, 1000,
-                                  &ignored);
-    }
-    if (!shell) continue;  // the shell may be starting
-    if (auto place = FindDesktopPlace(ListDesktopWindows())) return place;
+  bool shell = false;
+  for (const ShellWindow& w : ListDesktopWindows()) {
+    if (w.className != kProgmanClass) continue;
+    shell = true;
+    // A hung shell must not hang us: the answer is waited for a second at
+    // most, and not at all from a shell that Windows already sees as hung.
+    DWORD_PTR ignored = 0;
+    (void)::SendMessageTimeoutA(reinterpret_cast<HWND>(w.id), kRaiseDesktopMessage, 0, 0,
+                                SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &ignored);
   }
-  return std::nullopt;
+  if (!shell) return std::nullopt;  // the shell may be starting
+  return FindDesktopPlace(ListDesktopWindows());
 }
 
-Rect PrimaryMonitorIn(HWND parent) noexcept {
-  POINT origin = {0, 0};
-  ::ClientToScreen(parent, &origin);
-  const Rect primary = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  return ScreenToParent(primary, origin.x, origin.y);
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!::GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& s = info.rcMonitor;
+  const RECT& w = info.rcWork;
+  try {
+    auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
+    const Monitor m{{s.left, s.top, s.right, s.bottom}, {w.left, w.top, w.right, w.bottom},
+                    (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+    monitors.insert(m.primary ? monitors.begin() : monitors.end(), m);
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
 }
 
-Rect PrimaryWorkArea() noexcept {
-  RECT r = {};
-  if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) {
-    r.right = ::GetSystemMetrics(SM_CXSCREEN);
-    r.bottom = ::GetSystemMetrics(SM_CYSCREEN);
-  }
-  return {r.left, r.top, r.right, r.bottom};
+}  // namespace
+
+std::vector<Monitor> ListMonitors() {
+  std::vector<Monitor> monitors;
+  ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
 }
 
 }  // namespace mervalis::desktop

@@ -1,6 +1,5 @@
 // The Windows side of the place behind the icons: lists the desktop's real
-// windows for the search (placement.h) and measures the primary monitor in
-// the chosen parent's coordinates.
+// windows for the search (placement.h) and the monitors.
 #pragma once
 
 #include <windows.h>
@@ -16,16 +15,14 @@ namespace mervalis::desktop {
 // windows with their direct children.
 [[nodiscard]] std::vector<ShellWindow> ListDesktopWindows();
 
-// Asks each "Progman" to raise the desktop, then looks for the place, a few
-// times over about a second while the shell builds its windows. Nothing
-// when there is no shell window or no layout fits.
+// Asks each "Progman" to raise the desktop (waiting a second at most for
+// each answer, none from a hung shell), then looks for the place once.
+// Nothing when there is no shell window or no layout fits (yet): the caller
+// tries again later.
 [[nodiscard]] std::optional<DesktopPlace> RaiseAndFindPlace();
 
-// The primary monitor's rectangle in the client coordinates of `parent`.
-[[nodiscard]] Rect PrimaryMonitorIn(HWND parent) noexcept;
-
-// The primary monitor's work area on the screen (the monitor without the
-// taskbar).
-[[nodiscard]] Rect PrimaryWorkArea() noexcept;
+// The monitors in physical pixels (the process is per-monitor aware), the
+// primary first.
+[[nodiscard]] std::vector<Monitor> ListMonitors();
 
 }  // namespace mervalis::desktop

@@ -1,6 +1,7 @@
 // What tells the desktop mode's host that nobody sees the desktop: windows
 // that cover it, a locked or disconnected session, a display switched off.
 #include <cstring>
+#include <vector>
 
 #include "desktop/desktop_host_win.h"
 
@@ -22,15 +23,24 @@ constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 
 // GUID_MONITOR_POWER_ON (Windows Vista and 7): 0 off, 1 on.
 constexpr GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
+// GUID_POWER_SAVING_STATUS (battery saver, Windows 10): 0 off, 1 on.
+constexpr GUID kPowerSavingStatus = {0xe00958c0, 0xc213, 0x4ace, {0xac, 0x77, 0xfe, 0xcc, 0xed, 0x2e, 0xee, 0xa5}};
+// GUID_ENERGY_SAVER_STATUS (energy saver, Windows 11): 0 off, 1 standard, 2 high savings.
+constexpr GUID kEnergySaverStatus = {0x550e8400, 0xe29b, 0x41d4, {0xa7, 0x16, 0x44, 0x66, 0x55, 0x44, 0x00, 0x00}};
+constexpr WPARAM kApmSuspend = 0x4, kApmResumeSuspend = 0x7, kApmPowerStatusChange = 0xA,
+                 kApmResumeAutomatic = 0x12;
+// The object of the window events about a window itself.
+constexpr LONG kWindowObject = OBJID_WINDOW;
+constexpr DWORD kParentChange = 0x800F;  // EVENT_OBJECT_PARENTCHANGE
+
 struct CoverSearch {
   const LateFunctions* late;
-  Rect workArea;
   DWORD self;
   HWND desktopTop;  // the top-level shell window that holds ours
-  bool covered = false;
+  std::vector<TopWindowState> above;  // the windows above the desktop, topmost first
 };
 
-BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
+BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
   auto& s = *reinterpret_cast<CoverSearch*>(data);
   if (!::IsWindowVisible(hwnd)) return TRUE;
   // The desktop's own windows lie at the bottom of the Z order (or on top
@@ -55,8 +65,9 @@ BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
     DWORD cloaked = 0;  // DWMWA_CLOAKED, Windows 8 and later
     w.cloaked = SUCCEEDED(s.late->dwmAttribute(hwnd, 14, &cloaked, sizeof(cloaked))) && cloaked != 0;
   }
-  if (HidesDesktop(w, s.workArea)) {
-    s.covered = true;
+  try {
+    if (!w.ignored && !w.minimised && !w.clickThrough && !w.cloaked) s.above.push_back(w);
+  } catch (...) {
     return FALSE;
   }
   return TRUE;
@@ -67,46 +78,75 @@ BOOL CALLBACK TestCover(HWND hwnd, LPARAM data) noexcept {
 void DesktopHost::StartWatching() {
   if (late_.registerSession) sessionRegistered_ = late_.registerSession(host_, 0 /* this session */) != FALSE;
   if (late_.registerPower) {
-    powerNotification_ = late_.registerPower(host_, &kConsoleDisplayState, 0 /* window handle */);
-    if (!powerNotification_) powerNotification_ = late_.registerPower(host_, &kMonitorPowerOn, 0);
+    HANDLE& display = powerNotifications_[0];
+    display = late_.registerPower(host_, &kConsoleDisplayState, 0 /* window handle */);
+    if (!display) display = late_.registerPower(host_, &kMonitorPowerOn, 0);
+    powerNotifications_[1] = late_.registerPower(host_, &kPowerSavingStatus, 0);
+    powerNotifications_[2] = late_.registerPower(host_, &kEnergySaverStatus, 0);
   }
-  // Whatever can change what covers the desktop; each event only asks for a
-  // cover test a moment later, so a window being dragged costs one test.
+  CheckSession();
+  CheckPowerSaver();
+}
+
+void DesktopHost::Hook(bool on) noexcept {
+  if (on == !hooks_.empty()) return;
+  if (!on) {
+    for (HWINEVENTHOOK hook : hooks_) ::UnhookWinEvent(hook);
+    hooks_.clear();
+    return;
+  }
+  // Whatever can change what covers the desktop, and the shell's windows
+  // going, hiding or moving to another parent. Hooked only while a scene may
+  // be seen: a paused mode is not woken by every window move of the session.
   const DWORD ranges[][2] = {
       {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
       {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
       {EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE},
       {EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE},
+      {kParentChange, kParentChange},
   };
-  for (const auto& range : ranges) {
-    if (HWINEVENTHOOK hook = ::SetWinEventHook(range[0], range[1], nullptr, WindowEvent, 0, 0,
-                                               WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)) {
-      hooks_.push_back(hook);
+  try {
+    for (const auto& range : ranges) {
+      if (HWINEVENTHOOK hook = ::SetWinEventHook(range[0], range[1], nullptr, WindowEvent, 0, 0,
+                                                 WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)) {
+        hooks_.push_back(hook);
+      }
     }
+  } catch (...) {
   }
 }
 
 void DesktopHost::StopWatching() noexcept {
-  for (HWINEVENTHOOK hook : hooks_) ::UnhookWinEvent(hook);
-  hooks_.clear();
-  if (powerNotification_ && late_.unregisterPower) late_.unregisterPower(powerNotification_);
-  powerNotification_ = nullptr;
+  Hook(false);
+  for (HANDLE& n : powerNotifications_) {
+    if (n && late_.unregisterPower) late_.unregisterPower(n);
+    n = nullptr;
+  }
   if (sessionRegistered_ && late_.unregisterSession) late_.unregisterSession(host_);
   sessionRegistered_ = false;
 }
 
-bool DesktopHost::Covered() const {
-  CoverSearch search{&late_, PrimaryWorkArea(), ::GetCurrentProcessId(),
-                     view_ ? ::GetAncestor(view_, GA_ROOT) : nullptr};
-  ::EnumWindows(TestCover, reinterpret_cast<LPARAM>(&search));
-  return search.covered;
-}
-
 void DesktopHost::CheckCover() {
   lastCoverTest_ = ::GetTickCount();
-  const bool covered = Covered();
-  if (covered != pause_.Has(PauseReason::Covered)) Log(covered ? "Covered" : "Shown");
-  SetPaused(PauseReason::Covered, covered);
+  if (!place_) return;
+  CoverSearch search{&late_, ::GetCurrentProcessId(),
+                     ::GetAncestor(reinterpret_cast<HWND>(place_->parent), GA_ROOT), {}};
+  ::EnumWindows(CollectCover, reinterpret_cast<LPARAM>(&search));
+  bool changed = false;
+  for (const auto& view : views_) {
+    // The work area as it is now: the taskbar may have moved.
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    const Rect& m = view->monitor.screen;
+    const RECT s = {m.left, m.top, m.right, m.bottom};
+    if (::GetMonitorInfoA(::MonitorFromRect(&s, MONITOR_DEFAULTTONEAREST), &info)) {
+      view->monitor.work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    }
+    const bool covered = CoveredTogether(search.above, view->monitor.work);
+    if (covered != view->pause.Has(PauseReason::Covered)) Log(covered ? "Covered" : "Shown");
+    changed |= view->pause.Set(PauseReason::Covered, covered);
+  }
+  if (changed) UpdateRunning();
 }
 
 void DesktopHost::OnSessionChange(WPARAM change) {
@@ -115,24 +155,67 @@ void DesktopHost::OnSessionChange(WPARAM change) {
   } else if (change == kSessionUnlock || change == kConsoleConnect || change == kRemoteConnect) {
     SetPaused(PauseReason::Locked, false);
   }
+  CheckSession();
+}
+
+void DesktopHost::CheckSession() {
+  DWORD own = 0;
+  const bool known = late_.processSession && late_.processSession(::GetCurrentProcessId(), &own);
+  const std::uint32_t console = known && late_.consoleSession ? late_.consoleSession() : own;
+  const SessionPauses pauses = PausesOfSession(::GetSystemMetrics(SM_REMOTESESSION) != 0, own, console);
+  SetPaused(PauseReason::Remote, pauses.remote);
+  SetPaused(PauseReason::OtherSession, pauses.otherSession);
+}
+
+void DesktopHost::CheckPowerSaver() {
+  SYSTEM_POWER_STATUS status = {};
+  // Its fifth byte (SystemStatusFlag, Windows 10 and later) says battery
+  // saver; older headers call it Reserved1, older Windows leave it 0.
+  if (::GetSystemPowerStatus(&status)) SetPaused(PauseReason::PowerSaver, status.Reserved1 != 0);
 }
 
 bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
+  switch (event) {
+    case kApmSuspend:
+      SetPaused(PauseReason::Suspended, true);
+      return true;
+    case kApmResumeSuspend:
+    case kApmResumeAutomatic:
+      SetPaused(PauseReason::Suspended, false);
+      // The shell may have built its windows anew meanwhile.
+      if (place_) ::SetTimer(host_, kWatchTimer, kSettleMs, nullptr);
+      return true;
+    case kApmPowerStatusChange:
+      CheckPowerSaver();
+      return true;
+    default:
+      break;
+  }
   if (event != kPowerSettingChange || !data) return false;
   const auto* setting = reinterpret_cast<const PowerSetting*>(data);
-  if (setting->length >= sizeof(DWORD) && (IsEqualGUID(setting->setting, kConsoleDisplayState) ||
-                                           IsEqualGUID(setting->setting, kMonitorPowerOn))) {
-    DWORD state = 0;
-    std::memcpy(&state, setting->data, sizeof(state));
+  if (setting->length < sizeof(DWORD)) return true;
+  DWORD state = 0;
+  std::memcpy(&state, setting->data, sizeof(state));
+  if (IsEqualGUID(setting->setting, kConsoleDisplayState) || IsEqualGUID(setting->setting, kMonitorPowerOn)) {
     SetPaused(PauseReason::DisplayOff, state == 0);
+  } else if (IsEqualGUID(setting->setting, kPowerSavingStatus) ||
+             IsEqualGUID(setting->setting, kEnergySaverStatus)) {
+    SetPaused(PauseReason::PowerSaver, state != 0);
   }
   return true;
 }
 
-void CALLBACK DesktopHost::WindowEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+void CALLBACK DesktopHost::WindowEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                                        DWORD) noexcept {
   DesktopHost* self = instance_s;
-  if (!self || !self->host_ || object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
+  if (!self || !self->host_ || object != kWindowObject || child != CHILDID_SELF || !hwnd) return;
+  // The shell's window that holds ours: a look at the place soon.
+  if (self->place_ && (hwnd == reinterpret_cast<HWND>(self->place_->parent) || event == kParentChange)) {
+    if (event == EVENT_OBJECT_DESTROY || event == EVENT_OBJECT_HIDE || event == kParentChange) {
+      ::SetTimer(self->host_, kWatchTimer, 1, nullptr);
+    }
+    return;
+  }
   // Only top-level windows cover the desktop; a destroyed one has no parent to ask.
   if (::IsWindow(hwnd) && ::GetAncestor(hwnd, GA_PARENT) != ::GetDesktopWindow()) return;
   ::SetTimer(self->host_, kCoverTimer, kCoverSettleMs, nullptr);

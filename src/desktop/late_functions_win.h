@@ -17,7 +17,8 @@ struct LateFunctions {
   using RegisterPower = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
   using UnregisterPower = BOOL(WINAPI*)(HANDLE);
   using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-  using DpiAware = BOOL(WINAPI*)();
+  using ProcessSession = BOOL(WINAPI*)(DWORD, DWORD*);
+  using ConsoleSession = DWORD(WINAPI*)();
 
   UniqueModule wtsapi = LoadSystemLibrary("wtsapi32.dll");
   UniqueModule dwmapi = LoadSystemLibrary("dwmapi.dll");
@@ -26,16 +27,19 @@ struct LateFunctions {
   RegisterPower registerPower = nullptr;
   UnregisterPower unregisterPower = nullptr;
   DwmAttribute dwmAttribute = nullptr;
-  DpiAware dpiAware = nullptr;
+  ProcessSession processSession = nullptr;
+  ConsoleSession consoleSession = nullptr;
 
   LateFunctions() noexcept {
     HMODULE user32 = ::GetModuleHandleA("user32.dll");
     registerPower = Find<RegisterPower>(user32, "RegisterPowerSettingNotification");
     unregisterPower = Find<UnregisterPower>(user32, "UnregisterPowerSettingNotification");
-    dpiAware = Find<DpiAware>(user32, "SetProcessDPIAware");
     registerSession = Find<RegisterSession>(wtsapi.get(), "WTSRegisterSessionNotification");
     unregisterSession = Find<UnregisterSession>(wtsapi.get(), "WTSUnRegisterSessionNotification");
     dwmAttribute = Find<DwmAttribute>(dwmapi.get(), "DwmGetWindowAttribute");
+    HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+    processSession = Find<ProcessSession>(kernel32, "ProcessIdToSessionId");
+    consoleSession = Find<ConsoleSession>(kernel32, "WTSGetActiveConsoleSessionId");
   }
 
   template <typename F>
@@ -43,11 +47,5 @@ struct LateFunctions {
     return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
   }
 };
-
-// Both modes draw in real pixels: a scaled window would blur the scene and
-// misplace it behind the icons.
-inline void BecomeDpiAware(const LateFunctions& late) noexcept {
-  if (late.dpiAware) late.dpiAware();
-}
 
 }  // namespace mervalis::desktop

@@ -1,5 +1,6 @@
 #include "desktop/placement.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace mervalis::desktop {
@@ -87,6 +88,48 @@ std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& top
 Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept {
   return {onScreen.left - originX, onScreen.top - originY, onScreen.right - originX,
           onScreen.bottom - originY};
+}
+
+std::vector<Rect> ViewsInParent(const std::vector<Monitor>& monitors, int originX, int originY,
+                                const Rect& parentClient) {
+  std::vector<Rect> views;
+  views.reserve(monitors.size());
+  for (const Monitor& m : monitors) {
+    const Rect r = ScreenToParent(m.screen, originX, originY);
+    views.push_back(Intersect(r, parentClient).Empty() ? Rect{} : r);
+  }
+  return views;
+}
+
+bool ScenesFitInMemory(const std::vector<Monitor>& monitors) noexcept {
+  // Of the 2 GiB a 32-bit process has, what the scenes may take: the rest
+  // holds the program, Windows' libraries and the pictures.
+  constexpr std::uint64_t kBudget = 768ull << 20;
+  constexpr std::uint64_t kBytesPerPixel = 4;
+  std::uint64_t total = 0, largest = 0;
+  for (const Monitor& m : monitors) {
+    if (m.screen.Width() <= 0 || m.screen.Height() <= 0) return false;
+    const std::uint64_t bytes = std::uint64_t(m.screen.Width()) * std::uint64_t(m.screen.Height()) * kBytesPerPixel;
+    total += bytes;
+    largest = std::max(largest, bytes);
+    if (total > kBudget) return false;
+  }
+  return total + largest <= kBudget;
+}
+
+std::uint32_t SceneSeed(std::uint32_t tick, std::uint32_t processId, std::size_t index) noexcept {
+  // An odd multiplier spreads the monitors' numbers over all 32 bits.
+  return (tick ^ (processId << 16)) + static_cast<std::uint32_t>(index) * 0x9E3779B9u;
+}
+
+std::optional<std::uint32_t> NextSearchDelay(int attempts, std::uint32_t elapsedMs) noexcept {
+  if (elapsedMs >= kSearchForMs) return std::nullopt;
+  constexpr std::uint32_t kFirstMs = 250, kLongestMs = 4000;
+  std::uint32_t delay = kFirstMs;
+  for (int i = 0; i < attempts && delay < kLongestMs; ++i) delay *= 2;
+  delay = std::min(delay, kLongestMs);
+  // The last attempt falls on the minute, not short of it.
+  return std::min(delay, kSearchForMs - elapsedMs);
 }
 
 }  // namespace mervalis::desktop

@@ -71,4 +71,36 @@ struct DesktopPlace {
 // monitor's (0, 0) as soon as a monitor lies left of or above it.
 [[nodiscard]] Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept;
 
+// One monitor as the mode sees it, in physical pixels on the screen.
+struct Monitor {
+  Rect screen;
+  Rect work;  // without the taskbar
+  bool primary = false;
+  friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
+// Each monitor's view in the client area of the parent (`parentClient`, its
+// client origin at (originX, originY) on the screen), in the order given:
+// the monitor's rectangle translated. Empty for a monitor that lies outside
+// the parent, which the shell may not yet have grown to a new monitor.
+[[nodiscard]] std::vector<Rect> ViewsInParent(const std::vector<Monitor>& monitors, int originX, int originY,
+                                              const Rect& parentClient);
+
+// Whether the scenes of all monitors fit in the memory of a 32-bit process:
+// each keeps its background (4 bytes a pixel), and building one needs about
+// as much again for a moment. False also for sizes that overflow.
+[[nodiscard]] bool ScenesFitInMemory(const std::vector<Monitor>& monitors) noexcept;
+
+// The seed of monitor `index`'s scene for a start at wall tick `tick` in
+// process `processId`: each run its own school of fish, and each monitor one
+// of its own, even when all are built within the same millisecond.
+[[nodiscard]] std::uint32_t SceneSeed(std::uint32_t tick, std::uint32_t processId, std::size_t index) noexcept;
+
+// The search for the place behind the icons at logon or after the shell
+// restarted: the wait before the next attempt, `attempts` made so far over
+// `elapsedMs`; growing from a quarter of a second to a few seconds, for a
+// minute. Nothing after that: then only "TaskbarCreated" starts a search.
+inline constexpr std::uint32_t kSearchForMs = 60000;
+[[nodiscard]] std::optional<std::uint32_t> NextSearchDelay(int attempts, std::uint32_t elapsedMs) noexcept;
+
 }  // namespace mervalis::desktop

@@ -6,6 +6,7 @@
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/placement.h"
 
 namespace mervalis::desktop {
 
@@ -23,7 +24,8 @@ bool PreviewWindow::Open() {
   const int width = ::GetSystemMetrics(SM_CXSCREEN) * 3 / 4;
   const int height = ::GetSystemMetrics(SM_CYSCREEN) * 3 / 4;
   std::string error;
-  if (!aquarium_.Build(width, height, ReadStoredLayout(), false, error)) {
+  if (!aquarium_.Build(width, height, ReadStoredLayout(), false,
+                       SceneSeed(::GetTickCount(), ::GetCurrentProcessId(), 0), error)) {
     throw std::runtime_error("The animation cannot be shown: " + error);
   }
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;

@@ -198,7 +198,6 @@ std::size_t Renderer::TileIndex(int x, int y) const noexcept {
 }
 
 void Renderer::SetPicture(Picture picture, PictureFrames frames) {
-  const auto index = static_cast<std::size_t>(picture);
   // Frames that do not hold their pixels are left out rather than read past.
   std::erase_if(frames.frames, [](const Frame& f) {
     return f.width <= 0 || f.height <= 0 ||
@@ -207,8 +206,21 @@ void Renderer::SetPicture(Picture picture, PictureFrames frames) {
   if (IsFish(picture)) {
     for (Frame& f : frames.frames) SoftenFrame(f);
   }
+  SharePicture(picture, std::make_shared<const PictureFrames>(std::move(frames)));
+}
+
+std::shared_ptr<const PictureFrames> Renderer::SharedPicture(Picture picture) const noexcept {
+  const auto index = static_cast<std::size_t>(picture);
+  return index < pictures_.size() ? pictures_[index] : nullptr;
+}
+
+void Renderer::SharePicture(Picture picture, std::shared_ptr<const PictureFrames> frames) {
+  const auto index = static_cast<std::size_t>(picture);
+  if (index >= pictures_.size()) return;
   delays_[index].clear();
-  for (const Frame& f : frames.frames) delays_[index].push_back(f.delayMs);
+  if (frames) {
+    for (const Frame& f : frames->frames) delays_[index].push_back(f.delayMs);
+  }
   pictures_[index] = std::move(frames);
   // The frames the last Draw remembers may be gone.
   drawn_.clear();
@@ -218,8 +230,8 @@ void Renderer::SetPicture(Picture picture, PictureFrames frames) {
 Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noexcept {
   Drawn look;
   const auto index = static_cast<std::size_t>(sprite.picture);
-  if (!sprite.visible || index >= pictures_.size()) return look;
-  const PictureFrames& picture = pictures_[index];
+  if (!sprite.visible || index >= pictures_.size() || !pictures_[index]) return look;
+  const PictureFrames& picture = *pictures_[index];
   if (picture.frames.empty()) return look;
   const Frame& frame = picture.frames[FrameAt(delays_[index], picture.repetitions, ms)];
   // The element's box clips the picture; nothing scales it.

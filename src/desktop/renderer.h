@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "desktop/scene.h"
@@ -52,6 +53,11 @@ class Renderer {
   // A picture's frames; fish pictures are softened as the page blurs them.
   // Sprites of a picture without frames draw nothing.
   void SetPicture(Picture picture, PictureFrames frames);
+  // A picture as this renderer holds it (softened, checked), to be shared
+  // with another renderer by SharePicture: the scenes of several monitors
+  // keep one copy of the pictures. Null before SetPicture.
+  [[nodiscard]] std::shared_ptr<const PictureFrames> SharedPicture(Picture picture) const noexcept;
+  void SharePicture(Picture picture, std::shared_ptr<const PictureFrames> frames);
   // Makes the next Draw redraw the whole screen (after the screen's pixels
   // were lost, for example).
   void InvalidateAll() noexcept { fullRedraw_ = true; }
@@ -90,7 +96,7 @@ class Renderer {
   std::vector<std::uint32_t> tiles_;
   std::size_t firstTile_ = 0;  // where the page-aligned tiles start in tiles_
   int tilesAcross_ = 0;
-  std::array<PictureFrames, kPictureCount> pictures_;
+  std::array<std::shared_ptr<const PictureFrames>, kPictureCount> pictures_;
   std::array<std::vector<int>, kPictureCount> delays_;
   std::vector<Drawn> drawn_;  // the last Draw's sprites, as Compose shows them
   std::vector<Drawn> looks_;  // the frame being drawn, kept: no allocation per frame

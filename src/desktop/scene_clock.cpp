@@ -21,6 +21,12 @@ std::uint64_t SceneClock::Now(std::uint32_t tick) const noexcept {
   return running_ ? base_ + static_cast<std::uint32_t>(tick - resumedTick_) : base_;
 }
 
+void SceneClock::CapCatchUp(std::uint32_t tick, std::uint64_t drawn, std::uint32_t mostMs) noexcept {
+  if (!running_ || Now(tick) <= drawn + mostMs) return;
+  base_ = drawn + mostMs;
+  resumedTick_ = tick;
+}
+
 std::uint64_t SceneClock::NextFrame(std::uint64_t nextDue, std::uint64_t drawn) noexcept {
   return std::max(nextDue, drawn + kFramePeriodMs);
 }

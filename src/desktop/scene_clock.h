@@ -38,6 +38,13 @@ class SceneClock {
   // Back to scene time 0, stopped.
   void Reset() noexcept { *this = SceneClock(); }
 
+  // After the system slept, or the process was held up, the clock would jump
+  // by the whole gap and the scene replay every step of it in one frame: at
+  // wall tick `tick`, with the last frame drawn at scene time `drawn`, the
+  // clock goes on from at most `mostMs` after it.
+  static constexpr std::uint32_t kMostCatchUpMs = 250;
+  void CapCatchUp(std::uint32_t tick, std::uint64_t drawn, std::uint32_t mostMs = kMostCatchUpMs) noexcept;
+
   // Scene time at wall tick `tick`.
   [[nodiscard]] std::uint64_t Now(std::uint32_t tick) const noexcept;
   // Wall milliseconds from `tick` until scene time `due`, kept within the

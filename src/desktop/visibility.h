@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "wallpaper/image.h"
 
@@ -25,11 +26,33 @@ struct TopWindowState {
 // full-screen one does (it covers the whole monitor).
 [[nodiscard]] bool HidesDesktop(const TopWindowState& window, const Rect& workArea) noexcept;
 
+// True when the windows that count (as for HidesDesktop), `windows`
+// together, cover `area`: a maximised window, or snapped ones side by side.
+// Windows that leave too many pieces uncovered to follow count as not
+// covering.
+[[nodiscard]] bool CoveredTogether(const std::vector<TopWindowState>& windows, const Rect& area);
+
 enum class PauseReason : std::uint8_t {
-  Covered = 1,     // a window hides the desktop
-  Locked = 2,      // the session is locked or disconnected
-  DisplayOff = 4,  // the monitor is off
+  Covered = 1,         // windows hide the monitor
+  Locked = 2,          // the session is locked or disconnected
+  DisplayOff = 4,      // the monitor is off
+  Suspended = 8,       // the system goes to sleep
+  PowerSaver = 16,     // battery saver or energy saver is on
+  Remote = 32,         // a remote session: every frame would cross the network
+  OtherSession = 64,   // another user's session has the console
 };
+
+// What the session says about the scene, as reasons to rest: a remote
+// session, or one that is not the active console session (fast user
+// switching; kNoSession while no session has the console).
+inline constexpr std::uint32_t kNoSession = 0xFFFFFFFFu;
+struct SessionPauses {
+  bool remote = false;
+  bool otherSession = false;
+  friend bool operator==(const SessionPauses&, const SessionPauses&) = default;
+};
+[[nodiscard]] SessionPauses PausesOfSession(bool remote, std::uint32_t ownSession,
+                                            std::uint32_t consoleSession) noexcept;
 
 class PauseState {
  public:

@@ -8,10 +8,13 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/folders_win.h"
@@ -94,6 +97,90 @@ HWND FindView(DWORD desktopPid) {
   ::EnumWindows(FindViewTop, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
+
+struct AllViews {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK AddViewChild(HWND hwnd, LPARAM data) {
+  auto* all = reinterpret_cast<AllViews*>(data);
+  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == all->pid &&
+      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+    all->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK AddViewsOf(HWND top, LPARAM data) {
+  ::EnumChildWindows(top, AddViewChild, data);
+  return TRUE;
+}
+
+// All its shown windows: one per monitor.
+std::vector<HWND> FindViews(DWORD desktopPid) {
+  AllViews all{desktopPid, {}};
+  ::EnumWindows(AddViewsOf, reinterpret_cast<LPARAM>(&all));
+  return all.found;
+}
+
+// A rectangle as left, top, right, bottom: compared and sorted as a whole.
+using Box = std::tuple<LONG, LONG, LONG, LONG>;
+Box BoxOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM list) {
+  reinterpret_cast<std::vector<Box>*>(list)->push_back(BoxOf(*r));
+  return TRUE;
+}
+
+// Whether Windows sees other monitors than `display` names: "WxHxBITS:" and
+// then each monitor as X has it on its screen, "WxH+X+Y", the primary first
+// (Wine puts the primary at (0, 0) and the others around it). When it does,
+// the test skips itself and asks the runner for that display.
+bool MonitorsDiffer(const std::string& display) {
+  std::vector<Box> wanted;
+  int primaryX = 0, primaryY = 0;
+  for (std::size_t at = display.find(':'); at != std::string::npos; at = display.find(',', at + 1)) {
+    int w = 0, h = 0, x = 0, y = 0;
+    if (std::sscanf(display.c_str() + at + 1, "%dx%d+%d+%d", &w, &h, &x, &y) != 4) return true;
+    if (wanted.empty()) primaryX = x, primaryY = y;
+    wanted.emplace_back(x - primaryX, y - primaryY, x - primaryX + w, y - primaryY + h);
+  }
+  std::vector<Box> have;
+  ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&have));
+  std::sort(wanted.begin(), wanted.end());
+  std::sort(have.begin(), have.end());
+  if (have == wanted) return false;
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  std::printf("[ DISPLAY  ] %s %s.%s\n", display.c_str(), test->test_suite_name(), test->name());
+  std::fflush(stdout);
+  return true;
+}
+
+#define NEEDS_MONITORS(display) \
+  if (MonitorsDiffer(display)) GTEST_SKIP() << "runs on " display
+
+// The screen's dots per inch as Windows reports them to programs started
+// while it lives; Wine reads the value when a process starts.
+class LogPixels {
+ public:
+  explicit LogPixels(DWORD dpi) {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                          nullptr) == ERROR_SUCCESS) {
+      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    }
+  }
+  LogPixels(const LogPixels&) = delete;
+  LogPixels& operator=(const LogPixels&) = delete;
+  ~LogPixels() {
+    if (!key_) return;
+    ::RegDeleteValueA(key_, "LogPixels");
+    ::RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
 
 HWND WaitForView(DWORD desktopPid, DWORD timeoutMs = 15000) {
   HWND view = nullptr;
@@ -186,7 +273,8 @@ class DesktopMode : public testing::Test {
     return r;
   }
 
-  // Never takes input: a disabled child, transparent to the mouse, never activated.
+  // Never takes input: a disabled child, transparent to the mouse, never
+  // activated; never waits on the shell either.
   static void ExpectTakesNoInput(HWND view) {
     const LONG style = ::GetWindowLongA(view, GWL_STYLE);
     const LONG ex = ::GetWindowLongA(view, GWL_EXSTYLE);
@@ -195,6 +283,8 @@ class DesktopMode : public testing::Test {
     EXPECT_TRUE(style & WS_VISIBLE);
     EXPECT_TRUE(ex & WS_EX_TRANSPARENT);
     EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    // Made and destroyed without a notification sent to the shell's window.
+    EXPECT_TRUE(ex & WS_EX_NOPARENTNOTIFY);
     EXPECT_FALSE(::IsWindowEnabled(view));
     EXPECT_EQ(::SendMessageA(view, WM_NCHITTEST, 0, MAKELPARAM(100, 100)), HTTRANSPARENT);
     EXPECT_EQ(::SendMessageA(view, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(::GetParent(view)),
@@ -257,22 +347,186 @@ TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_24h2.bmp"));
 }
 
-TEST_F(DesktopMode, NoPlaceBehindTheIconsEndsQuietly) {
-  for (const char* layout : {"", "bare"}) {
-    SCOPED_TRACE(layout);
-    std::optional<ShellStandIn> shell;
-    if (*layout) {
-      shell.emplace(layout);
-      ASSERT_TRUE(shell->Ready());
+TEST_F(DesktopMode, WithoutAPlaceItWaitsAndTheStopEventStillEndsIt) {
+  ShellStandIn shell("bare");
+  ASSERT_TRUE(shell.Ready());
+  Process desktop = StartDesktop();
+  ::Sleep(4000);
+  // Still looking, quietly: no window behind anything, nothing that costs.
+  EXPECT_TRUE(desktop.Running());
+  EXPECT_EQ(FindView(desktop.id()), nullptr);
+  EXPECT_LT(CpuOver(desktop.id(), 3000), 15.0);
+  HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kDesktopStopEvent);
+  ASSERT_NE(stop, nullptr);
+  ASSERT_TRUE(::SetEvent(stop));
+  DWORD code = 1;
+  ASSERT_TRUE(desktop.WaitForExit(5000, &code));
+  ::ResetEvent(stop);
+  ::CloseHandle(stop);
+  EXPECT_EQ(code, 0u);
+  // Nothing left that would keep a later start from running.
+  EXPECT_EQ(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex), nullptr);
+}
+
+TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
+  // The mode starts before the shell, as at logon, and the shell's desktop
+  // comes ten seconds later.
+  desktop_.emplace(StartDesktop());
+  ::Sleep(10000);
+  ASSERT_TRUE(desktop_->Running());
+  shell_.emplace("win10");
+  ASSERT_TRUE(shell_->Ready());
+  HWND view = WaitForView(desktop_->id());
+  ASSERT_NE(view, nullptr);
+  ShellWindows w = shell_->Windows();
+  EXPECT_EQ(::GetParent(view), w.wallpaper);
+
+  // The shell destroys the wallpaper's window, ours with it, and makes another.
+  ::PostMessageA(w.progman, WM_APP + 1, 0, 0);
+  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(view); }, 10000));
+  ASSERT_TRUE(robot::WaitUntil(
+      [&] {
+        view = FindView(desktop_->id());
+        return view && ::GetParent(view) == shell_->Windows().wallpaper;
+      },
+      15000));
+  // The stand-in settles its new window's place before it takes the next request.
+  ::Sleep(3000);
+  w = shell_->Windows();
+  EXPECT_NE(w.wallpaper, nullptr);
+
+  // The shell hides it: the mode asks for the desktop again and is shown.
+  HWND parent = ::GetParent(view);
+  ::PostMessageA(w.progman, WM_APP + 2, 0, 0);
+  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindowVisible(parent); }, 5000));
+  EXPECT_TRUE(robot::WaitUntil(
+      [&] {
+        HWND v = FindView(desktop_->id());
+        return v && ::IsWindowVisible(::GetParent(v));
+      },
+      15000));
+  ::Sleep(1000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0) << "the animation does not run again";
+
+  // The shell moves its windows into "Progman", as Windows 11 24H2 has them:
+  // ours goes between the icons and the wallpaper's window there.
+  ::PostMessageA(w.progman, WM_APP + 4, 0, 0);
+  EXPECT_TRUE(robot::WaitUntil(
+      [&] {
+        HWND v = FindView(desktop_->id());
+        return v && ::GetParent(v) == w.progman && ::GetWindow(w.icons, GW_HWNDNEXT) == v;
+      },
+      15000));
+
+  // The shell hangs for five seconds: the stop event still ends the mode at once.
+  ::PostMessageA(w.progman, WM_APP + 3, 0, 0);
+  ::Sleep(1000);
+  EXPECT_TRUE(desktop_->Running());
+  HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kDesktopStopEvent);
+  ASSERT_NE(stop, nullptr);
+  const DWORD asked = ::GetTickCount();
+  ASSERT_TRUE(::SetEvent(stop));
+  DWORD code = 1;
+  EXPECT_TRUE(desktop_->WaitForExit(3000, &code));
+  EXPECT_LT(::GetTickCount() - asked, 3000u);
+  ::ResetEvent(stop);
+  ::CloseHandle(stop);
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(DesktopMode, LooksForAMinuteThenWaitsForTheShellToSayItStarted) {
+  desktop_.emplace(StartDesktop());
+  ::Sleep(62000);
+  ASSERT_TRUE(desktop_->Running());
+  // A shell whose "TaskbarCreated" nobody heard: after its minute the mode
+  // looks no more (it would have found this place within seconds).
+  shell_.emplace("win10 quiet");
+  ASSERT_TRUE(shell_->Ready());
+  ::Sleep(8000);
+  EXPECT_EQ(FindView(desktop_->id()), nullptr);
+  // The shell's word brings it at once.
+  ::SendNotifyMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  HWND view = WaitForView(desktop_->id(), 10000);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(::GetParent(view), shell_->Windows().wallpaper);
+}
+
+TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
+  // The primary monitor right of the second one: the virtual screen, and so
+  // the shell's windows, start left of the primary's (0, 0).
+  NEEDS_MONITORS("3200x1080x24:1920x1080+1280+0,1280x1024+0+0");
+  ASSERT_EQ(::GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);
+  // At 150 % the scenes still fill each monitor in pixels.
+  const LogPixels scaled(144);
+  ASSERT_NE(StartOnShell("win10"), nullptr);
+  const auto placed = [&](std::vector<HWND>& views) {
+    views = FindViews(desktop_->id());
+    return views.size() == 2;
+  };
+  std::vector<HWND> views;
+  ASSERT_TRUE(robot::WaitUntil([&] { return placed(views); }, 15000));
+  const ShellWindows w = shell_->Windows();
+  RECT shell = {};
+  ::GetWindowRect(w.wallpaper, &shell);
+  EXPECT_EQ(BoxOf(shell), Box(-1280, 0, 1920, 1080));
+  const auto expectPlaced = [&](const std::vector<HWND>& views) {
+    std::vector<Box> areas;
+    for (HWND v : views) {
+      EXPECT_EQ(::GetParent(v), w.wallpaper);
+      ExpectTakesNoInput(v);
+      areas.push_back(BoxOf(ClientRectInParent(v)));
     }
-    Process desktop = StartDesktop();
-    DWORD code = 1;
-    ASSERT_TRUE(desktop.WaitForExit(20000, &code));
-    EXPECT_EQ(code, 0u);
-    EXPECT_EQ(robot::FindTopLevel({"", "", desktop.id(), true}), nullptr);
-    // Nothing left that would keep a later start from running.
-    EXPECT_EQ(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex), nullptr);
+    std::sort(areas.begin(), areas.end());
+    // In the shell window's coordinates: the second monitor at its left
+    // edge, the primary 1280 pixels in.
+    EXPECT_EQ(areas, (std::vector<Box>{{0, 0, 1280, 1024}, {1280, 0, 3200, 1080}}));
+  };
+  expectPlaced(views);
+  ::Sleep(1500);
+  EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_two_monitors.bmp"));
+
+  // A display change, and a change of scale: each time everything built
+  // anew, placed as before.
+  HWND host = robot::FindTopLevel({kDesktopHostClass, "", desktop_->id(), false});
+  ASSERT_NE(host, nullptr);
+  for (const auto& [message, wParam, lParam] :
+       {std::tuple{static_cast<UINT>(WM_DISPLAYCHANGE), WPARAM{24}, MAKELPARAM(1920, 1080)},
+        std::tuple{0x02E0u /* WM_DPICHANGED */, WPARAM{MAKEWPARAM(144, 144)}, LPARAM{0}}}) {
+    SCOPED_TRACE(message);
+    ::PostMessageA(host, message, wParam, lParam);
+    ASSERT_TRUE(robot::WaitUntil(
+        [&] {
+          std::vector<HWND> now;
+          return placed(now) && std::none_of(now.begin(), now.end(), [&](HWND v) {
+                   return std::find(views.begin(), views.end(), v) != views.end();
+                 });
+        },
+        15000));
+    views = FindViews(desktop_->id());
+    expectPlaced(views);
   }
+  ::Sleep(1000);
+  const double both = CpuOver(desktop_->id(), 6000);
+  EXPECT_GT(both, 20.0);
+
+  // A full-screen window on the primary: the second monitor's scene goes on.
+  const auto cover = [](int x, int y, int width, int height) {
+    HWND c = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "cover", WS_POPUP, x, y, width, height, nullptr, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+    ::ShowWindow(c, SW_SHOWNOACTIVATE);
+    robot::Settle(c);
+    return c;
+  };
+  HWND primaryCover = cover(0, 0, 1920, 1080);
+  ::Sleep(2000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 10.0) << "both: " << both;
+  // Two windows that together cover the second monitor too: all rest.
+  HWND left = cover(-1280, 0, 700, 1024);
+  HWND right = cover(-600, 0, 600, 1024);
+  ::Sleep(2000);
+  EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "both: " << both;
+  for (HWND c : {primaryCover, left, right}) ::DestroyWindow(c);
+  EXPECT_TRUE(desktop_->Running());
 }
 
 TEST_F(DesktopMode, OneInstancePerSession) {
@@ -325,6 +579,14 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ::Sleep(1000);
   EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "shown: " << shown;
   ::PostMessageA(host, 0x02B1, 0x8 /* WTS_SESSION_UNLOCK */, 1);
+  ::Sleep(1000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
+
+  // The system goes to sleep and wakes up again.
+  ::PostMessageA(host, WM_POWERBROADCAST, 0x4 /* PBT_APMSUSPEND */, 0);
+  ::Sleep(1000);
+  EXPECT_LT(CpuOver(desktop_->id(), 3000), 15.0) << "shown: " << shown;
+  ::PostMessageA(host, WM_POWERBROADCAST, 0x7 /* PBT_APMRESUMESUSPEND */, 0);
   ::Sleep(1000);
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
 

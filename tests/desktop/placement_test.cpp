@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,101 @@ TEST(ScreenToParent, PrimaryMonitorInTheDesktopWindowsCoordinates) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(ScreenToParent(r.primary, r.originX, r.originY), r.expected);
   }
+}
+
+TEST(ViewsInParent, EachMonitorTranslatedIntoTheShellWindow) {
+  const Monitor primary{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, true};
+  const Monitor right{{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}, false};
+  const Monitor left{{-1280, 0, 0, 1024}, {-1280, 0, 0, 1024}, false};
+  const Monitor above{{0, -1440, 2560, 0}, {0, -1440, 2560, 0}, false};
+  struct Row {
+    const char* name;
+    std::vector<Monitor> monitors;
+    int originX, originY;  // the shell window's client origin: the virtual screen's corner
+    Rect client;           // its client area
+    std::vector<Rect> expected;
+  };
+  const Row rows[] = {
+      {"one monitor", {primary}, 0, 0, {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}}},
+      {"second to the right", {primary, right}, 0, 0, {0, 0, 3200, 1080},
+       {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}},
+      {"second to the left: negative origin", {primary, left}, -1280, 0, {0, 0, 3200, 1080},
+       {{1280, 0, 3200, 1080}, {0, 0, 1280, 1024}}},
+      {"left and above", {primary, left, above}, -1280, -1440, {0, 0, 3840, 2520},
+       {{1280, 1440, 3200, 2520}, {0, 1440, 1280, 2464}, {1280, 0, 3840, 1440}}},
+      {"the shell has not grown to the new monitor yet", {primary, right}, 0, 0, {0, 0, 1920, 1080},
+       {{0, 0, 1920, 1080}, {}}},
+      {"partly inside: the whole monitor, the shell clips it", {primary, right}, 0, 0, {0, 0, 2000, 1080},
+       {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ViewsInParent(r.monitors, r.originX, r.originY, r.client), r.expected);
+  }
+}
+
+TEST(ScenesFitInMemory, GrowWithThePixelsUpToWhatA32BitProcessHolds) {
+  const auto monitors = [](std::vector<Rect> screens) {
+    std::vector<Monitor> m;
+    for (const Rect& r : screens) m.push_back({r, r, m.empty()});
+    return m;
+  };
+  struct Row {
+    const char* name;
+    std::vector<Monitor> monitors;
+    bool fits;
+  };
+  const Row rows[] = {
+      {"1920x1080", monitors({{0, 0, 1920, 1080}}), true},
+      {"1920x1080 and 1280x1024", monitors({{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}), true},
+      {"three 7680x4320", monitors({{0, 0, 7680, 4320}, {7680, 0, 15360, 4320}, {-7680, 0, 0, 4320}}), true},
+      {"six 7680x4320", monitors({{0, 0, 7680, 4320}, {7680, 0, 15360, 4320}, {-7680, 0, 0, 4320},
+                                  {0, 4320, 7680, 8640}, {0, -4320, 7680, 0}, {7680, 4320, 15360, 8640}}), false},
+      {"one of 16384x16384", monitors({{0, 0, 16384, 16384}}), false},
+      {"a size that overflows 32 bits", monitors({{0, 0, 2000000000, 2000000000}}), false},
+      {"an empty monitor", monitors({{0, 0, 0, 1080}}), false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ScenesFitInMemory(r.monitors), r.fits);
+  }
+}
+
+TEST(SceneSeed, EveryMonitorAndEveryRunItsOwn) {
+  std::vector<std::uint32_t> seeds;
+  for (std::uint32_t pid : {100u, 104u}) {
+    for (std::uint32_t tick : {5000u, 5001u}) {
+      for (std::size_t monitor = 0; monitor < 4; ++monitor) seeds.push_back(SceneSeed(tick, pid, monitor));
+    }
+  }
+  std::sort(seeds.begin(), seeds.end());
+  EXPECT_EQ(std::adjacent_find(seeds.begin(), seeds.end()), seeds.end());
+}
+
+TEST(NextSearchDelay, BacksOffForAMinuteThenStops) {
+  struct Row {
+    int attempts;
+    std::uint32_t elapsed;
+    std::optional<std::uint32_t> delay;
+  };
+  const Row rows[] = {
+      {0, 0, 250},        {1, 250, 500},      {2, 750, 1000},       {3, 1750, 2000},
+      {4, 3750, 4000},    {5, 7750, 4000},    {40, 30000, 4000},    {20, 58000, 2000},
+      {20, 59999, 1},     {20, 60000, std::nullopt}, {21, 90000, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.attempts << " attempts over " << r.elapsed << " ms");
+    EXPECT_EQ(NextSearchDelay(r.attempts, r.elapsed), r.delay);
+  }
+  // At least a minute of looking in all.
+  std::uint32_t elapsed = 0;
+  int attempts = 0;
+  while (auto d = NextSearchDelay(attempts, elapsed)) {
+    elapsed += *d;
+    ++attempts;
+  }
+  EXPECT_GE(elapsed, 60000u);
+  EXPECT_LT(attempts, 30);
 }
 
 }  // namespace

@@ -284,6 +284,19 @@ TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   EXPECT_EQ(at(9, 9), 0xFF00FF00u);
   EXPECT_EQ(at(5, 6), 0xFF0000FFu);
   EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, 0, black));
+
+  // Another monitor's renderer shares the pictures as this one holds them:
+  // one copy, and a fish softened once, not once more.
+  r.SetPicture(Picture::kFish1Left, One(Ring(10, 0xFF20A0E0u)));
+  Renderer other(w, h);
+  other.SetBackground(black);
+  for (int p = 0; p < kPictureCount; ++p) {
+    other.SharePicture(static_cast<Picture>(p), r.SharedPicture(static_cast<Picture>(p)));
+  }
+  EXPECT_EQ(other.SharedPicture(Picture::kFish1Left), r.SharedPicture(Picture::kFish1Left));
+  r.Draw(sprites, 0);
+  other.Draw(sprites, 0);
+  EXPECT_EQ(Whole(other), Whole(r));
 }
 
 TEST(Renderer, AnimatedPictureRedrawsWhenItsFrameChanges) {

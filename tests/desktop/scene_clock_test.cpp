@@ -78,5 +78,29 @@ TEST(SceneClock, WaitWithinTwoMillisecondsOfThePeriodKeepsIt) {
   }
 }
 
+TEST(SceneClock, CatchUpAfterAGapIsCapped) {
+  struct Row {
+    const char* name;
+    std::uint32_t tick;     // of the next frame; the clock resumed at 1000, last frame at scene time 500
+    std::uint64_t expected;  // scene time then
+  };
+  const Row rows[] = {
+      {"the next frame on time", 1531, 531},
+      {"a gap as long as the cap", 1750, 750},
+      {"an hour of sleep", 1000 + 3600000, 750},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    SceneClock clock;
+    clock.Resume(1000);
+    clock.CapCatchUp(r.tick, 500);
+    EXPECT_EQ(clock.Now(r.tick), r.expected);
+    EXPECT_EQ(clock.Now(r.tick + 31), r.expected + 31);  // and runs on from there
+  }
+  SceneClock paused;
+  paused.CapCatchUp(90000, 0);
+  EXPECT_EQ(paused.Now(90000), 0u);
+}
+
 }  // namespace
 }  // namespace mervalis::desktop

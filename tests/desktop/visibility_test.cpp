@@ -63,5 +63,64 @@ TEST(PauseState, RunsOnlyWithoutAnyReasonAndReportsChanges) {
   EXPECT_FALSE(s.Set(PauseReason::Locked, false));
 }
 
+TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
+  const Rect work = {0, 0, 1920, 1040};
+  auto at = [](Rect r) {
+    TopWindowState s;
+    s.rect = r;
+    return s;
+  };
+  TopWindowState minimisedRight = at({960, 0, 1920, 1040});
+  minimisedRight.minimised = true;
+  TopWindowState overlayRight = at({960, 0, 1920, 1040});
+  overlayRight.clickThrough = true;
+  struct Row {
+    const char* name;
+    std::vector<TopWindowState> windows;
+    bool covered;
+  };
+  const Row rows[] = {
+      {"nothing", {}, false},
+      {"maximised", {at({-8, -8, 1928, 1048})}, true},
+      {"two halves", {at({0, 0, 960, 1040}), at({960, 0, 1920, 1040})}, true},
+      {"two halves with a gap", {at({0, 0, 958, 1040}), at({960, 0, 1920, 1040})}, false},
+      {"four quarters, overlapping", {at({0, 0, 970, 530}), at({950, 0, 1920, 530}), at({0, 520, 970, 1040}),
+                                      at({950, 520, 1920, 1040})}, true},
+      {"three quarters", {at({0, 0, 960, 520}), at({960, 0, 1920, 520}), at({0, 520, 960, 1040})}, false},
+      {"half and a minimised half", {at({0, 0, 960, 1040}), minimisedRight}, false},
+      {"half and an overlay", {at({0, 0, 960, 1040}), overlayRight}, false},
+      {"windows on the other monitor", {at({1920, 0, 3840, 1080})}, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(CoveredTogether(r.windows, work), r.covered);
+  }
+  // Many small windows that leave holes everywhere count as not covering.
+  std::vector<TopWindowState> grid;
+  for (int x = 0; x < 1920; x += 20) {
+    for (int y = 0; y < 1040; y += 20) grid.push_back(at({x, y, x + 19, y + 19}));
+  }
+  EXPECT_FALSE(CoveredTogether(grid, work));
+}
+
+TEST(PausesOfSession, RemoteAndOtherUsersSessionsRest) {
+  struct Row {
+    const char* name;
+    bool remote;
+    std::uint32_t own, console;
+    SessionPauses expected;
+  };
+  const Row rows[] = {
+      {"the console session", false, 1, 1, {false, false}},
+      {"another user has the console", false, 1, 2, {false, true}},
+      {"no session has the console while switching", false, 1, kNoSession, {false, true}},
+      {"remote", true, 3, 1, {true, false}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(PausesOfSession(r.remote, r.own, r.console), r.expected);
+  }
+}
+
 }  // namespace
 }  // namespace mervalis::desktop
