@@ -129,11 +129,4 @@ void RemoveUninstallerCopies() noexcept {
   }
 }
 
-bool IsUninstallerCopyInTemporaryFolder(const std::string& programPath) {
-  const std::string temporary = TemporaryFolder();
-  if (temporary.empty()) return false;
-  const std::string prefix = AnsiUpperCase(temporary + kCopyFolderPrefix);
-  return AnsiUpperCase(programPath).compare(0, prefix.size(), prefix) == 0;
-}
-
 }  // namespace mervalis

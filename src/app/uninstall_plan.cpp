@@ -70,8 +70,8 @@ UninstallPlan PlanUninstall(const UninstallFacts& facts) {
   }
 
   plan.deleteSelfAtRestart =
-      facts.perUser ? facts.temporaryCopy
-                    : facts.upper(facts.programPath) == facts.upper(facts.systemFolder + std::string(kUninstallerCopyName));
+      !facts.perUser &&
+      facts.upper(facts.programPath) == facts.upper(facts.systemFolder + std::string(kUninstallerCopyName));
   return plan;
 }
 

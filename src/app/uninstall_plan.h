@@ -29,8 +29,6 @@ struct UninstallFacts {
   // could not be deleted): the family's shared links stay.
   bool otherWallpaperInstalled = false;
   std::string programPath;  // the running copy
-  // It is a per-user uninstaller copy in the user's temporary folder.
-  bool temporaryCopy = false;
   // Both required: the shell's special folders, and the user's locale's
   // upper-casing for the page name and the paths compared.
   SpecialFolderLookup specialFolder = nullptr;
@@ -54,9 +52,10 @@ struct UninstallPlan {
   // Removed in this order, each only when empty: another wallpaper of the
   // family may still use them.
   std::vector<std::string> emptyFolders;
-  // This copy is an uninstaller copy (before Vista the one in the system
-  // folder, paths compared upper-cased): Windows deletes it at the next
-  // restart where it lets us.
+  // This copy is the uninstaller copy in the system folder (before Vista;
+  // paths compared upper-cased): Windows deletes it at the next restart. A
+  // per-user copy is not so scheduled, which would write to the machine's
+  // registry: the program's next start removes it.
   bool deleteSelfAtRestart = false;
 };
 

@@ -2,8 +2,6 @@
 // program, which runs "douninstall".
 #pragma once
 
-#include <string>
-
 namespace mervalis {
 
 // Writes a copy of the program and checks it: before Vista "QuorUninst1.exe"
@@ -19,8 +17,5 @@ void RunUninstaller();
 // Deletes the per-user uninstaller copies of earlier uninstalls from the
 // user's temporary folder, with their folders; one that still runs stays.
 void RemoveUninstallerCopies() noexcept;
-
-// Whether `programPath` is a per-user uninstaller copy (letter case ignored).
-[[nodiscard]] bool IsUninstallerCopyInTemporaryFolder(const std::string& programPath);
 
 }  // namespace mervalis

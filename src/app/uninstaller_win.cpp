@@ -108,7 +108,6 @@ UninstallFacts GatherFacts(DesktopKind desktop) {
   facts.saved = ReadSavedWallpapers();
   facts.otherWallpaperInstalled = !GetInstalledWallpapers().empty();
   facts.programPath = GetProgramPath();
-  facts.temporaryCopy = IsUninstallerCopyInTemporaryFolder(facts.programPath);
   facts.specialFolder = &GetSpecialFolder;
   facts.upper = &AnsiUpperCase;
   return facts;
@@ -198,16 +197,12 @@ void RunUninstaller() {
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 
-  // This copy cannot delete itself while it runs; Windows does so at the next
-  // restart where the user may ask for it (an administrator). Otherwise a
-  // per-user copy goes at the program's next start (RemoveUninstallerCopies),
+  // This copy in the system folder cannot delete itself while it runs; Windows
+  // does so at the next restart. Refused (no rights), the copy stays as before.
+  // A per-user copy goes at the program's next start (RemoveUninstallerCopies),
   // or with the temporary folder's own clean-up.
   if (plan.deleteSelfAtRestart) {
     (void)::MoveFileExW(Widen(facts.programPath).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    if (facts.temporaryCopy) {
-      const std::string folder = facts.programPath.substr(0, facts.programPath.find_last_of('\\'));
-      (void)::MoveFileExW(Widen(folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
   }
 }
 

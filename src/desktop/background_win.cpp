@@ -8,6 +8,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/picture_decoder_win.h"
 #include "payload/resource_ids.h"
@@ -46,7 +47,7 @@ std::string BackgroundPath() { return ImagesFolder() + std::string(kBackgroundNa
 
 std::vector<std::uint32_t> ReadBackgroundFile(const std::string& path, int width, int height) {
   if (width <= 0 || height <= 0) return {};
-  UniqueGdiObject bitmap(::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+  UniqueGdiObject bitmap(::LoadImageW(nullptr, Widen(path).c_str(), IMAGE_BITMAP, 0, 0,
                                       LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   if (!bitmap) return {};
   BITMAP info = {};

@@ -33,6 +33,27 @@ bool DesktopHost::RegisterClasses() noexcept {
   return ::RegisterClassA(&host) && ::RegisterClassA(&view);
 }
 
+namespace {
+
+// A mode that runs with more rights than Explorer (started by an installer
+// run as administrator, where Explorer could not start it for us) would not
+// get Explorer's "TaskbarCreated": Windows filters messages from a process of
+// lower rights. This lets that one through (Windows 7: for this window;
+// Vista: for the process). Nothing to do before Vista.
+void LetTheShellsMessageThrough(HWND window, UINT message) noexcept {
+  using ForWindow = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);  // ChangeWindowMessageFilterEx
+  using ForProcess = BOOL(WINAPI*)(UINT, DWORD);              // ChangeWindowMessageFilter
+  constexpr DWORD kAllow = 1;                                 // MSGFLT_ALLOW, MSGFLT_ADD
+  HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  if (const auto forWindow = LateFunctions::Find<ForWindow>(user32, "ChangeWindowMessageFilterEx")) {
+    (void)forWindow(window, message, kAllow, nullptr);
+  } else if (const auto forProcess = LateFunctions::Find<ForProcess>(user32, "ChangeWindowMessageFilter")) {
+    (void)forProcess(message, kAllow);
+  }
+}
+
+}  // namespace
+
 bool DesktopHost::Open() {
   if (!RegisterClasses()) return false;
   instance_s = this;
@@ -42,6 +63,7 @@ bool DesktopHost::Open() {
                             0, nullptr, nullptr, instance_, this);
   if (!host_) return false;
   taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
+  LetTheShellsMessageThrough(host_, taskbarCreated_);
   layout_ = ReadStoredLayout();
   StartWatching();
   StartSearch();

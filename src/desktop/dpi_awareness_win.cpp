@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/system_library_win.h"
+
 #include "desktop/late_functions_win.h"
 
 namespace mervalis::desktop {
@@ -16,8 +18,9 @@ DpiAwareness BecomePerMonitorAware() noexcept {
     if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)))) return DpiAwareness::PerMonitorV2;
     if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3)))) return DpiAwareness::PerMonitor;
   }
-  // Windows 8.1: shcore.dll, which stays loaded for the process's life.
-  if (HMODULE shcore = ::LoadLibraryA("shcore.dll")) {
+  // Windows 8.1: shcore.dll, from the system folder, which stays loaded for
+  // the process's life.
+  if (HMODULE shcore = LoadSystemLibrary("shcore.dll").release()) {
     if (const auto setAwareness = LateFunctions::Find<SetAwareness>(shcore, "SetProcessDpiAwareness")) {
       constexpr int kPerMonitorDpiAware = 2;
       if (SUCCEEDED(setAwareness(kPerMonitorDpiAware))) return DpiAwareness::PerMonitor;

@@ -321,10 +321,15 @@ TEST_F(Entry, LibrariesPlantedBesideTheProgramAreNotLoaded) {
   }
   overrides.CloseKey();
 
-  // The desktop mode loads both at its start; with no place behind the icons
-  // here it ends at once.
+  // The desktop mode loads both at its start, then looks for its place
+  // behind the icons until its stop event ends it.
   Process desktop(folder + "Mervalis.exe", "desktop");
+  ::Sleep(3000);
+  HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, "QUORVANESOFTMRVLSDESKTOPSTOP");
+  ASSERT_NE(stop, nullptr);
+  ::SetEvent(stop);
   const bool ended = desktop.WaitForExit(20000);
+  ::CloseHandle(stop);
   std::string loaded;
   for (const char* name : planted) {
     if (mervalis::FileExists(folder + name + ".loaded")) loaded += std::string(name) + " ";

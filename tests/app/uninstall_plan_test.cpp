@@ -86,8 +86,9 @@ TEST(UninstallPlan, TheFamilysLinksGoWithItsLastWallpaper) {
   EXPECT_EQ(PlanUninstall(facts).controlPath, "C:\\WINDOWS\\system32\\quorvanexrun.ocx");
 }
 
-// A per-user install touches only the user's own folders, has no control, and
-// its copy in the temporary folder is the one that goes at the next restart.
+// A per-user install touches only the user's own folders and has no
+// control; its copy is never scheduled for the restart (that would write to
+// the machine's registry).
 TEST(UninstallPlan, PerUserInstallKeepsToTheUsersOwnFolders) {
   UninstallFacts facts = Facts();
   facts.desktop = DesktopKind::kAnimatedBehindIcons;
@@ -95,7 +96,6 @@ TEST(UninstallPlan, PerUserInstallKeepsToTheUsersOwnFolders) {
   facts.installFolder = "C:\\Me\\Local\\Programs\\Quorvane\\";
   facts.wallpaperFolder = "C:\\Me\\Local\\Quorvane\\";
   facts.programPath = "C:\\Me\\Temp\\Mervalis-uninstall-1\\QuorUninst1.exe";
-  facts.temporaryCopy = true;
   const UninstallPlan plan = PlanUninstall(facts);
   EXPECT_EQ(plan.applicationFile, "C:\\Me\\Local\\Programs\\Quorvane\\Mervalis.exe");
   EXPECT_EQ(plan.files[2], "C:\\Me\\Local\\Quorvane\\QVImages\\Mervalis\\background.bmp");
@@ -111,9 +111,7 @@ TEST(UninstallPlan, PerUserInstallKeepsToTheUsersOwnFolders) {
                                    "C:\\Me\\Local\\Quorvane\\",
                                    "C:\\Me\\Programs\\Quorvane",
                                }));
-  EXPECT_TRUE(plan.deleteSelfAtRestart);
-  facts.temporaryCopy = false;
-  EXPECT_FALSE(PlanUninstall(facts).deleteSelfAtRestart);
+  EXPECT_FALSE(plan.deleteSelfAtRestart);
 }
 
 TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
