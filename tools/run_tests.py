@@ -8,6 +8,7 @@ Exit status is non-zero when any test failed or when nothing ran.
 """
 import argparse
 import fnmatch
+import hashlib
 import os
 import pwd
 import queue
@@ -16,6 +17,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 from pathlib import Path
@@ -199,15 +201,30 @@ STANDARD_USER_SUITE = "StandardUser."
 class Wine:
     """A Wine prefix of this run, inside the build tree, and a virtual X
     display; with `user`, a prefix that belongs to that Linux user, whose
-    commands run as that user."""
+    commands run as that user. That user may not be able to reach the build
+    tree (a checkout in root's home), so its prefix and a copy of the
+    Windows programs (`bin`) lie in a folder of its own in /tmp."""
 
     def __init__(self, build, user=None):
         self.build = build
         self.user = user
-        folder = build / ("wine-" + user if user else "wine")
+        self.bin = build / "win32" / "bin"
+        if user:
+            tag = hashlib.sha1(str(build).encode()).hexdigest()[:12]
+            folder = Path(tempfile.gettempdir()) / f"mervalis-{user}-{tag}"
+            if folder.exists():
+                shutil.rmtree(folder)
+            folder.mkdir(mode=0o755)
+            shutil.copytree(self.bin, folder / "bin")
+            self.bin = folder / "bin"
+            for path in [folder, *folder.rglob("*")]:
+                shutil.chown(path, user, user)
+        else:
+            folder = build / "wine"
+            folder.mkdir(parents=True, exist_ok=True)
+        self.folder = folder
         self.prefix = folder / "prefix"
-        folder.mkdir(parents=True, exist_ok=True)
-        self.log = open(folder / "wine.log", "w")
+        self.log = open(build / ("wine-" + user + ".log" if user else "wine/wine.log"), "w")
         self.xvfb = None
         self.display = None
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win32", WINEDEBUG="-all",
@@ -216,7 +233,6 @@ class Wine:
         if user:
             home = pwd.getpwnam(user).pw_dir
             self.env.update(HOME=home, USER=user, LOGNAME=user)
-            shutil.chown(folder, user)
 
     def command(self, args):
         """`args` as a command line of this prefix's user."""
@@ -313,7 +329,7 @@ class Wine:
         # Windows sets the version of the program it starts for its own time.
         self.wine("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/d", "winxp", "/f")
         # COM stand-ins of the tests, registered where Windows looks for the real ones.
-        for dll in sorted((self.build / "win32" / "bin").glob("fixture_*.dll")):
+        for dll in sorted(self.bin.glob("fixture_*.dll")):
             self.wine("regsvr32", "/s", dll)
         self.shutdown_server()
 
@@ -376,8 +392,8 @@ def list_tests(wine, exe, filt):
 def run_wine_prefix(build, artifacts, selects, user=None):
     """Results of the tests that `selects` picks, in a prefix of their own,
     and every test the binary has (None when it could not list them)."""
-    exe = build / "win32" / "bin" / "win_tests.exe"
     wine = Wine(build, user)
+    exe = wine.bin / "win_tests.exe"
 
     def run(geometry, tests):
         """Runs the tests on a display of this kind, again from the first one
@@ -404,13 +420,13 @@ def run_wine_prefix(build, artifacts, selects, user=None):
         wine.shutdown_server()
         return results, asked
 
+    saved = wine.folder / "artifacts" if user else artifacts  # the user's own, copied back at the end
     try:
         wine.make_prefix()
         if user:
-            artifacts = artifacts / user
-            artifacts.mkdir(exist_ok=True)
-            shutil.chown(artifacts, user)
-        wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(artifacts).replace("/", "\\")
+            saved.mkdir(exist_ok=True)
+            shutil.chown(saved, user, user)
+        wine.env["MERVALIS_ARTIFACTS"] = "Z:" + str(saved).replace("/", "\\")
         tests = list_tests(wine, exe, "*")
         if tests is None:
             print(f"!! {exe.name} could not list its tests" + (f" as {user}" if user else ""), flush=True)
@@ -419,6 +435,8 @@ def run_wine_prefix(build, artifacts, selects, user=None):
         return (run_on_displays(run, chosen) if chosen else {}), tests
     finally:
         wine.close()
+        if user and saved.is_dir():
+            shutil.copytree(saved, artifacts / user, dirs_exist_ok=True)
 
 
 def run_wine(build, tally, artifacts, only_tests=None):
