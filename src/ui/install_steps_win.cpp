@@ -7,9 +7,9 @@
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
-#include "common/wide_text_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
 namespace mervalis {

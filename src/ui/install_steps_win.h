@@ -19,18 +19,17 @@ namespace mervalis {
 // Copies the running program to the install folder as "<title>.exe" and sets
 // `applicationFile` to that path on every call, first of all. Copies nothing
 // and gives true when the program runs from that very file (paths compared
-// upper-cased in the user's locale): it is in place. The new copy is written beside the old
-// one and put in its place only once it is complete, so a failed write or an
-// old copy that cannot be replaced (it is running) leaves the old copy as it
-// was; both give false. The install folder is created with its parents.
+// upper-cased in the user's locale): it is in place. The new copy is written
+// beside the old one and put in its place only once it is complete, so a
+// failed write or an old copy that cannot be replaced (it is running) leaves
+// the old copy as it was; both give false. The install folder is created with its parents.
 // Debug-log write errors are passed on.
 [[nodiscard]] bool WriteApplicationFile(std::string_view title, std::string& applicationFile);
 
 // Makes the shortcut `linkName` (with ".lnk") to `target` (a path or a web
 // address, passed on unchanged) in `place`: its all-users folder when the
 // shell has one, the current user's otherwise (always, for a per-user
-// install), inside its group folder (which
-// is created) when it names one. The shortcut carries the target, the
+// install), inside its group folder (which is created) when it names one. The shortcut carries the target, the
 // description "<caption> Animated Wallpaper" without quotes, and
 // SW_SHOWNORMAL; nothing else. A null `specialFolder` stands for the shell's
 // own answer (GetSpecialFolder). Failures are silent and leave no shortcut (a

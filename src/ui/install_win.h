@@ -35,9 +35,10 @@ enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 // animated desktop stopped around it, started again on every way out, and its
 // logon entry), on a first install the shortcuts and the uninstall entry, then
 // the minimised windows. A program that could not be copied stops the install
-// with a box before anything names it (logon entry, shortcuts, entry). Errors of the apply are shown by the apply; errors
-// thrown on the way (the debug log, the page file) are passed on. The
-// checkpoint lines go to the debug log as "btnInstall - ...".
+// with a box before anything names it (logon entry, shortcuts, entry). Errors
+// of the apply are shown by the apply; errors thrown on the way (the debug
+// log, the page file) are passed on. The checkpoint lines go to the debug log
+// as "btnInstall - ...".
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped
