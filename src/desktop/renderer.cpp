@@ -26,6 +26,19 @@ bool IsFish(Picture picture) noexcept {
   }
 }
 
+// The box of the pixels that are not clear.
+Rect InkedBox(const Frame& frame) noexcept {
+  Rect box{frame.width, frame.height, 0, 0};
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint32_t* row = frame.bgra.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width);
+    for (int x = 0; x < frame.width; ++x) {
+      if ((row[x] >> 24) == 0) continue;
+      box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+    }
+  }
+  return box.Empty() ? Rect{} : box;
+}
+
 long long Area(const Rect& r) noexcept { return r.Empty() ? 0 : static_cast<long long>(r.Width()) * r.Height(); }
 
 Rect Bounding(const Rect& a, const Rect& b) noexcept {
@@ -218,8 +231,12 @@ void Renderer::SharePicture(Picture picture, std::shared_ptr<const PictureFrames
   const auto index = static_cast<std::size_t>(picture);
   if (index >= pictures_.size()) return;
   delays_[index].clear();
+  inked_[index].clear();
   if (frames) {
-    for (const Frame& f : frames->frames) delays_[index].push_back(f.delayMs);
+    for (const Frame& f : frames->frames) {
+      delays_[index].push_back(f.delayMs);
+      inked_[index].push_back(InkedBox(f));
+    }
   }
   pictures_[index] = std::move(frames);
   // The frames the last Draw remembers may be gone.
@@ -233,11 +250,14 @@ Renderer::Drawn Renderer::Look(const Sprite& sprite, std::uint64_t ms) const noe
   if (!sprite.visible || index >= pictures_.size() || !pictures_[index]) return look;
   const PictureFrames& picture = *pictures_[index];
   if (picture.frames.empty()) return look;
-  const Frame& frame = picture.frames[FrameAt(delays_[index], picture.repetitions, ms)];
+  const std::size_t shown = FrameAt(delays_[index], picture.repetitions, ms);
+  const Frame& frame = picture.frames[shown];
   // The element's box clips the picture; nothing scales it.
   const Rect box{sprite.x, sprite.y, sprite.x + std::min(sprite.width, frame.width),
                  sprite.y + std::min(sprite.height, frame.height)};
-  look.rect = Intersect(box, Rect{0, 0, width_, height_});
+  const Rect& inked = inked_[index][shown];
+  const Rect ink{sprite.x + inked.left, sprite.y + inked.top, sprite.x + inked.right, sprite.y + inked.bottom};
+  look.rect = Intersect(Intersect(box, ink), Rect{0, 0, width_, height_});
   if (look.rect.Empty()) {
     look.rect = {};
     return look;

@@ -98,6 +98,10 @@ class Renderer {
   int tilesAcross_ = 0;
   std::array<std::shared_ptr<const PictureFrames>, kPictureCount> pictures_;
   std::array<std::vector<int>, kPictureCount> delays_;
+  // Of each frame, the box of its pixels that are not clear, in the frame's
+  // own coordinates (empty for a clear frame): only that box is drawn and
+  // counted as changed. The fish pictures have wide clear margins.
+  std::array<std::vector<Rect>, kPictureCount> inked_;
   std::vector<Drawn> drawn_;  // the last Draw's sprites, as Compose shows them
   std::vector<Drawn> looks_;  // the frame being drawn, kept: no allocation per frame
   std::vector<Rect> dirty_;

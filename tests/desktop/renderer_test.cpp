@@ -258,6 +258,44 @@ TEST(Renderer, MovedSpriteRedrawsItsOldAndNewPlace) {
   }
 }
 
+// Only the part of a frame that is not clear counts: a fish's wide clear
+// margins are neither redrawn nor sent to the screen.
+TEST(Renderer, ClearMarginsOfAFrameAreNotRedrawn) {
+  const int w = 40, h = 30;
+  Frame inked = Solid(12, 10, 0);
+  for (int y = 3; y < 7; ++y) {
+    for (int x = 2; x < 8; ++x) inked.bgra[static_cast<std::size_t>(y * 12 + x)] = 0x80402010u;
+  }
+  PictureFrames frames;
+  frames.frames = {inked, Solid(12, 10, 0, 50)};  // the second frame wholly clear
+  frames.frames[0].delayMs = 50;
+  frames.repetitions = kRepeatForever;
+  const std::vector<std::pair<Picture, PictureFrames>> pictures = {{Picture::kBubble2Png, frames}};
+  Renderer r(w, h);
+  r.SetBackground(Pattern(w, h));
+  r.SetPicture(Picture::kBubble2Png, frames);
+  r.Draw({At(Picture::kBubble2Png, 10, 10, 12, 10)}, 0);
+  struct Step {
+    int x, y;
+    std::uint64_t ms;
+    std::vector<Rect> dirty;
+  };
+  for (const Step& s : {
+           Step{13, 12, 0, {{12, 13, 21, 19}}},   // the inked boxes before and after
+           Step{13, 12, 50, {{15, 15, 21, 19}}},  // now clear: only where ink was
+           Step{20, 20, 60, {}},                  // a clear frame moved: nothing
+           Step{30, 22, 100, {{32, 25, 38, 29}}},
+           Step{35, 22, 100, {{32, 25, 40, 29}}},  // clipped by the element's box and the screen
+       }) {
+    const std::vector<Sprite> sprites = {At(Picture::kBubble2Png, s.x, s.y, s.x == 35 ? 5 : 12, 10)};
+    const std::vector<std::uint32_t> before = Whole(r);
+    const std::vector<Rect> dirty = r.Draw(sprites, s.ms);
+    EXPECT_EQ(dirty, s.dirty) << s.x << "," << s.y << " at " << s.ms;
+    ExpectOnlyInside(dirty, before, Whole(r), w);
+    EXPECT_EQ(Whole(r), FullDraw(w, h, pictures, sprites, s.ms)) << s.x << "," << s.y;
+  }
+}
+
 TEST(Renderer, BubblesOverFishInIndexOrderHiddenNotDrawn) {
   const int w = 32, h = 32;
   const std::vector<std::pair<Picture, PictureFrames>> pictures = {
