@@ -346,6 +346,10 @@ def desktop_cost(wine, seconds=20):
         ratio = total / floor if floor > 0 else float("inf")
         line(f"{label}: the mode {text(shares)}, {ratio:.1f}x the timer program"
              + (goal_text(ratio, 4.0) if len(mode_totals) == 1 else ""))
+        if len(mode_totals) == 1:
+            # Wine 8 shows no child window of another process's window.
+            line(f"{label}: (composed and sent; Wine shows none of it, so the X server's work "
+                 "of showing the frames is missing: see docs/benchmarks.md)")
         memories[name] = (memory["VmHWM"], private[0])
         if len(memories) == 1:
             goal_mib = 40
