@@ -20,6 +20,7 @@
 #include "common/folders_win.h"
 
 #include "robot.h"
+#include "wine/canvas.h"
 #include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/support.h"
@@ -679,6 +680,33 @@ TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {
   EXPECT_EQ(client.bottom, ::GetSystemMetrics(SM_CYSCREEN) * 3 / 4);
   ::Sleep(1500);
   EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "preview.bmp"));
+  // What the window shows, twice, 0.6 s apart: the picture fills it, and
+  // between the two only the fish and bubbles have moved.
+  const auto shown = [&](wine_test::Canvas& canvas) {
+    POINT origin = {0, 0};
+    ::ClientToScreen(window, &origin);
+    mervalis::WindowDc screen(nullptr);
+    return ::BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), screen.get(), origin.x, origin.y, SRCCOPY);
+  };
+  wine_test::Canvas first(client.right, client.bottom), second(client.right, client.bottom);
+  ASSERT_TRUE(first.Ready() && second.Ready());
+  ASSERT_TRUE(shown(first));
+  ::Sleep(600);
+  ASSERT_TRUE(shown(second));
+  const int pixels = client.right * client.bottom;
+  int undrawn = 0, changed = 0;
+  std::vector<std::uint32_t> colours;
+  for (int i = 0; i < pixels; ++i) {
+    const std::uint32_t a = first.Pixels()[i] & 0xFFFFFFu, b = second.Pixels()[i] & 0xFFFFFFu;
+    undrawn += a == 0xFF00FFu;
+    changed += a != b;
+    if (i % 97 == 0) colours.push_back(a);
+  }
+  std::sort(colours.begin(), colours.end());
+  EXPECT_EQ(undrawn, 0);
+  EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 500) << "no picture behind the fish";
+  EXPECT_GT(changed, 500) << "nothing moved";
+  EXPECT_LT(changed, pixels / 5) << "more than the fish and bubbles changed";
   EXPECT_GT(CpuOver(preview.id(), 6000), 20.0);
   // Nothing moves while it is minimised.
   ::ShowWindow(window, SW_MINIMIZE);
