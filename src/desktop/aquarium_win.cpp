@@ -14,17 +14,17 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
                      std::uint32_t seed, std::string& error, const Aquarium* picturesOf) noexcept {
   Clear();
   try {
-    // The background first: reading or composing it needs memory of its
-    // own, which is free again before the renderer's buffers are taken.
-    std::vector<std::uint32_t> background;
+    // The background goes into the renderer a row at a time as it is read
+    // or composed: it is never held twice.
+    auto renderer = std::make_unique<Renderer>(width, height);
+    renderer->StartBackground();
     {
       // Composed at the precision every run of the program starts with, as
       // `apply` composes it, so that both give the same picture.
       const X87Precision asApply(_PC_64);
-      background = BackgroundForScreen(layout, width, height, mayWriteBackground);
+      BackgroundForScreen(layout, width, height, mayWriteBackground,
+                          [&renderer](int y, const std::uint32_t* row) { renderer->SetBackgroundRow(y, row); });
     }
-    auto renderer = std::make_unique<Renderer>(width, height);
-    renderer->SetBackground(std::move(background));
     if (picturesOf && picturesOf->renderer_) {
       for (int p = 0; p < kPictureCount; ++p) {
         const auto picture = static_cast<Picture>(p);

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <span>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -14,17 +17,11 @@
 #include "payload/resource_ids.h"
 #include "wallpaper/background.h"
 #include "wallpaper/background_bitmap_win.h"
-#include "wallpaper/jpeg_decode.h"
+#include "wallpaper/bmp_file.h"
 
 namespace mervalis::desktop {
 
 namespace {
-
-Image DecodeResourceJpeg(int id) {
-  JpegResult decoded = DecodeJpeg(ResourceBytes(nullptr, id));
-  if (!decoded.ok()) throw std::runtime_error("Cannot read picture " + std::to_string(id) + ": " + decoded.error);
-  return std::move(decoded.image);
-}
 
 std::string ImagesFolder() { return GetImagesFolder(RemoveQuotesAndSpaces(kTitle)); }
 
@@ -33,6 +30,30 @@ std::string ImagesFolder() { return GetImagesFolder(RemoveQuotesAndSpaces(kTitle
 BitmapRequest QuietRequest(const StoredLayout& layout, std::string path) {
   return BackgroundRequest(std::move(path), layout.stretched, layout.showBorder, layout.decorate, true);
 }
+
+// Reads a background file's rows into `row` as opaque pixels, a row at a time.
+class RowsInto {
+ public:
+  RowsInto(int width, int height, const BackgroundRow& row)
+      : pixels_(static_cast<std::size_t>(std::max(width, 0))),
+        reader_(width, height, [this, &row](int y, std::span<const std::uint8_t> bgr) {
+          for (std::size_t x = 0; x < pixels_.size(); ++x) {
+            pixels_[x] = 0xFF000000u | (std::uint32_t{bgr[3 * x + 2]} << 16) | (std::uint32_t{bgr[3 * x + 1]} << 8) |
+                         bgr[3 * x];
+          }
+          row(y, pixels_.data());
+        }) {}
+
+  RowsInto(const RowsInto&) = delete;  // the reader's function points at this
+  RowsInto& operator=(const RowsInto&) = delete;
+
+  bool Feed(std::span<const std::uint8_t> bytes) { return reader_.Feed(bytes); }
+  [[nodiscard]] bool Complete() const noexcept { return reader_.Complete(); }
+
+ private:
+  std::vector<std::uint32_t> pixels_;
+  Bmp24RowReader reader_;
+};
 
 }  // namespace
 
@@ -45,64 +66,54 @@ StoredLayout ReadStoredLayout() {
 
 std::string BackgroundPath() { return ImagesFolder() + std::string(kBackgroundName); }
 
-std::vector<std::uint32_t> ReadBackgroundFile(const std::string& path, int width, int height) {
-  if (width <= 0 || height <= 0) return {};
-  UniqueGdiObject bitmap(::LoadImageW(nullptr, Widen(path).c_str(), IMAGE_BITMAP, 0, 0,
-                                      LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-  if (!bitmap) return {};
-  BITMAP info = {};
-  if (!::GetObjectA(bitmap.get(), sizeof(info), &info) || info.bmWidth != width ||
-      (info.bmHeight != height && info.bmHeight != -height)) {
-    return {};
+bool ReadBackgroundFile(const std::string& path, int width, int height, const BackgroundRow& row) {
+  if (width <= 0 || height <= 0) return false;
+  // Shared for deleting too: an `apply` that replaces the file meanwhile
+  // renames its new one over it and is not held up; this read goes on with
+  // the old one.
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  RowsInto rows(width, height, row);
+  std::vector<std::uint8_t> chunk(256 * 1024);
+  DWORD read = 0;
+  while (!rows.Complete() &&
+         ::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) && read > 0) {
+    if (!rows.Feed(std::span<const std::uint8_t>(chunk.data(), read))) return false;
   }
-  BITMAPINFO want = {};
-  want.bmiHeader.biSize = sizeof(want.bmiHeader);
-  want.bmiHeader.biWidth = width;
-  want.bmiHeader.biHeight = -height;  // top-down
-  want.bmiHeader.biPlanes = 1;
-  want.bmiHeader.biBitCount = 32;
-  want.bmiHeader.biCompression = BI_RGB;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  WindowDc screen(nullptr);
-  if (!screen || ::GetDIBits(screen.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(height),
-                             pixels.data(), &want, DIB_RGB_COLORS) != height) {
-    return {};
-  }
-  for (std::uint32_t& p : pixels) p |= 0xFF000000u;
-  return pixels;
+  return rows.Complete();
 }
 
-std::vector<std::uint32_t> ComposeBackgroundPixels(const StoredLayout& layout, int width, int height) {
+void ComposeBackgroundRows(const StoredLayout& layout, int width, int height, const BackgroundRow& row) {
   BackgroundInputs inputs = CompositionInputs(QuietRequest(layout, {}), width, height);
-  inputs.scene = DecodeResourceJpeg(IDR_SCENE_JPEG);
-  inputs.frame = DecodeResourceJpeg(IDR_FRAME_JPEG);
-  const Image image = ComposeBackground(inputs);
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = image.Row(y);
-    std::uint32_t* out = pixels.data() + static_cast<std::ptrdiff_t>(y) * width;
-    for (int x = 0; x < width; ++x, row += 3) {
-      out[x] = 0xFF000000u | (std::uint32_t{row[2]} << 16) | (std::uint32_t{row[1]} << 8) | row[0];
-    }
+  // Decoded as `apply` decodes them: the frame only where it is drawn, each
+  // at the smallest of the decoder's scales that its place allows.
+  const auto picture = [](int id) { return ResourceBytes(nullptr, id); };
+  if (const auto failure = DecodeBackgroundPictures(inputs, picture(IDR_SCENE_JPEG), picture(IDR_FRAME_JPEG))) {
+    throw std::runtime_error("Cannot read picture " +
+                             std::to_string(failure->picture == BackgroundPicture::Scene ? IDR_SCENE_JPEG
+                                                                                          : IDR_FRAME_JPEG) +
+                             ": " + failure->error);
   }
-  return pixels;
+  // Composed in bands as the file would be, and read back as it is.
+  RowsInto rows(width, height, row);
+  if (!WriteBackgroundFile(inputs, [&rows](std::span<const std::uint8_t> bytes) { return rows.Feed(bytes); }) ||
+      !rows.Complete()) {
+    throw std::runtime_error("The background could not be composed");
+  }
 }
 
-std::vector<std::uint32_t> BackgroundForScreen(const StoredLayout& layout, int width, int height,
-                                               bool mayWriteFile) {
+void BackgroundForScreen(const StoredLayout& layout, int width, int height, bool mayWriteFile,
+                         const BackgroundRow& row) {
   const std::string path = BackgroundPath();
-  std::vector<std::uint32_t> pixels = ReadBackgroundFile(path, width, height);
-  if (!pixels.empty()) return pixels;
+  if (ReadBackgroundFile(path, width, height, row)) return;
   // The file is composed for the primary screen's size, which is what the
   // desktop mode shows.
   if (mayWriteFile && DirectoryExists(ImagesFolder()) && width == ::GetSystemMetrics(SM_CXSCREEN) &&
       height == ::GetSystemMetrics(SM_CYSCREEN)) {
-    if (WriteWallpaperBitmap(QuietRequest(layout, path))) {
-      pixels = ReadBackgroundFile(path, width, height);
-      if (!pixels.empty()) return pixels;
-    }
+    if (WriteWallpaperBitmap(QuietRequest(layout, path)) && ReadBackgroundFile(path, width, height, row)) return;
   }
-  return ComposeBackgroundPixels(layout, width, height);
+  ComposeBackgroundRows(layout, width, height, row);
 }
 
 }  // namespace mervalis::desktop

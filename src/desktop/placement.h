@@ -87,8 +87,9 @@ struct Monitor {
                                               const Rect& parentClient);
 
 // Whether the scenes of all monitors fit in the memory of a 32-bit process:
-// each keeps its background (4 bytes a pixel), and building one needs about
-// as much again for a moment. False also for sizes that overflow.
+// each keeps its background (4 bytes a pixel), and the largest counts twice,
+// a margin for the pictures and buffers of building a scene. False also for
+// sizes that overflow.
 [[nodiscard]] bool ScenesFitInMemory(const std::vector<Monitor>& monitors) noexcept;
 
 // The seed of monitor `index`'s scene for a start at wall tick `tick` in

@@ -181,8 +181,15 @@ std::size_t Renderer::PixelCount() const noexcept {
   return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
 }
 
-void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
+void Renderer::SetBackground(const std::vector<std::uint32_t>& pixels) {
   if (pixels.size() != PixelCount()) throw std::invalid_argument("background size differs from the screen's");
+  StartBackground();
+  for (int y = 0; y < height_; ++y) {
+    SetBackgroundRow(y, pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_));
+  }
+}
+
+void Renderer::StartBackground() {
   constexpr std::size_t kTileBytes = kTile * kTile * sizeof(std::uint32_t);
   tilesAcross_ = (width_ + kTile - 1) / kTile;
   const std::size_t tilesBytes =
@@ -193,12 +200,14 @@ void Renderer::SetBackground(std::vector<std::uint32_t> pixels) {
   std::size_t room = tiles_.size() * sizeof(std::uint32_t);
   std::align(kTileBytes, tilesBytes, first, room);
   firstTile_ = static_cast<std::size_t>(static_cast<std::uint32_t*>(first) - tiles_.data());
-  for (int y = 0; y < height_; ++y) {
-    const std::uint32_t* row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
-    for (int x = 0; x < width_; x += kTile) {
-      std::memcpy(tiles_.data() + TileIndex(x, y), row + x,
-                  static_cast<std::size_t>(std::min(kTile, width_ - x)) * sizeof(std::uint32_t));
-    }
+  fullRedraw_ = true;
+}
+
+void Renderer::SetBackgroundRow(int y, const std::uint32_t* pixels) noexcept {
+  if (tiles_.empty() || y < 0 || y >= height_ || !pixels) return;
+  for (int x = 0; x < width_; x += kTile) {
+    std::memcpy(tiles_.data() + TileIndex(x, y), pixels + x,
+                static_cast<std::size_t>(std::min(kTile, width_ - x)) * sizeof(std::uint32_t));
   }
   fullRedraw_ = true;
 }

@@ -49,7 +49,12 @@ class Renderer {
   // The still picture under everything: width × height opaque pixels. The
   // next Draw redraws the whole screen. Throws std::invalid_argument when
   // the size does not match.
-  void SetBackground(std::vector<std::uint32_t> pixels);
+  void SetBackground(const std::vector<std::uint32_t>& pixels);
+  // The same a row at a time, as a file is read, so that the whole picture
+  // is never held twice: StartBackground makes it black, SetBackgroundRow
+  // puts row y (width opaque pixels; another y is ignored).
+  void StartBackground();
+  void SetBackgroundRow(int y, const std::uint32_t* pixels) noexcept;
   // A picture's frames; fish pictures are softened as the page blurs them.
   // Sprites of a picture without frames draw nothing.
   void SetPicture(Picture picture, PictureFrames frames);

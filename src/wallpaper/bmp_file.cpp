@@ -1,5 +1,6 @@
 #include "wallpaper/bmp_file.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -47,7 +48,47 @@ void WriteHeaders(std::uint8_t* h, int width, int height, std::uint32_t pixelByt
   for (std::size_t i = 38; i < kBmpHeadersSize; ++i) h[i] = 0;
 }
 
+std::uint32_t Get32(const std::uint8_t* p) noexcept {
+  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+}
+
 }  // namespace
+
+Bmp24RowReader::Bmp24RowReader(int width, int height, Row row)
+    : width_(width), height_(height), row_(std::move(row)),
+      stride_((static_cast<std::size_t>(std::max(width, 0)) * 3 + 3) & ~std::size_t{3}) {
+  refused_ = width <= 0 || height <= 0;
+  pending_.reserve(std::max(stride_, kBmpHeadersSize));
+}
+
+bool Bmp24RowReader::HeadersFit() const noexcept {
+  const std::uint8_t* h = pending_.data();
+  const auto height = static_cast<std::int32_t>(Get32(h + 22));
+  return h[0] == 'B' && h[1] == 'M' && Get32(h + 10) == kBmpHeadersSize && Get32(h + 14) == 40 &&
+         Get32(h + 18) == static_cast<std::uint32_t>(width_) && (height == height_ || height == -height_) &&
+         (h[26] | h[27] << 8) == 1 && (h[28] | h[29] << 8) == 24 && Get32(h + 30) == 0;
+}
+
+bool Bmp24RowReader::Feed(std::span<const std::uint8_t> bytes) {
+  while (!refused_ && !bytes.empty() && rows_ < height_) {
+    const std::size_t wanted = headersRead_ ? stride_ : kBmpHeadersSize;
+    const std::size_t take = std::min(wanted - pending_.size(), bytes.size());
+    pending_.insert(pending_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(take));
+    bytes = bytes.subspan(take);
+    if (pending_.size() < wanted) break;
+    if (!headersRead_) {
+      refused_ = !HeadersFit();
+      topDown_ = static_cast<std::int32_t>(Get32(pending_.data() + 22)) < 0;
+      headersRead_ = true;
+    } else {
+      row_(topDown_ ? rows_ : height_ - 1 - rows_,
+           std::span<const std::uint8_t>(pending_.data(), static_cast<std::size_t>(width_) * 3));
+      ++rows_;
+    }
+    pending_.clear();
+  }
+  return !refused_;
+}
 
 std::array<std::uint8_t, kBmpHeadersSize> Bmp24Headers(int width, int height) {
   std::array<std::uint8_t, kBmpHeadersSize> headers{};

@@ -12,6 +12,7 @@
 
 #include "common/win_handles.h"
 #include "desktop/aquarium_win.h"
+#include "desktop/background_win.h"
 #include "desktop/picture_decoder_win.h"
 #include "desktop/renderer.h"
 #include "wine/canvas.h"
@@ -137,6 +138,45 @@ TEST(PayloadPictures, WhatIsNotAPictureIsRefused) {
   EXPECT_FALSE(DecodePicture({}, picture, error));
   // The page template is a resource too, but no picture.
   EXPECT_FALSE(DecodePicture(ResourceBytes(Program(), 119), picture, error));
+}
+
+// The background as the mode takes it from its file: the rows top down as
+// opaque pixels. A file of another size, cut short, or missing is not taken.
+TEST(BackgroundFile, RowsOfTheFileAsOpaquePixels) {
+  std::string bmp(54, '\0');
+  const auto put32 = [&bmp](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(2, 54 + 24);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 3);   // width
+  put32(22, 2);   // height: bottom-up rows
+  bmp[26] = 1;    // planes
+  bmp[28] = 24;   // bits per pixel
+  // Rows of 9 bytes B, G, R padded to 12: the bottom row first.
+  bmp += std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\0\0\0", 12);
+  bmp += std::string("\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11\x12\0\0\0", 12);
+  const std::string path = wine_test::ArtifactFolder() + "background_rows.bmp";
+  ASSERT_TRUE(wine_test::WriteFileBytes(path, bmp));
+
+  std::vector<std::vector<std::uint32_t>> rows(2);
+  const BackgroundRow keep = [&rows](int y, const std::uint32_t* pixels) {
+    ASSERT_TRUE(y == 0 || y == 1);
+    rows[static_cast<std::size_t>(y)].assign(pixels, pixels + 3);
+  };
+  ASSERT_TRUE(ReadBackgroundFile(path, 3, 2, keep));
+  EXPECT_EQ(rows[0], (std::vector<std::uint32_t>{0xFF0C0B0Au, 0xFF0F0E0Du, 0xFF121110u}));
+  EXPECT_EQ(rows[1], (std::vector<std::uint32_t>{0xFF030201u, 0xFF060504u, 0xFF090807u}));
+
+  EXPECT_FALSE(ReadBackgroundFile(path, 3, 3, keep));
+  EXPECT_FALSE(ReadBackgroundFile(path, 4, 2, keep));
+  ASSERT_TRUE(wine_test::WriteFileBytes(path, bmp.substr(0, bmp.size() - 5)));
+  EXPECT_FALSE(ReadBackgroundFile(path, 3, 2, keep));
+  ::DeleteFileA(path.c_str());
+  EXPECT_FALSE(ReadBackgroundFile(path, 3, 2, keep));
 }
 
 TEST(RendererOnABitmap, ChangedAreasAloneKeepTheBitmapEqualToTheScene) {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "each_pixel_code.h"
 #include "wallpaper/bmp_file.h"
@@ -287,6 +289,64 @@ TEST(EncodeBmp24, TakingOverTheImageGivesTheSameFile) {
   const ByteBuffer moved = EncodeBmp24(std::move(image));
   EXPECT_EQ(moved, copied);
   EXPECT_TRUE(image.Empty());
+}
+
+}  // namespace
+}  // namespace mervalis
+
+namespace mervalis {
+namespace {
+
+// A file read back row by row, fed in pieces of any size, gives the picture's
+// rows top down; headers of another size or form are refused.
+TEST(Bmp24RowReader, RowsOfTheFileInPiecesOfAnySizeAndOtherFilesRefused) {
+  const int w = 7, h = 5;
+  const Image image = Pattern(w, h);
+  const ByteBuffer bottomUp = EncodeBmp24(image);
+  const std::size_t stride = 24;  // 21 bytes and their padding
+  ByteBuffer topDown(bottomUp.begin(), bottomUp.begin() + 54);
+  topDown[22] = 0xFB;  // -5
+  topDown[23] = topDown[24] = topDown[25] = 0xFF;
+  for (int y = 0; y < h; ++y) {
+    const auto row = bottomUp.begin() + static_cast<std::ptrdiff_t>(54 + stride * static_cast<std::size_t>(h - 1 - y));
+    topDown.insert(topDown.end(), row, row + static_cast<std::ptrdiff_t>(stride));
+  }
+  struct Case {
+    const ByteBuffer* file;
+    std::vector<int> order;
+  };
+  for (const Case& c : {Case{&bottomUp, {4, 3, 2, 1, 0}}, Case{&topDown, {0, 1, 2, 3, 4}}}) {
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{54}, c.file->size()}) {
+      SCOPED_TRACE(piece);
+      std::vector<int> order;
+      Bmp24RowReader reader(w, h, [&](int y, std::span<const std::uint8_t> bgr) {
+        order.push_back(y);
+        ASSERT_EQ(bgr.size(), 21u);
+        EXPECT_TRUE(std::equal(bgr.begin(), bgr.end(), image.Row(y))) << "row " << y;
+      });
+      for (std::size_t at = 0; at < c.file->size(); at += piece) {
+        ASSERT_TRUE(reader.Feed(std::span(*c.file).subspan(at, std::min(piece, c.file->size() - at))));
+        EXPECT_EQ(reader.Complete(), at + piece >= c.file->size());
+      }
+      EXPECT_EQ(order, c.order);
+    }
+  }
+  struct Change {
+    std::size_t at;
+    std::uint8_t value;
+  };
+  for (const Change change : {Change{0, 'X'}, Change{10, 60}, Change{14, 108}, Change{18, 8}, Change{22, 6},
+                              Change{26, 2}, Change{28, 32}, Change{30, 3}}) {
+    ByteBuffer file = bottomUp;
+    file[change.at] = change.value;
+    int rows = 0;
+    Bmp24RowReader reader(w, h, [&](int, std::span<const std::uint8_t>) { ++rows; });
+    EXPECT_FALSE(reader.Feed(file)) << "byte " << change.at;
+    EXPECT_FALSE(reader.Complete());
+    EXPECT_EQ(rows, 0);
+  }
+  Bmp24RowReader taller(w, h + 1, [](int, std::span<const std::uint8_t>) {});
+  EXPECT_FALSE(taller.Feed(bottomUp));
 }
 
 }  // namespace
