@@ -276,18 +276,18 @@ TEST(Renderer, ClearMarginsOfAFrameAreNotRedrawn) {
   r.SetPicture(Picture::kBubble2Png, frames);
   r.Draw({At(Picture::kBubble2Png, 10, 10, 12, 10)}, 0);
   struct Step {
-    int x, y;
+    int x, y, width;  // the element's box: width x 10
     std::uint64_t ms;
     std::vector<Rect> dirty;
   };
   for (const Step& s : {
-           Step{13, 12, 0, {{12, 13, 21, 19}}},   // the inked boxes before and after
-           Step{13, 12, 50, {{15, 15, 21, 19}}},  // now clear: only where ink was
-           Step{20, 20, 60, {}},                  // a clear frame moved: nothing
-           Step{30, 22, 100, {{32, 25, 38, 29}}},
-           Step{35, 22, 100, {{32, 25, 40, 29}}},  // clipped by the element's box and the screen
+           Step{13, 12, 12, 0, {{12, 13, 21, 19}}},   // the inked boxes before and after
+           Step{13, 12, 12, 50, {{15, 15, 21, 19}}},  // now clear: only where ink was
+           Step{20, 20, 12, 60, {}},                  // a clear frame moved: nothing
+           Step{30, 22, 12, 100, {{32, 25, 38, 29}}},
+           Step{35, 22, 5, 100, {{32, 25, 40, 29}}},  // clipped by the element's box and the screen
        }) {
-    const std::vector<Sprite> sprites = {At(Picture::kBubble2Png, s.x, s.y, s.x == 35 ? 5 : 12, 10)};
+    const std::vector<Sprite> sprites = {At(Picture::kBubble2Png, s.x, s.y, s.width, 10)};
     const std::vector<std::uint32_t> before = Whole(r);
     const std::vector<Rect> dirty = r.Draw(sprites, s.ms);
     EXPECT_EQ(dirty, s.dirty) << s.x << "," << s.y << " at " << s.ms;
