@@ -212,21 +212,24 @@ def apply_lines(wine, pairs):
          f"{small / MIB:.1f} MiB   ratio {large / small:.2f}{goal_text(large / small, GOALS['memory'])}")
 
 
-def desktop_cost(wine, seconds=20):
+def desktop_cost(wine, rounds=3, seconds=10):
     """The `desktop` mode, stretched, on the shell stand-in (the Windows 10
     layout), as after an install: on one monitor of 1920x1080 and on two
     (1920x1080 and 1280x1024 to its right). Its cost is its own CPU time and
     that of the prefix's wineserver and of the X server, which work for it
     too, as a share of one core, read from Linux (/proc): Wine gives no times
     of other processes. The yardstick is a program that only wakes every
-    31 ms, the frame period (`empty_window timer`), measured the same way in
-    the same minutes: the mode at most 4 times its cost on one monitor, two
+    31 ms, the frame period (`empty_window timer`). The two take turns,
+    `rounds` times `seconds` each, with the X server and every process of the
+    prefix on one processor (as the `apply` pairs, for the same reason: each
+    frame asks the wineserver and the X server, and a wake-up of the other
+    processor costs more than the question); the figures are the medians.
+    Goals: the mode at most 4 times the timer program on one monitor, two
     monitors at most 1.8 times one. Its memory: the peak working set (the
     largest resident size, Wine's own libraries included) and the private
     memory (the anonymous part of it, sampled), on one monitor at most
     40 MiB, and what the second monitor adds at most 1.5 times its pixels'
     4 bytes."""
-    import select
     import threading
 
     def said(proc, word, timeout):
@@ -249,8 +252,20 @@ def desktop_cost(wine, seconds=20):
         return fields
 
     def cpu(pid):
-        stat = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
-        return (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
+        """CPU seconds of each thread: the scheduler's nanoseconds where
+        Linux gives them (the 10 ms steps of utime and stime would make a
+        tenth of the timer program's figure), else those steps."""
+        times = {}
+        for task in Path(f"/proc/{pid}/task").iterdir():
+            try:
+                ran = int((task / "schedstat").read_text().split()[0]) / 1e9
+                if ran == 0:
+                    stat = (task / "stat").read_text().rsplit(")", 1)[1].split()
+                    ran = (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK")
+                times[task.name] = ran
+            except (OSError, IndexError, ValueError):
+                pass  # ended meanwhile
+        return times
 
     def wineserver_pid():
         for entry in Path("/proc").iterdir():
@@ -269,7 +284,11 @@ def desktop_cost(wine, seconds=20):
         start = time.monotonic()
         time.sleep(seconds)
         elapsed = time.monotonic() - start
-        return {name: 100 * (cpu(pids[name]) - used) / elapsed for name, used in before.items()}
+        shares = {}
+        for name, used in before.items():
+            now = cpu(pids[name])
+            shares[name] = 100 * sum(t - used.get(tid, 0.0) for tid, t in now.items()) / elapsed
+        return shares
 
     def stop(*procs):
         for proc in procs:
@@ -277,13 +296,56 @@ def desktop_cost(wine, seconds=20):
                 proc.kill()
                 proc.wait()
 
+    def median(runs):
+        return {name: statistics.median(r[name] for r in runs) for name in runs[0]}
+
     def text(shares):
         return f"{sum(shares.values()):5.2f} % of one core (" + ", ".join(
             f"{name} {value:.2f} %" for name, value in shares.items()) + ")"
 
+    private = [0]  # the largest anonymous resident size seen, from the start
+
+    def sample_private(proc):
+        while proc.poll() is None:
+            try:
+                private[0] = max(private[0], status(proc.pid).get("RssAnon", 0))
+            except OSError:
+                return
+            time.sleep(0.05)
+
+    def measure_mode(label, pin):
+        """One run of the mode: its shares, its peak working set; None when
+        it did not run throughout."""
+        shell = subprocess.Popen(["wine", str(wine.exe("shell_standin.exe")), "win10"], env=wine.env,
+                                 stdout=subprocess.PIPE, stderr=wine.log, text=True, preexec_fn=pin)
+        desktop = None
+        try:
+            if not said(shell, "ready", 60):
+                line(f"{label}: the shell stand-in did not start")
+                return None
+            desktop = subprocess.Popen(["wine", str(wine.exe("Mervalis.exe")), "desktop"], env=wine.env,
+                                       stdout=wine.log, stderr=wine.log, preexec_fn=pin)
+            threading.Thread(target=sample_private, args=(desktop,), daemon=True).start()
+            # Placed once it asked the shell for its place; then the scenes
+            # are built and run.
+            if not said(shell, "raised", 60):
+                line(f"{label}: the desktop mode found no place")
+                return None
+            time.sleep(5)
+            shares = cost(desktop)
+            peak = status(desktop.pid)["VmHWM"]
+            if desktop.poll() is not None:
+                line(f"{label}: the desktop mode ended during the measurement")
+                return None
+            return shares, peak
+        finally:
+            stop(desktop, shell)
+
     displays = (("1920x1080", "1920x1080x24"), ("1920x1080 + 1280x1024", "3200x1080x24:1920x1080+0+0,1280x1024+1920+0"))
     wine.wine("reg", "add", r"HKCU\Software\Quorvanesoft\Options", "/v", "Mervalis", "/d", "5", "/f")
     mode_totals, memories = {}, {}
+    cpus = {min(os.sched_getaffinity(0))}
+    pin = lambda: os.sched_setaffinity(0, cpus)  # noqa: E731
     for name, geometry in displays:
         wine.wine("reg", "delete", r"HKCU\Software\Wine\AppDefaults\Mervalis.exe", "/v", "Version", "/f")
         if ":" in geometry:
@@ -296,64 +358,42 @@ def desktop_cost(wine, seconds=20):
         # program runs as on Windows 10.
         timed_run(["wine", str(wine.exe("Mervalis.exe")), "apply"], wine.env, wine.log)
         wine.wine("reg", "add", r"HKCU\Software\Wine\AppDefaults\Mervalis.exe", "/v", "Version", "/d", "win10", "/f")
+        wine.pin_session(cpus)
         label = f"i686/Wine    desktop {name} stretched"
 
-        timer = subprocess.Popen(["wine", str(wine.exe("empty_window.exe")), "timer"], env=wine.env,
-                                 stdout=wine.log, stderr=wine.log)
-        try:
-            time.sleep(5)
-            yardstick = cost(timer)
-        finally:
-            stop(timer)
+        yardsticks, modes, peaks = [], [], []
+        private[0] = 0
+        for _ in range(rounds):
+            timer = subprocess.Popen(["wine", str(wine.exe("empty_window.exe")), "timer"], env=wine.env,
+                                     stdout=wine.log, stderr=wine.log, preexec_fn=pin)
+            try:
+                time.sleep(3)
+                yardsticks.append(cost(timer))
+            finally:
+                stop(timer)
+            measured = measure_mode(label, pin)
+            if not measured:
+                return False
+            modes.append(measured[0])
+            peaks.append(measured[1])
+        yardstick, shares = median(yardsticks), median(modes)
         line(f"{label}: 31 ms timer program {text(yardstick)}")
-
-        private = [0]  # the largest anonymous resident size seen, from the start
-
-        def sample_private(proc):
-            while proc.poll() is None:
-                try:
-                    private[0] = max(private[0], status(proc.pid).get("RssAnon", 0))
-                except OSError:
-                    return
-                time.sleep(0.05)
-
-        shell = subprocess.Popen(["wine", str(wine.exe("shell_standin.exe")), "win10"], env=wine.env,
-                                 stdout=subprocess.PIPE, stderr=wine.log, text=True)
-        desktop = None
-        try:
-            if not said(shell, "ready", 60):
-                line(f"{label}: the shell stand-in did not start")
-                return False
-            desktop = subprocess.Popen(["wine", str(wine.exe("Mervalis.exe")), "desktop"], env=wine.env,
-                                       stdout=wine.log, stderr=wine.log)
-            threading.Thread(target=sample_private, args=(desktop,), daemon=True).start()
-            # Placed once it asked the shell for its place; then the scenes
-            # are built and run.
-            if not said(shell, "raised", 60):
-                line(f"{label}: the desktop mode found no place")
-                return False
-            time.sleep(5)
-            shares = cost(desktop)
-            memory = status(desktop.pid)
-            running = desktop.poll() is None
-        finally:
-            stop(desktop, shell)
-        if not running:
-            line(f"{label}: the desktop mode ended during the measurement")
-            return False
         total, floor = sum(shares.values()), sum(yardstick.values())
         mode_totals[name] = total
         ratio = total / floor if floor > 0 else float("inf")
         line(f"{label}: the mode {text(shares)}, {ratio:.1f}x the timer program"
              + (goal_text(ratio, 4.0) if len(mode_totals) == 1 else ""))
+        line(f"{label}: (medians of {rounds} turns of {seconds} s, one processor; each turn's ratio: "
+             + ", ".join(f"{sum(m.values()) / sum(y.values()):.1f}x" for m, y in zip(modes, yardsticks)) + ")")
         if len(mode_totals) == 1:
             # Wine 8 shows no child window of another process's window.
             line(f"{label}: (composed and sent; Wine shows none of it, so the X server's work "
                  "of showing the frames is missing: see docs/benchmarks.md)")
-        memories[name] = (memory["VmHWM"], private[0])
+        memory = max(peaks)
+        memories[name] = (memory, private[0])
         if len(memories) == 1:
             goal_mib = 40
-            for what, value in (("peak working set", memory["VmHWM"]), ("private memory  ", private[0])):
+            for what, value in (("peak working set", memory), ("private memory  ", private[0])):
                 line(f"{label}: {what} {value / MIB:5.1f} MiB  (goal <= {goal_mib} MiB: "
                      f"{'met' if value <= goal_mib * MIB else 'NOT met'})")
         else:
@@ -362,7 +402,7 @@ def desktop_cost(wine, seconds=20):
             pixels = 1280 * 1024 * 4
             first = next(iter(memories.values()))
             for i, what in enumerate(("peak working set", "private memory  ")):
-                grown = memory["VmHWM"] if i == 0 else private[0]
+                grown = memories[name][i]
                 growth = (grown - first[i]) / pixels
                 line(f"{label}: {what} {grown / MIB:5.1f} MiB, {(grown - first[i]) / MIB:+.1f} MiB for "
                      f"{pixels / MIB:.1f} MiB of the second monitor's pixels: {growth:.2f}x{goal_text(growth, 1.5)}")
