@@ -97,15 +97,17 @@ void Aquarium::Copy(HDC dc, const Rect& wanted) noexcept {
   // a whole screen's memory.
   constexpr int kBandPixels = 256 * 1024;
   const int rows = std::max(1, std::min(area.Height(), kBandPixels / area.Width()));
-  try {
-    band_.resize(static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(rows));
-  } catch (...) {
-    return;  // nothing shown this time; the next frame tries again
+  // Grown when needed, never cleared: Compose writes every pixel of a band.
+  const std::size_t needed = static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(rows);
+  if (bandSize_ < needed) {
+    band_.reset(new (std::nothrow) std::uint32_t[needed]);
+    bandSize_ = band_ ? needed : 0;
+    if (!band_) return;  // nothing shown this time; the next frame tries again
   }
   for (int top = area.top; top < area.bottom; top += rows) {
     const Rect band{area.left, top, area.right, std::min(top + rows, area.bottom)};
-    renderer_->Compose(band, band_.data());
-    CopyPixels(dc, band_.data(), band);
+    renderer_->Compose(band, band_.get());
+    CopyPixels(dc, band_.get(), band);
   }
 }
 

@@ -80,7 +80,8 @@ class Aquarium {
   std::uint32_t frames_ = 0;
   std::uint64_t lastFrame_ = 0;  // scene time of the last Step
   std::vector<Rect> none_;
-  std::vector<std::uint32_t> band_;  // the pixels on their way to the screen
+  std::unique_ptr<std::uint32_t[]> band_;  // the pixels on their way to the screen
+  std::size_t bandSize_ = 0;
 };
 
 }  // namespace mervalis::desktop

@@ -122,24 +122,21 @@ MERVALIS_SSE2 void CopyRowSse2(std::uint32_t* dst, const std::uint32_t* src, int
 }
 #endif
 
-void CopyRow(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
-#if defined(MERVALIS_SSE2_CODE)
-  if (ActivePixelCode() == PixelCode::Sse2) {
-    CopyRowSse2(dst, src, count);
-    return;
-  }
-#endif
+void CopyRowPlain(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
   std::memcpy(dst, src, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
 }
 
-void OverRow(std::uint32_t* dst, const std::uint32_t* src, int count) noexcept {
+// The row functions for this processor, chosen once for each composition.
+struct RowCode {
+  void (*copy)(std::uint32_t*, const std::uint32_t*, int) noexcept;
+  void (*over)(std::uint32_t*, const std::uint32_t*, int) noexcept;
+};
+
+RowCode ChosenRowCode() noexcept {
 #if defined(MERVALIS_SSE2_CODE)
-  if (ActivePixelCode() == PixelCode::Sse2) {
-    OverRowSse2(dst, src, count);
-    return;
-  }
+  if (ActivePixelCode() == PixelCode::Sse2) return {CopyRowSse2, OverRowSse2};
 #endif
-  OverRowPlain(dst, src, count);
+  return {CopyRowPlain, OverRowPlain};
 }
 
 }  // namespace
@@ -324,13 +321,14 @@ const std::vector<Rect>& Renderer::Draw(const std::vector<Sprite>& sprites, std:
 void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
   const Rect area = Intersect(wanted, Rect{0, 0, width_, height_});
   if (area.Empty() || area != wanted) return;
+  const RowCode code = ChosenRowCode();
   const auto stride = static_cast<std::size_t>(area.Width());
   if (!tiles_.empty()) {
     for (int y = area.top; y < area.bottom; ++y) {
       std::uint32_t* row = out + static_cast<std::size_t>(y - area.top) * stride;
       for (int x = area.left; x < area.right;) {
         const int end = std::min(area.right, (x / kTile + 1) * kTile);  // the end of x's tile
-        CopyRow(row + (x - area.left), tiles_.data() + TileIndex(x, y), end - x);
+        code.copy(row + (x - area.left), tiles_.data() + TileIndex(x, y), end - x);
         x = end;
       }
     }
@@ -345,7 +343,7 @@ void Renderer::Compose(const Rect& wanted, std::uint32_t* out) const {
       const std::uint32_t* src = frame.bgra.data() + static_cast<std::size_t>(y - look.y) * static_cast<std::size_t>(frame.width) +
                                  static_cast<std::size_t>(part.left - look.x);
       std::uint32_t* dst = out + static_cast<std::size_t>(y - area.top) * stride + static_cast<std::size_t>(part.left - area.left);
-      OverRow(dst, src, part.Width());
+      code.over(dst, src, part.Width());
     }
   }
 }

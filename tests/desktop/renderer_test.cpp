@@ -138,13 +138,13 @@ TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
 }
 
 // A sprite with pixels of every alpha, alone and in runs of four opaque or
-// clear ones, composed over a varied background, with each pixel code: each
+// clear ones, rows clear at their ends or wholly, composed over a varied background, with each pixel code: each
 // channel is src + dst * (255 - alpha) / 255 rounded, held at 255; a clear
 // pixel leaves the background whatever its colour.
 class ComposeCode : public EachPixelCode {};
 
 TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
-  const int w = 263, h = 3;  // rows that are not a multiple of four pixels
+  const int w = 263, h = 5;  // rows that are not a multiple of four pixels
   std::vector<std::uint32_t> frame;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -152,6 +152,8 @@ TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
       std::uint32_t alpha = static_cast<std::uint32_t>(x + y * 7) & 0xFF;
       if (y == 1) alpha = (x / 4) % 3 == 0 ? 255u : (x / 4) % 3 == 1 ? 0u : alpha;  // whole groups
       if (y == 2 && x % 9 == 0) alpha = 0;
+      if (y == 3 && (x < 100 || x >= 110)) alpha = 0;  // clear at both ends
+      if (y == 4) alpha = 0;                           // a wholly clear row
       // Colours at most the alpha (premultiplied), except a few above it and
       // the clear pixels' own colour, which must not show.
       const std::uint32_t r = alpha ? (c & 0xFF) % (alpha + 1) : c & 0xFF;
