@@ -212,7 +212,7 @@ def apply_lines(wine, pairs):
          f"{small / MIB:.1f} MiB   ratio {large / small:.2f}{goal_text(large / small, GOALS['memory'])}")
 
 
-def desktop_cost(wine, rounds=3, seconds=10):
+def desktop_cost(wine, rounds=5, seconds=10):
     """The `desktop` mode, stretched, on the shell stand-in (the Windows 10
     layout), as after an install: on one monitor of 1920x1080 and on two
     (1920x1080 and 1280x1024 to its right). Its cost is its own CPU time and
