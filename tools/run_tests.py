@@ -13,6 +13,7 @@ import os
 import pwd
 import queue
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -389,9 +390,80 @@ def list_tests(wine, exe, filt):
     return [] if proc.returncode == 0 else None
 
 
-def run_wine_prefix(build, artifacts, selects, user=None):
+# The calls by which the program asks Windows for its DPI awareness (the
+# newest first, as Windows has them), and those that make a window.
+AWARENESS_CALLS = ("user32.SetProcessDpiAwarenessContext", "shcore.SetProcessDpiAwareness",
+                   "user32.SetProcessDPIAware")
+WINDOW_CALLS = ("user32.CreateWindowExA", "user32.CreateWindowExW")
+AWARENESS_MODES = (("apply", False), ("preview", True), ("desktop", True))  # and whether it makes a window
+
+
+def awareness_problem(trace, needs_window):
+    """What is wrong in a relay trace of those calls: the awareness must be
+    asked for before any window is made (a window keeps the awareness it was
+    made with), and a program that shows something must make a window; ""
+    when nothing is."""
+    asked = window = None
+    for i, line in enumerate(trace):
+        if asked is None and any(f":Call {call}(" in line for call in AWARENESS_CALLS):
+            asked = i
+        if window is None and any(f":Call {call}(" in line for call in WINDOW_CALLS):
+            window = i
+    if asked is None:
+        return "never asks for its DPI awareness"
+    if window is None:
+        return "made no window" if needs_window else ""
+    return "" if asked < window else "made a window before asking for its DPI awareness"
+
+
+def check_awareness(wine, chosen):
+    """`apply`, `preview` and `desktop` ask for their DPI awareness before
+    their first window, as on Windows 10. Wine 8 reports every window as
+    per-monitor aware whatever the program asked, so the order is read from
+    Wine's relay trace of those calls alone (on the Unix side: Wine gives a
+    Windows parent no way to its child's trace)."""
+    tests = [(f"DpiAwareness.AskedBeforeTheFirstWindow/{mode}", mode, window) for mode, window in AWARENESS_MODES]
+    tests = [t for t in tests if chosen(t[0])]
+    if not tests:
+        return {}
+    relay = r"HKCU\Software\Wine\Debug"
+    version = r"HKCU\Software\Wine\AppDefaults\Mervalis.exe"
+    wine.wine("reg", "add", relay, "/v", "RelayInclude", "/d", ";".join(AWARENESS_CALLS + WINDOW_CALLS), "/f")
+    wine.wine("reg", "add", version, "/v", "Version", "/d", "win10", "/f")
+    env = dict(wine.env, WINEDEBUG="-all,+relay")
+    results = {}
+    try:
+        for name, mode, needs_window in tests:
+            proc = subprocess.Popen(wine.command(["wine", wine.bin / "Mervalis.exe", mode]), env=env,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace")
+            trace, end = [], time.monotonic() + 30
+            # Read until the first window, the end of the program or the deadline.
+            while time.monotonic() < end:
+                if not select.select([proc.stderr], [], [], 0.5)[0]:
+                    continue
+                line = proc.stderr.readline()
+                if not line:
+                    break
+                wine.log.write(line)
+                trace.append(line)
+                if any(f":Call {call}(" in line for call in WINDOW_CALLS):
+                    break
+            if proc.poll() is None:
+                proc.kill()
+            proc.wait()
+            problem = awareness_problem(trace, needs_window)
+            results[name] = "FAILED" if problem else "OK"
+            print(f"[ {'FAILED' if problem else 'OK':>8} ] {name}" + (f": {problem}" if problem else ""), flush=True)
+    finally:
+        wine.wine("reg", "delete", relay, "/v", "RelayInclude", "/f")
+        wine.wine("reg", "delete", version, "/v", "Version", "/f")
+    return results
+
+
+def run_wine_prefix(build, artifacts, selects, user=None, then=None):
     """Results of the tests that `selects` picks, in a prefix of their own,
-    and every test the binary has (None when it could not list them)."""
+    and every test the binary has (None when it could not list them); with
+    `then`, the results of then(wine) in the same prefix afterwards."""
     wine = Wine(build, user)
     exe = wine.bin / "win_tests.exe"
 
@@ -432,7 +504,10 @@ def run_wine_prefix(build, artifacts, selects, user=None):
             print(f"!! {exe.name} could not list its tests" + (f" as {user}" if user else ""), flush=True)
             return {"(listing)": "FAILED"}, None
         chosen = [t for t in tests if selects(t)]
-        return (run_on_displays(run, chosen) if chosen else {}), tests
+        results = run_on_displays(run, chosen) if chosen else {}
+        if then:
+            results.update(then(wine))
+        return results, tests
     finally:
         wine.close()
         if user and saved.is_dir():
@@ -446,7 +521,8 @@ def run_wine(build, tally, artifacts, only_tests=None):
     def as_standard_user(test):
         return test.startswith(STANDARD_USER_SUITE)
 
-    results, tests = run_wine_prefix(build, artifacts, lambda t: chosen(t) and not as_standard_user(t))
+    results, tests = run_wine_prefix(build, artifacts, lambda t: chosen(t) and not as_standard_user(t),
+                                     then=lambda wine: check_awareness(wine, chosen))
     if tests and any(chosen(t) and as_standard_user(t) for t in tests):
         standard, _ = run_wine_prefix(build, artifacts, lambda t: chosen(t) and as_standard_user(t), STANDARD_USER)
         results.update(standard)

@@ -103,9 +103,25 @@ def test_that_never_gets_its_display_fails():
     assert "A.Few did not get its display 1024x768x8" in out.getvalue(), out.getvalue()
 
 
+def awareness_is_asked_for_before_the_first_window():
+    asked = "0024:Call user32.SetProcessDpiAwarenessContext(fffffffc) ret=004296fa"
+    made = "0024:Call user32.CreateWindowExW(00000000,684ed740 L\"OleMainThreadWndClass\",...) ret=684c66ee"
+    other = "0024:Call PE DLL (proc=7B03CEE0,module=7B000000 L\"kernelbase.dll\",reason=PROCESS_ATTACH)"
+    for trace, needs_window, problem in (
+            ([other, asked, made], True, ""),
+            ([other, "0024:Call shcore.SetProcessDpiAwareness(00000002) ret=00429741", made], True, ""),
+            ([asked], False, ""),
+            ([made, asked], True, "made a window before asking for its DPI awareness"),
+            ([other, made], True, "never asks for its DPI awareness"),
+            ([asked], True, "made no window"),
+            ([], False, "never asks for its DPI awareness")):
+        assert run_tests.awareness_problem(trace, needs_window) == problem, (trace, needs_window)
+
+
 def main():
     failed = 0
-    for check in (silent_child_is_cut_off_at_the_run_deadline, silent_test_is_cut_off_at_its_own_deadline,
+    for check in (awareness_is_asked_for_before_the_first_window, silent_child_is_cut_off_at_the_run_deadline,
+                  silent_test_is_cut_off_at_its_own_deadline,
                   child_within_its_deadlines_keeps_every_line_and_its_exit_code,
                   test_asking_for_a_display_runs_again_there_and_only_its_result_counts,
                   test_that_never_gets_its_display_fails):
