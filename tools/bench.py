@@ -384,7 +384,8 @@ def desktop_cost(wine, rounds=5, seconds=10):
         line(f"{label}: the mode {text(shares)}, {ratio:.1f}x the timer program"
              + (goal_text(ratio, 4.0) if len(mode_totals) == 1 else ""))
         line(f"{label}: (medians of {rounds} turns of {seconds} s, one processor; each turn's ratio: "
-             + ", ".join(f"{sum(m.values()) / sum(y.values()):.1f}x" for m, y in zip(modes, yardsticks)) + ")")
+             + ", ".join(f"{sum(m.values()) / sum(y.values()):.1f}x" if sum(y.values()) > 0 else "-"
+                        for m, y in zip(modes, yardsticks)) + ")")
         if len(mode_totals) == 1:
             # Wine 8 shows no child window of another process's window.
             line(f"{label}: (composed and sent; Wine shows none of it, so the X server's work "

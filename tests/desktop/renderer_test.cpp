@@ -138,9 +138,10 @@ TEST(BlendOver, EveryAlphaMatchesTheRoundedSumPerChannel) {
 }
 
 // A sprite with pixels of every alpha, alone and in runs of four opaque or
-// clear ones, rows clear at their ends or wholly, composed over a varied background, with each pixel code: each
-// channel is src + dst * (255 - alpha) / 255 rounded, held at 255; a clear
-// pixel leaves the background whatever its colour.
+// clear ones, and rows clear at their ends or wholly, composed over a varied
+// background, with each pixel code: each channel is
+// src + dst * (255 - alpha) / 255 rounded, held at 255; a clear pixel leaves
+// the background whatever its colour.
 class ComposeCode : public EachPixelCode {};
 
 TEST_P(ComposeCode, SpritePixelsBlendOverTheBackground) {
