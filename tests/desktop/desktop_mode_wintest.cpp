@@ -711,11 +711,14 @@ TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {
   EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 500) << "no picture behind the fish";
   EXPECT_GT(changed, 500) << "nothing moved";
   EXPECT_LT(changed, pixels / 5) << "more than the fish and bubbles changed";
-  EXPECT_GT(CpuOver(preview.id(), 6000), 20.0);
-  // Nothing moves while it is minimised.
+  // Shown, its frames take a few 10 ms steps of process time over 6 s (it
+  // draws into a window of its own, which costs Wine far less than the
+  // desktop mode's); minimised, nothing moves and it takes at most one step.
+  const double shownMs = CpuOver(preview.id(), 6000);
+  EXPECT_GE(shownMs, 20.0);
   ::ShowWindow(window, SW_MINIMIZE);
   ::Sleep(1000);
-  EXPECT_LT(CpuOver(preview.id(), 2000), 15.0);
+  EXPECT_LE(CpuOver(preview.id(), 6000), 10.0) << "shown: " << shownMs;
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   DWORD code = 1;
   ASSERT_TRUE(preview.WaitForExit(10000, &code));
