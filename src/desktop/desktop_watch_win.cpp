@@ -150,10 +150,12 @@ void DesktopHost::CheckCover() {
 }
 
 void DesktopHost::OnSessionChange(WPARAM change) {
-  if (change == kSessionLock || change == kConsoleDisconnect || change == kRemoteDisconnect) {
-    SetPaused(PauseReason::Locked, true);
-  } else if (change == kSessionUnlock || change == kConsoleConnect || change == kRemoteConnect) {
-    SetPaused(PauseReason::Locked, false);
+  if (change == kSessionLock || change == kSessionUnlock) {
+    SetPaused(PauseReason::Locked, change == kSessionLock);
+  } else if (change == kConsoleDisconnect || change == kRemoteDisconnect) {
+    SetPaused(PauseReason::Disconnected, true);
+  } else if (change == kConsoleConnect || change == kRemoteConnect) {
+    SetPaused(PauseReason::Disconnected, false);
   }
   CheckSession();
 }
@@ -171,7 +173,7 @@ void DesktopHost::CheckPowerSaver() {
   SYSTEM_POWER_STATUS status = {};
   // Its fifth byte (SystemStatusFlag, Windows 10 and later) says battery
   // saver; older headers call it Reserved1, older Windows leave it 0.
-  if (::GetSystemPowerStatus(&status)) SetPaused(PauseReason::PowerSaver, status.Reserved1 != 0);
+  if (::GetSystemPowerStatus(&status)) SetPaused(PauseReason::BatterySaver, status.Reserved1 != 0);
 }
 
 bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
@@ -198,9 +200,10 @@ bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
   std::memcpy(&state, setting->data, sizeof(state));
   if (IsEqualGUID(setting->setting, kConsoleDisplayState) || IsEqualGUID(setting->setting, kMonitorPowerOn)) {
     SetPaused(PauseReason::DisplayOff, state == 0);
-  } else if (IsEqualGUID(setting->setting, kPowerSavingStatus) ||
-             IsEqualGUID(setting->setting, kEnergySaverStatus)) {
-    SetPaused(PauseReason::PowerSaver, state != 0);
+  } else if (IsEqualGUID(setting->setting, kPowerSavingStatus)) {
+    SetPaused(PauseReason::BatterySaver, state != 0);
+  } else if (IsEqualGUID(setting->setting, kEnergySaverStatus)) {
+    SetPaused(PauseReason::EnergySaver, state != 0);
   }
   return true;
 }

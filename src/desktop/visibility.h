@@ -32,14 +32,21 @@ struct TopWindowState {
 // covering.
 [[nodiscard]] bool CoveredTogether(const std::vector<TopWindowState>& windows, const Rect& area);
 
-enum class PauseReason : std::uint8_t {
+// Each source of news has a reason of its own, so that one source saying
+// "off" does not clear what another still says: Windows 11 reports energy
+// saver only by its own notification, while the battery saver notification
+// and the power status go on saying "off"; a session reconnected to shows
+// its lock screen until it is unlocked.
+enum class PauseReason : std::uint16_t {
   Covered = 1,         // windows hide the monitor
-  Locked = 2,          // the session is locked or disconnected
+  Locked = 2,          // the session is locked
   DisplayOff = 4,      // the monitor is off
   Suspended = 8,       // the system goes to sleep
-  PowerSaver = 16,     // battery saver or energy saver is on
+  BatterySaver = 16,   // battery saver is on (Windows 10)
   Remote = 32,         // a remote session: every frame would cross the network
   OtherSession = 64,   // another user's session has the console
+  EnergySaver = 128,   // energy saver is on (Windows 11)
+  Disconnected = 256,  // the session lost its console or remote connection
 };
 
 // What the session says about the scene, as reasons to rest: a remote
@@ -59,17 +66,17 @@ class PauseState {
   // Sets or clears one reason. True when this changes whether the animation runs.
   bool Set(PauseReason reason, bool on) noexcept {
     const bool before = Running();
-    const auto bit = static_cast<std::uint8_t>(reason);
-    reasons_ = on ? static_cast<std::uint8_t>(reasons_ | bit) : static_cast<std::uint8_t>(reasons_ & ~bit);
+    const auto bit = static_cast<std::uint16_t>(reason);
+    reasons_ = on ? static_cast<std::uint16_t>(reasons_ | bit) : static_cast<std::uint16_t>(reasons_ & ~bit);
     return before != Running();
   }
   [[nodiscard]] bool Has(PauseReason reason) const noexcept {
-    return (reasons_ & static_cast<std::uint8_t>(reason)) != 0;
+    return (reasons_ & static_cast<std::uint16_t>(reason)) != 0;
   }
   [[nodiscard]] bool Running() const noexcept { return reasons_ == 0; }
 
  private:
-  std::uint8_t reasons_ = 0;
+  std::uint16_t reasons_ = 0;
 };
 
 }  // namespace mervalis::desktop

@@ -61,6 +61,12 @@ TEST(PauseState, RunsOnlyWithoutAnyReasonAndReportsChanges) {
   EXPECT_TRUE(s.Set(PauseReason::Locked, false));        // runs again
   EXPECT_TRUE(s.Running());
   EXPECT_FALSE(s.Set(PauseReason::Locked, false));
+  // Every reason counts on its own, the last ones too.
+  EXPECT_TRUE(s.Set(PauseReason::Disconnected, true));
+  EXPECT_FALSE(s.Set(PauseReason::EnergySaver, true));
+  EXPECT_FALSE(s.Set(PauseReason::BatterySaver, false));
+  EXPECT_FALSE(s.Set(PauseReason::Disconnected, false));  // energy saver still on
+  EXPECT_TRUE(s.Set(PauseReason::EnergySaver, false));
 }
 
 TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
