@@ -33,9 +33,9 @@ struct TopWindowState {
 [[nodiscard]] bool CoveredTogether(const std::vector<TopWindowState>& windows, const Rect& area);
 
 // Each source of news has a reason of its own, so that one source saying
-// "off" does not clear what another still says: Windows 11 reports energy
-// saver only by its own notification, while the battery saver notification
-// and the power status go on saying "off"; a session reconnected to shows
+// "off" does not clear what another still says: on Windows 11 energy saver
+// has a notification of its own, while the battery saver notification and
+// the power status may go on saying "off"; a session reconnected to shows
 // its lock screen until it is unlocked.
 enum class PauseReason : std::uint16_t {
   Covered = 1,         // windows hide the monitor
