@@ -333,6 +333,7 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ::SetTimer(host_, kCoverTimer, kCoverSettleMs, nullptr);
+      if (wParam == SPI_SETDESKWALLPAPER) OnWallpaperChange();
       break;
     case kWmSessionChange:
       OnSessionChange(wParam);

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "desktop/aquarium_win.h"
@@ -105,6 +106,9 @@ class DesktopHost {
   // False for a broadcast that the host does not handle.
   [[nodiscard]] bool OnPowerBroadcast(WPARAM event, LPARAM data);
   void CheckCover();
+  // Another wallpaper chosen while the mode runs ends it, as choosing one
+  // takes the page off an Active Desktop.
+  void OnWallpaperChange();
 
   HINSTANCE instance_;
   const LateFunctions& late_;
@@ -118,6 +122,7 @@ class DesktopHost {
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
   DWORD lastCoverTest_ = 0;
+  std::optional<std::string> wallpaperAtStart_;  // the plain wallpaper setting, when it could be read
 
   // Where the views are: the shell's window, its parent then, and its client
   // area's place on the screen.

@@ -1,9 +1,15 @@
 // What tells the desktop mode's host that nobody sees the desktop: windows
-// that cover it, a locked or disconnected session, a display switched off.
+// that cover it, a locked or disconnected session, a display switched off;
+// and that the user wants another wallpaper.
 #include <cstring>
 #include <vector>
 
+#include "common/names.h"
+#include "common/product_names.h"
 #include "desktop/desktop_host_win.h"
+#include "wallpaper/desktop_kind.h"
+#include "wallpaper/desktop_kind_win.h"
+#include "wallpaper/desktop_setting_win.h"
 
 namespace mervalis::desktop {
 
@@ -73,9 +79,18 @@ BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
   return TRUE;
 }
 
+// The plain wallpaper as the user's profile has it (the uninstaller reads
+// the same), which Windows writes before it tells of a new one.
+std::optional<std::string> ShownWallpaper() {
+  std::string path;
+  if (!ReadWallpaperValue(kDesktopKey, path)) return std::nullopt;
+  return path;
+}
+
 }  // namespace
 
 void DesktopHost::StartWatching() {
+  wallpaperAtStart_ = ShownWallpaper();
   if (late_.registerSession) sessionRegistered_ = late_.registerSession(host_, 0 /* this session */) != FALSE;
   if (late_.registerPower) {
     HANDLE& display = powerNotifications_[0];
@@ -114,6 +129,19 @@ void DesktopHost::Hook(bool on) noexcept {
     }
   } catch (...) {
   }
+}
+
+void DesktopHost::OnWallpaperChange() {
+  const std::optional<std::string> now = ShownWallpaper();
+  if (!wallpaperAtStart_ || !now ||
+      !AnotherWallpaperChosen(*wallpaperAtStart_, *now, RemoveQuotesAndSpaces(kTitle))) {
+    return;
+  }
+  // The logon would start the mode again over the wallpaper the user chose:
+  // the entry goes too, until the wallpaper is applied again.
+  Log("Another wallpaper was chosen: the animation ends");
+  (void)RemoveRunValue(kTitle);
+  ::PostQuitMessage(0);
 }
 
 void DesktopHost::StopWatching() noexcept {

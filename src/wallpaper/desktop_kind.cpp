@@ -19,4 +19,8 @@ bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpa
   return value.size() >= tail.size() && value.compare(value.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+bool AnotherWallpaperChosen(std::string_view before, std::string_view now, std::string_view wallpaperKey) {
+  return AsciiUpperCase(before) != AsciiUpperCase(now) && !ShowsOurBackground(now, wallpaperKey);
+}
+
 }  // namespace mervalis

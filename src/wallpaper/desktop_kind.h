@@ -28,4 +28,12 @@ inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\Curre
 // bitmap (letter case ignored, any folder): the desktop still shows our scene.
 [[nodiscard]] bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpaperKey);
 
+// True when the plain wallpaper setting, `before` as the animation started and
+// `now` after Windows told of a new wallpaper, says that another picture (or
+// none) was chosen: it changed, and not to our background. A setting that
+// reads as before is no choice, whatever it names: Windows may name its own
+// copy of a picture there (TranscodedWallpaper), the same for any picture.
+[[nodiscard]] bool AnotherWallpaperChosen(std::string_view before, std::string_view now,
+                                          std::string_view wallpaperKey);
+
 }  // namespace mervalis

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "common/folders_win.h"
+#include "common/registry_win.h"
+#include "ui/scope_exit.h"
 
 #include "robot.h"
 #include "wine/canvas.h"
@@ -570,6 +572,44 @@ TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(FindView(desktop_->id()), nullptr);
   EXPECT_EQ(::GetParent(shell_->Windows().icons), shell_->Windows().progman);  // the shell is untouched
+}
+
+// Sets the plain wallpaper and tells every window, as the Settings app does.
+bool ChooseWallpaper(const char* path) {
+  return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path),
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
+}
+
+TEST_F(DesktopMode, EndsWithItsLogonEntryWhenAnotherWallpaperIsChosen) {
+  char before[MAX_PATH + 1] = {}, local[MAX_PATH] = {};
+  ::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, before, 0);
+  mervalis::RegistryKey run(HKEY_CURRENT_USER);  // the install's logon entry
+  ASSERT_TRUE(run.OpenKey(kRunKey, true));
+  ASSERT_EQ(run.WriteString(kRunValue, "\"C:\\Mervalis.exe\" desktop"), ERROR_SUCCESS);
+  const mervalis::ui::ScopeExit putBack([&] {
+    ChooseWallpaper(before);
+    (void)run.DeleteValue(kRunValue);
+  });
+  ASSERT_GT(::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH), 0u);
+  const std::string ours = std::string(local) + "\\Quorvane\\QVImages\\Mervalis\\background.bmp";
+  ASSERT_TRUE(ChooseWallpaper(ours.c_str()));
+  ASSERT_NE(StartOnShell("win10"), nullptr);
+
+  // Ours named again, in other letters (a theme that names it): it goes on.
+  std::string shouted = ours;
+  for (char& c : shouted) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
+  ASSERT_TRUE(ChooseWallpaper(shouted.c_str()));
+  ::Sleep(1500);
+  EXPECT_TRUE(desktop_->Running());
+  EXPECT_TRUE(wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue));
+
+  // Another picture: the animation ends, and the logon no longer starts it
+  // over that picture.
+  ASSERT_TRUE(ChooseWallpaper((std::string(local) + "\\beach.bmp").c_str()));
+  DWORD code = 1;
+  ASSERT_TRUE(desktop_->WaitForExit(5000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue));
 }
 
 // Windows tells of a power setting with a POWERBROADCAST_SETTING in the

@@ -35,5 +35,27 @@ TEST(DesktopKind, OurBackgroundIsRecognisedInAnyCaseAndFolder) {
   for (const auto& row : rows) EXPECT_EQ(ShowsOurBackground(row.value, "Mervalis"), row.ours) << row.value;
 }
 
+TEST(DesktopKind, AnotherWallpaperIsChosenOnlyByAChangeToAnotherPicture) {
+  const char* ours = "C:\\Users\\Ann\\AppData\\Local\\Quorvane\\QVImages\\Mervalis\\background.bmp";
+  const char* photo = "C:\\Users\\Ann\\Pictures\\beach.jpg";
+  const char* copy = "C:\\Users\\Ann\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
+  const struct {
+    const char* before;
+    const char* now;
+    bool chosen;
+  } rows[] = {
+      {ours, photo, true},
+      {ours, "", true},  // a plain colour
+      {ours, copy, true},
+      {ours, "c:\\users\\ann\\appdata\\local\\quorvane\\qvimages\\mervalis\\BACKGROUND.BMP", false},
+      {photo, ours, false},  // ours again (a theme that names it)
+      {copy, copy, false},   // Windows' copy of whatever picture: no news
+      {photo, "C:\\Users\\Ann\\Pictures\\dunes.jpg", true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(AnotherWallpaperChosen(row.before, row.now, "Mervalis"), row.chosen) << row.before << " -> " << row.now;
+  }
+}
+
 }  // namespace
 }  // namespace mervalis
