@@ -208,12 +208,15 @@ InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& report
 
 bool RunApply(const ApplyOptions& options) {
   const std::string title = RemoveQuotes(options.wallpaperNameCaption);
-  const bool restart = RestartDesktopModeAroundApply(options, RunValueExists(title));
-  const std::string applicationFile = restart ? ApplicationFilePath(GetInstallFolder(), title) : std::string();
+  const std::string applicationFile = ApplicationFilePath(GetInstallFolder(), title);
+  const bool restart = RestartDesktopModeAroundApply(options, RunValueExists(title) || FileExists(applicationFile));
   if (restart) (void)StopDesktopMode();
-  // Back also after an error of the apply: the desktop keeps its animation.
+  // Back also after an error of the apply: the desktop keeps its animation,
+  // and has it again at every logon.
   const ScopeExit startAgain([&] {
-    if (restart) (void)StartDesktopMode(applicationFile);
+    if (!restart) return;
+    (void)WriteRunValue(title, applicationFile);
+    (void)StartDesktopMode(applicationFile);
   });
   return ApplyWallpaper(options);
 }

@@ -9,8 +9,8 @@ ApplyPlan PlanApply(const ApplyOptions& options) noexcept {
           page ? WallpaperTarget::kPageInActiveDesktop : WallpaperTarget::kBackgroundAsPlain};
 }
 
-bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool runValueExists) noexcept {
-  return options.applyMode && options.desktop == DesktopKind::kAnimatedBehindIcons && runValueExists;
+bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool installed) noexcept {
+  return options.applyMode && options.desktop == DesktopKind::kAnimatedBehindIcons && installed;
 }
 
 }  // namespace mervalis

@@ -30,9 +30,10 @@ struct ApplyPlan {
 [[nodiscard]] ApplyPlan PlanApply(const ApplyOptions& options) noexcept;
 
 // Whether a silent apply stops the running `desktop` mode before it writes and
-// starts it again afterwards, so the mode follows the new background and
-// layout. `runValueExists`: the logon entry of the mode is there, which is
-// what tells an installed animated desktop.
-[[nodiscard]] bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool runValueExists) noexcept;
+// starts it again afterwards (with its logon entry), so the mode follows the
+// new background and layout. `installed`: the animated desktop is installed,
+// which its logon entry or the installed program tells (the mode takes the
+// entry away when another wallpaper is chosen; this apply brings ours back).
+[[nodiscard]] bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool installed) noexcept;
 
 }  // namespace mervalis

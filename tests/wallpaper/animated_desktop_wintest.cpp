@@ -243,6 +243,21 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != second; }, 15000))
       << "the desktop mode was not restarted";
 
+  // The user sets another picture in Settings: the animation ends, and the
+  // logon no longer starts it; `apply` brings back both.
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(previous.c_str()),
+                                      SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
+  EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() == 0; }, 10000)) << "the animation stayed";
+  EXPECT_FALSE(RunValueExists());
+  Process again(paths.applicationFile, "apply");
+  ASSERT_TRUE(again.WaitForExit(60000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
+            paths.imagesFolder + "background.bmp");
+  EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue),
+            "\"" + paths.applicationFile + "\" desktop");
+
   UninstallFromTheEntry();
   if (HasFatalFailure()) return;
   EXPECT_FALSE(DesktopModeRuns());
