@@ -79,6 +79,7 @@ void DesktopHost::Close() noexcept {
 }
 
 void DesktopHost::StartSearch() {
+  if (wallpaperElsewhere_) return;
   searching_ = true;
   searchStart_ = ::GetTickCount();
   searchAttempts_ = 0;

@@ -106,8 +106,9 @@ class DesktopHost {
   // False for a broadcast that the host does not handle.
   [[nodiscard]] bool OnPowerBroadcast(WPARAM event, LPARAM data);
   void CheckCover();
-  // Another wallpaper chosen while the mode runs ends it, as choosing one
-  // takes the page off an Active Desktop.
+  // Another wallpaper chosen while the mode runs takes the scenes off the
+  // desktop, as choosing one takes the page off an Active Desktop, and the
+  // logon entry with them; ours chosen again brings both back.
   void OnWallpaperChange();
 
   HINSTANCE instance_;
@@ -122,7 +123,12 @@ class DesktopHost {
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
   DWORD lastCoverTest_ = 0;
-  std::optional<std::string> wallpaperAtStart_;  // the plain wallpaper setting, when it could be read
+  // The plain wallpaper setting as last seen under our scenes, when it could
+  // be read; whether another wallpaper shows instead (no scenes, no search
+  // then), and whether the logon entry was taken away for it.
+  std::optional<std::string> wallpaperSeen_;
+  bool wallpaperElsewhere_ = false;
+  bool runValueTaken_ = false;
 
   // Where the views are: the shell's window, its parent then, and its client
   // area's place on the screen.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/folders_win.h"
 #include "common/names.h"
 #include "common/product_names.h"
 #include "desktop/desktop_host_win.h"
@@ -90,7 +91,7 @@ std::optional<std::string> ShownWallpaper() {
 }  // namespace
 
 void DesktopHost::StartWatching() {
-  wallpaperAtStart_ = ShownWallpaper();
+  wallpaperSeen_ = ShownWallpaper();
   if (late_.registerSession) sessionRegistered_ = late_.registerSession(host_, 0 /* this session */) != FALSE;
   if (late_.registerPower) {
     HANDLE& display = powerNotifications_[0];
@@ -133,15 +134,27 @@ void DesktopHost::Hook(bool on) noexcept {
 
 void DesktopHost::OnWallpaperChange() {
   const std::optional<std::string> now = ShownWallpaper();
-  if (!wallpaperAtStart_ || !now ||
-      !AnotherWallpaperChosen(*wallpaperAtStart_, *now, RemoveQuotesAndSpaces(kTitle))) {
+  if (!wallpaperSeen_ || !now) return;
+  const std::string key = RemoveQuotesAndSpaces(kTitle);
+  if (wallpaperElsewhere_) {
+    if (!ShowsOurBackground(*now, key)) return;
+    Log("Our wallpaper was chosen again");
+    wallpaperElsewhere_ = false;
+    wallpaperSeen_ = now;
+    if (runValueTaken_) runValueTaken_ = !WriteRunValue(kTitle, GetProgramPath());
+    StartSearch();
     return;
   }
-  // The logon would start the mode again over the wallpaper the user chose:
-  // the entry goes too, until the wallpaper is applied again.
-  Log("Another wallpaper was chosen: the animation ends");
-  (void)RemoveRunValue(kTitle);
-  ::PostQuitMessage(0);
+  if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key)) return;
+  // The scenes go with their windows (their memory too), and the logon would
+  // no longer start the mode over the wallpaper the user chose. The process
+  // stays, idle, for a theme or a high-contrast switch that brings ours back.
+  Log("Another wallpaper was chosen: the scenes leave the desktop");
+  wallpaperElsewhere_ = true;
+  searching_ = false;
+  ::KillTimer(host_, kSearchTimer);
+  Unplace(true);
+  runValueTaken_ = RunValueExists(kTitle) && RemoveRunValue(kTitle);
 }
 
 void DesktopHost::StopWatching() noexcept {

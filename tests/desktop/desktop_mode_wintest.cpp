@@ -580,7 +580,7 @@ bool ChooseWallpaper(const char* path) {
                                  SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
 }
 
-TEST_F(DesktopMode, EndsWithItsLogonEntryWhenAnotherWallpaperIsChosen) {
+TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChosen) {
   char before[MAX_PATH + 1] = {}, local[MAX_PATH] = {};
   ::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, before, 0);
   mervalis::RegistryKey run(HKEY_CURRENT_USER);  // the install's logon entry
@@ -603,13 +603,17 @@ TEST_F(DesktopMode, EndsWithItsLogonEntryWhenAnotherWallpaperIsChosen) {
   EXPECT_TRUE(desktop_->Running());
   EXPECT_TRUE(wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue));
 
-  // Another picture: the animation ends, and the logon no longer starts it
-  // over that picture.
+  // Another picture: the scenes leave the desktop and rest, and the logon no
+  // longer starts the mode over that picture.
   ASSERT_TRUE(ChooseWallpaper((std::string(local) + "\\beach.bmp").c_str()));
-  DWORD code = 1;
-  ASSERT_TRUE(desktop_->WaitForExit(5000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(robot::WaitUntil([&] { return FindView(desktop_->id()) == nullptr; }, 5000)) << "the scenes stayed";
   EXPECT_FALSE(wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue));
+  EXPECT_LT(CpuOver(desktop_->id(), kRestMs), kRestingCpuMs);
+  // Ours again (a theme switched back): the scenes and the logon entry return.
+  ASSERT_TRUE(ChooseWallpaper(ours.c_str()));
+  EXPECT_NE(WaitForView(desktop_->id()), nullptr);
+  const std::string program = wine_test::ProgramPath();
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + program + "\" desktop");
 }
 
 // Windows tells of a power setting with a POWERBROADCAST_SETTING in the

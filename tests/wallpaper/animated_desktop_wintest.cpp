@@ -243,18 +243,19 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != second; }, 15000))
       << "the desktop mode was not restarted";
 
-  // The user sets another picture in Settings: the animation ends, and the
-  // logon no longer starts it; `apply` brings back both.
+  // The user sets another picture in Settings: the logon no longer starts the
+  // animation; `apply` brings it back, with its logon entry.
+  const DWORD third = DesktopModeProcess();
   ASSERT_TRUE(::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(previous.c_str()),
                                       SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
-  EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() == 0; }, 10000)) << "the animation stayed";
-  EXPECT_FALSE(RunValueExists());
+  EXPECT_TRUE(robot::WaitUntil([] { return !RunValueExists(); }, 10000)) << "the logon entry stayed";
   Process again(paths.applicationFile, "apply");
   ASSERT_TRUE(again.WaitForExit(60000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
             paths.imagesFolder + "background.bmp");
-  EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
+  EXPECT_TRUE(robot::WaitUntil([&] { return DesktopModeProcess() != 0 && DesktopModeProcess() != third; }, 15000))
+      << "the desktop mode was not restarted";
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue),
             "\"" + paths.applicationFile + "\" desktop");
 
