@@ -148,7 +148,7 @@ void DesktopHost::OnWallpaperChange() {
   if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key)) return;
   // The scenes go with their windows (their memory too), and the logon would
   // no longer start the mode over the wallpaper the user chose. The process
-  // stays, idle, for a theme or a high-contrast switch that brings ours back.
+  // stays, idle, for a theme switched back that brings ours again.
   Log("Another wallpaper was chosen: the scenes leave the desktop");
   wallpaperElsewhere_ = true;
   searching_ = false;
