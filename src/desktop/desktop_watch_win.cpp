@@ -145,7 +145,10 @@ void DesktopHost::OnWallpaperChange() {
     StartSearch();
     return;
   }
-  if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key)) return;
+  if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key)) {
+    wallpaperSeen_ = now;  // as before, or ours named anew
+    return;
+  }
   // The scenes go with their windows (their memory too), and the logon would
   // no longer start the mode over the wallpaper the user chose. The process
   // stays, idle, for a theme switched back that brings ours again.
