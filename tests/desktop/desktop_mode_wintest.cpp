@@ -592,10 +592,12 @@ TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChos
   });
   ASSERT_GT(::GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH), 0u);
   const std::string ours = std::string(local) + "\\Quorvane\\QVImages\\Mervalis\\background.bmp";
-  ASSERT_TRUE(ChooseWallpaper(ours.c_str()));
+  const std::string beach = std::string(local) + "\\beach.bmp";
+  // Started over the user's picture (by hand, or before an install's apply).
+  ASSERT_TRUE(ChooseWallpaper(beach.c_str()));
   ASSERT_NE(StartOnShell("win10"), nullptr);
 
-  // Ours named again, in other letters (a theme that names it): it goes on.
+  // Ours, in other letters (a theme that names it): it goes on.
   std::string shouted = ours;
   for (char& c : shouted) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
   ASSERT_TRUE(ChooseWallpaper(shouted.c_str()));
@@ -605,7 +607,7 @@ TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChos
 
   // Another picture: the scenes leave the desktop and rest, and the logon no
   // longer starts the mode over that picture.
-  ASSERT_TRUE(ChooseWallpaper((std::string(local) + "\\beach.bmp").c_str()));
+  ASSERT_TRUE(ChooseWallpaper(beach.c_str()));
   EXPECT_TRUE(robot::WaitUntil([&] { return FindView(desktop_->id()) == nullptr; }, 5000)) << "the scenes stayed";
   EXPECT_FALSE(wine_test::ValueExists(HKEY_CURRENT_USER, kRunKey, kRunValue));
   EXPECT_LT(CpuOver(desktop_->id(), kRestMs), kRestingCpuMs);
