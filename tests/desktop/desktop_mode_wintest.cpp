@@ -80,58 +80,10 @@ double CpuOver(DWORD pid, DWORD ms) {
 constexpr DWORD kRestMs = 6000;
 constexpr double kRestingCpuMs = 30.0;
 
-struct ViewSearch {
-  DWORD pid;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindViewChild(HWND hwnd, LPARAM data) {
-  auto* s = reinterpret_cast<ViewSearch*>(data);
-  // Shown only once its first picture is ready.
-  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == s->pid &&
-      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindViewTop(HWND hwnd, LPARAM data) {
-  ::EnumChildWindows(hwnd, FindViewChild, data);
-  return reinterpret_cast<ViewSearch*>(data)->found == nullptr;
-}
-
 // The desktop mode's shown window behind the icons, wherever it is placed.
 HWND FindView(DWORD desktopPid) {
-  ViewSearch s{desktopPid};
-  ::EnumWindows(FindViewTop, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-struct AllViews {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK AddViewChild(HWND hwnd, LPARAM data) {
-  auto* all = reinterpret_cast<AllViews*>(data);
-  if (ClassOf(hwnd) == kDesktopViewClass && ProcessOf(hwnd) == all->pid &&
-      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
-    all->found.push_back(hwnd);
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK AddViewsOf(HWND top, LPARAM data) {
-  ::EnumChildWindows(top, AddViewChild, data);
-  return TRUE;
-}
-
-// All its shown windows: one per monitor.
-std::vector<HWND> FindViews(DWORD desktopPid) {
-  AllViews all{desktopPid, {}};
-  ::EnumWindows(AddViewsOf, reinterpret_cast<LPARAM>(&all));
-  return all.found;
+  const std::vector<HWND> views = wine_test::ShownDesktopViews(desktopPid);
+  return views.empty() ? nullptr : views.front();
 }
 
 // A rectangle as left, top, right, bottom: compared and sorted as a whole.
@@ -470,7 +422,7 @@ TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
   const LogPixels scaled(144);
   ASSERT_NE(StartOnShell("win10"), nullptr);
   const auto placed = [&](std::vector<HWND>& views) {
-    views = FindViews(desktop_->id());
+    views = wine_test::ShownDesktopViews(desktop_->id());
     return views.size() == 2;
   };
   std::vector<HWND> views;
@@ -512,7 +464,7 @@ TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
                  });
         },
         15000));
-    views = FindViews(desktop_->id());
+    views = wine_test::ShownDesktopViews(desktop_->id());
     expectPlaced(views);
   }
   ::Sleep(1000);

@@ -246,6 +246,9 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   // The user sets another picture in Settings: the logon no longer starts the
   // animation; `apply` brings it back, with its logon entry.
   const DWORD third = DesktopModeProcess();
+  // Once the animation shows, as the user sees it before choosing.
+  ASSERT_TRUE(robot::WaitUntil([&] { return !wine_test::ShownDesktopViews(third).empty(); }, 15000))
+      << "the restarted mode showed nothing";
   ASSERT_TRUE(::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(previous.c_str()),
                                       SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
   EXPECT_TRUE(robot::WaitUntil([] { return !RunValueExists(); }, 10000)) << "the logon entry stayed";

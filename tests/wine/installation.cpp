@@ -183,4 +183,35 @@ void InstallThroughWindow(const std::string& programPath) {
   ASSERT_TRUE(program.WaitForExit(10000));
 }
 
+namespace {
+
+struct ViewSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK AddViewChild(HWND hwnd, LPARAM data) {
+  auto* search = reinterpret_cast<ViewSearch*>(data);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && robot::ClassName(hwnd) == contract::kDesktopViewClass &&
+      (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+    search->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK AddViewsOf(HWND top, LPARAM data) {
+  ::EnumChildWindows(top, AddViewChild, data);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ShownDesktopViews(DWORD desktopPid) {
+  ViewSearch search{desktopPid, {}};
+  ::EnumWindows(AddViewsOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace wine_test

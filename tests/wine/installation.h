@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 #include "wine/support.h"
 
@@ -70,5 +73,10 @@ struct ShortcutInfo {
 // its check box, the other options as they are), then closes the window.
 // Fails the running test when it does not get to the done panel.
 void InstallThroughWindow(const std::string& program = ProgramPath());
+
+// The shown windows that a desktop mode process draws in behind the icons,
+// one per monitor, wherever in the shell's windows they are placed. A mode
+// shows them once it has read its settings and found its place.
+[[nodiscard]] std::vector<HWND> ShownDesktopViews(DWORD desktopPid);
 
 }  // namespace wine_test
