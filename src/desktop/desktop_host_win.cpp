@@ -92,7 +92,6 @@ void DesktopHost::OnSearchTimer() {
   switch (Place()) {
     case PlaceResult::Placed:
       searching_ = false;
-      ::SetTimer(host_, kWatchTimer, kWatchMs, nullptr);
       CheckCover();
       UpdateRunning();
       return;
@@ -232,15 +231,15 @@ bool DesktopHost::ShellWindowsChanged() const {
 }
 
 void DesktopHost::OnWatchTimer() {
-  if (!place_) {
-    ::KillTimer(host_, kWatchTimer);
-    return;
+  ::KillTimer(host_, kWatchTimer);
+  if (!place_) return;
+  if (ShellWindowsChanged()) {
+    Log("The shell's windows changed");
+    Unplace(false);
+    StartSearch();
+  } else if (watching_) {
+    ::SetTimer(host_, kWatchTimer, kWatchMs, nullptr);  // the usual pace, after a first look that came sooner
   }
-  ::SetTimer(host_, kWatchTimer, kWatchMs, nullptr);  // back to the usual pace after a settling look
-  if (!ShellWindowsChanged()) return;
-  Log("The shell's windows changed");
-  Unplace(false);
-  StartSearch();
 }
 
 void DesktopHost::OnDisplayChange() {
@@ -250,7 +249,6 @@ void DesktopHost::OnDisplayChange() {
   Log("Display change");
   Unplace(true);
   StartSearch();
-  if (place_) ::SetTimer(host_, kWatchTimer, kSettleMs, nullptr);
 }
 
 void DesktopHost::UpdateRunning() {
@@ -273,6 +271,18 @@ void DesktopHost::UpdateRunning() {
     frameTimer_.Set(host_, delay);
   } else {
     frameTimer_.Kill();
+  }
+  // The shell's windows are watched only while a scene runs: at rest nothing
+  // but the system's own messages wakes the process. The first look after a
+  // rest or a placing comes soon, for a shell that built its windows anew
+  // meanwhile or moves them after a display change.
+  if (any != watching_) {
+    watching_ = any;
+    if (any) {
+      ::SetTimer(host_, kWatchTimer, kSettleMs, nullptr);
+    } else {
+      ::KillTimer(host_, kWatchTimer);
+    }
   }
 }
 

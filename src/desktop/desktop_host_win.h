@@ -55,10 +55,10 @@ class DesktopHost {
   static constexpr UINT_PTR kSearchTimer = 3;  // the next search for the place
   static constexpr UINT_PTR kWatchTimer = 4;   // a look at the shell's windows and the monitors
   static constexpr UINT kCoverSettleMs = 150;
-  // While placed, the shell's windows and the monitors are looked at this
-  // often, for changes whose window events never arrive (Wine sends none
-  // across processes) and for Explorer moving its windows after a display
-  // change.
+  // While a scene runs, the shell's windows and the monitors are looked at
+  // this often, for changes whose window events never arrive (Wine sends
+  // none across processes) and for Explorer moving its windows after a
+  // display change.
   static constexpr UINT kWatchMs = 2000;
   static constexpr UINT kSettleMs = 1500;
   // While a scene runs, a cover test goes with a frame at most this often, for
@@ -123,6 +123,7 @@ class DesktopHost {
   bool sessionRegistered_ = false;
   std::vector<HWINEVENTHOOK> hooks_;
   DWORD lastCoverTest_ = 0;
+  bool watching_ = false;  // the watch timer's usual pace is set
   // The plain wallpaper setting as last seen under our scenes, when it could
   // be read; whether another wallpaper shows instead (no scenes, no search
   // then), and whether the logon entry was taken away for it.

@@ -228,8 +228,6 @@ bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
     case kApmResumeSuspend:
     case kApmResumeAutomatic:
       SetPaused(PauseReason::Suspended, false);
-      // The shell may have built its windows anew meanwhile.
-      if (place_) ::SetTimer(host_, kWatchTimer, kSettleMs, nullptr);
       return true;
     case kApmPowerStatusChange:
       CheckPowerSaver();

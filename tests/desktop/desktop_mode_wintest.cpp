@@ -73,9 +73,9 @@ double CpuOver(DWORD pid, DWORD ms) {
   return CpuMs(pid) - before;
 }
 
-// A resting mode over 6 s: its watch of the shell's windows alone, 0 to
-// 20 ms (times come in 10 ms steps, and a machine busy with other work makes
-// each step dearer); a running one takes 70 to 100 ms, so the limit lies
+// A resting mode over 6 s: nothing wakes it but the test's own messages, 0 to
+// 10 ms (times come in 10 ms steps, and a machine busy with other work makes
+// each step dearer); a running one takes 130 to 250 ms, so the limit lies
 // well below that.
 constexpr DWORD kRestMs = 6000;
 constexpr double kRestingCpuMs = 30.0;
