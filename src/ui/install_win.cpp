@@ -20,6 +20,7 @@
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_control_win.h"
+#include "desktop/place_report_win.h"
 #include "payload/catalogue.h"
 #include "ui/install_plan.h"
 #include "ui/install_steps_win.h"
@@ -185,7 +186,11 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   // whose uninstall entry is still missing now.
   if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);
 
-  reporter.Done();
+  // The restarted animated desktop's word, once it has looked for its place.
+  const desktop::PlaceReport place =
+      plan.restartDesktopMode ? desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs, [&] { reporter.Waiting(); })
+                              : desktop::PlaceReport::kNone;
+  reporter.Done(desktop::PlaceNotice(place));
   try {
     Log("Before Minimize Windows");
     MinimizeAllWindows();
@@ -216,7 +221,9 @@ bool RunApply(const ApplyOptions& options) {
   const ScopeExit startAgain([&] {
     if (!restart) return;
     (void)WriteRunValue(title, applicationFile);
-    (void)StartDesktopMode(applicationFile);
+    if (!StartDesktopMode(applicationFile)) return;
+    const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
+    WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
   });
   return ApplyWallpaper(options);
 }

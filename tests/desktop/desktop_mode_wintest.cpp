@@ -650,6 +650,19 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ::Sleep(1000);
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
 
+  // A full-screen layered window with alpha 0 over the primary monitor, as
+  // recording and GPU overlays make: it hides nothing, the scene goes on.
+  HWND invisible = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0,
+                                     ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(invisible, nullptr);
+  ASSERT_TRUE(::SetLayeredWindowAttributes(invisible, 0, 0, LWA_ALPHA));
+  ::ShowWindow(invisible, SW_SHOWNOACTIVATE);
+  robot::Settle(invisible);
+  ::Sleep(2000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0) << "a window that shows nothing paused it";
+  ::DestroyWindow(invisible);
+
   // A maximised window of another program covers the desktop. (That it runs
   // again once the window goes rests on the system's window events, which
   // Wine 8 does not send across processes: only a real Windows shows it.)
