@@ -332,7 +332,10 @@ TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPla
   ASSERT_NE(mode, 0u) << "no desktop mode started";
   EXPECT_TRUE(wine_test::ShownDesktopViews(mode).empty());
 
-  // Switched on, and every window told, as the settings do.
+  // Past the mode's minute of looking, so that only the setting's word
+  // brings it; switched on, and every window told, as the settings do.
+  ::Sleep(62000);
+  EXPECT_TRUE(wine_test::ShownDesktopViews(mode).empty());
   ASSERT_TRUE(animations(true, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
   EXPECT_TRUE(robot::WaitUntil([&] { return !wine_test::ShownDesktopViews(mode).empty(); }, 15000))
       << "not placed once animations were on";
