@@ -202,6 +202,16 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   return InstallOutcome::kDone;
 }
 
+// What the animated desktop started just now says of its place, to the debug
+// log; a log that cannot be written spoils nothing.
+void LogDesktopPlace() noexcept {
+  try {
+    const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
+    WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter) {
@@ -221,9 +231,7 @@ bool RunApply(const ApplyOptions& options) {
   const ScopeExit startAgain([&] {
     if (!restart) return;
     (void)WriteRunValue(title, applicationFile);
-    if (!StartDesktopMode(applicationFile)) return;
-    const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
-    WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
+    if (StartDesktopMode(applicationFile)) LogDesktopPlace();
   });
   return ApplyWallpaper(options);
 }

@@ -38,11 +38,11 @@ enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 // animated desktop stopped around it, started again on every way out, and its
 // logon entry), on a first install the shortcuts and the uninstall entry, a
 // few seconds for the restarted animated desktop to say whether it found its
-// place behind the icons, then the minimised windows. A program that could not be copied stops the install
-// with a box before anything names it (logon entry, shortcuts, entry). Errors
-// of the apply are shown by the apply; errors thrown on the way (the debug
-// log, the page file) are passed on. The checkpoint lines go to the debug log
-// as "btnInstall - ...".
+// place behind the icons, then the minimised windows. A program that could
+// not be copied stops the install with a box before anything names it
+// (logon entry, shortcuts, entry). Errors of the apply are shown by the
+// apply; errors thrown on the way (the debug log, the page file) are passed
+// on. The checkpoint lines go to the debug log as "btnInstall - ...".
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped
