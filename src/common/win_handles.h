@@ -86,6 +86,9 @@ struct FindHandleTraits : InvalidHandleValue {
 struct WindowTraits : NullHandle<HWND> {
   static void close(Handle h) noexcept { ::DestroyWindow(h); }
 };
+struct LocalMemoryTraits : NullHandle<HLOCAL> {  // what the system allocated for us with LocalAlloc
+  static void close(Handle h) noexcept { ::LocalFree(h); }
+};
 
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
@@ -99,6 +102,7 @@ using UniqueGdiObject = UniqueResource<GdiObjectTraits<HGDIOBJ>>;
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueLocal = UniqueResource<LocalMemoryTraits>;
 
 // A device context borrowed from a window with GetDC, given back with ReleaseDC.
 class WindowDc {

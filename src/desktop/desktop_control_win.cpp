@@ -8,9 +8,11 @@
 #include <string>
 
 #include "common/product_names.h"
+#include "common/same_user_security_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/place_report_win.h"
 #include "wallpaper/desktop_kind.h"
 
 namespace mervalis {
@@ -125,8 +127,10 @@ bool StopDesktopMode(unsigned long timeoutMs) noexcept {
   UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutexName));
   if (!mutex) return true;  // none runs
   UniqueHandle process = DesktopModeProcess();
-  // Created when the mode has not made it yet: it then finds it set at its start.
-  UniqueHandle stop(::CreateEventA(nullptr, TRUE, FALSE, kDesktopStopEventName));
+  // Created when the mode has not made it yet: it then finds it set at its
+  // start, also when it runs with other rights than this process.
+  SameUserSecurity security;
+  UniqueHandle stop(::CreateEventA(security.get(), TRUE, FALSE, kDesktopStopEventName));
   if (!stop) return false;
   ::SetEvent(stop.get());
 
@@ -153,6 +157,8 @@ bool StartDesktopMode(std::string_view applicationFile) noexcept {
     const std::size_t slash = folder.find_last_of('\\');
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
     const std::string file(applicationFile);
+    // Only what the new mode says counts.
+    desktop::ClearPlaceReport();
     // Started by an administrator's elevated run, the mode would run elevated
     // too (and Explorer's messages would not reach it): Explorer starts it
     // instead, with the user's ordinary rights. Without Explorer to ask, it

@@ -6,6 +6,7 @@
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/place_report_win.h"
 #include "desktop/placement.h"
 
 namespace mervalis::desktop {
@@ -64,6 +65,9 @@ bool DesktopHost::Open() {
   if (!host_) return false;
   taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
   LetTheShellsMessageThrough(host_, taskbarCreated_);
+  // The user's setting changes too: another wallpaper chosen, animations
+  // switched on.
+  LetTheShellsMessageThrough(host_, WM_SETTINGCHANGE);
   layout_ = ReadStoredLayout();
   StartWatching();
   StartSearch();
@@ -92,6 +96,7 @@ void DesktopHost::OnSearchTimer() {
   switch (Place()) {
     case PlaceResult::Placed:
       searching_ = false;
+      Report(PlaceReport::kPlaced);
       CheckCover();
       UpdateRunning();
       return;
@@ -102,12 +107,20 @@ void DesktopHost::OnSearchTimer() {
       break;
   }
   ++searchAttempts_;
+  if (::GetTickCount() - searchStart_ >= kReportNoPlaceAfterMs) Report(NoPlaceReason(ClientAreaAnimationOff()));
   if (const auto delay = NextSearchDelay(searchAttempts_, ::GetTickCount() - searchStart_)) {
     ::SetTimer(host_, kSearchTimer, *delay, nullptr);
   } else {
     searching_ = false;
-    Log("No place behind the icons: waiting for the shell");
+    Log("No place behind the icons: waiting for the shell or a setting");
   }
+}
+
+void DesktopHost::Report(PlaceReport report) {
+  if (report == reported_) return;
+  reported_ = report;
+  Log(std::string(PlaceLogLine(report)));
+  WritePlaceReport(report);
 }
 
 bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
@@ -344,7 +357,16 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) ::SetTimer(host_, kCoverTimer, kCoverSettleMs, nullptr);
-      if (wParam == SPI_SETDESKWALLPAPER) OnWallpaperChange();
+      if (wParam == SPI_SETDESKWALLPAPER) {
+        OnWallpaperChange();
+      } else if (!place_ && !wallpaperElsewhere_) {
+        // Explorer makes its window behind the icons only while animations
+        // inside windows are on. What this process reads of that setting
+        // may lag (Wine keeps its first reading), so any change of a
+        // setting brings a new search, whatever the value reads.
+        Log("A setting changed: looking for the place again");
+        StartSearch();
+      }
       break;
     case kWmSessionChange:
       OnSessionChange(wParam);

@@ -21,6 +21,7 @@
 #include "desktop/aquarium_win.h"
 #include "desktop/desktop_place_win.h"
 #include "desktop/late_functions_win.h"
+#include "desktop/place_report.h"
 #include "desktop/scene_window_win.h"
 #include "desktop/stored_layout.h"
 #include "desktop/visibility.h"
@@ -55,6 +56,9 @@ class DesktopHost {
   static constexpr UINT_PTR kSearchTimer = 3;  // the next search for the place
   static constexpr UINT_PTR kWatchTimer = 4;   // a look at the shell's windows and the monitors
   static constexpr UINT kCoverSettleMs = 150;
+  // A search that has found nothing for this long says why: a starter waits
+  // only a few seconds for its word.
+  static constexpr DWORD kReportNoPlaceAfterMs = 1500;
   // While a scene runs, the shell's windows and the monitors are looked at
   // this often, for changes whose window events never arrive (Wine sends
   // none across processes) and for Explorer moving its windows after a
@@ -79,9 +83,12 @@ class DesktopHost {
   [[nodiscard]] bool RegisterClasses() noexcept;
 
   // Looking for the place: at once, then with backoff for a minute, then
-  // only when the shell says it started ("TaskbarCreated").
+  // only when the shell says it started ("TaskbarCreated") or a setting
+  // changed (animations switched on).
   void StartSearch();
   void OnSearchTimer();
+  // Tells whoever started the mode, and the debug log, when it changes.
+  void Report(PlaceReport report);
   [[nodiscard]] PlaceResult Place();
   [[nodiscard]] bool BuildScenes(const std::vector<Monitor>& monitors);
   [[nodiscard]] bool CreateViewWindow(View& view, const DesktopPlace& place, const Rect& inParent);
@@ -142,6 +149,7 @@ class DesktopHost {
   bool searching_ = false;
   DWORD searchStart_ = 0;
   int searchAttempts_ = 0;
+  PlaceReport reported_ = PlaceReport::kNone;
 };
 
 }  // namespace mervalis::desktop

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "common/same_user_security_win.h"
 #include "common/win_handles.h"
 #include "desktop/aquarium_win.h"
 #include "desktop/desktop_host_win.h"
 #include "desktop/dpi_awareness_win.h"
 #include "desktop/late_functions_win.h"
+#include "desktop/place_report_win.h"
 #include "desktop/preview_window_win.h"
 #include "desktop/scene_window_win.h"
 
@@ -18,9 +20,12 @@ using desktop::RunMessages;
 
 void RunDesktopMode(HINSTANCE instance) {
   // Owned while the mode runs: whoever stops it can wait for the release.
-  UniqueHandle mutex(::CreateMutexA(nullptr, TRUE, kDesktopMutexName));
+  // Open to the user's ordinary processes also when this one runs elevated:
+  // an uninstall must see that it runs, and stop it.
+  SameUserSecurity security;
+  UniqueHandle mutex(::CreateMutexA(security.get(), TRUE, kDesktopMutexName));
   if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) return;
-  UniqueHandle stop(::CreateEventA(nullptr, TRUE, FALSE, kDesktopStopEventName));
+  UniqueHandle stop(::CreateEventA(security.get(), TRUE, FALSE, kDesktopStopEventName));
   // An uninstall that already asked the mode to stop: nothing to start.
   if (stop && ::WaitForSingleObject(stop.get(), 0) == WAIT_OBJECT_0) {
     ::ReleaseMutex(mutex.get());
@@ -39,6 +44,7 @@ void RunDesktopMode(HINSTANCE instance) {
     desktop::DesktopHost host(instance, late);
     if (host.Open()) RunMessages(stop.get());
   }
+  desktop::ClearPlaceReport();
   Log("End");
   ::ReleaseMutex(mutex.get());
 }

@@ -8,7 +8,8 @@ namespace mervalis {
 
 // One desktop mode per session: the mutex lives in the session's own
 // namespace and is owned by the running mode until it ends, so whoever stops
-// the mode can wait on it.
+// the mode can wait on it. It and the stop event are open to the user's own
+// processes whatever rights each runs with (SameUserSecurity).
 inline constexpr char kDesktopMutexName[] = "QUORVANESOFTMRVLSDESKTOP";
 // Setting this event (manual reset) ends the running desktop mode.
 inline constexpr char kDesktopStopEventName[] = "QUORVANESOFTMRVLSDESKTOPSTOP";

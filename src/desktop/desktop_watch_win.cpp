@@ -2,6 +2,9 @@
 // that cover it, a locked or disconnected session, a display switched off;
 // and that the user wants another wallpaper.
 #include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "common/folders_win.h"
@@ -47,13 +50,28 @@ struct CoverSearch {
   std::vector<TopWindowState> above;  // the windows above the desktop, topmost first
 };
 
+// How much of a window shows: a layered window's constant opacity (none
+// known for one drawn whole with per-pixel alpha), nothing at all for a
+// window whose region is empty.
+std::uint8_t Opacity(HWND hwnd, LONG exStyle) noexcept {
+  RECT box = {};
+  if (::GetWindowRgnBox(hwnd, &box) == NULLREGION) return 0;
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  if ((exStyle & WS_EX_LAYERED) && ::GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) &&
+      (flags & LWA_ALPHA)) {
+    return alpha;
+  }
+  return 255;
+}
+
 BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
   auto& s = *reinterpret_cast<CoverSearch*>(data);
   if (!::IsWindowVisible(hwnd)) return TRUE;
   // The desktop's own windows lie at the bottom of the Z order (or on top
   // after "show desktop"): nothing below them covers anything. The shell
   // has other, unrelated "WorkerW" windows, so the class alone does not say.
-  char cls[32] = {};
+  char cls[64] = {};
   ::GetClassNameA(hwnd, cls, sizeof(cls));
   if (hwnd == s.desktopTop || lstrcmpA(cls, "Progman") == 0 ||
       ::FindWindowExA(hwnd, nullptr, "SHELLDLL_DefView", nullptr)) {
@@ -64,7 +82,8 @@ BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
   ::GetWindowRect(hwnd, &r);
   w.rect = {r.left, r.top, r.right, r.bottom};
   w.minimised = ::IsIconic(hwnd) != FALSE;
-  w.clickThrough = (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+  const LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
+  w.clickThrough = (exStyle & WS_EX_TRANSPARENT) != 0;
   DWORD process = 0;
   ::GetWindowThreadProcessId(hwnd, &process);
   w.ignored = process == s.self;
@@ -72,12 +91,61 @@ BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
     DWORD cloaked = 0;  // DWMWA_CLOAKED, Windows 8 and later
     w.cloaked = SUCCEEDED(s.late->dwmAttribute(hwnd, 14, &cloaked, sizeof(cloaked))) && cloaked != 0;
   }
+  w.alpha = Opacity(hwnd, exStyle);
   try {
-    if (!w.ignored && !w.minimised && !w.clickThrough && !w.cloaked) s.above.push_back(w);
+    if (CountsAsCover(w)) {
+      w.className = cls;
+      s.above.push_back(std::move(w));
+    }
   } catch (...) {
     return FALSE;
   }
   return TRUE;
+}
+
+// Whether the session is locked now: its notifications tell only of changes,
+// and a mode started behind the lock screen (an automatic sign-in after an
+// update, a scheduled apply) would otherwise animate there until the next
+// lock. Without the session's word (before Windows 7), the desktop that gets
+// the input says: the lock screen's is not the user's "Default" one, nor
+// open to the user.
+bool SessionLockedNow(const LateFunctions& late) noexcept {
+  if (late.querySession && late.freeMemory) {
+    // WTSINFOEXW with its level 1, up to the flag (WTSSessionInfoEx, Windows 7 and later).
+    struct SessionInfo {
+      DWORD level;
+      union {
+        struct {
+          ULONG sessionId;
+          int state;
+          LONG flags;
+        } level1;
+        LARGE_INTEGER alignment;
+      } data;
+    };
+    constexpr int kSessionInfoEx = 25;
+    constexpr DWORD kThisSession = 0xFFFFFFFF;  // WTS_CURRENT_SESSION
+    void* data = nullptr;
+    DWORD size = 0;
+    if (late.querySession(nullptr, kThisSession, kSessionInfoEx, &data, &size) && data) {
+      std::optional<bool> locked;
+      const auto* info = static_cast<const SessionInfo*>(data);
+      OSVERSIONINFOA version = {};
+      version.dwOSVersionInfoSize = sizeof(version);
+      if (size >= sizeof(SessionInfo) && info->level == 1 && ::GetVersionExA(&version)) {
+        locked = LockedBySessionFlag(info->data.level1.flags, version.dwMajorVersion, version.dwMinorVersion);
+      }
+      late.freeMemory(data);
+      if (locked) return *locked;
+    }
+  }
+  HDESK input = ::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+  if (!input) return true;
+  char name[64] = {};
+  DWORD needed = 0;
+  const bool named = ::GetUserObjectInformationA(input, UOI_NAME, name, sizeof(name), &needed) != FALSE;
+  ::CloseDesktop(input);
+  return named && lstrcmpiA(name, "Default") != 0;
 }
 
 // The plain wallpaper as the user's profile has it (the uninstaller reads
@@ -99,6 +167,10 @@ void DesktopHost::StartWatching() {
     if (!display) display = late_.registerPower(host_, &kMonitorPowerOn, 0);
     powerNotifications_[1] = late_.registerPower(host_, &kPowerSavingStatus, 0);
     powerNotifications_[2] = late_.registerPower(host_, &kEnergySaverStatus, 0);
+  }
+  if (SessionLockedNow(late_)) {
+    Log("Started in a locked session");
+    SetPaused(PauseReason::Locked, true);
   }
   CheckSession();
   CheckPowerSaver();
@@ -186,8 +258,13 @@ void DesktopHost::CheckCover() {
     if (::GetMonitorInfoA(::MonitorFromRect(&s, MONITOR_DEFAULTTONEAREST), &info)) {
       view->monitor.work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
     }
-    const bool covered = CoveredTogether(search.above, view->monitor.work);
-    if (covered != view->pause.Has(PauseReason::Covered)) Log(covered ? "Covered" : "Shown");
+    std::vector<std::size_t> by;
+    const bool covered = CoveredTogether(search.above, view->monitor.work, &by);
+    if (covered != view->pause.Has(PauseReason::Covered)) {
+      std::string line = covered ? "Covered by" : "Shown";
+      for (std::size_t i : by) line += " " + search.above[i].className;
+      Log(line);
+    }
     changed |= view->pause.Set(PauseReason::Covered, covered);
   }
   if (changed) UpdateRunning();

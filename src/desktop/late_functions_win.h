@@ -19,6 +19,8 @@ struct LateFunctions {
   using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
   using ProcessSession = BOOL(WINAPI*)(DWORD, DWORD*);
   using ConsoleSession = DWORD(WINAPI*)();
+  using QuerySession = BOOL(WINAPI*)(HANDLE, DWORD, int, void**, DWORD*);  // WTSQuerySessionInformationW
+  using FreeMemory = void(WINAPI*)(void*);                                  // WTSFreeMemory
 
   UniqueModule wtsapi = LoadSystemLibrary("wtsapi32.dll");
   UniqueModule dwmapi = LoadSystemLibrary("dwmapi.dll");
@@ -29,6 +31,8 @@ struct LateFunctions {
   DwmAttribute dwmAttribute = nullptr;
   ProcessSession processSession = nullptr;
   ConsoleSession consoleSession = nullptr;
+  QuerySession querySession = nullptr;
+  FreeMemory freeMemory = nullptr;
 
   LateFunctions() noexcept {
     HMODULE user32 = ::GetModuleHandleA("user32.dll");
@@ -36,6 +40,8 @@ struct LateFunctions {
     unregisterPower = Find<UnregisterPower>(user32, "UnregisterPowerSettingNotification");
     registerSession = Find<RegisterSession>(wtsapi.get(), "WTSRegisterSessionNotification");
     unregisterSession = Find<UnregisterSession>(wtsapi.get(), "WTSUnRegisterSessionNotification");
+    querySession = Find<QuerySession>(wtsapi.get(), "WTSQuerySessionInformationW");
+    freeMemory = Find<FreeMemory>(wtsapi.get(), "WTSFreeMemory");
     dwmAttribute = Find<DwmAttribute>(dwmapi.get(), "DwmGetWindowAttribute");
     HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
     processSession = Find<ProcessSession>(kernel32, "ProcessIdToSessionId");

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "wallpaper/image.h"
@@ -18,10 +20,20 @@ struct TopWindowState {
   bool cloaked = false;       // hidden by the compositor although "visible"
   bool clickThrough = false;  // WS_EX_TRANSPARENT: an overlay, shows what lies below
   bool ignored = false;       // ours, or one of the shell's own desktop windows
+  // A layered window's constant opacity, 255 for every other window; a
+  // window whose region holds no pixel counts as 0.
+  std::uint8_t alpha = 255;
+  std::string className;  // for the debug log
 };
 
-// True when `window` hides the primary monitor's desktop: shown, not an
-// overlay, and covering at least the monitor's work area. That is what a
+// Whether `window` hides what lies below it: shown, not minimised, cloaked or
+// an overlay, and opaque. Recording and GPU overlays make full-screen layered
+// windows that show nothing (alpha 0); a window partly see-through still
+// lets the desktop be seen.
+[[nodiscard]] bool CountsAsCover(const TopWindowState& window) noexcept;
+
+// True when `window` hides the primary monitor's desktop: it counts as
+// cover and covers at least the monitor's work area. That is what a
 // maximised window does (its frame reaches past the work area) and what a
 // full-screen one does (it covers the whole monitor).
 [[nodiscard]] bool HidesDesktop(const TopWindowState& window, const Rect& workArea) noexcept;
@@ -29,8 +41,10 @@ struct TopWindowState {
 // True when the windows that count (as for HidesDesktop), `windows`
 // together, cover `area`: a maximised window, or snapped ones side by side.
 // Windows that leave too many pieces uncovered to follow count as not
-// covering.
-[[nodiscard]] bool CoveredTogether(const std::vector<TopWindowState>& windows, const Rect& area);
+// covering. When covered and `by` is given, it receives the indexes of the
+// windows that took a part of the area.
+[[nodiscard]] bool CoveredTogether(const std::vector<TopWindowState>& windows, const Rect& area,
+                                   std::vector<std::size_t>* by = nullptr);
 
 // Each source of news has a reason of its own, so that one source saying
 // "off" does not clear what another still says: on Windows 11 energy saver
@@ -60,6 +74,12 @@ struct SessionPauses {
 };
 [[nodiscard]] SessionPauses PausesOfSession(bool remote, std::uint32_t ownSession,
                                             std::uint32_t consoleSession) noexcept;
+
+// What the session's lock flag (WTSSessionInfoEx's SessionFlags) says on
+// Windows `major`.`minor`: locked, unlocked, or nothing for a value it does
+// not know (WTS_SESSIONSTATE_UNKNOWN). Windows 7 and Server 2008 R2 give
+// the two values the wrong way round.
+[[nodiscard]] std::optional<bool> LockedBySessionFlag(std::int32_t flag, unsigned major, unsigned minor) noexcept;
 
 class PauseState {
  public:

@@ -20,6 +20,7 @@
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_control_win.h"
+#include "desktop/place_report_win.h"
 #include "payload/catalogue.h"
 #include "ui/install_plan.h"
 #include "ui/install_steps_win.h"
@@ -185,7 +186,11 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   // whose uninstall entry is still missing now.
   if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);
 
-  reporter.Done();
+  // The restarted animated desktop's word, once it has looked for its place.
+  const desktop::PlaceReport place =
+      plan.restartDesktopMode ? desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs, [&] { reporter.Waiting(); })
+                              : desktop::PlaceReport::kNone;
+  reporter.Done(desktop::PlaceNotice(place));
   try {
     Log("Before Minimize Windows");
     MinimizeAllWindows();
@@ -195,6 +200,16 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
     // Not being able to show the desktop spoils nothing.
   }
   return InstallOutcome::kDone;
+}
+
+// What the animated desktop started just now says of its place, to the debug
+// log; a log that cannot be written spoils nothing.
+void LogDesktopPlace() noexcept {
+  try {
+    const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
+    WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
+  } catch (...) {
+  }
 }
 
 }  // namespace
@@ -216,7 +231,7 @@ bool RunApply(const ApplyOptions& options) {
   const ScopeExit startAgain([&] {
     if (!restart) return;
     (void)WriteRunValue(title, applicationFile);
-    (void)StartDesktopMode(applicationFile);
+    if (StartDesktopMode(applicationFile)) LogDesktopPlace();
   });
   return ApplyWallpaper(options);
 }

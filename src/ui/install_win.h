@@ -19,8 +19,11 @@ class InstallReporter {
   virtual void LicenceNeeded() = 0;
   // About to write: the busy cursor, shown at once.
   virtual void Busy() = 0;
-  // Everything written: the done panel.
-  virtual void Done() = 0;
+  // Waiting for the animated desktop's word: the window keeps answering.
+  virtual void Waiting() = 0;
+  // Everything written: the done panel, with `desktopNotice` when not empty
+  // (why the animation is not behind the icons, and what to switch on).
+  virtual void Done(std::string_view desktopNotice) = 0;
   // All windows were minimised to show the new desktop: the installer's own
   // comes back shortly after.
   virtual void WindowsMinimised() = 0;
@@ -33,17 +36,19 @@ enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 
 // The checks, the apply, the option code, the application file (with the
 // animated desktop stopped around it, started again on every way out, and its
-// logon entry), on a first install the shortcuts and the uninstall entry, then
-// the minimised windows. A program that could not be copied stops the install
-// with a box before anything names it (logon entry, shortcuts, entry). Errors
-// of the apply are shown by the apply; errors thrown on the way (the debug
-// log, the page file) are passed on. The checkpoint lines go to the debug log
-// as "btnInstall - ...".
+// logon entry), on a first install the shortcuts and the uninstall entry, a
+// few seconds for the restarted animated desktop to say whether it found its
+// place behind the icons, then the minimised windows. A program that could
+// not be copied stops the install with a box before anything names it
+// (logon entry, shortcuts, entry). Errors of the apply are shown by the
+// apply; errors thrown on the way (the debug log, the page file) are passed
+// on. The checkpoint lines go to the debug log as "btnInstall - ...".
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped
 // while the files are written and started again on every way out, so it
-// follows the new background and layout. True when the apply succeeded.
+// follows the new background and layout; what it says of its place goes to
+// the debug log. True when the apply succeeded.
 [[nodiscard]] bool RunApply(const ApplyOptions& options);
 // The `apply` run mode: RunApply with the stored options, no window made.
 bool ApplyStoredOptions();

@@ -34,6 +34,7 @@ enum ControlId : int {
   kLblDownloadMore,
   kBtnChangeOptions,
   kBtnFinish,
+  kLblDesktopNotice,
 };
 
 // The window class and caption, by which the robot finds the window.

@@ -29,9 +29,10 @@ class WindowInstallReporter final : public InstallReporter {
     cursorSet_ = true;
     Application::Instance().ProcessMessages();
   }
-  void Done() override {
+  void Waiting() override { Application::Instance().ProcessMessages(); }
+  void Done(std::string_view desktopNotice) override {
     Application::Instance().ProcessMessages();
-    form_.ShowDonePanel();
+    form_.ShowDonePanel(desktopNotice);
   }
   void WindowsMinimised() override {
     Application::Instance().ProcessMessages();

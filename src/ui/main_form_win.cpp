@@ -223,8 +223,10 @@ void TfrmMain::ShowLicencePanel() {
   SetVisible(kPnlInstall, false);
 }
 
-void TfrmMain::ShowDonePanel() {
+void TfrmMain::ShowDonePanel(std::string_view desktopNotice) {
   ::SetWindowTextA(Control(kBtnInstall), kApplyCaption);
+  ::SetWindowTextA(Control(kLblDesktopNotice), std::string(desktopNotice).c_str());
+  SetVisible(kLblDesktopNotice, !desktopNotice.empty());
   SetVisible(kPnlDone, true);
   ::SetFocus(Control(kBtnFinish));
   if (Visible(kPnlLicense)) {

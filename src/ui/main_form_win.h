@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/win_handles.h"
 #include "ui/controls_win.h"
@@ -65,9 +66,10 @@ class TfrmMain {
   void SetBusy(bool busy);
   // The licence agreement in place of the options, its button focused.
   void ShowLicencePanel();
-  // After an install: the done panel in place of the one shown, and the
-  // install button renamed for the next visit to the options.
-  void ShowDonePanel();
+  // After an install: the done panel in place of the one shown, with the
+  // desktop notice when there is one, and the install button renamed for
+  // the next visit to the options.
+  void ShowDonePanel(std::string_view desktopNotice);
 
  private:
   struct ControlDefinition;

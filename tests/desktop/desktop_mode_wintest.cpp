@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -504,10 +506,52 @@ TEST_F(DesktopMode, OneInstancePerSession) {
   EXPECT_NE(FindView(first.id()), nullptr);
 }
 
+// Who may open a kernel object, as its DACL in SDDL ("" without a DACL: anybody).
+std::string AllowedOf(HANDLE object) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  char* text = nullptr;
+  std::string sddl = "unreadable";
+  if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                        &sd) == ERROR_SUCCESS &&
+      ::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                             nullptr)) {
+    sddl = text;
+    ::LocalFree(text);
+  }
+  ::LocalFree(sd);
+  return sddl;
+}
+
+std::string UserSid() {
+  HANDLE token = nullptr;
+  ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+  char buffer[256] = {};
+  DWORD size = 0;
+  char* text = nullptr;
+  std::string sid;
+  if (::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
+      ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = text;
+    ::LocalFree(text);
+  }
+  ::CloseHandle(token);
+  return sid;
+}
+
 TEST_F(DesktopMode, StopEventEndsItAndReleasesTheMutex) {
   ASSERT_NE(StartOnShell("24h2"), nullptr);
-  HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutex);
+  HANDLE mutex = ::OpenMutexA(SYNCHRONIZE | READ_CONTROL, FALSE, kDesktopMutex);
   ASSERT_NE(mutex, nullptr);
+  // Open to this user's processes whatever their rights, and to the system:
+  // an elevated mode can still be stopped by an ordinary uninstall. (Wine 8
+  // keeps no integrity label and does not enforce the DACL on opening: only
+  // what it allows can be read here.)
+  HANDLE stopToRead = ::OpenEventA(READ_CONTROL, FALSE, kDesktopStopEvent);
+  ASSERT_NE(stopToRead, nullptr);
+  for (HANDLE object : {mutex, stopToRead}) {
+    EXPECT_EQ(AllowedOf(object), "D:(A;;GA;;;" + UserSid() + ")(A;;GA;;;SY)");
+  }
+  ::CloseHandle(stopToRead);
   // The mode owns its mutex while it runs.
   EXPECT_EQ(::WaitForSingleObject(mutex, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kDesktopStopEvent);
@@ -649,6 +693,19 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ASSERT_TRUE(power.Post(host, kBatterySaver, 0));
   ::Sleep(1000);
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
+
+  // A full-screen layered window with alpha 0 over the primary monitor, as
+  // recording and GPU overlays make: it hides nothing, the scene goes on.
+  HWND invisible = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0,
+                                     ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(invisible, nullptr);
+  ASSERT_TRUE(::SetLayeredWindowAttributes(invisible, 0, 0, LWA_ALPHA));
+  ::ShowWindow(invisible, SW_SHOWNOACTIVATE);
+  robot::Settle(invisible);
+  ::Sleep(2000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0) << "a window that shows nothing paused it";
+  ::DestroyWindow(invisible);
 
   // A maximised window of another program covers the desktop. (That it runs
   // again once the window goes rests on the system's window events, which

@@ -27,6 +27,11 @@ TEST(HidesDesktop, MaximisedAndFullScreenHideOthersDoNot) {
   overlay.clickThrough = true;
   TopWindowState shell = state({0, 0, 1920, 1080});
   shell.ignored = true;
+  const auto layered = [&](std::uint8_t alpha) {
+    TopWindowState s = state({0, 0, 1920, 1080});
+    s.alpha = alpha;
+    return s;
+  };
   const Row rows[] = {
       {"maximised, frame past the work area", state({-8, -8, 1928, 1048}), true},
       {"maximised without a frame", state({0, 0, 1920, 1040}), true},
@@ -40,6 +45,10 @@ TEST(HidesDesktop, MaximisedAndFullScreenHideOthersDoNot) {
       {"cloaked", cloaked, false},
       {"click-through overlay", overlay, false},
       {"the shell's own window", shell, false},
+      {"full-screen layered window, alpha 0 (a recording overlay)", layered(0), false},
+      {"full-screen layered window, half see-through", layered(128), false},
+      {"full-screen layered window, nearly opaque", layered(254), false},
+      {"full-screen layered window, opaque", layered(255), true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -80,6 +89,8 @@ TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
   minimisedRight.minimised = true;
   TopWindowState overlayRight = at({960, 0, 1920, 1040});
   overlayRight.clickThrough = true;
+  TopWindowState invisibleRight = at({960, 0, 1920, 1040});
+  invisibleRight.alpha = 0;
   struct Row {
     const char* name;
     std::vector<TopWindowState> windows;
@@ -95,18 +106,50 @@ TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
       {"three quarters", {at({0, 0, 960, 520}), at({960, 0, 1920, 520}), at({0, 520, 960, 1040})}, false},
       {"half and a minimised half", {at({0, 0, 960, 1040}), minimisedRight}, false},
       {"half and an overlay", {at({0, 0, 960, 1040}), overlayRight}, false},
+      {"half and an invisible layered half", {at({0, 0, 960, 1040}), invisibleRight}, false},
       {"windows on the other monitor", {at({1920, 0, 3840, 1080})}, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(CoveredTogether(r.windows, work), r.covered);
   }
+  // What covers it, for the log: the windows that took a part, not those
+  // elsewhere or invisible.
+  std::vector<std::size_t> by;
+  ASSERT_TRUE(CoveredTogether({at({0, 0, 960, 1040}), at({1920, 0, 3840, 1080}), invisibleRight,
+                               at({900, 0, 1920, 1040})},
+                              work, &by));
+  EXPECT_EQ(by, (std::vector<std::size_t>{0, 3}));
   // Many small windows that leave holes everywhere count as not covering.
   std::vector<TopWindowState> grid;
   for (int x = 0; x < 1920; x += 20) {
     for (int y = 0; y < 1040; y += 20) grid.push_back(at({x, y, x + 19, y + 19}));
   }
   EXPECT_FALSE(CoveredTogether(grid, work));
+}
+
+TEST(LockedBySessionFlag, WindowsSevenHasTheFlagReversed) {
+  constexpr std::int32_t kLock = 0, kUnlock = 1, kUnknown = -1;
+  struct Row {
+    const char* name;
+    std::int32_t flag;
+    unsigned major, minor;
+    std::optional<bool> locked;
+  };
+  const Row rows[] = {
+      {"Windows 10, locked", kLock, 10, 0, true},
+      {"Windows 10, unlocked", kUnlock, 10, 0, false},
+      {"Windows 8, locked", kLock, 6, 2, true},
+      {"Windows 7, locked (says unlock)", kUnlock, 6, 1, true},
+      {"Windows 7, unlocked (says lock)", kLock, 6, 1, false},
+      {"unknown", kUnknown, 10, 0, std::nullopt},
+      {"unknown on Windows 7", kUnknown, 6, 1, std::nullopt},
+      {"a value it does not know", 2, 10, 0, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(LockedBySessionFlag(r.flag, r.major, r.minor), r.locked);
+  }
 }
 
 TEST(PausesOfSession, RemoteAndOtherUsersSessionsRest) {

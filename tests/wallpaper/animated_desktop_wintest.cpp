@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "common/wide_text_win.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
+#include "ui/scope_exit.h"
 #include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
@@ -298,6 +300,46 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   EXPECT_TRUE(robot::WaitUntil([&] { return copies() == 0; }, 15000)) << "the uninstaller's copy stayed";
   wine_test::KillProcessesNamed("Mervalis.exe");
   ::DeleteFileA(previous.c_str());
+}
+
+// With Windows' animations inside windows off (the "best performance"
+// setting), Explorer makes no window behind the icons: the done panel says
+// which setting to switch on, and switching it on places the animation
+// without a restart.
+TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPlacesIt) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  constexpr UINT kSetClientAreaAnimation = 0x1043;  // SPI_SETCLIENTAREAANIMATION
+  const auto animations = [&](bool on, UINT flags) {
+    return ::SystemParametersInfoA(kSetClientAreaAnimation, 0, reinterpret_cast<void*>(on ? 1 : 0), flags) != FALSE;
+  };
+  // Stored only: programs started from now on read it.
+  ASSERT_TRUE(animations(false, SPIF_UPDATEINIFILE));
+  const mervalis::ui::ScopeExit restore([&] { animations(true, SPIF_UPDATEINIFILE); });
+  Process shell(wine_test::BinFolder() + "shell_standin.exe", "still");
+  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+
+  std::optional<robot::ControlInfo> notice;
+  wine_test::InstallThroughWindow(wine_test::ProgramPath(), [&](HWND window) {
+    notice = robot::Control(window, mervalis::ui::kLblDesktopNotice);
+    EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "done_animations_off.bmp"));
+  });
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(notice && notice->visible) << "no notice on the done panel";
+  EXPECT_NE(notice->text.find("\"Animate controls and elements inside windows\""), std::string::npos)
+      << notice->text;
+  const DWORD mode = DesktopModeProcess();
+  ASSERT_NE(mode, 0u) << "no desktop mode started";
+  EXPECT_TRUE(wine_test::ShownDesktopViews(mode).empty());
+
+  // Past the mode's minute of looking, so that only the setting's word
+  // brings it; switched on, and every window told, as the settings do.
+  ::Sleep(62000);
+  EXPECT_TRUE(wine_test::ShownDesktopViews(mode).empty());
+  ASSERT_TRUE(animations(true, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
+  EXPECT_TRUE(robot::WaitUntil([&] { return !wine_test::ShownDesktopViews(mode).empty(); }, 15000))
+      << "not placed once animations were on";
+  EXPECT_EQ(DesktopModeProcess(), mode) << "restarted";
 }
 
 // Wide-character file and registry helpers of this test: its paths hold

@@ -164,7 +164,7 @@ bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& bo
   }, timeoutMs);
 }
 
-void InstallThroughWindow(const std::string& programPath) {
+void InstallThroughWindow(const std::string& programPath, const std::function<void(HWND window)>& atDonePanel) {
   using namespace mervalis::ui;
   Process program(programPath, "");
   HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
@@ -179,6 +179,7 @@ void InstallThroughWindow(const std::string& programPath) {
   ASSERT_TRUE(robot::PressButton(window, kBtnLicenseInstall));
   std::string boxes;
   ASSERT_TRUE(AnswerBoxesUntilDone(window, program.id(), boxes)) << "no done panel; boxes: " << boxes;
+  if (atDonePanel) atDonePanel(window);
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,9 +71,11 @@ struct ShortcutInfo {
                                         unsigned long timeoutMs = 60000);
 
 // Installs through the window as a person would (the licence accepted with
-// its check box, the other options as they are), then closes the window.
-// Fails the running test when it does not get to the done panel.
-void InstallThroughWindow(const std::string& program = ProgramPath());
+// its check box, the other options as they are), shows the done panel to
+// `atDonePanel` when given, then closes the window. Fails the running test
+// when it does not get to the done panel.
+void InstallThroughWindow(const std::string& program = ProgramPath(),
+                          const std::function<void(HWND window)>& atDonePanel = {});
 
 // The shown windows that a desktop mode process draws in behind the icons,
 // one per monitor, wherever in the shell's windows they are placed. A mode
