@@ -144,6 +144,14 @@ class LogPixels {
   HKEY key_ = nullptr;
 };
 
+// The raise messages (0x052C) that the stand-in's "Progman" received, one
+// line "<wParam> <lParam>" each, in hexadecimal.
+std::string RaiseMessagesReceived() {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  return wine_test::ReadFileBytes(std::string(temp) + "shell_standin_raises.txt");
+}
+
 HWND WaitForView(DWORD desktopPid, DWORD timeoutMs = 15000) {
   HWND view = nullptr;
   (void)robot::WaitUntil([&] { return (view = FindView(desktopPid)) != nullptr; }, timeoutMs);
@@ -307,6 +315,27 @@ TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
   ExpectCoversThePrimaryMonitor(view);
   ExpectTakesNoInput(view);
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_24h2.bmp"));
+
+  // The shell puts its WorkerW on top of its children, over the icons and the
+  // animation: the order is put back, the same window staying in its place.
+  // (Wine sends no window events across processes: the mode sees it on its
+  // next look, which comes every 2 s while a scene runs.)
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(w.progman, WM_APP + 5, 0, 0, SMTO_NORMAL, 5000, &ignored));
+  const DWORD moved = ::GetTickCount();
+  EXPECT_TRUE(robot::WaitUntil(
+      [&] { return ::GetWindow(w.icons, GW_HWNDNEXT) == view && ::GetWindow(view, GW_HWNDNEXT) == w.wallpaper; },
+      5000));
+  EXPECT_LE(::GetTickCount() - moved, 2500u);
+  EXPECT_EQ(::GetParent(view), w.progman);
+}
+
+// Builds of Windows 10 and 11 that raise the desktop only for wParam 0xD.
+TEST_F(DesktopMode, RaisesADesktopThatAnswersOnlyTheNewerMessage) {
+  HWND view = StartOnShell("win10 0xd-only");
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(::GetParent(view), shell_->Windows().wallpaper);
+  EXPECT_EQ(RaiseMessagesReceived().substr(0, 4), "d 0\n");
 }
 
 TEST_F(DesktopMode, WithoutAPlaceItWaitsAndTheStopEventStillEndsIt) {
@@ -314,6 +343,15 @@ TEST_F(DesktopMode, WithoutAPlaceItWaitsAndTheStopEventStillEndsIt) {
   ASSERT_TRUE(shell.Ready());
   Process desktop = StartDesktop();
   ::Sleep(4000);
+  // Each raise message in turn, as no place came.
+  EXPECT_EQ(RaiseMessagesReceived().substr(0, 12), "d 0\nd 1\n0 0\n");
+  // Any process can post a power setting notification with any address in it.
+  HWND host = robot::FindTopLevel({kDesktopHostClass, "", desktop.id(), false});
+  ASSERT_NE(host, nullptr);
+  for (const std::uintptr_t junk : {0x1u, 0x10u, 0xDEAD0000u, 0x7FFEFFFCu, 0xFFFFFFF0u}) {
+    ::PostMessageA(host, WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */, static_cast<LPARAM>(junk));
+  }
+  ::Sleep(500);
   // Still looking, quietly: no window behind anything, nothing that costs.
   EXPECT_TRUE(desktop.Running());
   EXPECT_EQ(FindView(desktop.id()), nullptr);
@@ -720,6 +758,35 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);  // and the scene runs again
   ::ChangeDisplaySettingsA(nullptr, 0);
   ::DeleteFileA(background.c_str());
+}
+
+// A monitor that cannot be drawn (too large for what the scenes may take,
+// lowered here through the debug-log build's budget) is left to the still
+// wallpaper: the mode goes on, and the next display change tries again.
+TEST_F(DesktopMode, AMonitorItCannotDrawWaitsForTheNextDisplayChange) {
+  ASSERT_GT(::GetSystemMetrics(SM_CXSCREEN) * ::GetSystemMetrics(SM_CYSCREEN), 800 * 600);
+  shell_.emplace("win10");
+  ASSERT_TRUE(shell_->Ready());
+  // 800x600 at 4 bytes a pixel, twice: a larger screen does not fit.
+  ASSERT_TRUE(::SetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", "3840000"));
+  desktop_.emplace(wine_test::DebugLogProgramPath(), "desktop");
+  ::SetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", nullptr);
+  ::Sleep(5000);
+  EXPECT_TRUE(desktop_->Running());
+  EXPECT_EQ(FindView(desktop_->id()), nullptr);
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof(mode);
+  mode.dmPelsWidth = 800;
+  mode.dmPelsHeight = 600;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  ASSERT_EQ(::ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+  HWND view = WaitForView(desktop_->id());
+  ASSERT_NE(view, nullptr);
+  RECT r = {};
+  EXPECT_TRUE(::GetWindowRect(view, &r));
+  EXPECT_EQ(r.right - r.left, 800);
+  ::Sleep(1000);
+  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
 }
 
 TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {
