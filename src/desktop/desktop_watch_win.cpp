@@ -121,8 +121,9 @@ void DesktopHost::Hook(bool on) noexcept {
     return;
   }
   // Whatever can change what covers the desktop, and the shell's windows
-  // going, hiding, moving to another parent or changing their order. Hooked only while a scene may
-  // be seen: a paused mode is not woken by every window move of the session.
+  // going, hiding, moving to another parent or changing their order. Hooked
+  // only while a scene may be seen: a paused mode is not woken by every
+  // window move of the session.
   const DWORD ranges[][2] = {
       {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
       {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
