@@ -61,6 +61,8 @@ class DesktopHost {
   // display change.
   static constexpr UINT kWatchMs = 2000;
   static constexpr UINT kSettleMs = 1500;
+  // A look at the order this long after the shell reordered the children of
+  // the window that holds ours, once it is done.
   static constexpr UINT kReorderSettleMs = 250;
   // While a scene runs, a cover test goes with a frame at most this often, for
   // covers whose window events never arrive.
