@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/debug_log.h"
 #include "common/folders_win.h"
 #include "common/wide_text_win.h"
 
@@ -32,6 +33,7 @@ bool Application::Initialize(HINSTANCE instance, Presence presence) noexcept {
   if (!inTaskBar) {
     handle_ = ::CreateWindowExW(0, className.c_str(), title.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 instance, nullptr);
+    if (!handle_) LogLastError("CreateWindowEx of the application window");
     return handle_ != nullptr;
   }
   // A zero-sized window in the middle of the screen: invisible, but it stands
@@ -42,6 +44,7 @@ bool Application::Initialize(HINSTANCE instance, Presence presence) noexcept {
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               x, y, 0, 0, nullptr, nullptr, instance, nullptr);
   boxOwner_ = handle_;
+  if (!handle_) LogLastError("CreateWindowEx of the application window");
   return handle_ != nullptr;
 }
 

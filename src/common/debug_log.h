@@ -15,4 +15,9 @@ extern const bool DebugLogEnabled;
 // Errors of opening or writing the file are thrown to the caller.
 void WriteDebugLog(std::string_view message);
 
+// With the switch on, logs "<operation> failed, error <code>" with the
+// calling thread's last error (for calls such as CreateWindowEx that report
+// nothing else), and " (<detail>)" when given; never throws.
+void LogLastError(std::string_view operation, std::string_view detail = {}) noexcept;
+
 }  // namespace mervalis

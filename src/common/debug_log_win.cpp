@@ -42,4 +42,15 @@ void WriteDebugLog(std::string_view message) {
   if (!WriteAll(file.get(), line)) throw std::runtime_error("Cannot write file \"" + path + "\".");
 }
 
+void LogLastError(std::string_view operation, std::string_view detail) noexcept {
+  const DWORD error = ::GetLastError();
+  if (!DebugLogEnabled) return;
+  try {
+    std::string line = std::string(operation) + " failed, error " + std::to_string(error);
+    if (!detail.empty()) line += " (" + std::string(detail) + ")";
+    WriteDebugLog(line);
+  } catch (...) {
+  }
+}
+
 }  // namespace mervalis

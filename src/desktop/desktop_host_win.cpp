@@ -1,8 +1,11 @@
 #include "desktop/desktop_host_win.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
@@ -15,6 +18,17 @@ namespace {
 // Declared here: the headers give them only for newer Windows versions.
 constexpr UINT kWmSessionChange = 0x02B1;
 constexpr UINT kWmDpiChanged = 0x02E0;
+
+// What the scenes may take. The debug-log build takes a smaller budget from
+// the environment ("MERVALIS_SCENE_BUDGET", in bytes), so that tests can
+// make a monitor too large for it on a small screen.
+std::uint64_t SceneBudget() noexcept {
+  char text[32] = {};
+  const DWORD length = DebugLogEnabled ? ::GetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", text, sizeof(text)) : 0;
+  if (length == 0 || length >= sizeof(text)) return kSceneBudget;
+  const std::uint64_t budget = std::strtoull(text, nullptr, 10);
+  return budget > 0 && budget < kSceneBudget ? budget : kSceneBudget;
+}
 }  // namespace
 
 DesktopHost* DesktopHost::instance_s = nullptr;
@@ -62,7 +76,10 @@ bool DesktopHost::Open() {
   // display and setting changes) that a message-only window would miss.
   host_ = ::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kDesktopHostClass, "", WS_POPUP | WS_DISABLED, 0, 0, 0,
                             0, nullptr, nullptr, instance_, this);
-  if (!host_) return false;
+  if (!host_) {
+    LogLastError("DesktopMode - CreateWindowEx of the host");
+    return false;
+  }
   taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
   LetTheShellsMessageThrough(host_, taskbarCreated_);
   // The user's setting changes too: another wallpaper chosen, animations
@@ -100,9 +117,6 @@ void DesktopHost::OnSearchTimer() {
       CheckCover();
       UpdateRunning();
       return;
-    case PlaceResult::Fatal:
-      ::PostQuitMessage(0);
-      return;
     case PlaceResult::NoPlace:
       break;
   }
@@ -123,36 +137,41 @@ void DesktopHost::Report(PlaceReport report) {
   WritePlaceReport(report);
 }
 
-bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
-  if (views_.size() == monitors.size() &&
-      std::equal(views_.begin(), views_.end(), monitors.begin(), [](const auto& v, const Monitor& m) {
-        return v->monitor.screen == m.screen && v->aquarium.Built();
-      })) {
-    for (std::size_t i = 0; i < monitors.size(); ++i) views_[i]->monitor = monitors[i];
-    return true;
+void DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
+  const std::vector<bool> animate = MonitorsToAnimate(monitors, SceneBudget());
+  // Kept while the monitors are the same; a scene that failed is tried again.
+  if (views_.size() == monitors.size()) {
+    bool same = true;
+    for (std::size_t i = 0; i < monitors.size() && same; ++i) {
+      same = views_[i]->monitor.screen == monitors[i].screen && views_[i]->aquarium.Built() == animate[i];
+    }
+    if (same) {
+      for (std::size_t i = 0; i < monitors.size(); ++i) views_[i]->monitor = monitors[i];
+      return;
+    }
   }
   views_.clear();
-  if (!ScenesFitInMemory(monitors)) {
-    Log("The screen is too large for the scenes");
-    return false;
-  }
   const DWORD tick = ::GetTickCount();
+  const Aquarium* pictures = nullptr;  // the first scene built lends its pictures to the others
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     auto view = std::make_unique<View>();
     view->host = this;
     view->monitor = monitors[i];
+    const Rect& screen = monitors[i].screen;
+    const std::string name = "Monitor " + std::to_string(i + 1) + " (" + std::to_string(screen.Width()) + "x" +
+                             std::to_string(screen.Height()) + ")";
     std::string error;
     // Only the primary monitor's background is the wallpaper's file.
-    if (!view->aquarium.Build(monitors[i].screen.Width(), monitors[i].screen.Height(), layout_, monitors[i].primary,
-                              SceneSeed(tick, ::GetCurrentProcessId(), i), error,
-                              views_.empty() ? nullptr : &views_.front()->aquarium)) {
-      Log("Cannot build the scene: " + error);
-      views_.clear();
-      return false;
+    if (!animate[i]) {
+      Log(name + " is left to the still wallpaper: no area, or too large for the memory");
+    } else if (!view->aquarium.Build(screen.Width(), screen.Height(), layout_, monitors[i].primary,
+                                     SceneSeed(tick, ::GetCurrentProcessId(), i), error, pictures)) {
+      Log(name + " is left to the still wallpaper: " + error);
+    } else if (!pictures) {
+      pictures = &view->aquarium;
     }
     views_.push_back(std::move(view));
   }
-  return true;
 }
 
 DesktopHost::PlaceResult DesktopHost::Place() {
@@ -166,11 +185,12 @@ DesktopHost::PlaceResult DesktopHost::Place() {
   if (monitors.empty() || !::ClientToScreen(parent, &origin) || !::GetClientRect(parent, &client)) {
     return PlaceResult::NoPlace;
   }
-  if (!BuildScenes(monitors)) return PlaceResult::Fatal;
+  BuildScenes(monitors);
   ++placing_;
   const std::vector<Rect> areas = ViewsInParent(monitors, origin.x, origin.y, {0, 0, client.right, client.bottom});
   for (std::size_t i = 0; i < views_.size(); ++i) {
-    if (areas[i].Empty()) continue;  // the shell's window does not reach it (yet)
+    // The shell's window does not reach it (yet), or it is left to the still wallpaper.
+    if (areas[i].Empty() || !views_[i]->aquarium.Built()) continue;
     if (!CreateViewWindow(*views_[i], *place, areas[i])) {
       Unplace(false);
       return PlaceResult::NoPlace;  // the shell's window went meanwhile
@@ -192,7 +212,10 @@ bool DesktopHost::CreateViewWindow(View& view, const DesktopPlace& place, const 
   view.window = ::CreateWindowExA(WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_NOPARENTNOTIFY, kDesktopViewClass, "",
                                   WS_CHILD | WS_DISABLED | WS_CLIPSIBLINGS, area.left, area.top, area.Width(),
                                   area.Height(), parent, nullptr, instance_, &view);
-  if (!view.window) return false;
+  if (!view.window) {
+    LogLastError("DesktopMode - CreateWindowEx of a view");
+    return false;
+  }
   view.placing = placing_;
   if (place.layout == DesktopLayout::ProgmanHoldsWorker) {
     // The shell composes the children of its layered "Progman" only when
@@ -243,10 +266,31 @@ bool DesktopHost::ShellWindowsChanged() const {
                      [](const Monitor& m, const auto& v) { return m.screen == v->monitor.screen; });
 }
 
+bool DesktopHost::PutBackInOrder() {
+  std::vector<WindowId> views;
+  for (const auto& view : views_) {
+    if (view->window) views.push_back(reinterpret_cast<WindowId>(view->window));
+  }
+  const OrderCheck check = CheckOrder(*place_, ListDesktopWindows(), views);
+  if (check.lost) return false;
+  for (const Restack& r : check.restack) {
+    HWND window = reinterpret_cast<HWND>(r.window);
+    // The shell's own windows are asked, not waited for: a hung shell must
+    // not hang us.
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    const UINT async = process == ::GetCurrentProcessId() ? 0 : SWP_ASYNCWINDOWPOS;
+    ::SetWindowPos(window, reinterpret_cast<HWND>(r.below), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | async);
+  }
+  if (!check.restack.empty()) Log("Put back below the icons");
+  return true;
+}
+
 void DesktopHost::OnWatchTimer() {
   ::KillTimer(host_, kWatchTimer);
   if (!place_) return;
-  if (ShellWindowsChanged()) {
+  if (ShellWindowsChanged() || !PutBackInOrder()) {
     Log("The shell's windows changed");
     Unplace(false);
     StartSearch();

@@ -65,6 +65,9 @@ class DesktopHost {
   // display change.
   static constexpr UINT kWatchMs = 2000;
   static constexpr UINT kSettleMs = 1500;
+  // A look at the order this long after the shell reordered the children of
+  // the window that holds ours, once it is done.
+  static constexpr UINT kReorderSettleMs = 250;
   // While a scene runs, a cover test goes with a frame at most this often, for
   // covers whose window events never arrive.
   static constexpr DWORD kCoverTestWhileRunningMs = 1000;
@@ -72,7 +75,7 @@ class DesktopHost {
   // the placing that had made it).
   static constexpr UINT kViewLost = WM_APP + 1;
 
-  enum class PlaceResult { Placed, NoPlace, Fatal };
+  enum class PlaceResult { Placed, NoPlace };
 
   static LRESULT CALLBACK HostProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static LRESULT CALLBACK ViewProc(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -90,13 +93,18 @@ class DesktopHost {
   // Tells whoever started the mode, and the debug log, when it changes.
   void Report(PlaceReport report);
   [[nodiscard]] PlaceResult Place();
-  [[nodiscard]] bool BuildScenes(const std::vector<Monitor>& monitors);
+  // A scene for each monitor that can have one; the others are left to the
+  // still wallpaper until the next display change.
+  void BuildScenes(const std::vector<Monitor>& monitors);
   [[nodiscard]] bool CreateViewWindow(View& view, const DesktopPlace& place, const Rect& inParent);
   // The views' windows go; their scenes stay unless `scenesToo`.
   void Unplace(bool scenesToo) noexcept;
   // The shell's windows went, hid or moved, or the monitors changed.
   void OnWatchTimer();
   [[nodiscard]] bool ShellWindowsChanged() const;
+  // The views back below the icons and above the still wallpaper where the
+  // shell reordered its windows; false when the place is gone.
+  [[nodiscard]] bool PutBackInOrder();
   void OnDisplayChange();
 
   void OnFrameTimer();

@@ -42,18 +42,13 @@ std::vector<ShellWindow> ListDesktopWindows() {
 }
 
 std::optional<DesktopPlace> RaiseAndFindPlace() {
-  bool shell = false;
-  for (const ShellWindow& w : ListDesktopWindows()) {
-    if (w.className != kProgmanClass) continue;
-    shell = true;
+  return RaiseUntilPlaced(ListDesktopWindows, [](WindowId progman, const RaiseMessage& message) {
     // A hung shell must not hang us: the answer is waited for a second at
     // most, and not at all from a shell that Windows already sees as hung.
     DWORD_PTR ignored = 0;
-    (void)::SendMessageTimeoutA(reinterpret_cast<HWND>(w.id), kRaiseDesktopMessage, 0, 0,
-                                SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &ignored);
-  }
-  if (!shell) return std::nullopt;  // the shell may be starting
-  return FindDesktopPlace(ListDesktopWindows());
+    return ::SendMessageTimeoutA(reinterpret_cast<HWND>(progman), kRaiseDesktopMessage, message.wParam,
+                                 message.lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
+  });
 }
 
 namespace {

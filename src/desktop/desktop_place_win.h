@@ -15,8 +15,9 @@ namespace mervalis::desktop {
 // windows with their direct children.
 [[nodiscard]] std::vector<ShellWindow> ListDesktopWindows();
 
-// Asks each "Progman" to raise the desktop (waiting a second at most for
-// each answer, none from a hung shell), then looks for the place once.
+// Asks each "Progman" to raise the desktop, trying each message of the raise
+// sequence until a place turns up (waiting a second at most for each answer,
+// none from a hung shell).
 // Nothing when there is no shell window or no layout fits (yet): the caller
 // tries again later.
 [[nodiscard]] std::optional<DesktopPlace> RaiseAndFindPlace();

@@ -1,6 +1,7 @@
 // What tells the desktop mode's host that nobody sees the desktop: windows
 // that cover it, a locked or disconnected session, a display switched off;
 // and that the user wants another wallpaper.
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -148,6 +149,15 @@ bool SessionLockedNow(const LateFunctions& late) noexcept {
   return named && lstrcmpiA(name, "Default") != 0;
 }
 
+// Copies `size` bytes at `address` of this process; false, instead of an
+// access violation, where they cannot all be read.
+bool CopyOwnMemory(LPARAM address, void* to, SIZE_T size) noexcept {
+  SIZE_T copied = 0;
+  return address && ::ReadProcessMemory(::GetCurrentProcess(), reinterpret_cast<const void*>(address), to, size,
+                                        &copied) &&
+         copied == size;
+}
+
 // The plain wallpaper as the user's profile has it (the uninstaller reads
 // the same), which Windows writes before it tells of a new one.
 std::optional<std::string> ShownWallpaper() {
@@ -184,12 +194,13 @@ void DesktopHost::Hook(bool on) noexcept {
     return;
   }
   // Whatever can change what covers the desktop, and the shell's windows
-  // going, hiding or moving to another parent. Hooked only while a scene may
-  // be seen: a paused mode is not woken by every window move of the session.
+  // going, hiding, moving to another parent or changing their order. Hooked
+  // only while a scene may be seen: a paused mode is not woken by every
+  // window move of the session.
   const DWORD ranges[][2] = {
       {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
       {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
-      {EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE},
+      {EVENT_OBJECT_DESTROY, EVENT_OBJECT_REORDER},
       {EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE},
       {kParentChange, kParentChange},
   };
@@ -312,16 +323,23 @@ bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
     default:
       break;
   }
-  if (event != kPowerSettingChange || !data) return false;
-  const auto* setting = reinterpret_cast<const PowerSetting*>(data);
-  if (setting->length < sizeof(DWORD)) return true;
+  if (event != kPowerSettingChange) return false;
+  // Windows puts the setting into our memory and passes its address; any
+  // process of the session can post the same message with any address. A
+  // sender cannot be told apart (InSendMessageEx says sent or posted, not by
+  // whom), and Windows offers no query for the display's state, so the
+  // setting is copied by a call that fails on memory we cannot read instead
+  // of faulting. What a forged but readable address can do is pause or
+  // resume the scenes, which posting the session messages does as well.
+  PowerSetting setting = {};
+  if (!CopyOwnMemory(data, &setting, offsetof(PowerSetting, data)) || setting.length < sizeof(DWORD)) return true;
   DWORD state = 0;
-  std::memcpy(&state, setting->data, sizeof(state));
-  if (IsEqualGUID(setting->setting, kConsoleDisplayState) || IsEqualGUID(setting->setting, kMonitorPowerOn)) {
+  if (!CopyOwnMemory(data + offsetof(PowerSetting, data), &state, sizeof(state))) return true;
+  if (IsEqualGUID(setting.setting, kConsoleDisplayState) || IsEqualGUID(setting.setting, kMonitorPowerOn)) {
     SetPaused(PauseReason::DisplayOff, state == 0);
-  } else if (IsEqualGUID(setting->setting, kPowerSavingStatus)) {
+  } else if (IsEqualGUID(setting.setting, kPowerSavingStatus)) {
     SetPaused(PauseReason::BatterySaver, state != 0);
-  } else if (IsEqualGUID(setting->setting, kEnergySaverStatus)) {
+  } else if (IsEqualGUID(setting.setting, kEnergySaverStatus)) {
     SetPaused(PauseReason::EnergySaver, state != 0);
   }
   return true;
@@ -330,7 +348,16 @@ bool DesktopHost::OnPowerBroadcast(WPARAM event, LPARAM data) {
 void CALLBACK DesktopHost::WindowEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD,
                                        DWORD) noexcept {
   DesktopHost* self = instance_s;
-  if (!self || !self->host_ || object != kWindowObject || child != CHILDID_SELF || !hwnd) return;
+  if (!self || !self->host_ || !hwnd) return;
+  if (event == EVENT_OBJECT_REORDER) {
+    // The shell reordered the children of the window that holds ours: a look
+    // at the order soon, once the shell is done.
+    if (self->place_ && hwnd == reinterpret_cast<HWND>(self->place_->parent)) {
+      ::SetTimer(self->host_, kWatchTimer, kReorderSettleMs, nullptr);
+    }
+    return;
+  }
+  if (object != kWindowObject || child != CHILDID_SELF) return;
   // The shell's window that holds ours: a look at the place soon.
   if (self->place_ && (hwnd == reinterpret_cast<HWND>(self->place_->parent) || event == kParentChange)) {
     if (event == EVENT_OBJECT_DESTROY || event == EVENT_OBJECT_HIDE || event == kParentChange) {

@@ -33,21 +33,22 @@ std::optional<DesktopPlace> ProgmanHoldsWorker(const Windows&, const ShellWindow
   return std::nullopt;
 }
 
-// Windows 8 to 11 23H2: top-level WorkerW > SHELLDLL_DefView, then, further
-// down the Z order, the WorkerW that shows the wallpaper.
+// Windows 8 to 11 23H2: top-level WorkerW > SHELLDLL_DefView, then, next in
+// the Z order of the shell's WorkerW windows, the one that shows the
+// wallpaper. Only that one: further down lie unrelated ones.
 std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const ShellWindow& progman) {
+  const auto shellWorker = [&](const ShellWindow& w) {
+    return w.className == kWorkerClass && w.processId == progman.processId;
+  };
   for (std::size_t i = 0; i < topLevel.size(); ++i) {
     const ShellWindow& holder = topLevel[i];
-    if (holder.className != kWorkerClass || holder.processId != progman.processId ||
-        !FirstChildOfClass(holder, kIconViewClass)) {
-      continue;
-    }
+    if (!shellWorker(holder) || !FirstChildOfClass(holder, kIconViewClass)) continue;
     for (std::size_t j = i + 1; j < topLevel.size(); ++j) {
       const ShellWindow& next = topLevel[j];
-      // A hidden WorkerW would hide our window with it.
-      if (next.className == kWorkerClass && next.processId == progman.processId && next.visible) {
-        return DesktopPlace{DesktopLayout::WorkerBehindIcons, next.id, 0};
-      }
+      if (next.className != kWorkerClass) continue;
+      // A hidden one would hide our window with it: the next raise shows it.
+      if (!shellWorker(next) || !next.visible) return std::nullopt;
+      return DesktopPlace{DesktopLayout::WorkerBehindIcons, next.id, 0};
     }
     return std::nullopt;  // only one window holds the icons
   }
@@ -85,6 +86,89 @@ std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& top
   return std::nullopt;
 }
 
+std::optional<DesktopPlace> RaiseUntilPlaced(const std::function<std::vector<ShellWindow>()>& list,
+                                             const std::function<bool(WindowId, const RaiseMessage&)>& send) {
+  std::vector<WindowId> shells;
+  for (const ShellWindow& w : list()) {
+    if (w.className == kProgmanClass) shells.push_back(w.id);
+  }
+  if (shells.empty()) return std::nullopt;  // the shell may be starting
+  for (const RaiseMessage& message : kRaiseSequence) {
+    bool answered = true;
+    for (WindowId progman : shells) answered = send(progman, message) && answered;
+    if (auto place = FindDesktopPlace(list())) return place;
+    if (!answered) return std::nullopt;  // a hung shell: asked again on the next search
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+std::optional<std::size_t> IndexOf(const Windows& windows, WindowId id) noexcept {
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (windows[i].id == id) return i;
+  }
+  return std::nullopt;
+}
+
+// 24H2: among Progman's children, the icons above every view, every view
+// above every WorkerW. Views that rose above the icons go back right below
+// them; a WorkerW above a view goes below the lowest view, as the players
+// that work there keep it.
+OrderCheck CheckOrderInProgman(const DesktopPlace& place, const ShellWindow& progman,
+                               const std::vector<WindowId>& views) {
+  const Windows& children = progman.children;
+  const auto icons = IndexOf(children, place.below);
+  if (!icons) return {true, {}};
+  OrderCheck check;
+  std::size_t lowest = *icons;
+  WindowId lowestView = place.below;
+  bool viewAboveIcons = false;
+  for (WindowId view : views) {
+    const auto at = IndexOf(children, view);
+    if (!at) return {true, {}};
+    viewAboveIcons |= *at < *icons;
+    if (*at > lowest) {
+      lowest = *at;
+      lowestView = view;
+    }
+  }
+  if (viewAboveIcons) {
+    WindowId above = place.below;
+    for (WindowId view : views) {
+      check.restack.push_back({view, above});
+      above = view;
+    }
+    // Chained right below the icons: only WorkerW windows above the icons
+    // are above a view now.
+    lowest = *icons;
+    lowestView = above;
+  }
+  for (std::size_t i = 0; i < lowest; ++i) {
+    if (children[i].className == kWorkerClass) check.restack.push_back({children[i].id, lowestView});
+  }
+  return check;
+}
+
+}  // namespace
+
+OrderCheck CheckOrder(const DesktopPlace& place, const std::vector<ShellWindow>& topLevel,
+                      const std::vector<WindowId>& views) {
+  const auto parent = IndexOf(topLevel, place.parent);
+  if (!parent) return {true, {}};
+  if (place.layout == DesktopLayout::ProgmanHoldsWorker) return CheckOrderInProgman(place, topLevel[*parent], views);
+  // The older layout: the views lie inside the wallpaper's WorkerW, which
+  // must stay below the shell's WorkerW that holds the icons.
+  const std::uint32_t shell = topLevel[*parent].processId;
+  for (std::size_t i = 0; i < topLevel.size(); ++i) {
+    const ShellWindow& w = topLevel[i];
+    if (w.className != kWorkerClass || w.processId != shell || !FirstChildOfClass(w, kIconViewClass)) continue;
+    if (i < *parent) return {};
+    return {false, {{place.parent, w.id}}};
+  }
+  return {true, {}};
+}
+
 Rect ScreenToParent(const Rect& onScreen, int originX, int originY) noexcept {
   return {onScreen.left - originX, onScreen.top - originY, onScreen.right - originX,
           onScreen.bottom - originY};
@@ -101,20 +185,24 @@ std::vector<Rect> ViewsInParent(const std::vector<Monitor>& monitors, int origin
   return views;
 }
 
-bool ScenesFitInMemory(const std::vector<Monitor>& monitors) noexcept {
-  // Of the 2 GiB a 32-bit process has, what the scenes may take: the rest
-  // holds the program, Windows' libraries and the pictures.
-  constexpr std::uint64_t kBudget = 768ull << 20;
+std::vector<bool> MonitorsToAnimate(const std::vector<Monitor>& monitors, std::uint64_t budget) {
   constexpr std::uint64_t kBytesPerPixel = 4;
+  std::vector<bool> animate;
+  animate.reserve(monitors.size());
   std::uint64_t total = 0, largest = 0;
   for (const Monitor& m : monitors) {
-    if (m.screen.Width() <= 0 || m.screen.Height() <= 0) return false;
-    const std::uint64_t bytes = std::uint64_t(m.screen.Width()) * std::uint64_t(m.screen.Height()) * kBytesPerPixel;
-    total += bytes;
-    largest = std::max(largest, bytes);
-    if (total > kBudget) return false;
+    const bool area = m.screen.Width() > 0 && m.screen.Height() > 0;
+    // Below 2^64 for any int sizes; anything near that fails the budget.
+    const std::uint64_t bytes =
+        area ? std::uint64_t(m.screen.Width()) * std::uint64_t(m.screen.Height()) * kBytesPerPixel : 0;
+    const bool fits = area && bytes <= budget && total + bytes + std::max(largest, bytes) <= budget;
+    if (fits) {
+      total += bytes;
+      largest = std::max(largest, bytes);
+    }
+    animate.push_back(fits);
   }
-  return total + largest <= kBudget;
+  return animate;
 }
 
 std::uint32_t SceneSeed(std::uint32_t tick, std::uint32_t processId, std::size_t index) noexcept {

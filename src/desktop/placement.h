@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,16 @@ inline constexpr std::string_view kIconViewClass = "SHELLDLL_DefView";
 // What the shell's "Progman" window answers by raising the desktop: it puts
 // a "WorkerW" window behind the icons (creating it when there is none).
 inline constexpr unsigned kRaiseDesktopMessage = 0x052C;
+
+// The raise message's parameters, in the order they are tried: builds of
+// Windows 10 and 11 differ in which ones make the "WorkerW" (some answer only
+// wParam 0xD), and older ones know only (0, 0).
+struct RaiseMessage {
+  std::uint32_t wParam = 0;
+  std::int32_t lParam = 0;
+  friend bool operator==(const RaiseMessage&, const RaiseMessage&) = default;
+};
+inline constexpr RaiseMessage kRaiseSequence[] = {{0xD, 0}, {0xD, 1}, {0, 0}};
 
 enum class DesktopLayout {
   // Windows 8 to Windows 11 23H2: the icons live in a top-level "WorkerW";
@@ -65,6 +76,35 @@ struct DesktopPlace {
 // windows of the shell's own process (that of "Progman") count.
 [[nodiscard]] std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel);
 
+// Asks every "Progman" among the listed windows to raise the desktop, with
+// each message of kRaiseSequence in turn, and looks for the place after each,
+// until one is found. `send` returns false when the shell did not answer in
+// time: a hung shell is not asked again. Nothing when no "Progman" is listed
+// (no message sent then) or no message made a place.
+[[nodiscard]] std::optional<DesktopPlace> RaiseUntilPlaced(
+    const std::function<std::vector<ShellWindow>()>& list,
+    const std::function<bool(WindowId progman, const RaiseMessage&)>& send);
+
+// Putting `window` directly below `below` among its siblings.
+struct Restack {
+  WindowId window = 0;
+  WindowId below = 0;
+  friend bool operator==(const Restack&, const Restack&) = default;
+};
+
+// The look at the views' place in the Z order: below the icons and above the
+// window that shows the still wallpaper. `lost` when the shell's windows of
+// the place are gone (a search is due); otherwise what puts them back in
+// order, nothing when they are. `views` are the views' windows, `topLevel`
+// as ListDesktopWindows gives them.
+struct OrderCheck {
+  bool lost = false;
+  std::vector<Restack> restack;
+  friend bool operator==(const OrderCheck&, const OrderCheck&) = default;
+};
+[[nodiscard]] OrderCheck CheckOrder(const DesktopPlace& place, const std::vector<ShellWindow>& topLevel,
+                                    const std::vector<WindowId>& views);
+
 // A screen rectangle in the client coordinates of a window whose client
 // origin lies at (originX, originY) on the screen. The desktop's windows
 // start at the virtual screen's top-left corner, which is not the primary
@@ -86,11 +126,18 @@ struct Monitor {
 [[nodiscard]] std::vector<Rect> ViewsInParent(const std::vector<Monitor>& monitors, int originX, int originY,
                                               const Rect& parentClient);
 
-// Whether the scenes of all monitors fit in the memory of a 32-bit process:
-// each keeps its background (4 bytes a pixel), and the largest counts twice,
-// a margin for the pictures and buffers of building a scene. False also for
-// sizes that overflow.
-[[nodiscard]] bool ScenesFitInMemory(const std::vector<Monitor>& monitors) noexcept;
+// Of the 2 GiB a 32-bit process has, what the scenes may take: the rest
+// holds the program, Windows' libraries and the pictures.
+inline constexpr std::uint64_t kSceneBudget = 768ull << 20;
+
+// Which monitors get a scene, in the order given (the primary first): each
+// scene keeps its background (4 bytes a pixel), and the largest counts twice,
+// a margin for the pictures and buffers of building a scene; all must fit in
+// `budget`. A monitor with no area (seen while a display is plugged in), or
+// one that the budget no longer holds, is left to the still wallpaper; the
+// monitors after it are still tried.
+[[nodiscard]] std::vector<bool> MonitorsToAnimate(const std::vector<Monitor>& monitors,
+                                                  std::uint64_t budget = kSceneBudget);
 
 // The seed of monitor `index`'s scene for a start at wall tick `tick` in
 // process `processId`: each run its own school of fish, and each monitor one

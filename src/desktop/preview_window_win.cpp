@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
@@ -33,7 +34,10 @@ bool PreviewWindow::Open() {
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   window_ = ::CreateWindowExA(0, kPreviewClass, kPreviewCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-  if (!window_) return false;
+  if (!window_) {
+    LogLastError("PreviewMode - CreateWindowEx");
+    return false;
+  }
   (void)aquarium_.Step();
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);

@@ -1,5 +1,6 @@
 #include "ui/controls_win.h"
 
+#include "common/debug_log.h"
 #include "common/win_handles.h"
 
 namespace mervalis::ui {
@@ -213,6 +214,7 @@ HWND CreateLookControl(const char* className, HWND parent, int id, int x, int y,
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
                                 nullptr);
+  if (!hwnd) LogLastError("CreateWindowEx of a control", className);
   if (hwnd) ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(look));
   return hwnd;
 }

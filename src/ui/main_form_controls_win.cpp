@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "common/application_win.h"
+#include "common/debug_log.h"
 #include "common/win_handles.h"
 #include "payload/resource_ids.h"
 #include "ui/main_form_win.h"
@@ -192,6 +193,7 @@ void TfrmMain::CreateControls() {
                                  WS_CHILD | WS_CLIPSIBLINGS | visible | disabled | entry.style | standard->style,
                                  entry.x, entry.y, entry.w, entry.h, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
+        if (!hwnd) LogLastError("CreateWindowEx of a control", standard->className);
         if (hwnd) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[entry.font].get()), FALSE);
         if (hwnd && entry.kind == Kind::GlyphButton) MakeDialogPushButton(hwnd);
         break;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/application_win.h"
+#include "common/debug_log.h"
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/web_links.h"
@@ -71,7 +72,10 @@ void TfrmMain::Create() {
                               (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                               (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, app.Handle(), nullptr,
                               instance, this);
-  if (!handle_) throw std::runtime_error("The main window could not be created.");
+  if (!handle_) {
+    LogLastError("CreateWindowEx of the main window");
+    throw std::runtime_error("The main window could not be created.");
+  }
   app.SetMainWindow(handle_);
   silverBrush_.reset(::CreateSolidBrush(kSilver));
   whiteBrush_.reset(::CreateSolidBrush(kWhite));

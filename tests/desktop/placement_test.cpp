@@ -63,11 +63,15 @@ TEST(FindDesktopPlace, KnownLayoutsAndNearMisses) {
       {"icons holder of another process",
        {W(10, "WorkerW", {Icons(11)}, kOther), W(20, "WorkerW", {}, kOther), W(30, "Progman")},
        std::nullopt},
-      // A hidden WorkerW is passed over for the next one.
-      {"hidden worker skipped",
+      // Only the WorkerW next after the icons' holder: hidden, it is not
+      // passed over for an unrelated one further down.
+      {"hidden worker after the holder",
        {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {}, kShell, false), W(21, "WorkerW"),
         W(30, "Progman")},
-       DesktopPlace{L::WorkerBehindIcons, 21, 0}},
+       std::nullopt},
+      {"hidden worker above the holder",
+       {W(5, "WorkerW", {}, kShell, false), W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW"), W(30, "Progman")},
+       DesktopPlace{L::WorkerBehindIcons, 20, 0}},
       // No shell at all, or an empty desktop.
       {"no progman", {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW")}, std::nullopt},
       {"nothing", {}, std::nullopt},
@@ -150,30 +154,131 @@ TEST(ViewsInParent, EachMonitorTranslatedIntoTheShellWindow) {
   }
 }
 
-TEST(ScenesFitInMemory, GrowWithThePixelsUpToWhatA32BitProcessHolds) {
+TEST(MonitorsToAnimate, GrowWithThePixelsUpToWhatA32BitProcessHoldsAndLeaveOnlyTheBadOnes) {
   const auto monitors = [](std::vector<Rect> screens) {
     std::vector<Monitor> m;
     for (const Rect& r : screens) m.push_back({r, r, m.empty()});
     return m;
   };
+  constexpr std::uint64_t kDefault = 0;  // the budget unless told: 768 MiB
   struct Row {
     const char* name;
     std::vector<Monitor> monitors;
-    bool fits;
+    std::uint64_t budget;
+    std::vector<bool> animate;
   };
   const Row rows[] = {
-      {"1920x1080", monitors({{0, 0, 1920, 1080}}), true},
-      {"1920x1080 and 1280x1024", monitors({{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}), true},
-      {"three 7680x4320", monitors({{0, 0, 7680, 4320}, {7680, 0, 15360, 4320}, {-7680, 0, 0, 4320}}), true},
+      {"1920x1080", monitors({{0, 0, 1920, 1080}}), kDefault, {true}},
+      {"1920x1080 and 1280x1024", monitors({{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}), kDefault, {true, true}},
+      {"three 7680x4320", monitors({{0, 0, 7680, 4320}, {7680, 0, 15360, 4320}, {-7680, 0, 0, 4320}}), kDefault,
+       {true, true, true}},
+      // 126.6 MiB each: five and the largest again make 759.4 MiB, six 885.9 MiB.
       {"six 7680x4320", monitors({{0, 0, 7680, 4320}, {7680, 0, 15360, 4320}, {-7680, 0, 0, 4320},
-                                  {0, 4320, 7680, 8640}, {0, -4320, 7680, 0}, {7680, 4320, 15360, 8640}}), false},
-      {"one of 16384x16384", monitors({{0, 0, 16384, 16384}}), false},
-      {"a size that overflows 32 bits", monitors({{0, 0, 2000000000, 2000000000}}), false},
-      {"an empty monitor", monitors({{0, 0, 0, 1080}}), false},
+                                  {0, 4320, 7680, 8640}, {0, -4320, 7680, 0}, {7680, 4320, 15360, 8640}}),
+       kDefault, {true, true, true, true, true, false}},
+      {"one of 16384x16384", monitors({{0, 0, 16384, 16384}}), kDefault, {false}},
+      {"a size that overflows 32 bits", monitors({{0, 0, 2000000000, 2000000000}}), kDefault, {false}},
+      {"an empty monitor", monitors({{0, 0, 0, 1080}}), kDefault, {false}},
+      {"0x0 beside a normal one", monitors({{0, 0, 1920, 1080}, {1920, 0, 1920, 0}}), kDefault, {true, false}},
+      {"a huge one between two normal ones",
+       monitors({{0, 0, 1920, 1080}, {1920, 0, 100000, 100000}, {-1280, 0, 0, 1024}}), kDefault, {true, false, true}},
+      // 1920x1080: 8294400 bytes, twice 16588800; with 1280x1024 beside it
+      // 21831680.
+      {"a low budget holds the primary only", monitors({{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}), 20000000,
+       {true, false}},
+      {"exactly the budget", monitors({{0, 0, 1920, 1080}}), 16588800, {true}},
+      {"a byte short", monitors({{0, 0, 1920, 1080}}), 16588799, {false}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(ScenesFitInMemory(r.monitors), r.fits);
+    EXPECT_EQ(r.budget ? MonitorsToAnimate(r.monitors, r.budget) : MonitorsToAnimate(r.monitors), r.animate);
+  }
+}
+
+// A shell that raises the desktop for some of the raise messages only: its
+// windows before and after, and the messages it got.
+TEST(RaiseUntilPlaced, TriesEachMessageInTurnUntilThePlaceIsThere) {
+  using Answers = bool (*)(const RaiseMessage&);
+  struct Row {
+    const char* name;
+    Answers raises;
+    bool hung;
+    bool progman;
+    std::vector<RaiseMessage> sent;
+    bool placed;
+  };
+  const Row rows[] = {
+      {"answers 0xD", [](const RaiseMessage& m) { return m.wParam == 0xD; }, false, true, {{0xD, 0}}, true},
+      {"answers 0xD with 1 only", [](const RaiseMessage& m) { return m.wParam == 0xD && m.lParam == 1; }, false,
+       true, {{0xD, 0}, {0xD, 1}}, true},
+      {"answers 0 only", [](const RaiseMessage& m) { return m.wParam == 0; }, false, true,
+       {{0xD, 0}, {0xD, 1}, {0, 0}}, true},
+      {"answers none", [](const RaiseMessage&) { return false; }, false, true, {{0xD, 0}, {0xD, 1}, {0, 0}}, false},
+      {"hung: asked once", [](const RaiseMessage&) { return false; }, true, true, {{0xD, 0}}, false},
+      {"no shell: nothing sent", [](const RaiseMessage&) { return true; }, false, false, {}, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    bool raised = false;
+    std::vector<RaiseMessage> sent;
+    const auto list = [&] {
+      std::vector<ShellWindow> top;
+      if (r.progman) top.push_back(W(30, "Progman", raised ? std::vector{Icons(31), W(33, "WorkerW")}
+                                                           : std::vector{Icons(31)}));
+      return top;
+    };
+    const auto send = [&](WindowId progman, const RaiseMessage& m) {
+      EXPECT_EQ(progman, 30u);
+      sent.push_back(m);
+      raised |= !r.hung && r.raises(m);
+      return !r.hung;
+    };
+    const auto place = RaiseUntilPlaced(list, send);
+    EXPECT_EQ(sent, r.sent);
+    EXPECT_EQ(place.has_value(), r.placed);
+  }
+}
+
+TEST(CheckOrder, ViewsBelowTheIconsAndAboveTheWallpaper) {
+  using L = DesktopLayout;
+  const DesktopPlace inProgman{L::ProgmanHoldsWorker, 30, 31};
+  const DesktopPlace inWorker{L::WorkerBehindIcons, 20, 0};
+  const ShellWindow view50 = W(50, "MervalisDesktopView", {}, kOther), view51 = W(51, "MervalisDesktopView", {}, kOther);
+  const auto progman = [](std::vector<ShellWindow> children) { return W(30, "Progman", std::move(children)); };
+  struct Row {
+    const char* name;
+    DesktopPlace place;
+    std::vector<ShellWindow> topLevel;
+    std::vector<WindowId> views;
+    OrderCheck expected;
+  };
+  const Row rows[] = {
+      {"24h2 in order", inProgman, {progman({Icons(31), view50, view51, W(33, "WorkerW")})}, {50, 51}, {}},
+      // The shell put its WorkerW above a view: below the lowest view again.
+      {"24h2 worker on top", inProgman, {progman({W(33, "WorkerW"), Icons(31), view50})}, {50},
+       {false, {{33, 50}}}},
+      {"24h2 worker between two views", inProgman, {progman({Icons(31), view50, W(33, "WorkerW"), view51})},
+       {50, 51}, {false, {{33, 51}}}},
+      // A view above the icons: back right below them, the worker below the views.
+      {"24h2 view above the icons", inProgman, {progman({view50, W(33, "WorkerW"), Icons(31), view51})}, {50, 51},
+       {false, {{50, 31}, {51, 50}, {33, 51}}}},
+      {"24h2 no view shown: a worker above the icons", inProgman, {progman({W(33, "WorkerW"), Icons(31)})}, {},
+       {false, {{33, 31}}}},
+      {"24h2 icons gone", inProgman, {progman({view50, W(33, "WorkerW")})}, {50}, {true, {}}},
+      {"24h2 view gone", inProgman, {progman({Icons(31), W(33, "WorkerW")})}, {50}, {true, {}}},
+      // The older layout: the holder of the icons above the wallpaper's WorkerW.
+      {"win10 in order", inWorker, {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {view50}), W(30, "Progman")},
+       {50}, {}},
+      {"win10 wallpaper above the icons", inWorker,
+       {W(20, "WorkerW", {view50}), W(5, "WorkerW"), W(10, "WorkerW", {Icons(11)}), W(30, "Progman")}, {50},
+       {false, {{20, 10}}}},
+      {"win10 holder of another process only", inWorker,
+       {W(20, "WorkerW", {view50}), W(10, "WorkerW", {Icons(11)}, kOther), W(30, "Progman")}, {50}, {true, {}}},
+      {"win10 wallpaper gone", inWorker, {W(10, "WorkerW", {Icons(11)}), W(30, "Progman")}, {50}, {true, {}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(CheckOrder(r.place, r.topLevel, r.views), r.expected);
   }
 }
 
