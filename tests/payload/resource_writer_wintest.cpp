@@ -267,12 +267,11 @@ TEST(FailedClose, IsAFailedWriteOfThePageAndOfAPayloadItem) {
 
   BoxSeen seen{page};
   const mervalis::CloseHandleFunction previous = mervalis::SetCloseHandleForTesting(&CloseThenFail);
-  EXPECT_THROW(mervalis::ReplaceLayoutTag(page, true), std::runtime_error);
   EXPECT_THROW(mervalis::WriteStubPage(page, "Mervalis", "C:\\windows\\system32\\quorvanexrun.ocx"),
                std::runtime_error);
   // The box blocks this thread: another one reads it, tries the file, answers it.
   HANDLE answerer = ::CreateThread(nullptr, 0, &AnswerBoxAfterTryingTheFile, &seen, 0, nullptr);
-  const bool written = mervalis::WriteResourceFile(program, 119, page);
+  const bool written = mervalis::WriteResourceFile(program, 119, page, "<PAGE_LAYOUT>", "1");
   mervalis::SetCloseHandleForTesting(previous);
   ::WaitForSingleObject(answerer, 30000);
   ::CloseHandle(answerer);
