@@ -110,6 +110,15 @@ void WriteUninstallEntry(const std::string& title, const std::string& applicatio
   }
 }
 
+// The size again once the wallpaper's files are there too: the entry was
+// written before them.
+void UpdateEstimatedSize(const std::string& title, const std::string& applicationFile) {
+  RegistryKey entry(UninstallRootKey(), KEY_SET_VALUE);
+  if (entry.OpenKey(UninstallKey(title), false)) {
+    (void)entry.WriteDword("EstimatedSize", InstalledSizeKiB(title, applicationFile));
+  }
+}
+
 void WriteOptionCode(const std::string& title, char optionCode) {
   RegistryKey registry(HKEY_CURRENT_USER, KEY_WRITE);
   Log("Before Opt Reg Write");
@@ -221,6 +230,7 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   const bool applied = ApplyWallpaper(options.apply);
   if (applied) {
     Log("After ApplyWallpaper");
+    UpdateEstimatedSize(title, applicationFile);
     WriteOptionCode(title, plan.optionCode);
     if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
   }

@@ -147,16 +147,16 @@ TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
 }
 
 // An error that escapes the apply (the page is taken by another program
-// before its tag is replaced) reaches the error box, and the window is usable
-// again: buttons enabled, no hourglass. The debug-log build, with an install
-// folder that cannot be made, stops at a box on each checkpoint line; the
-// first such box after the template was written is where the page is taken.
+// before the stub page replaces it) reaches the error box, and the window is
+// usable again: buttons enabled, no hourglass. The debug-log build stops at a
+// box on each checkpoint line once its install folder cannot be made: the
+// folder is taken away as soon as the program is copied into it, and the
+// first box after the page was written is where the page is taken.
 TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   const auto paths = wine_test::Paths();
   const std::string page = PageOf("Mervalis");
   std::string installFolder = paths.installFolder;
   installFolder.pop_back();
-  ASSERT_TRUE(wine_test::WriteFileBytes(installFolder, "a file where the install folder goes"));
   struct Cleanup {
     std::string blocker;
     HANDLE page = INVALID_HANDLE_VALUE;
@@ -165,6 +165,14 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
       ::DeleteFileA(blocker.c_str());
     }
   } cleanup{installFolder};
+  bool blocked = false;
+  const auto blockInstallFolder = [&] {
+    if (blocked || !mervalis::FileExists(paths.applicationFile)) return;
+    ::DeleteFileA(paths.applicationFile.c_str());
+    ::DeleteFileA((paths.installFolder + "Debug.log").c_str());
+    blocked = ::RemoveDirectoryA(installFolder.c_str()) &&
+              wine_test::WriteFileBytes(installFolder, "a file where the install folder goes");
+  };
 
   program_.emplace(wine_test::DebugLogProgramPath(), "");
   std::vector<robot::MessageBoxInfo> errors;
@@ -175,6 +183,7 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   const auto answer = [&] {
     HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "", program_->id()});
     if (!box || box == answered) return;
+    blockInstallFolder();
     const auto info = robot::ReadMessageBox(box);
     if (info.buttons.empty()) return;  // still being made
     if (info.text != kDebugDirectoryBox) {
@@ -203,6 +212,7 @@ TEST_F(Install, ErrorEscapingTheApplyLeavesTheWindowUsable) {
   takePage = true;
   Press(kBtnLicenseInstall);
   ASSERT_TRUE(robot::WaitUntil([&] {
+    blockInstallFolder();
     answer();
     return !errors.empty();
   }, kInstallTimeoutMs));
