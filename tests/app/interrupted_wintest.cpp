@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,9 @@ State Take(const Machine& m) {
   for (const std::string& file : {p.desktopFolder + "\\Mervalis.lnk", p.desktopFolder + "\\Animated Wallpaper.lnk"}) {
     if (wine_test::ReadShortcut(file).exists) s.files[Lower(file)] = "<link>";
   }
-  if (!m.perUser) s.files[Lower(p.controlPath)] = wine_test::ReadFileBytes(p.controlPath);
+  if (!m.perUser && mervalis::FileExists(p.controlPath)) {
+    s.files[Lower(p.controlPath)] = wine_test::ReadFileBytes(p.controlPath);
+  }
   s.registry = taken;
   s.registry.files.clear();
   const std::string run = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue);
@@ -163,8 +166,8 @@ bool InstallThroughWindow(const std::string& program) {
 }
 
 // The entry's command, confirmed, through its final box; without a command
-// (an uninstall interrupted right before its program went), the program's
-// own "douninstall". False when a process of it ended on the way.
+// (an uninstall interrupted once its program was gone), the program's own
+// "douninstall". False when a process of it ended on the way.
 bool Uninstall(const Machine& m) {
   const std::string command = wine_test::ReadRegistryString(m.entryRoot(), kUninstallKey, "UninstallString");
   const std::size_t close = command.find('"', 1);
@@ -177,7 +180,15 @@ bool Uninstall(const Machine& m) {
     (void)p.WaitForExit(10000);
     (void)robot::WaitForWindowGone(question->hwnd, 10000);
   }
-  auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
+  std::optional<robot::MessageBoxInfo> done;
+  robot::WaitUntil([&] {
+    if (HWND box = robot::FindTopLevel({robot::kMessageBoxClass, "Quorvanesoft", 0})) {
+      done = robot::ReadMessageBox(box);
+      if (!done->buttons.empty()) return true;
+      done.reset();
+    }
+    return !p.Running() && !wine_test::IsProcessRunning("QuorUninst1.exe");
+  }, 60000);
   if (!done || done->text != kRemovedBox) return false;
   robot::PressMessageBoxButton(*done, "OK");
   return robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000);
@@ -203,7 +214,7 @@ std::string Named(const std::string& command) {
 }
 
 // What any interruption must leave.
-void ExpectSound(const Machine& m, const State& before, const State& after, const State& now) {
+void ExpectSound(const Machine& m, const State& before, const State& after, const State& now, bool uninstalling) {
   for (const auto& [path, bytes] : now.files) {
     if (path.ends_with(".tmp")) continue;  // the next run's to remove
     const auto old = before.files.find(path);
@@ -219,6 +230,12 @@ void ExpectSound(const Machine& m, const State& before, const State& after, cons
   EXPECT_TRUE(!Has(page, "Mervalis.html") || CompletePage(wine_test::ReadFileBytes(page))) << page;
   const std::string command = wine_test::ReadRegistryString(m.entryRoot(), kUninstallKey, "UninstallString");
   EXPECT_TRUE(command.empty() || mervalis::FileExists(Named(command))) << command;
+  // Until every other file of ours is gone, Apps & features can still run the uninstall.
+  const std::string program = Lower(m.paths().applicationFile);
+  const bool othersLeft = std::any_of(now.files.begin(), now.files.end(), [&](const auto& file) {
+    return file.first != program && !file.first.ends_with(".tmp");
+  });
+  EXPECT_TRUE(!uninstalling || !command.empty() || !now.files.count(program) || !othersLeft);
   const std::string run = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue);
   EXPECT_TRUE(run.empty() || mervalis::FileExists(Named(run))) << run;
   const std::string lastwp = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp");
@@ -261,7 +278,7 @@ void InterruptEveryPoint(const Machine& m, const std::vector<Operation>& operati
       const State before = Take(m);
       CrashAt(k);
       EXPECT_FALSE(op.run()) << "not interrupted";
-      ExpectSound(m, before, after, Take(m));
+      ExpectSound(m, before, after, Take(m), std::string(op.name) == "uninstall");
       CrashAt(0);
       EXPECT_TRUE(op.run()) << "the second run failed";
       const State again = Take(m);
