@@ -57,33 +57,26 @@ target_include_directories(mervalis_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
 target_link_libraries(mervalis_win PUBLIC mingw_jpeg ${WIN_SYSTEM_LIBS})
 
-# The debug log writer, once per setting of its build switch.
-function(mervalis_debug_log name enabled)
-  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/src/common/debug_log_win.cpp)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
-  target_compile_definitions(${name} PRIVATE MERVALIS_DEBUG_LOG=${enabled})
-  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
+# A source compiled once per setting of its build switch: the debug log
+# writer (MERVALIS_DEBUG_LOG) and the crash points (MERVALIS_CRASH_POINTS,
+# common/crash_point.h). `<prefix>_release` follows the option, `<prefix>_on`
+# has it on, for the test builds of the program.
+function(mervalis_switched prefix source switch)
+  foreach(setting release on)
+    set(name ${prefix}_${setting})
+    if(setting STREQUAL "on" OR ${switch})
+      set(enabled 1)
+    else()
+      set(enabled 0)
+    endif()
+    add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/${source})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+    target_compile_definitions(${name} PRIVATE ${switch}=${enabled})
+    target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
+  endforeach()
 endfunction()
-if(MERVALIS_DEBUG_LOG)
-  mervalis_debug_log(mervalis_log_release 1)
-else()
-  mervalis_debug_log(mervalis_log_release 0)
-endif()
-mervalis_debug_log(mervalis_log_on 1)
-
-# The crash points, likewise (common/crash_point.h).
-function(mervalis_crash_points name enabled)
-  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/src/common/crash_point_win.cpp)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
-  target_compile_definitions(${name} PRIVATE MERVALIS_CRASH_POINTS=${enabled})
-  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
-endfunction()
-if(MERVALIS_CRASH_POINTS)
-  mervalis_crash_points(mervalis_crash_release 1)
-else()
-  mervalis_crash_points(mervalis_crash_release 0)
-endif()
-mervalis_crash_points(mervalis_crash_on 1)
+mervalis_switched(mervalis_log src/common/debug_log_win.cpp MERVALIS_DEBUG_LOG)
+mervalis_switched(mervalis_crash src/common/crash_point_win.cpp MERVALIS_CRASH_POINTS)
 
 file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/payload/assets/*

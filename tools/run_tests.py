@@ -196,7 +196,7 @@ def run_artwork(tally):
 # refused every write there ("access denied"), as a standard user is. The
 # tests of this suite run only in such a prefix (tools/setup.sh makes the user).
 STANDARD_USER = "mervalis-user"
-STANDARD_USER_SUITE = "StandardUser."
+STANDARD_USER_SUITE = "StandardUser"  # StandardUser.* and suites named StandardUser<more>
 
 
 class Wine:

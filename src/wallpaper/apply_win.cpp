@@ -53,19 +53,22 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   registry.CloseKey();
 }
 
-// The background as the plain wallpaper, placed its own way: the position
-// goes with the picture, and back to the one before when the picture is
-// refused, so the user's picture is never left placed as ours. True when the
-// setting names the background afterwards.
+// The background as the plain wallpaper, placed its own way. The picture
+// goes first: refused, nothing else changed. Only then, where the position is
+// not ours yet, the position and the picture once more, which is when the
+// shell reads the position. Interrupted anywhere, the user's picture is never
+// left placed our way, where the next run would remember that position as
+// the user's. True when the setting names the background.
 bool SetBackgroundAsWallpaper(const std::string& backgroundPath) {
-  WallpaperPosition before;
-  const bool positionRead = ReadWallpaperPosition(before);
-  (void)WriteWallpaperPosition(kBackgroundPosition);
-  std::string shown;
-  const bool set = SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes) &&
-                   ReadWallpaperValue(kDesktopKey, shown) && AnsiUpperCase(shown) == AnsiUpperCase(backgroundPath);
-  if (!set && positionRead) (void)WriteWallpaperPosition(before);
-  return set;
+  const auto shown = [&backgroundPath] {
+    std::string value;
+    return ReadWallpaperValue(kDesktopKey, value) && AnsiUpperCase(value) == AnsiUpperCase(backgroundPath);
+  };
+  if (!SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes) || !shown()) return false;
+  WallpaperPosition position;
+  if (ReadWallpaperPosition(position) && position == kBackgroundPosition) return true;
+  if (WriteWallpaperPosition(kBackgroundPosition)) (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
+  return shown();
 }
 
 [[noreturn]] void FileError(const char* what, const std::string& path) {
