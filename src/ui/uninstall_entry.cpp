@@ -1,6 +1,5 @@
 #include "ui/uninstall_entry.h"
 
-#include <cstdio>
 #include <limits>
 
 #include "common/file_version.h"
@@ -38,8 +37,13 @@ std::vector<UninstallValue> UninstallEntryValues(std::string_view title, std::st
 }
 
 std::string InstallDateText(unsigned year, unsigned month, unsigned day) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%04u%02u%02u", year % 10000, month % 100, day % 100);
+  std::string text(8, '0');
+  // Each part: its number, where it ends in the text, how many digits it has.
+  const unsigned parts[][3] = {{year, 4, 4}, {month, 6, 2}, {day, 8, 2}};
+  for (const auto& part : parts) {
+    unsigned rest = part[0];
+    for (unsigned i = 0; i < part[2]; ++i, rest /= 10) text[part[1] - 1 - i] = static_cast<char>('0' + rest % 10);
+  }
   return text;
 }
 

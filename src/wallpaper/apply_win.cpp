@@ -152,10 +152,13 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     }
     Log("After Res Write");
     if (plan.target == WallpaperTarget::kPageInActiveDesktop) {
-      (void)SetWindowsWallpaper("");
-      Log("After SetWindowsWallpaper");
+      // The page first: a run interrupted between the two must not leave the
+      // user's plain wallpaper cleared while the desktop does not show ours
+      // yet, where the next run would remember the cleared one as the user's.
       wallpaperOurs = SetActiveDesktopWallpaper(pagePath);
       Log("After Set AD Wallpaper");
+      (void)SetWindowsWallpaper("");
+      Log("After SetWindowsWallpaper");
     } else {
       // The still scene, also when nothing moves over it; this shell shows no
       // page, so its Active Desktop is not pointed at one. After a failed

@@ -252,7 +252,7 @@ TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
       "ApplyWallpaper - After WriteWallpaperBitmap", "ApplyWallpaper - Before Tag Rplc",
       "ApplyWallpaper - After RL WP Res Write", "ApplyWallpaper - After Tag Rplc Write",
       "ApplyWallpaper - Before Res Write", "ApplyWallpaper - After Res Write",
-      "ApplyWallpaper - After SetWindowsWallpaper", "ApplyWallpaper - After Set AD Wallpaper",
+      "ApplyWallpaper - After Set AD Wallpaper", "ApplyWallpaper - After SetWindowsWallpaper",
       "ApplyWallpaper - After OCX Reg", "ApplyWallpaper - After OCX WP Write", "ApplyWallpaper - End",
       "btnInstall - After ApplyWallpaper", "btnInstall - Before Opt Reg Write",
       "btnInstall - Before Minimize Windows"};

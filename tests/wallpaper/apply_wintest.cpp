@@ -291,6 +291,18 @@ TEST_F(ApplyMode, AMissingBackgroundIsNotMadeTheWallpaper) {
   EXPECT_EQ(PlainWallpaper(), kOldPlainWallpaper);
 }
 
+// The desktop refuses the page (both tries): whoever started the run learns
+// that the wallpaper is not ours, without a box.
+TEST_F(ApplyMode, ARefusedWallpaperFailsTheRunSilently) {
+  StoreOptionCode("5");
+  active_desktop_fixture::SetRefusedSetWallpaperCalls(2);
+  const ApplyRun run = RunApplyMode();
+  active_desktop_fixture::SetRefusedSetWallpaperCalls(0);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.windows, "");
+}
+
 // Watched from Linux through apply runs: the background and the page come
 // only ever whole, renamed onto the old file. Never moved away, deleted,
 // emptied or written in place, where a crash would leave the desktop on a
