@@ -1,11 +1,12 @@
 # make run   builds and starts the installer window under Wine (ARGS=apply passes arguments)
 # make test  builds everything and runs every test, native and under Wine
+# make test-crash runs the interrupted operations at every crash point (long)
 # make bench builds everything and runs the benchmarks, native and i686 under Wine
 BUILD ?= build
 ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build native win32 run test bench clean
+.PHONY: all setup build native win32 run test test-crash bench clean
 
 all: build
 
@@ -32,6 +33,9 @@ run: win32
 
 test: build
 	@python3 tools/run_tests.py --build $(BUILD)
+
+test-crash: build
+	@MERVALIS_CRASH_ALL=1 MERVALIS_WINE_TEST_LIMIT=14400 python3 tools/run_tests.py --build $(BUILD) --only wine --filter 'Interrupted.*:StandardUserInterrupted.*'
 
 bench: build
 	@python3 tools/bench.py --build $(BUILD)

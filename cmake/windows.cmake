@@ -4,6 +4,7 @@
 enable_language(RC)
 
 option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
+option(MERVALIS_CRASH_POINTS "Build Mervalis.exe able to end itself at a chosen write" OFF)
 # libjpeg-turbo with its SIMD code, unused features left out, as tools/setup.sh
 # builds it. A plain variable, not a cache entry: a build tree configured
 # before the library's build changed must not keep linking the old one.
@@ -56,19 +57,26 @@ target_include_directories(mervalis_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
 target_link_libraries(mervalis_win PUBLIC mingw_jpeg ${WIN_SYSTEM_LIBS})
 
-# The debug log writer, once per setting of its build switch.
-function(mervalis_debug_log name enabled)
-  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/src/common/debug_log_win.cpp)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
-  target_compile_definitions(${name} PRIVATE MERVALIS_DEBUG_LOG=${enabled})
-  target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
+# A source compiled once per setting of its build switch: the debug log
+# writer (MERVALIS_DEBUG_LOG) and the crash points (MERVALIS_CRASH_POINTS,
+# common/crash_point.h). `<prefix>_release` follows the option, `<prefix>_on`
+# has it on, for the test builds of the program.
+function(mervalis_switched prefix source switch)
+  foreach(setting release on)
+    set(name ${prefix}_${setting})
+    if(setting STREQUAL "on" OR ${switch})
+      set(enabled 1)
+    else()
+      set(enabled 0)
+    endif()
+    add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/${source})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+    target_compile_definitions(${name} PRIVATE ${switch}=${enabled})
+    target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
+  endforeach()
 endfunction()
-if(MERVALIS_DEBUG_LOG)
-  mervalis_debug_log(mervalis_log_release 1)
-else()
-  mervalis_debug_log(mervalis_log_release 0)
-endif()
-mervalis_debug_log(mervalis_log_on 1)
+mervalis_switched(mervalis_log src/common/debug_log_win.cpp MERVALIS_DEBUG_LOG)
+mervalis_switched(mervalis_crash src/common/crash_point_win.cpp MERVALIS_CRASH_POINTS)
 
 file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/payload/assets/*
@@ -78,19 +86,21 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/app/*.manifest
   ${PROJECT_SOURCE_DIR}/src/*.h)
 
-function(mervalis_program name log_library)
+function(mervalis_program name log_library crash_library)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
                  ${MERVALIS_QUIET_TERMINATE} ${MERVALIS_EXCEPTION_STRINGS}
                  ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
-  target_link_libraries(${name} PRIVATE mervalis_win ${log_library})
+  target_link_libraries(${name} PRIVATE mervalis_win ${log_library} ${crash_library})
   target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
   target_link_options(${name} PRIVATE ${MERVALIS_SHIPPED_LINK_OPTIONS})
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/mervalis.rc PROPERTIES
     OBJECT_DEPENDS "${MERVALIS_RESOURCE_INPUTS}")
 endfunction()
-mervalis_program(Mervalis mervalis_log_release)
-# A test build of the program with the debug log switched on.
-mervalis_program(Mervalis-debuglog mervalis_log_on)
+mervalis_program(Mervalis mervalis_log_release mervalis_crash_release)
+# Test builds of the program: with the debug log switched on, and able to
+# end itself at a chosen write.
+mervalis_program(Mervalis-debuglog mervalis_log_on mervalis_crash_release)
+mervalis_program(Mervalis-crashpoints mervalis_log_release mervalis_crash_on)
 
 # The runtime control, a DLL of its own, carried by the program as payload.
 if(EXISTS ${PROJECT_SOURCE_DIR}/src/control/control.cmake)
@@ -119,9 +129,9 @@ file(GLOB_RECURSE WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests
 file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} ${WIN_TEST_SUPPORT})
 target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(win_tests PRIVATE mervalis_win mervalis_log_on robot gtest)
+target_link_libraries(win_tests PRIVATE mervalis_win mervalis_log_on mervalis_crash_release robot gtest)
 target_compile_options(win_tests PRIVATE ${MERVALIS_WARNINGS})
-add_dependencies(win_tests Mervalis Mervalis-debuglog robot_cli)
+add_dependencies(win_tests Mervalis Mervalis-debuglog Mervalis-crashpoints robot_cli)
 
 # Further fixtures (COM stand-ins, the desktop host) add themselves here.
 file(GLOB FIXTURE_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fixtures/*/fixture.cmake)

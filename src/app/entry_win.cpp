@@ -65,6 +65,21 @@ bool RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
   return ApplyStoredOptions();
 }
 
+// Nothing is written or deleted by a name that is not a full path. The runs
+// nobody watches (`apply` from the page or the control, the logon's desktop
+// mode) say so only to a debugger; the others in a box.
+void RefuseWithoutFolders(RunMode mode) {
+  constexpr char kNoFolders[] =
+      "Windows did not name the folders this wallpaper is kept in, so nothing was changed.\n\n"
+      "Please sign out and in again, then run this program again.";
+  if (mode == RunMode::Apply || mode == RunMode::Desktop) {
+    ::OutputDebugStringA("Mervalis: the base folders are unknown or not full paths; nothing was done.\n");
+    return;
+  }
+  ::MessageBoxA(::GetDesktopWindow(), kNoFolders, std::string(kCompanyName).c_str(),
+                MB_OK | MB_ICONSTOP | MB_SYSTEMMODAL);
+}
+
 }  // namespace
 
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
@@ -73,13 +88,17 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   // The apply run's exit code tells whoever started it whether it succeeded.
   int exitCode = 0;
   try {
+    const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
+    const RunMode mode = RunModeFor(argument);
+    if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
+    if (!BaseFoldersKnown() && mode != RunMode::Preview) {
+      RefuseWithoutFolders(mode);
+      return exitCode;
+    }
     // A log always describes one run: the previous one goes, whatever the mode.
     const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
     ::DeleteFileW(Widen(logPath).c_str());
 
-    const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
-    const RunMode mode = RunModeFor(argument);
-    if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
     // Uninstaller copies of earlier uninstalls go at the next start that is
     // not an `apply` (which runs often and must stay quick).
     if (IsPerUserInstall() && mode != RunMode::Apply && mode != RunMode::Uninstall) RemoveUninstallerCopies();

@@ -1,7 +1,7 @@
 // What the uninstaller removes and puts back, decided from the facts it reads
-// once this wallpaper's uninstall entry, options value, desktop mode and logon
-// entry are gone. The uninstaller only gathers the facts and carries the plan
-// out; every step is attempted whatever the earlier ones gave.
+// once this wallpaper's desktop mode and logon entry are gone. The
+// uninstaller only gathers the facts and carries the plan out; every step is
+// attempted whatever the earlier ones gave.
 #pragma once
 
 #include <string>
@@ -25,8 +25,8 @@ struct UninstallFacts {
   std::string systemFolder;
   DesktopWallpapers current;  // a setting that cannot be read counts as empty
   SavedWallpapers saved;
-  // Uninstall entries of the family remain now that this one is gone (or
-  // could not be deleted): the family's shared links stay.
+  // Uninstall entries of the family other than this one's: the family's
+  // shared links stay.
   bool otherWallpaperInstalled = false;
   std::string programPath;  // the running copy
   // Both required: the shell's special folders, and the user's locale's
@@ -37,9 +37,10 @@ struct UninstallFacts {
 
 struct UninstallPlan {
   WallpaperRestore wallpaper;
-  // Deleted first, once the program that may still run from it lets go.
+  // Deleted after `files` and the control, once the program that may still
+  // run from it lets go.
   std::string applicationFile;
-  // Then these, in order, read-only or not: what an interrupted replace left,
+  // These, in order, read-only or not: what an interrupted replace left,
   // the page, the background, the pictures, and the shortcuts (each from both
   // folders of its place, this wallpaper's own before the family's).
   std::vector<std::string> files;

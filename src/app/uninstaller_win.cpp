@@ -10,6 +10,8 @@
 #include "app/entry_win.h"
 #include "app/uninstall_plan.h"
 #include "app/uninstall_win.h"
+#include "common/crash_point.h"
+#include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
@@ -37,11 +39,14 @@ constexpr DWORD kRetryIntervalMs = 200;
 // apply's mutex so that none starts until the process ends.
 constexpr DWORD kApplyWaitMs = 60000;
 
-// A file of ours, read-only or not; a missing or locked one stays silently.
+// A file of ours, read-only or not, with what an interrupted replace of it
+// left beside it; a missing or locked one stays silently.
 void DeleteOurFile(const std::string& path) {
   const std::wstring wide = Widen(path);
   ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CrashPoint("file deleted");
   ::DeleteFileW(wide.c_str());
+  DeleteLeftoverTemporaries(path);
 }
 
 // Every file that `pattern` (a path whose name may hold "*") matches.
@@ -61,6 +66,8 @@ void DeleteFilesMatching(const std::string& pattern) {
 void DeleteApplicationFile(const std::string& path) {
   const DWORD start = ::GetTickCount();
   const std::wstring wide = Widen(path);
+  DeleteLeftoverTemporaries(path);
+  CrashPoint("file deleted");
   while (true) {
     ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (::DeleteFileW(wide.c_str())) return;
@@ -106,7 +113,8 @@ UninstallFacts GatherFacts(DesktopKind desktop) {
   facts.systemFolder = GetSystemFolder();
   facts.current = {ReadWallpaperSetting(kActiveDesktopKey), ReadWallpaperSetting(kDesktopKey)};
   facts.saved = ReadSavedWallpapers();
-  facts.otherWallpaperInstalled = !GetInstalledWallpapers().empty();
+  // This wallpaper's own entry goes last, and does not count.
+  facts.otherWallpaperInstalled = !GetInstalledWallpapers(facts.title).empty();
   facts.programPath = GetProgramPath();
   facts.specialFolder = &GetSpecialFolder;
   facts.upper = &AnsiUpperCase;
@@ -164,34 +172,45 @@ void UnregisterControl(const std::string& controlPath) {
 
 }  // namespace
 
+// In an order that leaves, when interrupted anywhere, what running it again
+// finishes: first what would bring the wallpaper back (the animated desktop
+// and its logon entry), then the previous wallpaper, then the files and
+// shortcuts, the program among the last, and the entry at the very end, so
+// that until then Apps & features lists the wallpaper and its uninstall can
+// run again. The entry's command goes just before the program it names.
 void RunUninstaller() {
   const DesktopKind desktop = CurrentDesktopKind();
   const std::string title(kTitle);
   const UniqueHandle applyMutex = HoldApplyMutex();
 
-  (void)DeleteKeyTree(UninstallRootKey(), UninstallKey(title));
-  {
-    RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
-    if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
-  }
   // The animated desktop ends before anything of it goes (its image file
   // included), and does not come back at the next logon.
   (void)StopDesktopMode();
   (void)RemoveRunValue(title);
 
-  // Only now: with this wallpaper's entry gone, the family's entries that
-  // remain are the other wallpapers.
   const UninstallFacts facts = GatherFacts(desktop);
   const UninstallPlan plan = PlanUninstall(facts);
   RestoreWallpapers(plan.wallpaper);
-  DeleteApplicationFile(plan.applicationFile);
+  {
+    RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+    if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
+  }
   for (const std::string& file : plan.files) DeleteOurFile(file);
   for (const std::string& pattern : plan.leftoverPatterns) DeleteFilesMatching(pattern);
   if (!plan.controlPath.empty()) {
     UnregisterControl(plan.controlPath);
     DeleteOurFile(plan.controlPath);
   }
+  const HKEY entryRoot = UninstallRootKey();
+  const std::string entryKey = UninstallKey(title);
+  {
+    RegistryKey entry(entryRoot, KEY_SET_VALUE);
+    if (entry.OpenKey(entryKey, false)) (void)entry.DeleteValue("UninstallString");
+  }
+  DeleteApplicationFile(plan.applicationFile);
   for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryW(Widen(folder).c_str());
+  (void)DeleteKeyTree(entryRoot, entryKey);
+  (void)::RegFlushKey(entryRoot);
 
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),

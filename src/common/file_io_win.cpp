@@ -3,6 +3,8 @@
 #include <new>
 #include <string>
 
+#include "common/crash_point.h"
+#include "common/names.h"
 #include "common/wide_text_win.h"
 
 namespace mervalis {
@@ -15,6 +17,7 @@ CloseHandleFunction g_closeHandle = &::CloseHandle;
 constexpr int kRunNames = 8;
 
 HANDLE CreateNew(const std::string& path, DWORD flags) noexcept {
+  CrashPoint("file written");
   return ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
                        nullptr);
 }
@@ -84,9 +87,31 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noex
   }
 }
 
+void DeleteLeftoverTemporaries(const std::string& path) noexcept {
+  try {
+    ::DeleteFileW(Widen(path + ReplacingFile::kSuffix).c_str());
+    // "<path>.<process id>-<n>.tmp": only names of that form, so that no
+    // other file beside ours is taken for one.
+    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    const std::string stem = path.substr(folder.size()) + ".";
+    WIN32_FIND_DATAW found;
+    UniqueFind search(::FindFirstFileW(Widen(path + ".*-*" + ReplacingFile::kSuffix).c_str(), &found));
+    if (!search) return;
+    do {
+      const std::string name = Narrow(found.cFileName);
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsRunTemporaryName(name, stem)) {
+        // One that another run still writes is open, and stays.
+        ::DeleteFileW(Widen(folder + name).c_str());
+      }
+    } while (::FindNextFileW(search.get(), &found));
+  } catch (...) {
+    // Only the names' allocations throw: the leftovers stay for the next run.
+  }
+}
+
 ReplacingFile::ReplacingFile(const std::string& path, DWORD flags) : path_(path), temporary_(path + kSuffix) {
   const std::wstring temporary = Widen(temporary_);
-  ::DeleteFileW(temporary.c_str());
+  DeleteLeftoverTemporaries(path);
   file_.reset(CreateNew(temporary_, flags));
   // A file of that name that stays is a leftover still held open; a folder is
   // not ours to step round, and then the write fails.
@@ -100,7 +125,15 @@ ReplacingFile::ReplacingFile(const std::string& path, DWORD flags) : path_(path)
   if (!file_) temporary_ = path + kSuffix;
 }
 
-bool ReplacingFile::Close() noexcept { return CloseWrittenFile(file_); }
+bool ReplacingFile::Close() noexcept {
+  // On the disk before the rename makes it the file: after a power cut the
+  // name must not stand for a file whose data never arrived.
+  if (file_ && !::FlushFileBuffers(file_.get())) {
+    file_.reset();
+    return false;
+  }
+  return CloseWrittenFile(file_);
+}
 
 void ReplacingFile::Discard() noexcept {
   file_.reset();
@@ -116,6 +149,7 @@ bool ReplacingFile::Replace() noexcept {
   const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
   // A rename onto the old file, never a move of the old file aside first:
   // `path` must not be missing for a moment (ReplaceFile does that under Wine).
+  CrashPoint("file renamed");
   if (!readOnly &&
       ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;

@@ -46,13 +46,18 @@ enum class WriteResult {
 // replaced only by the complete new one.
 [[nodiscard]] WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noexcept;
 
+// Deletes what an interrupted replace of `path` may have left beside it:
+// "<path>.tmp" and "<path>.<process id>-<n>.tmp". One still held open by the
+// run that writes it stays.
+void DeleteLeftoverTemporaries(const std::string& path) noexcept;
+
 // A new content for `path`, written first to a temporary file beside it and
 // then renamed over it in one step, so that `path` always names either the old
 // file or the complete new one: never a half-written one, and never none. The
 // steps are the caller's to take in order: write through handle(), Close(),
-// Replace(); after a failure Discard() deletes the temporary file. A
-// temporary file left over by an interrupted run goes when the next one
-// starts, or is written over.
+// Replace(); after a failure Discard() deletes the temporary file. The
+// temporary files an interrupted run left beside `path` go when the next
+// one starts (DeleteLeftoverTemporaries).
 class ReplacingFile {
  public:
   static constexpr char kSuffix[] = ".tmp";
@@ -71,7 +76,7 @@ class ReplacingFile {
   [[nodiscard]] HANDLE handle() const noexcept { return file_.get(); }
   [[nodiscard]] const std::string& temporaryPath() const noexcept { return temporary_; }
 
-  // See CloseWrittenFile.
+  // Flushes the data to the disk and closes; see CloseWrittenFile.
   [[nodiscard]] bool Close() noexcept;
   // Closes the temporary file if still open and deletes it.
   void Discard() noexcept;

@@ -6,7 +6,7 @@
 #include "common/names.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
-#include "wallpaper/desktop_kind_win.h"
+#include "common/windows_version_win.h"
 
 namespace mervalis {
 
@@ -44,7 +44,7 @@ std::string ChangeCase(std::string_view text, DWORD (WINAPI* change)(LPWSTR, DWO
 
 }  // namespace
 
-bool IsPerUserInstall() { return CurrentDesktopKind() == DesktopKind::kAnimatedBehindIcons; }
+bool IsPerUserInstall() { return IsVistaOrLater(WindowsMajorVersion()); }
 
 std::string GetProgramFilesFolder() { return ProgramFilesFolderFrom(SystemDirectory()); }
 
@@ -79,6 +79,11 @@ std::string GetSpecialFolder(int csidl) {
     malloc->Release();
   }
   return TrimBlanksAndControls(result);
+}
+
+bool BaseFoldersKnown() {
+  return IsAbsoluteFolder(GetInstallFolder()) && IsAbsoluteFolder(GetWallpaperFolder()) &&
+         IsAbsoluteFolder(GetSystemFolder());
 }
 
 std::string GetProgramPath() {

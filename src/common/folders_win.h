@@ -29,6 +29,12 @@ inline constexpr int kCsidlLocalAppData = 0x001c;
 // shell cannot give it.
 [[nodiscard]] std::string GetSpecialFolder(int csidl);
 
+// Whether the install folder, the wallpaper folder and the system folder are
+// full paths. A folder Windows cannot name (an unknown or over-long local
+// application-data folder) would make every name of ours relative to the
+// current folder: no operation may then delete or write anything.
+[[nodiscard]] bool BaseFoldersKnown();
+
 // The full path of the running program.
 [[nodiscard]] std::string GetProgramPath();
 

@@ -74,13 +74,36 @@ std::string SystemFolderFrom(std::string_view systemDirectory) {
   return WithTrailingBackslash(systemDirectory);
 }
 
+bool IsAbsoluteFolder(std::string_view folder) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (folder.size() >= 3 && letter(folder[0]) && folder[1] == ':' && folder[2] == '\\') return true;
+  // "\\server\share": a server and a share, each named.
+  if (folder.size() < 5 || folder.substr(0, 2) != "\\\\") return false;
+  const std::size_t slash = folder.find('\\', 2);
+  return slash != std::string_view::npos && slash > 2 && slash + 1 < folder.size() && folder[slash + 1] != '\\';
+}
+
+bool IsRunTemporaryName(std::string_view name, std::string_view stem) {
+  constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() <= stem.size() + kSuffix.size() || name.substr(0, stem.size()) != stem ||
+      name.substr(name.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  const std::string_view middle = name.substr(stem.size(), name.size() - stem.size() - kSuffix.size());
+  const std::size_t dash = middle.find('-');
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return dash != std::string_view::npos && digits(middle.substr(0, dash)) && digits(middle.substr(dash + 1));
+}
+
 std::string PerUserInstallFolderFrom(std::string_view localAppData) {
-  if (localAppData.empty()) return {};
+  if (!IsAbsoluteFolder(localAppData)) return {};
   return WithTrailingBackslash(localAppData) + "Programs\\" + std::string(kFamilyName) + "\\";
 }
 
 std::string PerUserWallpaperFolderFrom(std::string_view localAppData) {
-  if (localAppData.empty()) return {};
+  if (!IsAbsoluteFolder(localAppData)) return {};
   return WithTrailingBackslash(localAppData) + std::string(kFamilyName) + "\\";
 }
 

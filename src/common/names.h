@@ -30,9 +30,19 @@ namespace mervalis {
 // A per-user install, in the user's local application-data folder: the
 // program under "Programs\Quorvane\", the wallpaper's own files (the
 // background and its images folder) under "Quorvane\". Empty when that
-// folder is unknown, so that nothing is written at the root of a drive.
+// folder is unknown or not a full path, so that nothing is written at the
+// root of a drive or in the current folder.
 [[nodiscard]] std::string PerUserInstallFolderFrom(std::string_view localAppData);
 [[nodiscard]] std::string PerUserWallpaperFolderFrom(std::string_view localAppData);
+
+// True for a full path: a drive's "X:\" or a share's "\\server\share". A
+// folder that Windows could not name comes out empty or relative, and a
+// relative one would name files in whatever folder the program runs in.
+[[nodiscard]] bool IsAbsoluteFolder(std::string_view folder);
+
+// The name a replaced file's temporary copy takes when "<name>.tmp" is held
+// by another program: `stem` ("<name>.") followed by "<process id>-<n>.tmp".
+[[nodiscard]] bool IsRunTemporaryName(std::string_view name, std::string_view stem);
 
 // Files and keys, from the folders above (each ending in a backslash).
 [[nodiscard]] std::string PageName(std::string_view title);

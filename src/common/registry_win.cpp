@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/crash_point.h"
 #include "common/wide_text_win.h"
 
 namespace mervalis {
@@ -19,6 +20,7 @@ LONG RegistryKey::Open(std::string_view path, bool create) noexcept {
   const std::wstring p = Widen(path);
   LONG status;
   if (create) {
+    CrashPoint("registry key written");
     status = ::RegCreateKeyExW(root_, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
                                nullptr, key_.put(), nullptr);
   } else {
@@ -56,6 +58,7 @@ LONG RegistryKey::ReadString(std::string_view name, std::string& value) const no
 LONG RegistryKey::WriteString(std::string_view name, std::string_view value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
   const std::wstring data = Widen(value);
+  CrashPoint("registry value written");
   return ::RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
@@ -63,6 +66,7 @@ LONG RegistryKey::WriteString(std::string_view name, std::string_view value) con
 
 LONG RegistryKey::DeleteValue(std::string_view name) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
+  CrashPoint("registry value deleted");
   return ::RegDeleteValueW(key_.get(), Widen(name).c_str());
 }
 
@@ -85,6 +89,7 @@ LONG RegistryKey::ReadDword(std::string_view name, DWORD& value) const noexcept 
 
 LONG RegistryKey::WriteDword(std::string_view name, DWORD value) const noexcept {
   if (!key_) return ERROR_INVALID_HANDLE;
+  CrashPoint("registry value written");
   return ::RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
@@ -125,6 +130,7 @@ bool RegistryKey::DeleteTree(std::string_view path) const noexcept {
       if (status != ERROR_SUCCESS || !children.DeleteTree(Narrow(std::wstring_view(name, length)))) return false;
     }
   }
+  CrashPoint("registry key deleted");
   return ::RegDeleteKeyW(root_, Widen(path).c_str()) == ERROR_SUCCESS;
 }
 

@@ -31,8 +31,10 @@ std::vector<std::string> UninstallSubkeyNames() {
 
 }  // namespace
 
-std::string GetInstalledWallpapers() {
-  return RemoveQuotesAndSpaces(AnsiLowerCase(FamilyWallpaperNames(UninstallSubkeyNames())));
+std::string GetInstalledWallpapers(std::string_view exceptTitle) {
+  std::vector<std::string> names = UninstallSubkeyNames();
+  if (!exceptTitle.empty()) std::erase(names, std::string(kFamilyPrefix) + std::string(exceptTitle));
+  return RemoveQuotesAndSpaces(AnsiLowerCase(FamilyWallpaperNames(names)));
 }
 
 void OpenWallpaperWebPage(std::string_view page, std::string_view wallpaperNameCaption) noexcept {

@@ -11,8 +11,8 @@ namespace mervalis {
 // HKEY_CURRENT_USER and then HKEY_LOCAL_MACHINE name them, in the registry's
 // enumeration order: comma-separated, lower-cased in the user's locale,
 // without blanks and double quotes. Registry errors end the reading and keep what was read; a missing
-// uninstall key gives the empty text.
-[[nodiscard]] std::string GetInstalledWallpapers();
+// uninstall key gives the empty text. An entry of `exceptTitle` is left out.
+[[nodiscard]] std::string GetInstalledWallpapers(std::string_view exceptTitle = {});
 
 // Opens the page ("index.php?wp=" or "tell.php?wp=") with the link query for
 // the wallpaper named by the caption (quotes allowed). The shell is asked to

@@ -4,6 +4,7 @@
 
 #include "common/application_win.h"
 #include "common/file_io_win.h"
+#include "payload/page_text.h"
 #include "payload/payload_item_win.h"
 
 namespace mervalis {
@@ -32,11 +33,12 @@ const char* WriteNewFile(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-bool WriteResourceFile(int id, std::string_view path) {
-  return WriteResourceFile(::GetModuleHandleW(nullptr), id, path);
+bool WriteResourceFile(int id, std::string_view path, std::string_view tag, std::string_view replacement) {
+  return WriteResourceFile(::GetModuleHandleW(nullptr), id, path, tag, replacement);
 }
 
-bool WriteResourceFile(HMODULE module, int id, std::string_view path) {
+bool WriteResourceFile(HMODULE module, int id, std::string_view path, std::string_view tag,
+                       std::string_view replacement) {
   const PayloadItem item = FindPayloadItem(module, id);
   switch (item.lookup) {
     case PayloadLookup::kNotFound: return Fail("Resource not found!", id, path);
@@ -46,7 +48,10 @@ bool WriteResourceFile(HMODULE module, int id, std::string_view path) {
     case PayloadLookup::kFound: break;
   }
   const std::string_view bytes(reinterpret_cast<const char*>(item.bytes.data()), item.bytes.size());
-  if (const char* reason = WriteNewFile(std::string(path), bytes)) return Fail(reason, id, path);
+  const std::string edited = tag.empty() ? std::string() : ReplaceFirst(bytes, tag, replacement);
+  if (const char* reason = WriteNewFile(std::string(path), tag.empty() ? bytes : edited)) {
+    return Fail(reason, id, path);
+  }
   return true;
 }
 

@@ -12,9 +12,12 @@ namespace mervalis {
 // On failure it has already shown its own message box (the reason, the
 // resource id and the file name) and gives false; an existing file is then as
 // it was. The file is closed before the box shows, so nothing holds it
-// meanwhile.
-[[nodiscard]] bool WriteResourceFile(int id, std::string_view path);
+// meanwhile. With a `tag`, its first occurrence is replaced by `replacement`
+// before the one write (ReplaceFirst): the file never holds the tag.
+[[nodiscard]] bool WriteResourceFile(int id, std::string_view path, std::string_view tag = {},
+                                     std::string_view replacement = {});
 // The same for the resources of `module` (the tests' way in).
-[[nodiscard]] bool WriteResourceFile(HMODULE module, int id, std::string_view path);
+[[nodiscard]] bool WriteResourceFile(HMODULE module, int id, std::string_view path, std::string_view tag = {},
+                                     std::string_view replacement = {});
 
 }  // namespace mervalis

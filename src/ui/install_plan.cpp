@@ -10,6 +10,10 @@ namespace {
 InstallStop StopFor(const InstallOptions& options, const InstallChecks& checks) {
   if (!checks.shellVersionOk) return InstallStop::kShellTooOld;
   if (!checks.coloursOk) return InstallStop::kTooFewColours;
+  // Only a known owner of a known shell can tell: otherwise nothing is in the way.
+  if (!checks.shellUser.empty() && !checks.installerUser.empty() && checks.shellUser != checks.installerUser) {
+    return InstallStop::kDesktopOfAnotherUser;
+  }
   if (!checks.installed && !options.licenceAccepted) return InstallStop::kLicenceNeeded;
   return InstallStop::kNone;
 }

@@ -3,6 +3,7 @@
 // the animated desktop is treated, and what a first install adds.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ui/install_options.h"
@@ -14,12 +15,19 @@ namespace mervalis {
 struct InstallChecks {
   bool shellVersionOk = false;  // HighEnoughShellVersion
   bool coloursOk = false;       // HighEnoughColors
-  bool installed = false;       // IsInstalled: the uninstall entry exists
+  bool installed = false;       // IsInstalled: the uninstall entry names an existing program
+  // The accounts (as SID texts) of the desktop's shell process and of this
+  // program; empty when unknown (no shell window, an owner that cannot be read).
+  std::string shellUser;
+  std::string installerUser;
 };
 
 // Why the install does not go on: a box for the shell and the colours, the
 // licence panel for a first install without consent.
-enum class InstallStop { kNone, kShellTooOld, kTooFewColours, kLicenceNeeded };
+// A desktop of another account than the installer's (a standard user who
+// typed an administrator's password): the install would land in the wrong
+// profile, so nothing is written.
+enum class InstallStop { kNone, kShellTooOld, kTooFewColours, kDesktopOfAnotherUser, kLicenceNeeded };
 
 struct InstallPlan {
   InstallStop stop = InstallStop::kNone;

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "common/crash_point.h"
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
@@ -11,6 +12,7 @@
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
+#include "ui/uninstall_entry.h"
 
 namespace mervalis {
 
@@ -89,6 +91,7 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
       linkPath = group + "\\" + std::string(linkName);
     }
     // A refused save (a target the shell does not take) goes unnoticed.
+    CrashPoint("shortcut saved");
     (void)file->Save(Widen(linkPath).c_str(), TRUE);
   } catch (...) {
     // Only allocations throw here; no shortcut is the outcome.
@@ -97,7 +100,11 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
 
 bool IsInstalled(std::string_view title) {
   WriteDebugLog("IsInstalled - Begin");
-  const bool installed = RegistryKey(UninstallRootKey(), KEY_READ).KeyExists(UninstallKey(title));
+  RegistryKey entry(UninstallRootKey(), KEY_READ);
+  std::string command;
+  const bool installed = entry.OpenKey(UninstallKey(title), false) &&
+                         entry.ReadString("UninstallString", command) == ERROR_SUCCESS &&
+                         FileExists(ProgramOfUninstallCommand(command));
   WriteDebugLog("IsInstalled - End");
   return installed;
 }

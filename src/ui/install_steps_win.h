@@ -38,9 +38,11 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
                      std::string_view wallpaperNameCaption,
                      SpecialFolderLookup specialFolder = nullptr) noexcept;
 
-// True when the wallpaper's uninstall entry key exists under
-// UninstallRootKey() (values are not looked at); a key that cannot be opened
-// for reading counts as absent. Debug-log write errors are passed on.
+// True when the wallpaper's uninstall entry under UninstallRootKey() has an
+// uninstall command that names an existing program: what an install writes
+// last. Anything less (no key, a key without the command, a program that is
+// gone, a key that cannot be read) is not installed, and the next install is
+// a first one. Debug-log write errors are passed on.
 [[nodiscard]] bool IsInstalled(std::string_view title);
 
 }  // namespace mervalis

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <sddl.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -43,26 +44,14 @@ constexpr char kShellTooOld[] =
     "Microsoft.";
 constexpr char kProgramNotCopied[] =
     "Unable to copy the program into its folder! Please check that the disk has room and try again.";
+constexpr char kAnotherUser[] =
+    "The desktop belongs to another account than the one this program runs as.\n\n"
+    "Please run it without \"Run as administrator\", from the account that will use the wallpaper.";
 constexpr char kTooFewColours[] =
     "Your color depth is set too low.\nThis program requires 16 bit color or higher to run.\n\n"
     "Please change your display to at least 16 bit color, then run this program again.";
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("btnInstall - ") + checkpoint); }
-
-// The checks in their order, each asked only when the ones before passed:
-// each writes its own lines to the debug log.
-InstallChecks CheckMachine(std::string_view title) {
-  InstallChecks checks;
-  checks.shellVersionOk = HighEnoughShellVersion();
-  if (!checks.shellVersionOk) return checks;
-  {
-    // The screen's colour depth, which every window on it shares.
-    WindowDc screen(nullptr);
-    checks.coloursOk = HighEnoughColors(screen.get());
-  }
-  if (checks.coloursOk) checks.installed = IsInstalled(title);
-  return checks;
-}
 
 // Minimises every window through the shell's automation object, so the new
 // desktop is in view. Throws when the shell does not offer it.
@@ -106,17 +95,28 @@ std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& appl
 }
 
 // The uninstall entry, opened or else created with the access the caller is
-// allowed. The other values are written only when the uninstall command could be.
+// allowed, its values written anew; the uninstall command last, so that an
+// entry counts as installed only once it is complete.
 void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
   const std::string key = UninstallKey(title);
   RegistryKey entry(UninstallRootKey(), MAXIMUM_ALLOWED);
   if (entry.Open(key, false) != ERROR_SUCCESS && entry.Create(key) != ERROR_SUCCESS) return;
+  SYSTEMTIME today = {};
+  ::GetLocalTime(&today);
   const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
-                                           InstalledSizeKiB(title, applicationFile));
+                                           InstalledSizeKiB(title, applicationFile),
+                                           InstallDateText(today.wYear, today.wMonth, today.wDay));
   for (const UninstallValue& value : values) {
-    const LONG written = value.isNumber ? entry.WriteDword(value.name, value.number)
-                                        : entry.WriteString(value.name, value.text);
-    if (written != ERROR_SUCCESS && &value == &values.front()) return;
+    (void)(value.isNumber ? entry.WriteDword(value.name, value.number) : entry.WriteString(value.name, value.text));
+  }
+}
+
+// The size again once the wallpaper's files are there too: the entry was
+// written before them.
+void UpdateEstimatedSize(const std::string& title, const std::string& applicationFile) {
+  RegistryKey entry(UninstallRootKey(), KEY_SET_VALUE);
+  if (entry.OpenKey(UninstallKey(title), false)) {
+    (void)entry.WriteDword("EstimatedSize", InstalledSizeKiB(title, applicationFile));
   }
 }
 
@@ -128,25 +128,57 @@ void WriteOptionCode(const std::string& title, char optionCode) {
   (void)registry.WriteString(title, code);
 }
 
-// The application file and the logon entry, which only a program in place
-// may have. A running image cannot be replaced: the animated desktop lets go
-// of the application file first, and comes back with the new options, also
-// after an error on the way, as long as there is a program to start.
-bool WriteApplication(const std::string& title, const InstallPlan& plan, std::string& applicationFile) {
-  if (plan.restartDesktopMode) (void)StopDesktopMode();
-  const ScopeExit startAgain([&] {
-    if (plan.restartDesktopMode && FileExists(applicationFile)) (void)StartDesktopMode(applicationFile);
-  });
-  Log("Before WriteApplicationFile");
-  const bool inPlace = WriteApplicationFile(title, applicationFile);
-  Log("After WriteApplicationFile");
-  if (!inPlace) return false;
-  if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
-  return true;
+// The account a process runs as, as a SID text; empty when it cannot be read.
+std::string ProcessUser(HANDLE process) {
+  HANDLE raw = nullptr;
+  if (!process || !::OpenProcessToken(process, TOKEN_QUERY, &raw)) return {};
+  const UniqueHandle token(raw);
+  DWORD size = 0;
+  (void)::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::string buffer(size, '\0');
+  char* sidText = nullptr;
+  if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
+      !::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sidText)) {
+    return {};
+  }
+  std::string user(sidText);
+  ::LocalFree(sidText);
+  return user;
 }
 
-void MakeFirstInstallEntries(const InstallOptions& options, const InstallPlan& plan,
-                             const std::string& title, const std::string& applicationFile) {
+// The owner of the desktop's shell (Explorer); empty without a shell window
+// or when its process may not be asked.
+std::string ShellUser() {
+  DWORD id = 0;
+  HWND shell = ::GetShellWindow();
+  if (!shell || !::GetWindowThreadProcessId(shell, &id) || id == 0) return {};
+  const UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+  return ProcessUser(process.get());
+}
+
+// The checks in their order, each asked only when the ones before passed:
+// each writes its own lines to the debug log.
+InstallChecks CheckMachine(std::string_view title) {
+  InstallChecks checks;
+  checks.shellVersionOk = HighEnoughShellVersion();
+  if (!checks.shellVersionOk) return checks;
+  {
+    // The screen's colour depth, which every window on it shares.
+    WindowDc screen(nullptr);
+    checks.coloursOk = HighEnoughColors(screen.get());
+  }
+  if (!checks.coloursOk) return checks;
+  checks.shellUser = ShellUser();
+  checks.installerUser = ProcessUser(::GetCurrentProcess());
+  checks.installed = IsInstalled(title);
+  return checks;
+}
+
+// Shortcuts of a first install: made before the entry that makes the next
+// run a re-install, so an interruption between them is made good by the next
+// run, which is still a first install.
+void MakeFirstInstallShortcuts(const InstallOptions& options, const InstallPlan& plan,
+                               const std::string& applicationFile) {
   Log("Before CreateShortcuts");
   const std::string web = ShortcutAddress();
   for (const Shortcut& shortcut : plan.firstInstallShortcuts) {
@@ -155,9 +187,46 @@ void MakeFirstInstallEntries(const InstallOptions& options, const InstallPlan& p
                     options.apply.wallpaperNameCaption);
   }
   Log("After CreateShortcuts");
+}
+
+// In an order that any interruption leaves for the next run to finish: the
+// program copied and in place, the shortcuts of a first install, the entry
+// (which names the program), the wallpaper, then what starts the animated
+// desktop (the logon entry and the mode itself, stopped while its program
+// file is replaced and started again on every way out, this one's end).
+InstallOutcome PutInPlace(const InstallOptions& options, const InstallPlan& plan, const std::string& title,
+                          InstallReporter& reporter) {
+  std::string applicationFile;
+  if (plan.restartDesktopMode) (void)StopDesktopMode();
+  const ScopeExit startAgain([&] {
+    if (plan.restartDesktopMode && FileExists(applicationFile)) (void)StartDesktopMode(applicationFile);
+  });
+  Log("Before WriteApplicationFile");
+  const bool inPlace = WriteApplicationFile(title, applicationFile);
+  Log("After WriteApplicationFile");
+  if (!inPlace) {
+    reporter.Refused(kProgramNotCopied);
+    return InstallOutcome::kProgramNotCopied;
+  }
+  // Asked now rather than taken from the checks: a first install is one
+  // whose entry does not name a program yet.
+  if (!IsInstalled(title)) MakeFirstInstallShortcuts(options, plan, applicationFile);
   Log("Before Inst Reg Write");
   WriteUninstallEntry(title, applicationFile);
   Log("After Inst Reg Write");
+
+  Log("Before ApplyWallpaper");
+  const bool applied = ApplyWallpaper(options.apply);
+  if (applied) {
+    Log("After ApplyWallpaper");
+    UpdateEstimatedSize(title, applicationFile);
+    WriteOptionCode(title, plan.optionCode);
+    if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
+  }
+  // Once, at the end: the entry (and from Vista on the logon entry, in the
+  // same hive) on the disk, as the program it names already is.
+  (void)::RegFlushKey(UninstallRootKey());
+  return applied ? InstallOutcome::kDone : InstallOutcome::kApplyFailed;
 }
 
 InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter) {
@@ -167,24 +236,15 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   switch (plan.stop) {
     case InstallStop::kShellTooOld: reporter.Refused(kShellTooOld); return InstallOutcome::kRefused;
     case InstallStop::kTooFewColours: reporter.Refused(kTooFewColours); return InstallOutcome::kRefused;
+    case InstallStop::kDesktopOfAnotherUser: reporter.Refused(kAnotherUser); return InstallOutcome::kRefused;
     case InstallStop::kLicenceNeeded: reporter.LicenceNeeded(); return InstallOutcome::kRefused;
     case InstallStop::kNone: break;
   }
 
   Log("Before HG Cursor");
   reporter.Busy();
-  Log("Before ApplyWallpaper");
-  if (!ApplyWallpaper(options.apply)) return InstallOutcome::kApplyFailed;
-  Log("After ApplyWallpaper");
-  WriteOptionCode(title, plan.optionCode);
-  std::string applicationFile;
-  if (!WriteApplication(title, plan, applicationFile)) {
-    reporter.Refused(kProgramNotCopied);
-    return InstallOutcome::kProgramNotCopied;
-  }
-  // Asked again rather than taken from the checks: a first install is one
-  // whose uninstall entry is still missing now.
-  if (!IsInstalled(title)) MakeFirstInstallEntries(options, plan, title, applicationFile);
+  const InstallOutcome placed = PutInPlace(options, plan, title, reporter);
+  if (placed != InstallOutcome::kDone) return placed;
 
   // The restarted animated desktop's word, once it has looked for its place.
   const desktop::PlaceReport place =

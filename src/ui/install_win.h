@@ -34,15 +34,18 @@ class InstallReporter {
 
 enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 
-// The checks, the apply, the option code, the application file (with the
-// animated desktop stopped around it, started again on every way out, and its
-// logon entry), on a first install the shortcuts and the uninstall entry, a
-// few seconds for the restarted animated desktop to say whether it found its
-// place behind the icons, then the minimised windows. A program that could
-// not be copied stops the install with a box before anything names it
-// (logon entry, shortcuts, entry). Errors of the apply are shown by the
-// apply; errors thrown on the way (the debug log, the page file) are passed
-// on. The checkpoint lines go to the debug log as "btnInstall - ...".
+// The checks (a desktop of another account refuses with a box before
+// anything is written), the application file (with the animated desktop
+// stopped around it and started again on every way out), on a first install
+// the shortcuts, the uninstall entry written anew, the apply, the option code
+// and the logon entry, a few seconds for the restarted animated desktop to
+// say whether it found its place behind the icons, then the minimised
+// windows. Each step leaves what the next run finishes: an interrupted install
+// is ended by the next one. A program that could not be copied stops the
+// install with a box before anything names it (logon entry, shortcuts,
+// entry). Errors of the apply are shown by the apply; errors thrown on the
+// way (the debug log, the page file) are passed on. The checkpoint lines go to
+// the debug log as "btnInstall - ...".
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped

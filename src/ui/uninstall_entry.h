@@ -17,13 +17,24 @@ struct UninstallValue {
   std::uint32_t number = 0;  // REG_DWORD data
 };
 
-// The first value is the uninstall command: the others are written only when
-// it could be. `installFolder` may end in a backslash; the entry names it
-// without one. `estimatedSizeKiB` is what the install takes on disk.
+// Written anew by every install. The last value is the uninstall command: an
+// entry counts as installed only with it, so it is written once everything
+// else is. `installFolder` may end in a backslash; the entry names it
+// without one. `estimatedSizeKiB` is what the install takes on disk,
+// `installDate` the day as "YYYYMMDD".
 [[nodiscard]] std::vector<UninstallValue> UninstallEntryValues(std::string_view title,
                                                                std::string_view applicationFile,
                                                                std::string_view installFolder,
-                                                               std::uint32_t estimatedSizeKiB);
+                                                               std::uint32_t estimatedSizeKiB,
+                                                               std::string_view installDate);
+
+// "YYYYMMDD", as Apps & features reads the install date.
+[[nodiscard]] std::string InstallDateText(unsigned year, unsigned month, unsigned day);
+
+// The program an uninstall command starts: the path in quotes, or without
+// quotes everything before " uninstall" (as an older install wrote it).
+// Empty when the command names none.
+[[nodiscard]] std::string ProgramOfUninstallCommand(std::string_view command);
 
 // Bytes as whole KiB, rounded up; saturates at the largest DWORD.
 [[nodiscard]] std::uint32_t KiBRoundedUp(std::uint64_t bytes) noexcept;

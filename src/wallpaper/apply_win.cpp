@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/application_win.h"
+#include "common/crash_point.h"
 #include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
@@ -52,6 +53,24 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   registry.CloseKey();
 }
 
+// The background as the plain wallpaper, placed its own way. The picture
+// goes first: refused, nothing else changed. Only then, where the position is
+// not ours yet, the position and the picture once more, which is when the
+// shell reads the position. Interrupted anywhere, the user's picture is never
+// left placed our way, where the next run would remember that position as
+// the user's. True when the setting names the background.
+bool SetBackgroundAsWallpaper(const std::string& backgroundPath) {
+  const auto shown = [&backgroundPath] {
+    std::string value;
+    return ReadWallpaperValue(kDesktopKey, value) && AnsiUpperCase(value) == AnsiUpperCase(backgroundPath);
+  };
+  if (!SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes) || !shown()) return false;
+  WallpaperPosition position;
+  if (ReadWallpaperPosition(position) && position == kBackgroundPosition) return true;
+  if (WriteWallpaperPosition(kBackgroundPosition)) (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
+  return shown();
+}
+
 [[noreturn]] void FileError(const char* what, const std::string& path) {
   throw std::runtime_error(std::string(what) + " file \"" + path + "\".");
 }
@@ -65,15 +84,6 @@ bool WritePicturesAndControl(const std::string& imagesFolder, const std::string&
 }
 
 }  // namespace
-
-void ReplaceLayoutTag(const std::string& pagePath, bool stretched) {
-  std::string text;
-  if (!ReadWholeFile(pagePath, text)) FileError("Cannot open", pagePath);
-  Log("Before Tag Rplc");
-  const std::string page = ReplaceFirst(text, kPageLayoutTag, stretched ? "1" : "0");
-  Log("After Tag Rplc");
-  if (WriteWholeFile(pagePath, page) != WriteResult::kWritten) FileError("Cannot write", pagePath);
-}
 
 void WriteStubPage(const std::string& pagePath, std::string_view wallpaperKey, std::string_view controlPath) {
   switch (WriteWholeFile(pagePath, StubPageText(wallpaperKey, controlPath))) {
@@ -93,7 +103,9 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   const std::string backgroundPath = imagesFolder + std::string(kBackgroundName);
   const std::string controlPath = GetSystemFolder() + std::string(kControlFileName);
   std::string error;
-  bool backgroundWritten = false;  // the silent run goes on without it, and fails at the end
+  // The silent run goes on without either, and fails at the end.
+  bool backgroundWritten = false;
+  bool wallpaperOurs = false;
   RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
   Log("After Var Dec");
   const bool stretched = options.stretched;
@@ -119,16 +131,20 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     Log("After WriteWallpaperBitmap");
 
     if (plan.writePage) {
-      if (!WriteResourceFile(IDR_PAGE_TEMPLATE, pagePath)) {
+      // The layout goes in before the one write: the file never holds the tag.
+      Log("Before Tag Rplc");
+      if (!WriteResourceFile(IDR_PAGE_TEMPLATE, pagePath, kPageLayoutTag, stretched ? "1" : "0")) {
         error = "Unable to write wallpaper!";
         return;
       }
       Log("After RL WP Res Write");
-      ReplaceLayoutTag(pagePath, stretched);
       Log("After Tag Rplc Write");
     }
 
-    if (plan.writePicturesAndControl) ::DeleteFileW(Widen(controlPath).c_str());
+    if (plan.writePicturesAndControl) {
+      CrashPoint("file deleted");
+      ::DeleteFileW(Widen(controlPath).c_str());
+    }
     Log("Before Res Write");
     if (plan.writePicturesAndControl && !WritePicturesAndControl(imagesFolder, controlPath)) {
       error = "Unable to write one or more images!";
@@ -136,19 +152,19 @@ bool ApplyWallpaper(const ApplyOptions& options) {
     }
     Log("After Res Write");
     if (plan.target == WallpaperTarget::kPageInActiveDesktop) {
+      // The page first: a run interrupted between the two must not leave the
+      // user's plain wallpaper cleared while the desktop does not show ours
+      // yet, where the next run would remember the cleared one as the user's.
+      wallpaperOurs = SetActiveDesktopWallpaper(pagePath);
+      Log("After Set AD Wallpaper");
       (void)SetWindowsWallpaper("");
       Log("After SetWindowsWallpaper");
-      (void)SetActiveDesktopWallpaper(pagePath);
-      Log("After Set AD Wallpaper");
     } else {
       // The still scene, also when nothing moves over it; this shell shows no
       // page, so its Active Desktop is not pointed at one. After a failed
       // write the background may be the previous complete one, or none: a
       // missing file is never made the wallpaper.
-      if (FileExists(backgroundPath)) {
-        (void)WriteWallpaperPosition(kBackgroundPosition);
-        (void)SetWindowsWallpaper(backgroundPath, WallpaperBroadcast::kYes);
-      }
+      wallpaperOurs = FileExists(backgroundPath) && SetBackgroundAsWallpaper(backgroundPath);
       Log("After SetWindowsWallpaper");
     }
     if (plan.writePicturesAndControl) {
@@ -166,7 +182,9 @@ bool ApplyWallpaper(const ApplyOptions& options) {
 
   if (!error.empty()) ShowMessage(error, MB_OK | MB_ICONSTOP);
   Log("End");
-  return error.empty() && backgroundWritten;
+  // The silent run tells whoever started it that the desktop does not show
+  // our wallpaper; the install has shown what it could.
+  return error.empty() && backgroundWritten && (wallpaperOurs || !options.applyMode);
 }
 
 }  // namespace mervalis

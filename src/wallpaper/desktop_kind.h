@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/windows_version.h"
+
 namespace mervalis {
 
 enum class DesktopKind {
@@ -15,7 +17,7 @@ enum class DesktopKind {
 };
 
 [[nodiscard]] constexpr DesktopKind DesktopKindForWindows(unsigned long majorVersion) noexcept {
-  return majorVersion < 6 ? DesktopKind::kHtmlPage : DesktopKind::kAnimatedBehindIcons;
+  return IsVistaOrLater(majorVersion) ? DesktopKind::kAnimatedBehindIcons : DesktopKind::kHtmlPage;
 }
 
 // The logon entry under the current user's Run key: its value name and the

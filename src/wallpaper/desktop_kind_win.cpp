@@ -6,21 +6,13 @@
 
 #include "common/registry_win.h"
 #include "common/win_handles.h"
+#include "common/windows_version_win.h"
 
 namespace mervalis {
 
-DesktopKind CurrentDesktopKind() noexcept {
-  // Asked once: every step of a run takes the same path.
-  static const DesktopKind kind = [] {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    // Without an answer, the page path: it is what every Windows this
-    // program was first made for shows.
-    if (!::GetVersionExA(&info)) return DesktopKind::kHtmlPage;
-    return DesktopKindForWindows(info.dwMajorVersion);
-  }();
-  return kind;
-}
+// Without an answer (major version 0), the page path: it is what every
+// Windows this program was first made for shows.
+DesktopKind CurrentDesktopKind() noexcept { return DesktopKindForWindows(WindowsMajorVersion()); }
 
 bool WriteRunValue(std::string_view title, std::string_view applicationFile) noexcept {
   try {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/crash_point.h"
 #include "common/folders_win.h"
 #include "common/wide_text_win.h"
 #include "common/product_names.h"
@@ -40,6 +41,7 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::wstring value = Widen(path);
   const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);
+  CrashPoint("wallpaper set");
   const bool result = (value.empty() && NoWindowsWallpaper()) ||
                       ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, value.data(), flags) != FALSE;
 
@@ -87,6 +89,7 @@ bool SetActiveDesktopWallpaper(std::string_view path) noexcept {
     (void)desktop->SetDesktopItemOptions(&options, 0);
   }
   // A refused wallpaper gets one more try.
+  CrashPoint("wallpaper set");
   bool result = desktop->SetWallpaper(wide.c_str(), 0) == S_OK;
   if (!result) result = desktop->SetWallpaper(wide.c_str(), 0) == S_OK;
   // Applied whatever SetWallpaper said, so switching the Active Desktop on

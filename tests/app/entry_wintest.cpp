@@ -12,7 +12,9 @@
 #include "common/folders_win.h"
 #include "common/registry_win.h"
 #include "robot.h"
+#include "wine/installation.h"
 #include "wine/support.h"
+#include "wine/windows_version.h"
 
 namespace {
 
@@ -232,6 +234,64 @@ TEST_F(Entry, StaleDebugLogIsDeletedInEveryMode) {
   }
   // The release build writes no log of its own.
   EXPECT_FALSE(mervalis::FileExists(DebugLog()));
+}
+
+// Windows gives the user's local application data as a relative folder
+// (Windows 10, per-user install): every mode stops before it deletes or
+// writes anything by a relative name, the watched ones with a box, `apply`
+// silently with its failure code. The decoys in the current folder stay.
+TEST_F(Entry, RelativeBaseFolderStopsEveryModeAndTouchesNothing) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY folders = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &folders), ERROR_SUCCESS);
+  // Put back as it was, type and all (an expandable string).
+  DWORD oldType = 0;
+  std::vector<BYTE> oldLocal(4096);
+  DWORD oldSize = static_cast<DWORD>(oldLocal.size());
+  ASSERT_EQ(::RegQueryValueExA(folders, "Local AppData", nullptr, &oldType, oldLocal.data(), &oldSize), ERROR_SUCCESS);
+  char oldCurrent[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, oldCurrent);
+  struct Restore {
+    HKEY key;
+    DWORD type, size;
+    const BYTE* data;
+    const char* current;
+    ~Restore() {
+      ::SetCurrentDirectoryA(current);
+      ::RegSetValueExA(key, "Local AppData", 0, type, data, size);
+      ::RegCloseKey(key);
+    }
+  } restore{folders, oldType, oldSize, oldLocal.data(), oldCurrent};
+  const char relative[] = "Relative\\Local";
+  ::RegSetValueExA(folders, "Local AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(relative), sizeof(relative));
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string here = std::string(temp) + "mervalis relative\\";
+  ASSERT_TRUE(mervalis::ForceDirectories(here));
+  for (const char* decoy : {"Mervalis.exe", "Debug.log", "background.bmp"}) {
+    ASSERT_TRUE(wine_test::WriteFileBytes(here + decoy, "not the program's"));
+  }
+  ::SetCurrentDirectoryA(here.c_str());
+  for (const char* mode : {"", "douninstall", "apply"}) {
+    SCOPED_TRACE(mode);
+    Process p(ProgramPath(), mode);
+    DWORD code = 0;
+    if (*mode != 'a') {
+      auto box = robot::WaitForMessageBox("Quorvanesoft", p.id());
+      ASSERT_TRUE(box);
+      EXPECT_EQ(box->text, "Windows did not name the folders this wallpaper is kept in, so nothing was changed.\n\n"
+                           "Please sign out and in again, then run this program again.");
+      robot::PressMessageBoxButton(*box, "OK");
+    }
+    ASSERT_TRUE(p.WaitForExit(20000, &code));
+    EXPECT_EQ(code, *mode == 'a' ? 1u : 0u);
+  }
+  ::SetCurrentDirectoryA(oldCurrent);
+  EXPECT_EQ(wine_test::FolderListing(here), (std::vector<std::string>{"Debug.log", "Mervalis.exe", "background.bmp"}));
+  for (const char* decoy : {"Mervalis.exe", "Debug.log", "background.bmp"}) ::DeleteFileA((here + decoy).c_str());
+  ::RemoveDirectoryA(here.c_str());
 }
 
 // With the debug log on, a "Debug.log" that is a folder makes the first log

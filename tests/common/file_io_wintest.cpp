@@ -64,6 +64,10 @@ class FileIo : public testing::Test {
 TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
   ASSERT_TRUE(WriteFileBytes(path_, "the old content, longer than the new"));
   ASSERT_TRUE(WriteFileBytes(path_ + ".tmp", "a leftover of an interrupted run, also longer"));
+  // Leftovers of runs that found "<name>.tmp" held, and a file that only looks alike.
+  ASSERT_TRUE(WriteFileBytes(path_ + ".4242-1.tmp", "left by run 4242"));
+  ASSERT_TRUE(WriteFileBytes(path_ + ".17-8.tmp", "left by run 17"));
+  ASSERT_TRUE(WriteFileBytes(path_ + ".backup-1.tmp", "not ours"));
   ReplacingFile file(path_);
   ASSERT_TRUE(file.Created());
   EXPECT_EQ(file.temporaryPath(), path_ + ".tmp");
@@ -72,7 +76,7 @@ TEST_F(FileIo, ReplacingFileTakesThePlaceOfTheOldFileOnlyWhenComplete) {
   ASSERT_TRUE(file.Close());
   ASSERT_TRUE(file.Replace());
   EXPECT_EQ(ReadFileBytes(path_), "new");
-  EXPECT_FALSE(Exists(path_ + ".tmp"));
+  EXPECT_EQ(wine_test::FolderListing(folder_), (std::vector<std::string>{"target.bin", "target.bin.backup-1.tmp"}));
 }
 
 TEST_F(FileIo, AReadOnlyOrHeldOldFileIsLeftAsItWas) {

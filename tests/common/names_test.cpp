@@ -41,8 +41,36 @@ TEST(Folders, PerUserFoldersInLocalApplicationData) {
   }
   EXPECT_EQ(PerUserInstallFolderFrom("D:\\\xE5\xA3\x81\xE7\xB4\x99"), "D:\\\xE5\xA3\x81\xE7\xB4\x99\\Programs\\Quorvane\\");
   // Unknown: nothing, rather than a folder at the root of the current drive.
-  EXPECT_EQ(PerUserInstallFolderFrom(""), "");
-  EXPECT_EQ(PerUserWallpaperFolderFrom(""), "");
+  // Unknown or relative (nothing to stand on): nothing, rather than a folder at
+  // the root of the current drive or in the current folder.
+  for (const char* local : {"", "AppData\\Local", "\\Users\\ann", "C:Local", "\\\\server"}) {
+    EXPECT_EQ(PerUserInstallFolderFrom(local), "") << local;
+    EXPECT_EQ(PerUserWallpaperFolderFrom(local), "") << local;
+  }
+}
+
+// The base folders every operation stands on, valid or not.
+TEST(Folders, OnlyAFullPathIsABaseFolder) {
+  const struct {
+    const char* folder;
+    bool absolute;
+  } rows[] = {
+      {"C:\\Users\\ann\\", true}, {"d:\\", true}, {"\\\\server\\share\\", true}, {"\\\\server\\share", true},
+      {"", false}, {".\\", false}, {"Quorvane\\", false}, {"\\Web\\Wallpaper\\", false}, {"C:Quorvane\\", false},
+      {"\\\\server\\", false}, {"\\\\\\share\\", false}, {"1:\\x", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsAbsoluteFolder(row.folder), row.absolute) << row.folder;
+}
+
+// A replaced file's temporary copy of a run, and nothing else beside it.
+TEST(Folders, TemporaryNamesOfARun) {
+  const char* stem = "Mervalis.exe.";
+  EXPECT_TRUE(IsRunTemporaryName("Mervalis.exe.1234-1.tmp", stem));
+  EXPECT_TRUE(IsRunTemporaryName("Mervalis.exe.7-12.tmp", stem));
+  for (const char* other : {"Mervalis.exe.tmp", "Mervalis.exe.1234.tmp", "Mervalis.exe.-1.tmp", "Mervalis.exe.12-.tmp",
+                            "Mervalis.exe.1a-1.tmp", "Other.exe.1234-1.tmp", "Mervalis.exe.1234-1.tmp.lnk"}) {
+    EXPECT_FALSE(IsRunTemporaryName(other, stem)) << other;
+  }
 }
 
 // A title loses its quotes for the file names, and its blanks too for the

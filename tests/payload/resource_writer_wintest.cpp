@@ -140,7 +140,9 @@ class ResourceWriteFailure : public wine_test::CleanMachineTest {
   }
 
   // The press has ended (the agreement's button is back) on the agreement
-  // panel, and nothing of the install after the apply was done.
+  // panel, and nothing of the install after the apply was done. What came
+  // before it (the program, its shortcuts, the entry naming it) stays, for
+  // the next install to finish or the entry's uninstall to take away.
   void ExpectInstallStoppedAfterTheApply() {
     const auto paths = wine_test::Paths();
     ASSERT_TRUE(robot::WaitUntil([&] { return Get(kBtnLicenseInstall).enabled; }, 10000));
@@ -149,11 +151,10 @@ class ResourceWriteFailure : public wine_test::CleanMachineTest {
     EXPECT_TRUE(Get(kPnlLicense).visible);
     EXPECT_EQ(wine_test::ReadRegistryString(
                   HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Mervalis",
-                  "DisplayName"),
-              "");
+                  "UninstallString"),
+              "\"" + paths.applicationFile + "\" uninstall");
     EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "");
-    EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
-    EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
+    EXPECT_TRUE(mervalis::FileExists(paths.applicationFile));
     // The desktop was not touched.
     for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {
       EXPECT_NE(call.rfind("SetWallpaper|", 0), 0u) << call;
@@ -267,12 +268,11 @@ TEST(FailedClose, IsAFailedWriteOfThePageAndOfAPayloadItem) {
 
   BoxSeen seen{page};
   const mervalis::CloseHandleFunction previous = mervalis::SetCloseHandleForTesting(&CloseThenFail);
-  EXPECT_THROW(mervalis::ReplaceLayoutTag(page, true), std::runtime_error);
   EXPECT_THROW(mervalis::WriteStubPage(page, "Mervalis", "C:\\windows\\system32\\quorvanexrun.ocx"),
                std::runtime_error);
   // The box blocks this thread: another one reads it, tries the file, answers it.
   HANDLE answerer = ::CreateThread(nullptr, 0, &AnswerBoxAfterTryingTheFile, &seen, 0, nullptr);
-  const bool written = mervalis::WriteResourceFile(program, 119, page);
+  const bool written = mervalis::WriteResourceFile(program, 119, page, "<PAGE_LAYOUT>", "1");
   mervalis::SetCloseHandleForTesting(previous);
   ::WaitForSingleObject(answerer, 30000);
   ::CloseHandle(answerer);

@@ -27,6 +27,14 @@ TEST(InstallPlan, ChecksStopTheInstallInTheirOrder) {
       {{true, true, false}, true, InstallStop::kNone},
       // Installed: the licence is not asked again, whatever the box holds.
       {{true, true, true}, false, InstallStop::kNone},
+      // The desktop's shell of another account than the installer's, before anything else is asked.
+      {{true, true, false, "S-1-5-21-7-1001", "S-1-5-21-7-500"}, false, InstallStop::kDesktopOfAnotherUser},
+      {{true, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-500"}, true, InstallStop::kDesktopOfAnotherUser},
+      {{false, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-500"}, true, InstallStop::kShellTooOld},
+      // The same account, or an owner that cannot be told: the install goes on.
+      {{true, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-1001"}, true, InstallStop::kNone},
+      {{true, true, true, "", "S-1-5-21-7-500"}, true, InstallStop::kNone},
+      {{true, true, true, "S-1-5-21-7-1001", ""}, true, InstallStop::kNone},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -180,16 +181,18 @@ TEST_F(Install, StretchedWithBorderCheckedStoresFive) {
   EXPECT_EQ(OptionCode(), "5");
 }
 
-TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceShortcutsOrEntry) {
+TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceOrShortcutsAndRenewsTheEntry) {
   const auto paths = wine_test::Paths();
   ASSERT_NE(Start(), nullptr);
   AcceptAndInstall();
-  // Marks that a second install would overwrite.
+  // The entry as an older version's install left it: the second install writes it anew.
   const std::string entry = kUninstallKey;
   {
     mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(registry.OpenKey(entry, false));
     ASSERT_EQ(registry.WriteString("DisplayName", "marked"), ERROR_SUCCESS);
+    ASSERT_EQ(registry.WriteString("DisplayVersion", "0.9.0.0"), ERROR_SUCCESS);
+    ASSERT_EQ(registry.WriteString("InstallDate", "19990101"), ERROR_SUCCESS);
   }
   ASSERT_TRUE(::DeleteFileA((paths.startMenuGroup + "\\Mervalis.lnk").c_str()));
 
@@ -201,7 +204,13 @@ TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceShortcutsOrEntry) {
   Press(kBtnInstall);
   WaitForDonePanel();
   EXPECT_EQ(OptionCode(), "1");
-  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "marked");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayName"), "Quorvane - Mervalis");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"), "1.0.0.0");
+  SYSTEMTIME today = {};
+  ::GetLocalTime(&today);
+  char date[16];
+  std::snprintf(date, sizeof(date), "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, entry, "InstallDate"), date);
   EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
   EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
@@ -227,23 +236,25 @@ TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
                                 "HighEnoughShellVersion - Begin", "HighEnoughShellVersion - End",
                                 "HighEnoughColors - Begin", "HighEnoughColors - End",
                                 "IsInstalled - Begin", "IsInstalled - End"};
+  // The program and its entry before the wallpaper, which they can then remove.
   const char* const install[] = {
-      "btnInstall - Before HG Cursor", "btnInstall - Before ApplyWallpaper", "ApplyWallpaper - Begin",
+      "btnInstall - Before HG Cursor",
+      "btnInstall - Before WriteApplicationFile", "WriteApplicationFile - Begin", "WriteApplicationFile - End",
+      "btnInstall - After WriteApplicationFile", "IsInstalled - Begin", "IsInstalled - End",
+      "btnInstall - Before CreateShortcuts", "btnInstall - After CreateShortcuts",
+      "btnInstall - Before Inst Reg Write", "btnInstall - After Inst Reg Write",
+      "btnInstall - Before ApplyWallpaper", "ApplyWallpaper - Begin",
       "ApplyWallpaper - After Var Dec", "ApplyWallpaper - After Stretch Check",
       "ApplyWallpaper - Before WriteWallpaperBitmap", "WriteWallpaperBitmap - Begin",
       "WriteWallpaperBitmap - After Var Dec", "WriteWallpaperBitmap - After Stretch Check",
       "WriteWallpaperBitmap - Before Draw", "WriteWallpaperBitmap - After Draw",
       "WriteWallpaperBitmap - Before File Save", "WriteWallpaperBitmap - End",
-      "ApplyWallpaper - After WriteWallpaperBitmap", "ApplyWallpaper - After RL WP Res Write",
-      "ApplyWallpaper - Before Tag Rplc", "ApplyWallpaper - After Tag Rplc", "ApplyWallpaper - After Tag Rplc Write",
+      "ApplyWallpaper - After WriteWallpaperBitmap", "ApplyWallpaper - Before Tag Rplc",
+      "ApplyWallpaper - After RL WP Res Write", "ApplyWallpaper - After Tag Rplc Write",
       "ApplyWallpaper - Before Res Write", "ApplyWallpaper - After Res Write",
-      "ApplyWallpaper - After SetWindowsWallpaper", "ApplyWallpaper - After Set AD Wallpaper",
+      "ApplyWallpaper - After Set AD Wallpaper", "ApplyWallpaper - After SetWindowsWallpaper",
       "ApplyWallpaper - After OCX Reg", "ApplyWallpaper - After OCX WP Write", "ApplyWallpaper - End",
       "btnInstall - After ApplyWallpaper", "btnInstall - Before Opt Reg Write",
-      "btnInstall - Before WriteApplicationFile", "WriteApplicationFile - Begin", "WriteApplicationFile - End",
-      "btnInstall - After WriteApplicationFile", "IsInstalled - Begin", "IsInstalled - End",
-      "btnInstall - Before CreateShortcuts", "btnInstall - After CreateShortcuts",
-      "btnInstall - Before Inst Reg Write", "btnInstall - After Inst Reg Write",
       "btnInstall - Before Minimize Windows"};
   std::string expected;
   for (const char* line : window) expected += std::string(line) + "\r\n";

@@ -222,20 +222,42 @@ TEST_F(WriteApplicationFile, NewCopyThatCannotBeWrittenLeavesTheOldOne) {
 
 // ---- IsInstalled and the checkpoint lines ----
 
-TEST(InstallSteps, IsInstalledOnlyAsksWhetherTheUninstallKeyExists) {
+// Installed only once the entry names a program that is there: what an
+// interrupted install or uninstall leaves is not an install.
+TEST(InstallSteps, IsInstalledWhenTheEntryNamesAnExistingProgram) {
   const std::string key =
       std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - ") + kTitle;
-  mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
-  EXPECT_FALSE(mervalis::IsInstalled(kTitle));
-  {
-    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-    ASSERT_TRUE(registry.OpenKey(key, true));  // no values at all
+  const std::string program = wine_test::ProgramPath();
+  const std::string gone = TempFolder() + "gone\\" + kTitle + ".exe";
+  const struct {
+    const char* what;
+    bool key;
+    const char* value;  // "UninstallString", or null for none
+    std::string command;
+    bool installed;
+  } rows[] = {
+      {"no key", false, nullptr, "", false},
+      {"a key without values", true, nullptr, "", false},
+      {"a command in quotes", true, "UninstallString", "\"" + program + "\" uninstall", true},
+      {"a command without quotes", true, "UninstallString", program + " uninstall", true},
+      {"a program that is gone", true, "UninstallString", "\"" + gone + "\" uninstall", false},
+      {"an empty command", true, "UninstallString", "", false},
+      {"another value only", true, "DisplayName", "\"" + program + "\" uninstall", false},
+  };
+  for (const auto& row : rows) {
+    mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
+    if (row.key) {
+      mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+      ASSERT_TRUE(registry.OpenKey(key, true));
+      if (row.value) {
+        ASSERT_EQ(registry.WriteString(row.value, row.command), ERROR_SUCCESS);
+      }
+    }
+    EXPECT_EQ(mervalis::IsInstalled(kTitle), row.installed) << row.what;
   }
-  EXPECT_TRUE(mervalis::IsInstalled(kTitle));
   // The family prefix in the key name is part of the answer.
   EXPECT_FALSE(mervalis::IsInstalled(std::string(kTitle) + "X"));
   ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key));
-  EXPECT_FALSE(mervalis::IsInstalled(kTitle));
 }
 
 TEST(InstallSteps, StepsWriteTheirCheckpointLines) {

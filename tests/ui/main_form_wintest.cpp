@@ -46,6 +46,10 @@ void SetInstalled(bool installed) {
   if (installed) {
     HKEY handle = nullptr;
     ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallKey, &handle), ERROR_SUCCESS);
+    // Installed: the entry's command names a program that is there.
+    const std::string command = "\"" + wine_test::ProgramPath() + "\" uninstall";
+    ::RegSetValueExA(handle, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                     static_cast<DWORD>(command.size() + 1));
     ::RegCloseKey(handle);
   } else {
     mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);

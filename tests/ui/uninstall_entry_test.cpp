@@ -9,22 +9,24 @@ namespace {
 
 TEST(UninstallEntry, AppsAndFeaturesValuesInOrder) {
   const auto values = UninstallEntryValues("Mervalis", "C:\\Program Files\\Quorvane\\Mervalis.exe",
-                                           "C:\\Program Files\\Quorvane\\", 1234);
+                                           "C:\\Program Files\\Quorvane\\", 1234, "20261208");
   const struct {
     const char* name;
     bool isNumber;
     const char* text;
     std::uint32_t number;
   } expected[] = {
-      {"UninstallString", false, "\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall", 0},
       {"DisplayName", false, "Quorvane - Mervalis", 0},
       {"DisplayIcon", false, "C:\\Program Files\\Quorvane\\Mervalis.exe", 0},
       {"Publisher", false, "Quorvanesoft", 0},
       {"DisplayVersion", false, "1.0.0.0", 0},
+      {"InstallDate", false, "20261208", 0},
       {"InstallLocation", false, "C:\\Program Files\\Quorvane", 0},
       {"EstimatedSize", true, "", 1234},
       {"NoModify", true, "", 1},
       {"NoRepair", true, "", 1},
+      // Last: an entry without it is not an install.
+      {"UninstallString", false, "\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall", 0},
   };
   ASSERT_EQ(values.size(), std::size(expected));
   for (std::size_t i = 0; i < values.size(); ++i) {
@@ -46,10 +48,33 @@ TEST(UninstallEntry, InstallLocationWithoutTrailingBackslashExceptAtADriveRoot) 
       {"D:\\", "D:\\"},
   };
   for (const auto& row : rows) {
-    const auto values = UninstallEntryValues("Mervalis", "x.exe", row.folder, 0);
+    const auto values = UninstallEntryValues("Mervalis", "x.exe", row.folder, 0, "");
     ASSERT_EQ(values[5].name, "InstallLocation");
     EXPECT_EQ(values[5].text, row.location) << row.folder;
   }
+}
+
+TEST(UninstallEntry, InstallDateAsYearMonthDay) {
+  EXPECT_EQ(InstallDateText(2026, 12, 8), "20261208");
+  EXPECT_EQ(InstallDateText(2031, 1, 31), "20310131");
+}
+
+// Installed or not: an entry counts only with a command that names a program
+// (whether that program exists is the caller's question).
+TEST(UninstallEntry, ProgramOfTheUninstallCommand) {
+  const struct {
+    const char* command;
+    const char* program;
+  } rows[] = {
+      {"\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall", "C:\\Program Files\\Quorvane\\Mervalis.exe"},
+      {"C:\\Program Files\\Quorvane\\Mervalis.exe uninstall", "C:\\Program Files\\Quorvane\\Mervalis.exe"},
+      {"", ""},
+      {"\"\" uninstall", ""},
+      {"\"C:\\Quorvane\\Mervalis.exe uninstall", ""},
+      {"C:\\Quorvane\\Mervalis.exe", ""},
+      {" uninstall", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ProgramOfUninstallCommand(row.command), row.program) << row.command;
 }
 
 TEST(UninstallEntry, SizeInWholeKiBRoundedUp) {

@@ -291,6 +291,18 @@ TEST_F(ApplyMode, AMissingBackgroundIsNotMadeTheWallpaper) {
   EXPECT_EQ(PlainWallpaper(), kOldPlainWallpaper);
 }
 
+// The desktop refuses the page (both tries): whoever started the run learns
+// that the wallpaper is not ours, without a box.
+TEST_F(ApplyMode, ARefusedWallpaperFailsTheRunSilently) {
+  StoreOptionCode("5");
+  active_desktop_fixture::SetRefusedSetWallpaperCalls(2);
+  const ApplyRun run = RunApplyMode();
+  active_desktop_fixture::SetRefusedSetWallpaperCalls(0);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.windows, "");
+}
+
 // Watched from Linux through apply runs: the background and the page come
 // only ever whole, renamed onto the old file. Never moved away, deleted,
 // emptied or written in place, where a crash would leave the desktop on a
@@ -322,14 +334,14 @@ TEST_F(ApplyMode, BackgroundAndPageAreOnlyEverReplacedWhole) {
   }
   EXPECT_EQ(otherwise, "");
   EXPECT_EQ(backgroundIn, kRuns);
-  EXPECT_EQ(pageIn, 3 * kRuns) << "the template, its layout and the stub page, each run";
+  EXPECT_EQ(pageIn, 2 * kRuns) << "the page with its layout, then the stub page, each run";
 }
 
-// Another program takes the page file between the writing of the template and
-// the replacement of its tag. The debug-log build, with an install folder that
+// Another program takes the page file between the writing of the animated
+// page and the stub page. The debug-log build, with an install folder that
 // cannot be made, stops at a box for each checkpoint line: the box of the line
-// after the template was written is where the page is taken.
-TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
+// after the page was written is where the page is taken.
+TEST_F(ApplyMode, PageTakenBeforeTheStubPageEndsInTheEntrysErrorBox) {
   const auto paths = wine_test::Paths();
   StoreOptionCode("5");
   std::string installFolder = paths.installFolder;
@@ -380,11 +392,11 @@ TEST_F(ApplyMode, PageTakenBeforeItsTagIsReplacedEndsInTheEntrysErrorBox) {
   EXPECT_EQ(errorCaption, "apply");
   EXPECT_NE(errors[0].find(paths.pagePath), std::string::npos) << errors[0];
   EXPECT_EQ(code, 1u) << "the run failed";
-  // The sequence ended there: the tag stays, the desktop was not told.
-  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == Template());
-  for (const auto& call : active_desktop_fixture::ReadAndClearCalls()) {
-    EXPECT_NE(call.rfind("SetWallpaper|", 0), 0u) << call;
-  }
+  // The sequence ended there: the page never held the tag, and stays the
+  // animated page the desktop was pointed at.
+  std::string animated = Template();
+  animated.replace(animated.find("<PAGE_LAYOUT>"), 13, "1");
+  EXPECT_TRUE(wine_test::ReadFileBytes(paths.pagePath) == animated);
 }
 
 // The install button: the full run.
