@@ -37,6 +37,29 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
   return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
 }
 
+std::string ReadWallpaperCopySource() noexcept {
+  constexpr DWORD kPathAt = 24;
+  try {
+    UniqueHkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kDesktopKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+      return {};
+    }
+    // The value is under a kilobyte: MAX_PATH characters and the header.
+    std::vector<wchar_t> data(2048, L'\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.get(), L"TranscodedImageCache", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_BINARY || size <= kPathAt) {
+      return {};
+    }
+    data[size / sizeof(wchar_t)] = L'\0';
+    return Narrow(data.data() + kPathAt / sizeof(wchar_t));  // up to the first zero
+  } catch (...) {
+    return {};
+  }
+}
+
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::wstring value = Widen(path);
   const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);
