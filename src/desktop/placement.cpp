@@ -44,8 +44,10 @@ std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const She
     }
     for (std::size_t j = i + 1; j < topLevel.size(); ++j) {
       const ShellWindow& next = topLevel[j];
-      // A hidden WorkerW would hide our window with it.
-      if (next.className == kWorkerClass && next.processId == progman.processId && next.visible) {
+      // A hidden WorkerW would hide our window with it; one that holds icons
+      // too is no wallpaper's window.
+      if (next.className == kWorkerClass && next.processId == progman.processId && next.visible &&
+          !FirstChildOfClass(next, kIconViewClass)) {
         return DesktopPlace{DesktopLayout::WorkerBehindIcons, next.id, 0};
       }
     }
