@@ -64,8 +64,15 @@ WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpape
                                       UpperCaseFunction upper) {
   WallpaperRestore restore;
   if (!DesktopShowsWallpaper(desktop, current, title, upper)) return restore;
-  const std::optional<std::string> lastwp = UsersOwnOrEmpty(saved.lastwp);
-  const std::optional<std::string> lastap = UsersOwnOrEmpty(saved.lastap);
+  // A saved value that is no wallpaper of the user's, or is our page about to
+  // be deleted, counts as empty.
+  const auto usersOwn = [&](const std::optional<std::string>& value) {
+    std::optional<std::string> own = UsersOwnOrEmpty(value);
+    if (own && DesktopShowsWallpaper(DesktopKind::kHtmlPage, {*own, {}, {}}, title, upper)) own = "";
+    return own;
+  };
+  const std::optional<std::string> lastwp = usersOwn(saved.lastwp);
+  const std::optional<std::string> lastap = usersOwn(saved.lastap);
   if (desktop != DesktopKind::kHtmlPage) {
     restore.plain = lastwp.value_or(std::string());
     restore.broadcastPlain = true;

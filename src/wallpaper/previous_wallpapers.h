@@ -88,7 +88,8 @@ struct WallpaperRestore {
 
 // Nothing is touched unless the desktop still shows this wallpaper. A saved
 // value naming a family picture or Windows' copy (an older version saved
-// them) counts as empty: restored, it would show a deleted file or our scene.
+// them), or our own page, counts as empty: restored, it would show a deleted
+// file or our scene.
 // Where the shell shows the page: "lastwp" when not empty; "lastap" when not empty, or
 // when both are empty (the Active Desktop had no wallpaper and gets none);
 // nothing when either could not be read. Elsewhere: "lastwp" as the plain

@@ -96,6 +96,8 @@ TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
       {kTen, {"", kBackground}, {kBackground, ""}, "plain= broadcast ad=-"},
       {kTen, {"", kBackground}, {kCopy, ""}, "plain= broadcast ad=-"},
       {kXp, {kPage, ""}, {"C:\\x\\QVImages\\Coral\\background.bmp", "C:\\old.htm"}, "plain=- ad=C:\\old.htm"},
+      // Nor is our own page.
+      {kXp, {kPage, ""}, {kPage, kPage}, "plain=- ad="},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
