@@ -1,11 +1,16 @@
 # make run   builds and starts the installer window under Wine (ARGS=apply passes arguments)
 # make test  builds everything and runs every test, native and under Wine
 # make bench builds everything and runs the benchmarks, native and i686 under Wine
+# make fuzz  runs every fuzz target for FUZZ_SECONDS each, keeping what it finds in FUZZ_CORPUS
 BUILD ?= build
 ARGS ?=
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 240
+# Outside the repository: what the fuzzer finds is not committed, only the
+# seeds and the inputs of faults it found (tests/fuzz/corpus).
+FUZZ_CORPUS ?= $(HOME)/.cache/mervalis-fuzz
 
-.PHONY: all setup build native win32 run test bench clean
+.PHONY: all setup build native win32 fuzz-targets run test bench fuzz clean
 
 all: build
 
@@ -19,6 +24,12 @@ $(BUILD)/win32/build.ninja:
 	@cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 
+$(BUILD)/fuzz/build.ninja:
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DMERVALIS_FUZZ=ON >/dev/null
+
+fuzz-targets: setup $(BUILD)/fuzz/build.ninja
+	@cmake --build $(BUILD)/fuzz -j $(JOBS) -- --quiet
+
 native: setup $(BUILD)/native/build.ninja
 	@cmake --build $(BUILD)/native -j $(JOBS) -- --quiet
 
@@ -30,8 +41,11 @@ build: native win32
 run: win32
 	@tools/run.sh $(BUILD) $(ARGS)
 
-test: build
+test: build fuzz-targets
 	@python3 tools/run_tests.py --build $(BUILD)
+
+fuzz: fuzz-targets
+	@python3 tools/fuzz.py --build $(BUILD) --seconds $(FUZZ_SECONDS) --corpus $(FUZZ_CORPUS)
 
 bench: build
 	@python3 tools/bench.py --build $(BUILD)
