@@ -51,7 +51,13 @@ std::string ReadWallpaperCopySource() noexcept {
     if (::RegQueryValueExW(key.get(), L"TranscodedImageCache", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                            &size) != ERROR_SUCCESS ||
         type != REG_BINARY || size <= kPathAt) {
-      return {};
+      // Windows 7 names it in the Active Desktop's key instead.
+      RegistryKey general(HKEY_CURRENT_USER, KEY_READ);
+      std::string source;
+      if (!general.OpenKey(kActiveDesktopKey, false) || general.ReadString("WallpaperSource", source) != ERROR_SUCCESS) {
+        source.clear();
+      }
+      return source;
     }
     data[size / sizeof(wchar_t)] = L'\0';
     return Narrow(data.data() + kPathAt / sizeof(wchar_t));  // up to the first zero

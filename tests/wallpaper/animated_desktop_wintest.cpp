@@ -425,6 +425,40 @@ TEST_F(AnimatedDesktop, AnotherFamilyWallpaperShownLeavesTheUsersPictureRemember
   ::DeleteFileA(kPreviousPlain);
 }
 
+// The desktop shows Windows' own copy of the user's picture: the picture it
+// was made from, as Windows 8 and later record it, is remembered and put back.
+TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
+  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  ASSERT_TRUE(wine_test::WriteFileBytes(kPreviousPlain, "BM previous picture"));
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper",
+            mervalis::GetSpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Windows\\Themes\\TranscodedWallpaper");
+  // "TranscodedImageCache": a header of 24 bytes, then the path in UTF-16.
+  std::wstring cache(12, L'\x1');
+  cache += mervalis::Widen(kPreviousPlain);
+  cache.resize(0x320 / 2, L'\0');
+  HKEY desktop = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kPlainDesktopKey, 0, KEY_SET_VALUE, &desktop), ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetValueExW(desktop, L"TranscodedImageCache", 0, REG_BINARY,
+                             reinterpret_cast<const BYTE*>(cache.data()), 0x320),
+            ERROR_SUCCESS);
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+
+  wine_test::InstallThroughWindow();
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
+    Uninstall(wine_test::PerUserPaths().applicationFile);
+  }
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), kPreviousPlain);
+  }
+  ::RegDeleteValueW(desktop, L"TranscodedImageCache");
+  ::RegCloseKey(desktop);
+  ::DeleteFileA(kPreviousPlain);
+}
+
 TEST_F(AnimatedDesktop, UninstallClearsThePlainWallpaperWhenNoneWasThereBefore) {
   wine_test::ScopedWindowsVersion windows10("win10");
   ASSERT_TRUE(windows10.ok());
