@@ -27,8 +27,14 @@ $(BUILD)/win32/build.ninja:
 $(BUILD)/fuzz/build.ninja:
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DMERVALIS_FUZZ=ON >/dev/null
 
-fuzz-targets: setup $(BUILD)/fuzz/build.ninja
+# The same readers' size arithmetic at the product's 32-bit width.
+$(BUILD)/fuzz32/build.ninja:
+	@CC=clang CXX=clang++ CFLAGS=-m32 CXXFLAGS=-m32 LDFLAGS=-m32 cmake -S . -B $(BUILD)/fuzz32 -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_LIBRARY_ARCHITECTURE=i386-linux-gnu -DMERVALIS_FUZZ=ON -DMERVALIS_FUZZ_32=ON >/dev/null
+
+fuzz-targets: setup $(BUILD)/fuzz/build.ninja $(BUILD)/fuzz32/build.ninja
 	@cmake --build $(BUILD)/fuzz -j $(JOBS) -- --quiet
+	@cmake --build $(BUILD)/fuzz32 -j $(JOBS) -- --quiet
 
 native: setup $(BUILD)/native/build.ninja
 	@cmake --build $(BUILD)/native -j $(JOBS) -- --quiet

@@ -16,6 +16,13 @@ target_link_options(mervalis_core_fuzz PUBLIC ${FUZZ_SANITIZE})
 target_link_libraries(mervalis_core_fuzz PUBLIC JPEG::JPEG)
 
 file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+# The product is a 32-bit program: the targets whose readers compute sizes
+# are built again with -m32 (configured with -m32 in the compiler flags),
+# where a size_t has the product's width.
+option(MERVALIS_FUZZ_32 "Build the size arithmetic's fuzz targets only (for an -m32 build)" OFF)
+if(MERVALIS_FUZZ_32)
+  list(FILTER FUZZ_SOURCES INCLUDE REGEX "/(bmp_rows|background_file|gif_canvas)_fuzz\\.cpp$")
+endif()
 foreach(source ${FUZZ_SOURCES})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})

@@ -23,8 +23,14 @@ ENV = {"ASAN_OPTIONS": "detect_leaks=1:abort_on_error=0", "UBSAN_OPTIONS": "prin
 
 
 def targets(build):
-    folder = Path(build) / "fuzz"
-    return sorted(p for p in folder.glob("*_fuzz") if p.is_file() and p.stat().st_mode & 0o111)
+    """The targets of the native build, then those of the -m32 one."""
+    return [p for folder in ("fuzz", "fuzz32") for p in sorted((Path(build) / folder).glob("*_fuzz"))
+            if p.is_file() and p.stat().st_mode & 0o111]
+
+
+def label(exe):
+    """"bmp_rows_fuzz", or "bmp_rows_fuzz (32-bit)" for the -m32 build's."""
+    return exe.name + (" (32-bit)" if exe.parent.name == "fuzz32" else "")
 
 
 def _env():
@@ -70,8 +76,9 @@ def main():
     if not found:
         sys.exit("no fuzz targets: run make fuzz-targets")
     for exe in found:
-        ok, rate, fault, output = run(exe, args.seconds, corpus / exe.name, corpus / "faults" / exe.name)
-        line = f"{exe.name}: {rate:,.0f} executions/s over {args.seconds} s, {'nothing found' if ok else 'FAULT'}"
+        ok, rate, fault, output = run(exe, args.seconds, corpus / exe.name,
+                                      corpus / "faults" / exe.parent.name / exe.name)
+        line = f"{label(exe)}: {rate:,.0f} executions/s over {args.seconds} s, {'nothing found' if ok else 'FAULT'}"
         print(line, flush=True)
         if not ok:
             failed += 1

@@ -161,9 +161,9 @@ def run_fuzz(build, tally):
     passed = failed = 0
     with tempfile.TemporaryDirectory() as scratch:
         for exe in fuzz.targets(build):
-            ok, _, _, output = fuzz.run(exe, 10, Path(scratch) / exe.name, Path(scratch) / "faults")
-            for name, (ok, output) in ((f"{exe.name} replays its seeds", fuzz.replay(exe)),
-                                       (f"{exe.name} for 10 s", (ok, output))):
+            ok, _, _, output = fuzz.run(exe, 10, Path(scratch) / exe.parent.name / exe.name, Path(scratch) / "faults")
+            for name, (ok, output) in ((f"{fuzz.label(exe)} replays its seeds", fuzz.replay(exe)),
+                                       (f"{fuzz.label(exe)} for 10 s", (ok, output))):
                 print(("ok - " if ok else "not ok - ") + name, flush=True)
                 if not ok:
                     print("\n".join(output.splitlines()[-30:]), flush=True)
