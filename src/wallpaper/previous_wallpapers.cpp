@@ -26,11 +26,6 @@ std::string_view FileName(std::string_view path) {
 // Neither a family picture nor Windows' copy.
 bool UsersOwn(std::string_view path) { return !IsFamilyPicture(path) && !IsWindowsWallpaperCopy(path); }
 
-std::optional<std::string> UsersOwnOrEmpty(const std::optional<std::string>& saved) {
-  if (saved && !UsersOwn(*saved)) return std::string();
-  return saved;
-}
-
 }  // namespace
 
 bool IsFamilyPicture(std::string_view path) {
@@ -66,10 +61,11 @@ WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpape
   if (!DesktopShowsWallpaper(desktop, current, title, upper)) return restore;
   // A saved value that is no wallpaper of the user's, or is our page about to
   // be deleted, counts as empty.
-  const auto usersOwn = [&](const std::optional<std::string>& value) {
-    std::optional<std::string> own = UsersOwnOrEmpty(value);
-    if (own && DesktopShowsWallpaper(DesktopKind::kHtmlPage, {*own, {}, {}}, title, upper)) own = "";
-    return own;
+  const auto usersOwn = [&](const std::optional<std::string>& value) -> std::optional<std::string> {
+    if (value && (!UsersOwn(*value) || DesktopShowsWallpaper(DesktopKind::kHtmlPage, {*value, {}, {}}, title, upper))) {
+      return std::string();
+    }
+    return value;
   };
   const std::optional<std::string> lastwp = usersOwn(saved.lastwp);
   const std::optional<std::string> lastap = usersOwn(saved.lastap);
