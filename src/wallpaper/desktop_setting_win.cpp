@@ -54,7 +54,8 @@ std::string ReadWallpaperCopySource() noexcept {
       // Windows 7 names it in the Active Desktop's key instead.
       RegistryKey general(HKEY_CURRENT_USER, KEY_READ);
       std::string source;
-      if (!general.OpenKey(kActiveDesktopKey, false) || general.ReadString("WallpaperSource", source) != ERROR_SUCCESS) {
+      if (!general.OpenKey(kActiveDesktopKey, false) ||
+          general.ReadString("WallpaperSource", source) != ERROR_SUCCESS) {
         source.clear();
       }
       return source;

@@ -131,9 +131,9 @@ TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
   EXPECT_EQ(without.controlPath, "");
   EXPECT_TRUE(without.leftoverPatterns.empty());
   EXPECT_EQ(without.files, (std::vector<std::string>{"C:\\Me\\Programs\\Quorvane\\Mervalis.lnk",
-                                                              "C:\\Me\\Desktop\\Mervalis.lnk",
-                                                              "C:\\Me\\Programs\\Quorvane\\Try More Animated Wallpapers.lnk",
-                                                              "C:\\Me\\Desktop\\Animated Wallpaper.lnk"}));
+                                                     "C:\\Me\\Desktop\\Mervalis.lnk",
+                                                     "C:\\Me\\Programs\\Quorvane\\Try More Animated Wallpapers.lnk",
+                                                     "C:\\Me\\Desktop\\Animated Wallpaper.lnk"}));
 }
 
 TEST(UninstallPlan, OnlyTheCopyInTheSystemFolderDeletesItselfAtRestart) {
