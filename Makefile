@@ -2,11 +2,16 @@
 # make test  builds everything and runs every test, native and under Wine
 # make test-crash runs the interrupted operations at every crash point (long)
 # make bench builds everything and runs the benchmarks, native and i686 under Wine
+# make fuzz  runs every fuzz target for FUZZ_SECONDS each, keeping what it finds in FUZZ_CORPUS
 BUILD ?= build
 ARGS ?=
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 240
+# Outside the repository: what the fuzzer finds is not committed, only the
+# seeds and the inputs of faults it found (tests/fuzz/corpus).
+FUZZ_CORPUS ?= $(HOME)/.cache/mervalis-fuzz
 
-.PHONY: all setup build native win32 run test test-crash bench clean
+.PHONY: all setup build native win32 fuzz-targets run test test-crash bench fuzz clean
 
 all: build
 
@@ -20,6 +25,18 @@ $(BUILD)/win32/build.ninja:
 	@cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 
+$(BUILD)/fuzz/build.ninja:
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DMERVALIS_FUZZ=ON >/dev/null
+
+# The same readers' size arithmetic at the product's 32-bit width.
+$(BUILD)/fuzz32/build.ninja:
+	@CC=clang CXX=clang++ CFLAGS=-m32 CXXFLAGS=-m32 LDFLAGS=-m32 cmake -S . -B $(BUILD)/fuzz32 -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_LIBRARY_ARCHITECTURE=i386-linux-gnu -DMERVALIS_FUZZ=ON -DMERVALIS_FUZZ_32=ON >/dev/null
+
+fuzz-targets: setup $(BUILD)/fuzz/build.ninja $(BUILD)/fuzz32/build.ninja
+	@cmake --build $(BUILD)/fuzz -j $(JOBS) -- --quiet
+	@cmake --build $(BUILD)/fuzz32 -j $(JOBS) -- --quiet
+
 native: setup $(BUILD)/native/build.ninja
 	@cmake --build $(BUILD)/native -j $(JOBS) -- --quiet
 
@@ -31,11 +48,14 @@ build: native win32
 run: win32
 	@tools/run.sh $(BUILD) $(ARGS)
 
-test: build
+test: build fuzz-targets
 	@python3 tools/run_tests.py --build $(BUILD)
 
 test-crash: build
 	@MERVALIS_CRASH_ALL=1 MERVALIS_WINE_TEST_LIMIT=14400 python3 tools/run_tests.py --build $(BUILD) --only wine --filter 'Interrupted.*:StandardUserInterrupted.*'
+
+fuzz: fuzz-targets
+	@python3 tools/fuzz.py --build $(BUILD) --seconds $(FUZZ_SECONDS) --corpus $(FUZZ_CORPUS)
 
 bench: build
 	@python3 tools/bench.py --build $(BUILD)

@@ -154,6 +154,23 @@ def run_native(build, tally):
     tally.add("native unit tests", passed, failed, skipped)
 
 
+def run_fuzz(build, tally):
+    """Each fuzz target replays its committed seeds, then fuzzes for 10 s."""
+    sys.path.insert(0, str(ROOT / "tools"))
+    import fuzz
+    passed = failed = 0
+    with tempfile.TemporaryDirectory() as scratch:
+        for exe in fuzz.targets(build):
+            ok, _, _, output = fuzz.run(exe, 10, Path(scratch) / exe.parent.name / exe.name, Path(scratch) / "faults")
+            for name, (ok, output) in ((f"{fuzz.label(exe)} replays its seeds", fuzz.replay(exe)),
+                                       (f"{fuzz.label(exe)} for 10 s", (ok, output))):
+                print(("ok - " if ok else "not ok - ") + name, flush=True)
+                if not ok:
+                    print("\n".join(output.splitlines()[-30:]), flush=True)
+                passed, failed = passed + ok, failed + (not ok)
+    tally.add("fuzz targets", passed, failed)
+
+
 def count_ok_lines(code, lines):
     """Results of a script that prints "ok - name" or "not ok - name" per test."""
     passed = sum(1 for l in lines if l.startswith("ok - "))
@@ -539,7 +556,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--only", choices=["runner", "native", "page", "artwork", "wine"])
+    parser.add_argument("--only", choices=["runner", "native", "fuzz", "page", "artwork", "wine"])
     parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
     build = Path(args.build).resolve()
@@ -548,6 +565,7 @@ def main():
     tally = Tally()
     for name, fn in (("runner", lambda: run_runner(tally)),
                      ("native", lambda: run_native(build, tally)),
+                     ("fuzz", lambda: run_fuzz(build, tally)),
                      ("page", lambda: run_page(build, tally)),
                      ("artwork", lambda: run_artwork(tally)),
                      ("wine", lambda: run_wine(build, tally, artifacts, args.filter))):

@@ -18,6 +18,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-utils x11-xserver-utils imagemagick
   libxrandr2:i386 libxinerama1:i386
   googletest libbenchmark-dev libjpeg62-turbo-dev nasm
+  clang libclang-rt-14-dev g++-multilib libjpeg62-turbo-dev:i386
   chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3 python3-pil
 )
 

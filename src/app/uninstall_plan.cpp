@@ -38,6 +38,13 @@ void AddShortcutFiles(const UninstallFacts& facts, std::vector<std::string>& fil
   }
 }
 
+// "X:\" or a network path "\\server\share".
+bool IsAbsolutePath(std::string_view path) {
+  const char drive = static_cast<char>(path.empty() ? 0 : (path[0] | 0x20));
+  return (path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+         path.starts_with("\\\\");
+}
+
 }  // namespace
 
 UninstallPlan PlanUninstall(const UninstallFacts& facts) {
@@ -68,6 +75,13 @@ UninstallPlan PlanUninstall(const UninstallFacts& facts) {
       if (!folder.empty()) plan.emptyFolders.push_back(std::move(folder));
     }
   }
+
+  // A folder Windows could not give, or gave as no absolute path, would put
+  // a name in whatever the current folder is: nothing there is deleted.
+  const auto relative = [](const std::string& path) { return !IsAbsolutePath(path); };
+  if (relative(plan.applicationFile)) plan.applicationFile.clear();
+  if (relative(plan.controlPath)) plan.controlPath.clear();
+  for (auto* list : {&plan.files, &plan.leftoverPatterns, &plan.emptyFolders}) std::erase_if(*list, relative);
 
   plan.deleteSelfAtRestart =
       !facts.perUser &&

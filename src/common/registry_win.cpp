@@ -51,6 +51,17 @@ LONG RegistryKey::ReadString(std::string_view name, std::string& value) const no
   status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
   if (status != ERROR_SUCCESS) return status;
   data[size / sizeof(wchar_t)] = L'\0';
+  if (type == REG_EXPAND_SZ) {
+    // Names such as "%SystemRoot%\Web\x.jpg": the value means the path they
+    // stand for, and only that path can be used or written back as a string.
+    const DWORD needed = ::ExpandEnvironmentStringsW(data.data(), nullptr, 0);
+    if (needed == 0) return static_cast<LONG>(::GetLastError());
+    std::vector<wchar_t> expanded(needed + 1, L'\0');
+    if (::ExpandEnvironmentStringsW(data.data(), expanded.data(), needed + 1) == 0) {
+      return static_cast<LONG>(::GetLastError());
+    }
+    data.swap(expanded);
+  }
   value = Narrow(data.data());  // up to the first zero
   return ERROR_SUCCESS;
 }

@@ -40,7 +40,8 @@ class RegistryKey {
 
   // Reads a string value of the open key. A missing value gives ERROR_SUCCESS
   // and an empty text; a value of another type gives ERROR_INVALID_DATATYPE.
-  // On any error `value` is left empty.
+  // A REG_EXPAND_SZ value comes with its environment names ("%SystemRoot%")
+  // expanded. On any error `value` is left empty.
   [[nodiscard]] LONG ReadString(std::string_view name, std::string& value) const noexcept;
   // Writes a REG_SZ value; its data length counts the terminating zero.
   [[nodiscard]] LONG WriteString(std::string_view name, std::string_view value) const noexcept;

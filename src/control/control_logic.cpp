@@ -67,7 +67,6 @@ std::string PathOfFileAddress(std::string_view address) {
 }  // namespace
 
 bool HostPageAllowed(std::string_view address) {
-  if (address.empty()) return true;
   const std::string path =
       StartsWithIgnoringCase(address, "file:") ? PathOfFileAddress(address) : std::string(address);
   if (!IsDrivePath(path)) return false;

@@ -46,9 +46,9 @@ struct WallpaperTitle {
 // only a local file (a drive path, or a "file:" address of one) whose name
 // begins with the family word "Quorvane" in any letter case, as the desktop's
 // page does. A page on the web or a network share is refused, so that no
-// other page can make the control show its boxes or start programs. The
-// empty text stands for an address the host did not tell: allowed, as the
-// control cannot do better there.
+// other page can make the control show its boxes or start programs. An
+// address the host did not tell (the empty text) is refused too: a page
+// that cannot be checked may be any page.
 [[nodiscard]] bool HostPageAllowed(std::string_view address);
 
 // The text of the box for a verdict other than kStart ("" for kStart).

@@ -46,8 +46,9 @@ std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const She
     for (std::size_t j = i + 1; j < topLevel.size(); ++j) {
       const ShellWindow& next = topLevel[j];
       if (next.className != kWorkerClass) continue;
-      // A hidden one would hide our window with it: the next raise shows it.
-      if (!shellWorker(next) || !next.visible) return std::nullopt;
+      // A hidden one would hide our window with it (the next raise shows
+      // it); one that holds icons too is no wallpaper's window.
+      if (!shellWorker(next) || !next.visible || FirstChildOfClass(next, kIconViewClass)) return std::nullopt;
       return DesktopPlace{DesktopLayout::WorkerBehindIcons, next.id, 0};
     }
     return std::nullopt;  // only one window holds the icons

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "desktop/frames.h"
+#include "desktop/placement.h"
 #include "wallpaper/vector_code.h"
 
 namespace mervalis::desktop {
@@ -172,7 +173,13 @@ void SoftenFrame(Frame& frame) {
   for (int x = 0; x < frame.width; ++x) SoftenLine(frame.bgra.data() + x, frame.height, frame.width, line);
 }
 
-Renderer::Renderer(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}
+Renderer::Renderer(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {
+  // Every size below is computed in a 32-bit size_t in the product: a screen
+  // past the memory budget would wrap them round to a small buffer.
+  if (width_ > 0 && height_ > 0 && !MonitorsToAnimate({Monitor{{0, 0, width_, height_}, {}, true}})[0]) {
+    throw std::length_error("the screen is too large for the animation");
+  }
+}
 
 std::size_t Renderer::PixelCount() const noexcept {
   return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);

@@ -41,6 +41,8 @@ void SoftenFrame(Frame& frame);
 
 class Renderer {
  public:
+  // Throws std::length_error for a screen whose scene does not fit in the
+  // memory of a 32-bit process (MonitorsToAnimate).
   Renderer(int width, int height);
 
   [[nodiscard]] int Width() const noexcept { return width_; }

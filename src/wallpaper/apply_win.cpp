@@ -35,6 +35,7 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   DesktopWallpapers read;
   std::optional<DesktopWallpapers> current;
   if (ReadWallpaperValue(kActiveDesktopKey, read.activeDesktop) && ReadWallpaperValue(kDesktopKey, read.plain)) {
+    read.copiedFrom = ReadWallpaperCopySource();
     current = read;
   }
   const std::optional<DesktopWallpapers> remember = WallpapersToRemember(desktop, current, title, &AnsiUpperCase);

@@ -55,9 +55,13 @@ std::uint32_t Get32(const std::uint8_t* p) noexcept {
 }  // namespace
 
 Bmp24RowReader::Bmp24RowReader(int width, int height, Row row)
-    : width_(width), height_(height), row_(std::move(row)),
-      stride_((static_cast<std::size_t>(std::max(width, 0)) * 3 + 3) & ~std::size_t{3}) {
-  refused_ = width <= 0 || height <= 0;
+    : width_(width), height_(height), row_(std::move(row)), stride_(0) {
+  // In 64 bits: a 32-bit size_t would wrap round for a width past a third of
+  // its range. No such file fits the format's 32-bit sizes.
+  const std::uint64_t stride = (static_cast<std::uint64_t>(std::max(width, 0)) * 3 + 3) & ~std::uint64_t{3};
+  refused_ = width <= 0 || height <= 0 || stride * static_cast<std::uint64_t>(height) > 0xFFFFFFFFu - kBmpHeadersSize;
+  if (refused_) return;
+  stride_ = static_cast<std::size_t>(stride);
   pending_.reserve(std::max(stride_, kBmpHeadersSize));
 }
 

@@ -30,7 +30,8 @@ namespace mervalis {
 // is negative) of width x height pixels from its bytes, fed in pieces of any
 // size, without holding more than a row: each row goes to the function as
 // soon as it is whole, with its index from the top and its width * 3 bytes
-// B, G, R. Headers of another size or form are refused.
+// B, G, R. Headers of another size or form are refused, and so is a size
+// whose file would not fit the format's 32-bit sizes.
 class Bmp24RowReader {
  public:
   using Row = std::function<void(int y, std::span<const std::uint8_t> bgr)>;

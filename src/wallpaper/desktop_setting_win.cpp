@@ -38,6 +38,36 @@ bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
   return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
 }
 
+std::string ReadWallpaperCopySource() noexcept {
+  constexpr DWORD kPathAt = 24;
+  try {
+    UniqueHkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kDesktopKey).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+      return {};
+    }
+    // The value is under a kilobyte: MAX_PATH characters and the header.
+    std::vector<wchar_t> data(2048, L'\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.get(), L"TranscodedImageCache", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_BINARY || size <= kPathAt) {
+      // Windows 7 names it in the Active Desktop's key instead.
+      RegistryKey general(HKEY_CURRENT_USER, KEY_READ);
+      std::string source;
+      if (!general.OpenKey(kActiveDesktopKey, false) ||
+          general.ReadString("WallpaperSource", source) != ERROR_SUCCESS) {
+        source.clear();
+      }
+      return source;
+    }
+    data[size / sizeof(wchar_t)] = L'\0';
+    return Narrow(data.data() + kPathAt / sizeof(wchar_t));  // up to the first zero
+  } catch (...) {
+    return {};
+  }
+}
+
 bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) noexcept {
   std::wstring value = Widen(path);
   const UINT flags = SPIF_UPDATEINIFILE | (broadcast == WallpaperBroadcast::kYes ? SPIF_SENDCHANGE : 0);

@@ -16,6 +16,13 @@ namespace mervalis {
 // read.
 [[nodiscard]] bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept;
 
+// The picture Windows made its copy of the wallpaper from, as it records it:
+// from Windows 8 on the path in "TranscodedImageCache" under the current
+// user's "Control Panel\Desktop" (a binary value; the path, UTF-16 up to its
+// zero, starts at byte 24), on Windows 7 the Active Desktop key's
+// "WallpaperSource". Empty where there is none or it cannot be read.
+[[nodiscard]] std::string ReadWallpaperCopySource() noexcept;
+
 // Sets the plain wallpaper (a picture file; empty for none) and saves it in the
 // user's profile. Broadcast only when asked: where the Active Desktop shows
 // the page, the callers refresh the desktop through it right after; where it

@@ -20,7 +20,19 @@ using UpperCaseFunction = std::string (*)(std::string_view text);
 struct DesktopWallpapers {
   std::string activeDesktop;
   std::string plain;
+  // Where the plain wallpaper is Windows' own copy of a picture: the picture
+  // it was made from, as Windows records it beside the copy (from Windows 8
+  // on, "TranscodedImageCache"); empty when unknown. Read only for the apply.
+  std::string copiedFrom;
 };
+
+// A picture of the family's wallpapers: a file in a "QVImages" folder, ours
+// or another wallpaper's, which its uninstall deletes.
+[[nodiscard]] bool IsFamilyPicture(std::string_view path);
+// Windows' own copy of the picture it shows ("TranscodedWallpaper", with an
+// extension on Windows 7), which it overwrites with each new picture: with
+// ours too, once our background is set.
+[[nodiscard]] bool IsWindowsWallpaperCopy(std::string_view path);
 
 // True when the desktop shows this wallpaper: where the shell shows the page,
 // the Active Desktop wallpaper names the page anywhere in its value, letter
@@ -29,10 +41,15 @@ struct DesktopWallpapers {
                                          std::string_view title, UpperCaseFunction upper);
 
 // What the apply saves: the current settings, as "lastwp" (plain) and
-// "lastap" (Active Desktop). Nothing when either setting could not be read
+// "lastap" (Active Desktop), which the family's wallpapers share. Always the
+// user's own wallpaper: nothing when either setting could not be read
 // (`current` empty), which would save an empty text in place of what the
 // uninstaller is to restore, nor once the desktop shows this wallpaper, so a
-// repeated install keeps what was there before the first one.
+// repeated install keeps what was there before the first one, nor while a
+// setting names a family picture (another wallpaper of the family is shown:
+// what its install saved stays). Where the plain wallpaper is Windows' copy,
+// the picture it was made from, when known and not the family's; else
+// nothing, as for a family picture.
 [[nodiscard]] std::optional<DesktopWallpapers> WallpapersToRemember(DesktopKind desktop,
                                                                     const std::optional<DesktopWallpapers>& current,
                                                                     std::string_view title, UpperCaseFunction upper);
@@ -69,8 +86,11 @@ struct WallpaperRestore {
   std::optional<std::string> activeDesktop;
 };
 
-// Nothing is touched unless the desktop still shows this wallpaper. Where the
-// shell shows the page: "lastwp" when not empty; "lastap" when not empty, or
+// Nothing is touched unless the desktop still shows this wallpaper. A saved
+// value naming a family picture or Windows' copy (an older version saved
+// them), or our own page, counts as empty: restored, it would show a deleted
+// file or our scene.
+// Where the shell shows the page: "lastwp" when not empty; "lastap" when not empty, or
 // when both are empty (the Active Desktop had no wallpaper and gets none);
 // nothing when either could not be read. Elsewhere: "lastwp" as the plain
 // wallpaper, broadcast, and no wallpaper when it could not be read, rather

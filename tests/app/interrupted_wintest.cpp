@@ -283,7 +283,9 @@ void InterruptEveryPoint(const Machine& m, const std::vector<Operation>& operati
       CrashAt(0);
       EXPECT_TRUE(op.run()) << "the second run failed";
       const State again = Take(m);
-      EXPECT_EQ(wine_test::Difference(after.registry, again.registry, {}), std::vector<std::string>{});
+      // The running animated desktop's word of its place changes as it looks.
+      EXPECT_EQ(wine_test::Difference(after.registry, again.registry, {"|mervalis desktop"}),
+                std::vector<std::string>{});
       EXPECT_TRUE(again.files == after.files) << "the files differ from an uninterrupted run's";
     }
     ::SetEnvironmentVariableA("MERVALIS_CRASH_POINTS", nullptr);

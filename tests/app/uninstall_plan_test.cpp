@@ -122,6 +122,18 @@ TEST(UninstallPlan, FoldersTheShellDoesNotHaveAreLeftOut) {
   EXPECT_EQ(Tail(plan.files, 21),
             (std::vector<std::string>{"C:\\Me\\Programs\\Quorvane\\Mervalis.lnk", "C:\\Me\\Desktop\\Mervalis.lnk"}));
   EXPECT_EQ(Tail(plan.emptyFolders, 3), std::vector<std::string>{"C:\\Me\\Programs\\Quorvane"});
+
+  // Folders Windows could not give: nothing is named in the current folder.
+  facts.installFolder = facts.wallpaperFolder = facts.systemFolder = "";
+  facts.otherWallpaperInstalled = false;
+  const UninstallPlan without = PlanUninstall(facts);
+  EXPECT_EQ(without.applicationFile, "");
+  EXPECT_EQ(without.controlPath, "");
+  EXPECT_TRUE(without.leftoverPatterns.empty());
+  EXPECT_EQ(without.files, (std::vector<std::string>{"C:\\Me\\Programs\\Quorvane\\Mervalis.lnk",
+                                                     "C:\\Me\\Desktop\\Mervalis.lnk",
+                                                     "C:\\Me\\Programs\\Quorvane\\Try More Animated Wallpapers.lnk",
+                                                     "C:\\Me\\Desktop\\Animated Wallpaper.lnk"}));
 }
 
 TEST(UninstallPlan, OnlyTheCopyInTheSystemFolderDeletesItselfAtRestart) {

@@ -31,16 +31,27 @@ TEST_F(RegistryKeyTest, StringsAndDwordsKeepTheirTypeAndLength) {
 
   DWORD type = 0, size = 0;
   HKEY raw = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kScratch, 0, KEY_READ, &raw), ERROR_SUCCESS);
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kScratch, 0, KEY_READ | KEY_SET_VALUE, &raw), ERROR_SUCCESS);
   ASSERT_EQ(::RegQueryValueExA(raw, "Text", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(size, 4u);  // with the terminating zero
   ASSERT_EQ(::RegQueryValueExA(raw, "Number", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(size, 4u);
+
+  // A path written with an environment name, as Windows writes some
+  // wallpaper values, is read as the path it stands for.
+  const wchar_t expandable[] = L"%SystemRoot%\\Web\\Wallpaper\\x.jpg";
+  ASSERT_EQ(::RegSetValueExW(raw, L"Expandable", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expandable),
+                             sizeof(expandable)),
+            ERROR_SUCCESS);
   ::RegCloseKey(raw);
+  char windows[MAX_PATH] = {};
+  ASSERT_GT(::GetWindowsDirectoryA(windows, MAX_PATH), 0u);
 
   std::string text;
+  EXPECT_EQ(key.ReadString("Expandable", text), ERROR_SUCCESS);
+  EXPECT_EQ(text, std::string(windows) + "\\Web\\Wallpaper\\x.jpg");
   EXPECT_EQ(key.ReadString("Text", text), ERROR_SUCCESS);
   EXPECT_EQ(text, "abc");
   DWORD number = 7;

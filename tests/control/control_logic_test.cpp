@@ -98,10 +98,9 @@ TEST(ControlApplicationFile, LiesInTheInstallFolderOfTheSystemDrive) {
 }  // namespace
 
 // Which hosting pages may use the control: the desktop's family page, a local
-// file, and nothing from the web or another machine.
-TEST(ControlHostPage, OnlyLocalFamilyPagesAndUntoldAddressesAreAllowed) {
+// file, and nothing from the web, another machine or an untold address.
+TEST(ControlHostPage, OnlyLocalFamilyPagesAreAllowed) {
   const char* const allowed[] = {
-      "",  // the host did not tell: as before
       "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "c:/windows/web/wallpaper/QUORVANE - mervalis.htm",
       "file:///C:/WINDOWS/Web/Wallpaper/Quorvane%20-%20Mervalis.html", "FILE:///c|/x/quorvane%20-%20Deep%20Blue.html",
       "file://localhost/D:/pages/Quorvane - Coral.html", "file:C:\\x\\Quorvane - Mervalis.html",
@@ -110,9 +109,12 @@ TEST(ControlHostPage, OnlyLocalFamilyPagesAndUntoldAddressesAreAllowed) {
       "file://C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html", "file://c|/x/Quorvane%20-%20Mervalis.html",
       "file://C%3A%5Cx%5CQuorvane%20-%20Mervalis.html"};
   const char* const refused[] = {
+      "",  // the host did not tell
       // Other local pages.
       "C:\\WINDOWS\\Web\\Wallpaper\\Mervalis.html", "C:\\Quorvane - Folder\\Mervalis.html",
       "file:///C:/x/page.html?Quorvane - Mervalis.html",
+      "file:///C:/Users/x/Downloads/offer.html?/Quorvane%20-%20Mervalis.html",
+      "file:///C:/Users/x/Downloads/offer.html#/Quorvane%20-%20Mervalis.html",
       // Web pages, whatever their names.
       "http://example.com/Quorvane - Mervalis.html", "https://example.com/C:/Quorvane%20-%20Mervalis.html",
       "about:blank", "res://mshtml.dll/Quorvane - Mervalis.html", "mk:@MSITStore:C:\\x.chm::/Quorvane - Mervalis.html",

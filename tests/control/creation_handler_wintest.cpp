@@ -210,8 +210,11 @@ TEST_F(RuntimeControlCreation, WallpapersItCannotRenewShowTheirErrorAndStartNoth
     SCOPED_TRACE(c.message);
     const std::string page = WriteStubPage(c.page);
     ASSERT_TRUE(wallpaper_.Set(c.reported ? page : ""));
-    // With no wallpaper reported, the host is told which page it shows.
-    LoadDesktopExpectingBox(c.reported ? "" : "--page \"" + page + "\"", c.message);
+    // With no wallpaper reported, the host is told which page it shows; the
+    // page that hosts the control is the family's in every case.
+    LoadDesktopExpectingBox((c.reported ? "" : "--page \"" + page + "\" ") + "--url \"file://" + pages_ +
+                                "Quorvane - Mervalis.html\"",
+                            c.message);
     EXPECT_TRUE(application.CommandLines().empty());
   }
   EXPECT_FALSE(mervalis::FileExists(std::string(kInstallFolder) + "Vanished.exe"));
@@ -232,10 +235,11 @@ TEST_F(RuntimeControlCreation, OnlyTheFamilysLocalPagesMayUseTheControl) {
     EXPECT_TRUE(application.CommandLines().empty());
   }
   // Nor a local page not of the family, nor a web page that only its
-  // document tells.
+  // document tells, nor a page whose address the host does not tell.
   ASSERT_TRUE(wallpaper_.Set(page));
   for (const char* arguments : {"--url \"file:///C:/windows/Web/Wallpaper/Other.html\"",
-                                "--document-url \"https://example.com/Quorvane%20-%20Mervalis.html\""}) {
+                                "--document-url \"https://example.com/Quorvane%20-%20Mervalis.html\"",
+                                "--no-address"}) {
     SCOPED_TRACE(arguments);
     LoadDesktopExpectingNoBox(arguments, 6);
     ::Sleep(1000);

@@ -60,6 +60,14 @@ TEST(FindDesktopPlace, KnownLayoutsAndNearMisses) {
       {"worker of another process",
        {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {}, kOther), W(30, "Progman")},
        std::nullopt},
+      // Another program's window that also holds an icon view, listed
+      // first: the shell's holder is not the wallpaper's WorkerW.
+      {"another program's icon view first",
+       {W(5, "WorkerW", {Icons(6)}, kOther), W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW"), W(30, "Progman")},
+       DesktopPlace{L::WorkerBehindIcons, 20, 0}},
+      // A window that holds icons is never the wallpaper's.
+      {"worker below the holder holds icons too",
+       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {Icons(21)}), W(30, "Progman")}, std::nullopt},
       {"icons holder of another process",
        {W(10, "WorkerW", {Icons(11)}, kOther), W(20, "WorkerW", {}, kOther), W(30, "Progman")},
        std::nullopt},

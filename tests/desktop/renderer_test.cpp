@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "desktop/frames.h"
@@ -228,6 +229,12 @@ TEST(Renderer, FirstDrawIsTheWholeScreen) {
   EXPECT_EQ(Whole(r), Pattern(40, 30));
   EXPECT_TRUE(r.Draw({}, 20).empty());
   EXPECT_THROW(r.SetBackground(Pattern(40, 29)), std::invalid_argument);
+  // Screens whose bytes pass what a 32-bit process can hold, or wrap round
+  // a 32-bit size (2^32 bytes and more), are refused before any buffer is made.
+  for (const auto& [width, height] : {std::pair{16384, 16384}, {65536, 16384}, {46341, 46341}, {2000000000, 2}}) {
+    EXPECT_THROW(Renderer(width, height), std::length_error) << width << "x" << height;
+  }
+  EXPECT_NO_THROW(Renderer(7680, 4320));
 }
 
 // A moved sprite redraws its old and new rectangles and nothing else, and

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace mervalis::desktop {
@@ -221,6 +222,23 @@ TEST(StepFish, StretchedWrapsRoundTheScreen) {
     EXPECT_EQ(f.left, c.wantLeft) << c.what;
     EXPECT_EQ(f.top, c.wantTop) << c.what;
     EXPECT_EQ(f.facingRight, c.motion >= 2) << c.what;
+  }
+}
+
+// Over simulated minutes of the stretched layout, a fish partly off the top
+// or bottom of the screen is always on its way up or down: none rides along
+// an edge half off the screen.
+TEST(Scene, StretchedFishNeverRideAlongTheTopOrBottomEdge) {
+  for (const auto& [width, height, seed] : {std::tuple{1920, 1080, 1u}, {1024, 768, 7u}, {2560, 1440, 99u}}) {
+    Scene scene({width, height, true}, seed);
+    while (scene.Now() < 10 * 60 * 1000) {
+      scene.AdvanceTo(scene.NextDue());
+      for (const Fish& f : scene.FishState()) {
+        if (f.top < 0 || f.top + f.height > height) {
+          ASSERT_EQ(f.vMove, 1) << width << "x" << height << " at " << scene.Now() << " ms, top " << f.top;
+        }
+      }
+    }
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace mervalis::desktop {
 namespace {
 
@@ -149,6 +152,30 @@ TEST(LockedBySessionFlag, WindowsSevenHasTheFlagReversed) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(LockedBySessionFlag(r.flag, r.major, r.minor), r.locked);
+  }
+}
+
+// Checked against a plain grid of pixels over many small random sets of
+// windows, in any stacking order, some partly off the area or of no size.
+TEST(CoveredTogether, AgreesWithAPixelGrid) {
+  const Rect area = {2, 1, 8, 6};
+  std::srand(36);
+  for (int round = 0; round < 20000; ++round) {
+    std::vector<TopWindowState> windows(static_cast<std::size_t>(1 + std::rand() % 5));
+    for (TopWindowState& w : windows) {
+      const int left = std::rand() % 9, top = std::rand() % 8 - 1;
+      w.rect = {left, top, left + std::rand() % 8, top + std::rand() % 7};
+      w.minimised = std::rand() % 8 == 0;
+    }
+    bool gridCovered = true;
+    for (int y = area.top; y < area.bottom; ++y) {
+      for (int x = area.left; x < area.right; ++x) {
+        gridCovered = gridCovered && std::any_of(windows.begin(), windows.end(), [&](const TopWindowState& w) {
+                        return !w.minimised && w.rect.Contains(x, y);
+                      });
+      }
+    }
+    ASSERT_EQ(CoveredTogether(windows, area), gridCovered) << "round " << round;
   }
 }
 

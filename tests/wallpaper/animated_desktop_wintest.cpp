@@ -430,6 +430,77 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
   }
 }
 
+// Another wallpaper of the family is shown, its install having remembered
+// the user's own picture: ours keeps that value, and its uninstall brings the
+// user's picture back, not the other wallpaper's background.
+TEST_F(AnimatedDesktop, AnotherFamilyWallpaperShownLeavesTheUsersPictureRemembered) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
+  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  const auto paths = wine_test::PerUserPaths();
+  const std::string otherEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Coral Reef";
+  const std::string otherImages = mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Quorvane\\QVImages\\CoralReef\\";
+  SetString(HKEY_CURRENT_USER, otherEntry.c_str(), "DisplayName", "Coral Reef");
+  ASSERT_TRUE(mervalis::ForceDirectories(otherImages));
+  ASSERT_TRUE(wine_test::WriteFileBytes(otherImages + "background.bmp", "BM coral reef"));
+  ASSERT_TRUE(wine_test::WriteFileBytes(kPreviousPlain, "BM previous picture"));
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", otherImages + "background.bmp");
+  SetString(HKEY_CURRENT_USER, kCompanyKey, "lastwp", kPreviousPlain);
+  SetString(HKEY_CURRENT_USER, kCompanyKey, "lastap", "");
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+
+  wine_test::InstallThroughWindow();
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
+              paths.imagesFolder + "background.bmp");
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
+    Uninstall(paths.applicationFile);
+  }
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), kPreviousPlain);
+  }
+  (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, otherEntry);
+  ::DeleteFileA((otherImages + "background.bmp").c_str());
+  ::RemoveDirectoryA(otherImages.c_str());
+  ::DeleteFileA(kPreviousPlain);
+}
+
+// The desktop shows Windows' own copy of the user's picture: the picture it
+// was made from, as Windows 8 and later record it, is remembered and put back.
+TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
+  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  ASSERT_TRUE(wine_test::WriteFileBytes(kPreviousPlain, "BM previous picture"));
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper",
+            mervalis::GetSpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Windows\\Themes\\TranscodedWallpaper");
+  // "TranscodedImageCache": a header of 24 bytes, then the path in UTF-16.
+  std::wstring cache(12, L'\x1');
+  cache += mervalis::Widen(kPreviousPlain);
+  cache.resize(0x320 / 2, L'\0');
+  HKEY desktop = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kPlainDesktopKey, 0, KEY_SET_VALUE, &desktop), ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetValueExW(desktop, L"TranscodedImageCache", 0, REG_BINARY,
+                             reinterpret_cast<const BYTE*>(cache.data()), 0x320),
+            ERROR_SUCCESS);
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+
+  wine_test::InstallThroughWindow();
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), kPreviousPlain);
+    Uninstall(wine_test::PerUserPaths().applicationFile);
+  }
+  if (!HasFatalFailure()) {
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), kPreviousPlain);
+  }
+  ::RegDeleteValueW(desktop, L"TranscodedImageCache");
+  ::RegCloseKey(desktop);
+  ::DeleteFileA(kPreviousPlain);
+}
+
 TEST_F(AnimatedDesktop, UninstallClearsThePlainWallpaperWhenNoneWasThereBefore) {
   wine_test::ScopedWindowsVersion windows10("win10");
   ASSERT_TRUE(windows10.ok());

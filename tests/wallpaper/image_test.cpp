@@ -347,6 +347,17 @@ TEST(Bmp24RowReader, RowsOfTheFileInPiecesOfAnySizeAndOtherFilesRefused) {
   }
   Bmp24RowReader taller(w, h + 1, [](int, std::span<const std::uint8_t>) {});
   EXPECT_FALSE(taller.Feed(bottomUp));
+  // Sizes whose file passes 4 GiB, some of whose rows wrap round a 32-bit
+  // size (0x55555556 * 3 is 2 in 32 bits), are refused before anything is read.
+  for (const auto& [width, height] : {std::pair{0x55555556, 1}, {0x7FFFFFFF, 1}, {65536, 65536}, {-3, 2}}) {
+    ByteBuffer headers(bottomUp.begin(), bottomUp.begin() + kBmpHeadersSize);
+    for (int i = 0; i < 4; ++i) {
+      headers[18 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(width) >> (8 * i));
+      headers[22 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) >> (8 * i));
+    }
+    Bmp24RowReader huge(width, height, [](int, std::span<const std::uint8_t>) { FAIL(); });
+    EXPECT_FALSE(huge.Feed(headers)) << width << "x" << height;
+  }
 }
 
 }  // namespace

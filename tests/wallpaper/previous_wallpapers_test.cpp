@@ -15,6 +15,7 @@ constexpr DesktopKind kTen = DesktopKind::kAnimatedBehindIcons;
 const char kPage[] = "C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Mervalis.html";
 const char kBackground[] = "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\Mervalis\\background.bmp";
 const char kBliss[] = "C:\\WINDOWS\\Web\\Wallpaper\\Bliss.bmp";
+const char kCopy[] = "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper";
 
 // Ours is the page before Vista (named anywhere in the value, any letter
 // case) and the background since; ours is never remembered.
@@ -23,22 +24,35 @@ TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
     DesktopKind desktop;
     std::optional<DesktopWallpapers> current;
     bool remembered;
+    const char* plain = nullptr;  // remembered as the plain wallpaper: the current one unless given
   } rows[] = {
       {kXp, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
       {kTen, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
       {kXp, std::nullopt, false},
       {kXp, DesktopWallpapers{"file:///c:/windows/web/wallpaper/quorvane - mervalis.html?x=1", ""}, false},
       {kXp, DesktopWallpapers{"C:\\WINDOWS\\Web\\Wallpaper\\Quorvane - Other.html", ""}, true},
-      {kXp, DesktopWallpapers{"", kBackground}, true},
+      // A family picture, ours or another wallpaper's, is never the user's own.
+      {kXp, DesktopWallpapers{"", kBackground}, false},
       {kTen, DesktopWallpapers{"", kBackground}, false},
       {kTen, DesktopWallpapers{kPage, kBliss}, true},
+      {kTen, DesktopWallpapers{"", "C:\\WINDOWS\\Web\\Wallpaper\\QVImages\\CoralReef\\background.bmp"}, false},
+      {kTen, DesktopWallpapers{"", "c:/users/me/appdata/local/quorvane/qvimages/coralreef/background.bmp"}, false},
+      {kTen, DesktopWallpapers{"", "C:\\Pictures\\QVImages.bmp"}, true},
+      // Windows' copy: the picture it was made from, where Windows tells it
+      // and it is the user's; else nothing.
+      {kTen, DesktopWallpapers{"", kCopy, kBliss}, true, kBliss},
+      {kTen, DesktopWallpapers{"", "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper.jpg",
+                               kBliss}, true, kBliss},
+      {kTen, DesktopWallpapers{"", kCopy, ""}, false},
+      {kTen, DesktopWallpapers{"", kCopy, kBackground}, false},
+      {kTen, DesktopWallpapers{"", "C:\\Pictures\\TranscodedWallpapers\\sea.jpg", ""}, true},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
     const auto remembered = WallpapersToRemember(rows[i].desktop, rows[i].current, "Mervalis", &AsciiUpperCase);
     ASSERT_EQ(remembered.has_value(), rows[i].remembered);
     if (!remembered) continue;
-    EXPECT_EQ(remembered->plain, rows[i].current->plain);
+    EXPECT_EQ(remembered->plain, rows[i].plain ? rows[i].plain : rows[i].current->plain);
     EXPECT_EQ(remembered->activeDesktop, rows[i].current->activeDesktop);
   }
 }
@@ -77,6 +91,13 @@ TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
       {kTen, {"", kBackground}, {"C:\\old.bmp", "", WallpaperPosition{"10", "0"}},
        "plain=C:\\old.bmp broadcast ad=- position=10/0"},
       {kTen, {"", kBliss}, {"C:\\old.bmp", "", WallpaperPosition{"10", "0"}}, "plain=- ad=-"},
+      // A family picture or Windows' copy saved by an older version: no
+      // picture rather than a deleted file or our scene.
+      {kTen, {"", kBackground}, {kBackground, ""}, "plain= broadcast ad=-"},
+      {kTen, {"", kBackground}, {kCopy, ""}, "plain= broadcast ad=-"},
+      {kXp, {kPage, ""}, {"C:\\x\\QVImages\\Coral\\background.bmp", "C:\\old.htm"}, "plain=- ad=C:\\old.htm"},
+      // Nor is our own page.
+      {kXp, {kPage, ""}, {kPage, kPage}, "plain=- ad="},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
