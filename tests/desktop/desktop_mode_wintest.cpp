@@ -122,28 +122,6 @@ bool MonitorsDiffer(const std::string& display) {
 #define NEEDS_MONITORS(display) \
   if (MonitorsDiffer(display)) GTEST_SKIP() << "runs on " display
 
-// The screen's dots per inch as Windows reports them to programs started
-// while it lives; Wine reads the value when a process starts.
-class LogPixels {
- public:
-  explicit LogPixels(DWORD dpi) {
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
-                          nullptr) == ERROR_SUCCESS) {
-      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-    }
-  }
-  LogPixels(const LogPixels&) = delete;
-  LogPixels& operator=(const LogPixels&) = delete;
-  ~LogPixels() {
-    if (!key_) return;
-    ::RegDeleteValueA(key_, "LogPixels");
-    ::RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 HWND WaitForView(DWORD desktopPid, DWORD timeoutMs = 15000) {
   HWND view = nullptr;
   (void)robot::WaitUntil([&] { return (view = FindView(desktopPid)) != nullptr; }, timeoutMs);
@@ -419,7 +397,7 @@ TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
   NEEDS_MONITORS("3200x1080x24:1920x1080+1280+0,1280x1024+0+0");
   ASSERT_EQ(::GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);
   // At 150 % the scenes still fill each monitor in pixels.
-  const LogPixels scaled(144);
+  const wine_test::LogPixels scaled(144);
   ASSERT_NE(StartOnShell("win10"), nullptr);
   const auto placed = [&](std::vector<HWND>& views) {
     views = wine_test::ShownDesktopViews(desktop_->id());
