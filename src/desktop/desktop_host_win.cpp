@@ -113,7 +113,7 @@ void DesktopHost::OnSearchTimer() {
 bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
   if (views_.size() == monitors.size() &&
       std::equal(views_.begin(), views_.end(), monitors.begin(), [](const auto& v, const Monitor& m) {
-        return v->monitor.screen == m.screen && v->aquarium.Built();
+        return v->monitor.screen == m.screen && v->monitor.dpi == m.dpi && v->aquarium.Built();
       })) {
     for (std::size_t i = 0; i < monitors.size(); ++i) views_[i]->monitor = monitors[i];
     return true;
@@ -130,7 +130,8 @@ bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
     view->monitor = monitors[i];
     std::string error;
     // Only the primary monitor's background is the wallpaper's file.
-    if (!view->aquarium.Build(monitors[i].screen.Width(), monitors[i].screen.Height(), layout_, monitors[i].primary,
+    if (!view->aquarium.Build(monitors[i].screen.Width(), monitors[i].screen.Height(), Scale{monitors[i].dpi}, layout_,
+                              monitors[i].primary,
                               SceneSeed(tick, ::GetCurrentProcessId(), i), error,
                               views_.empty() ? nullptr : &views_.front()->aquarium)) {
       Log("Cannot build the scene: " + error);
@@ -227,7 +228,10 @@ bool DesktopHost::ShellWindowsChanged() const {
   const std::vector<Monitor> monitors = ListMonitors();
   return monitors.size() != views_.size() ||
          !std::equal(monitors.begin(), monitors.end(), views_.begin(),
-                     [](const Monitor& m, const auto& v) { return m.screen == v->monitor.screen; });
+                     [](const Monitor& m, const auto& v) {
+                       // A monitor of another scale now (moved, or its scale changed) needs its scene anew.
+                       return m.screen == v->monitor.screen && m.dpi == v->monitor.dpi;
+                     });
 }
 
 void DesktopHost::OnWatchTimer() {
