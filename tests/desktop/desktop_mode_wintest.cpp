@@ -700,6 +700,86 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   ::DeleteFileA(background.c_str());
 }
 
+// The height of the tallest sprite the preview shows: the background is
+// what most of nine frames a second apart show at each pixel; in each
+// frame, the tallest group of connected pixels that differ from it; their
+// median.
+int TallestSpriteHeight(HWND window) {
+  RECT client = {};
+  ::GetClientRect(window, &client);
+  const int w = client.right, h = client.bottom;
+  std::vector<std::unique_ptr<wine_test::Canvas>> frames;
+  POINT origin = {0, 0};
+  ::ClientToScreen(window, &origin);
+  for (int i = 0; i < 9; ++i, ::Sleep(1000)) {
+    frames.push_back(std::make_unique<wine_test::Canvas>(w, h));
+    mervalis::WindowDc screen(nullptr);
+    if (!frames.back()->Ready() || !::BitBlt(frames.back()->dc(), 0, 0, w, h, screen.get(), origin.x, origin.y, SRCCOPY)) return 0;
+  }
+  const auto pixel = [&](std::size_t f, std::size_t i) { return frames[f]->Pixels()[i] & 0xFFFFFFu; };
+  std::vector<std::uint32_t> background(static_cast<std::size_t>(w) * h);
+  for (std::size_t i = 0; i < background.size(); ++i) {
+    std::size_t best = 0;
+    for (std::size_t f = 0, most = 0; f < frames.size(); ++f) {
+      std::size_t same = 0;
+      for (std::size_t g = 0; g < frames.size(); ++g) same += pixel(f, i) == pixel(g, i);
+      if (same > most) most = same, best = f;
+    }
+    background[i] = pixel(best, i);
+  }
+  std::vector<int> tallest;
+  for (std::size_t f = 0; f < frames.size(); ++f) {
+    std::vector<char> seen(background.size(), 0);
+    int top = 0;
+    for (std::size_t start = 0; start < background.size(); ++start) {
+      if (seen[start] || pixel(f, start) == background[start]) continue;
+      std::vector<std::size_t> group = {start};
+      seen[start] = 1;
+      int low = h, high = 0;
+      while (!group.empty()) {
+        const std::size_t at = group.back();
+        group.pop_back();
+        const int x = static_cast<int>(at % w), y = static_cast<int>(at / w);
+        low = std::min(low, y), high = std::max(high, y + 1);
+        for (const auto& [dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+          if (x + dx < 0 || x + dx >= w || y + dy < 0 || y + dy >= h) continue;
+          const std::size_t next = static_cast<std::size_t>(y + dy) * w + (x + dx);
+          if (!seen[next] && pixel(f, next) != background[next]) seen[next] = 1, group.push_back(next);
+        }
+      }
+      top = std::max(top, high - low);
+    }
+    tallest.push_back(top);
+  }
+  std::sort(tallest.begin(), tallest.end());
+  return tallest[tallest.size() / 2];
+}
+
+// At 200 % the preview's fish are twice as large as at 100 %, on the same
+// screen.
+TEST(PreviewMode, FishFollowTheScreensScale) {
+  NEEDS_DISPLAY(1920, 1080, 24);
+  wine_test::SetTestTimeLimit(90000);
+  int heights[2] = {};
+  for (const int i : {0, 1}) {
+    const wine_test::LogPixels scale(i == 0 ? 96 : 192);
+    Process preview(wine_test::ProgramPath(), "preview");
+    HWND window = robot::WaitForWindow({"MervalisPreview", "Mervalis", preview.id(), true});
+    ASSERT_NE(window, nullptr);
+    ::Sleep(1500);
+    heights[i] = TallestSpriteHeight(window);
+    if (i == 1) {
+      EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "preview_200.bmp"));
+    }
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(preview.WaitForExit(10000, nullptr));
+  }
+  // The fish are 48 to 77 pixels tall at 100 %.
+  EXPECT_GE(heights[0], 48);
+  EXPECT_GE(heights[1], heights[0] * 16 / 10) << heights[0];
+  EXPECT_LE(heights[1], heights[0] * 25 / 10) << heights[0];
+}
+
 TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {
   wine_test::SetTestTimeLimit(60000);
   Process preview(wine_test::ProgramPath(), "preview");
