@@ -25,7 +25,7 @@ bool Aquarium::Build(int width, int height, Scale scale, const StoredLayout& lay
       BackgroundForScreen(layout, width, height, mayWriteBackground,
                           [&renderer](int y, const std::uint32_t* row) { renderer->SetBackgroundRow(y, row); });
     }
-    const bool shared = picturesOf && picturesOf->renderer_;
+    const bool shared = picturesOf && picturesOf->renderer_ && picturesOf->unscaled_.front();
     if (shared) {
       unscaled_ = picturesOf->unscaled_;
     } else {

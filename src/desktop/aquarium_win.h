@@ -52,6 +52,10 @@ class Aquarium {
   [[nodiscard]] bool Build(int width, int height, Scale scale, const StoredLayout& layout, bool mayWriteBackground,
                            std::uint32_t seed, std::string& error, const Aquarium* picturesOf = nullptr) noexcept;
   void Clear() noexcept;
+  // Lets the pictures as decoded go where this scene draws scaled ones: once
+  // every monitor's scene is built, nothing scales them again (a new scale
+  // builds every scene anew).
+  void ForgetUnscaled() noexcept { unscaled_ = {}; }
   [[nodiscard]] bool Built() const noexcept { return scene_ != nullptr; }
   [[nodiscard]] int Width() const noexcept { return width_; }
   [[nodiscard]] int Height() const noexcept { return height_; }

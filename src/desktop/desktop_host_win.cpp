@@ -140,6 +140,7 @@ bool DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
     }
     views_.push_back(std::move(view));
   }
+  for (const auto& view : views_) view->aquarium.ForgetUnscaled();
   return true;
 }
 
