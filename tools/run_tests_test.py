@@ -118,9 +118,26 @@ def awareness_is_asked_for_before_the_first_window():
         assert run_tests.awareness_problem(trace, needs_window) == problem, (trace, needs_window)
 
 
+def installer_composes_per_monitor_aware():
+    aware = "0024:Call user32.SetThreadDpiAwarenessContext(fffffffc) ret=004296fa"
+    restored = "0024:Call user32.SetThreadDpiAwarenessContext(00000010) ret=0042970b"
+    width = "0024:Call user32.GetSystemMetrics(00000000) ret=00429720"
+    made = "0024:Call KERNELBASE.CreateFileW(0032f4d8 L\"C:\\users\\me\\images\\background.bmp.new\",40000000) ret=00431000"
+    other = "0024:Call KERNELBASE.CreateFileW(0032f4d8 L\"C:\\windows\\win.ini\",80000000) ret=00431000"
+    elsewhere = "0030:Call user32.SetThreadDpiAwarenessContext(fffffffc) ret=004296fa"
+    for trace, problem in (
+            ([aware, width, other, made, restored], ""),
+            ([width, aware, made, restored], "asked the screen's size while DPI-unaware"),
+            ([width, made], "composed the background while DPI-unaware"),
+            ([aware, restored, width, made], "composed the background while DPI-unaware"),
+            ([elsewhere, width, made], "composed the background while DPI-unaware"),
+            ([aware, width, other], "composed no background")):
+        assert run_tests.installer_awareness_problem(trace) == problem, trace
+
+
 def main():
     failed = 0
-    for check in (awareness_is_asked_for_before_the_first_window, silent_child_is_cut_off_at_the_run_deadline,
+    for check in (awareness_is_asked_for_before_the_first_window, installer_composes_per_monitor_aware, silent_child_is_cut_off_at_the_run_deadline,
                   silent_test_is_cut_off_at_its_own_deadline,
                   child_within_its_deadlines_keeps_every_line_and_its_exit_code,
                   test_asking_for_a_display_runs_again_there_and_only_its_result_counts,

@@ -10,7 +10,7 @@
 
 namespace mervalis::desktop {
 
-bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
+bool Aquarium::Build(int width, int height, Scale scale, const StoredLayout& layout, bool mayWriteBackground,
                      std::uint32_t seed, std::string& error, const Aquarium* picturesOf) noexcept {
   Clear();
   try {
@@ -25,19 +25,25 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
       BackgroundForScreen(layout, width, height, mayWriteBackground,
                           [&renderer](int y, const std::uint32_t* row) { renderer->SetBackgroundRow(y, row); });
     }
-    if (picturesOf && picturesOf->renderer_) {
-      for (int p = 0; p < kPictureCount; ++p) {
-        const auto picture = static_cast<Picture>(p);
-        renderer->SharePicture(picture, picturesOf->renderer_->SharedPicture(picture));
-      }
-    } else if (!LoadPayloadPictures(nullptr, *renderer, error)) {
-      return false;
+    const bool shared = picturesOf && picturesOf->renderer_ && picturesOf->unscaled_.front();
+    if (shared) {
+      unscaled_ = picturesOf->unscaled_;
+    } else {
+      if (!LoadPayloadPictures(nullptr, *renderer, error)) return false;
+      for (std::size_t p = 0; p < unscaled_.size(); ++p) unscaled_[p] = renderer->SharedPicture(static_cast<Picture>(p));
+    }
+    // Scaled once for this scale, or shared with a monitor of the same one.
+    const bool sameScale = shared && picturesOf->scene_->GetScale().Dpi() == scale.Dpi();
+    for (std::size_t p = 0; p < unscaled_.size(); ++p) {
+      const auto picture = static_cast<Picture>(p);
+      renderer->SharePicture(picture, sameScale ? picturesOf->renderer_->SharedPicture(picture)
+                                                : ScalePicture(unscaled_[p], scale));
     }
     SceneConfig config;
     config.screenWidth = width;
     config.screenHeight = height;
     config.stretched = layout.stretched;
-    scene_ = std::make_unique<Scene>(config, seed);
+    scene_ = std::make_unique<ScaledScene>(config, scale, seed);
     renderer_ = std::move(renderer);
     width_ = width;
     height_ = height;
@@ -54,6 +60,7 @@ bool Aquarium::Build(int width, int height, const StoredLayout& layout, bool may
 void Aquarium::Clear() noexcept {
   scene_.reset();
   renderer_.reset();
+  unscaled_ = {};
   clock_.Reset();
   width_ = height_ = 0;
   frames_ = 0;

@@ -7,12 +7,14 @@
 
 #include <float.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "desktop/renderer.h"
+#include "desktop/scale.h"
 #include "desktop/scene.h"
 #include "desktop/scene_clock.h"
 #include "desktop/stored_layout.h"
@@ -41,14 +43,19 @@ void CopyPixels(HDC dc, const std::uint32_t* pixels, const Rect& area) noexcept;
 
 class Aquarium {
  public:
-  // Everything for a width × height area: the background (see
-  // BackgroundForScreen), the sixteen pictures (decoded, or shared with
-  // `picturesOf` when that is built: one copy for all monitors), a scene at
-  // time 0 from `seed` (see SceneSeed), paused. False with the reason in
-  // `error`; the previous animation is then gone.
-  [[nodiscard]] bool Build(int width, int height, const StoredLayout& layout, bool mayWriteBackground,
+  // Everything for a width × height area of physical pixels at `scale`: the
+  // background (see BackgroundForScreen), the sixteen pictures (decoded, or
+  // shared with `picturesOf` when that is built: one copy for all monitors,
+  // and one scaled copy for those of one scale), a scene at time 0 from
+  // `seed` (see SceneSeed) in the area's logical pixels, paused. False with
+  // the reason in `error`; the previous animation is then gone.
+  [[nodiscard]] bool Build(int width, int height, Scale scale, const StoredLayout& layout, bool mayWriteBackground,
                            std::uint32_t seed, std::string& error, const Aquarium* picturesOf = nullptr) noexcept;
   void Clear() noexcept;
+  // Lets the pictures as decoded go where this scene draws scaled ones: once
+  // every monitor's scene is built, nothing scales them again (a new scale
+  // builds every scene anew).
+  void ForgetUnscaled() noexcept { unscaled_ = {}; }
   [[nodiscard]] bool Built() const noexcept { return scene_ != nullptr; }
   [[nodiscard]] int Width() const noexcept { return width_; }
   [[nodiscard]] int Height() const noexcept { return height_; }
@@ -74,8 +81,10 @@ class Aquarium {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::unique_ptr<Scene> scene_;
+  std::unique_ptr<ScaledScene> scene_;
   std::unique_ptr<Renderer> renderer_;
+  // The pictures as decoded, from which those of another scale are made.
+  std::array<std::shared_ptr<const PictureFrames>, kPictureCount> unscaled_;
   SceneClock clock_;
   std::uint32_t frames_ = 0;
   std::uint64_t lastFrame_ = 0;  // scene time of the last Step

@@ -143,7 +143,8 @@ void DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
   if (views_.size() == monitors.size()) {
     bool same = true;
     for (std::size_t i = 0; i < monitors.size() && same; ++i) {
-      same = views_[i]->monitor.screen == monitors[i].screen && views_[i]->aquarium.Built() == animate[i];
+      same = views_[i]->monitor.screen == monitors[i].screen && views_[i]->monitor.dpi == monitors[i].dpi &&
+             views_[i]->aquarium.Built() == animate[i];
     }
     if (same) {
       for (std::size_t i = 0; i < monitors.size(); ++i) views_[i]->monitor = monitors[i];
@@ -164,14 +165,17 @@ void DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
     // Only the primary monitor's background is the wallpaper's file.
     if (!animate[i]) {
       Log(name + " is left to the still wallpaper: no area, or too large for the memory");
-    } else if (!view->aquarium.Build(screen.Width(), screen.Height(), layout_, monitors[i].primary,
-                                     SceneSeed(tick, ::GetCurrentProcessId(), i), error, pictures)) {
+    } else if (!view->aquarium.Build(screen.Width(), screen.Height(), Scale{monitors[i].dpi}, layout_,
+                                     monitors[i].primary, SceneSeed(tick, ::GetCurrentProcessId(), i), error,
+                                     pictures)) {
       Log(name + " is left to the still wallpaper: " + error);
     } else if (!pictures) {
       pictures = &view->aquarium;
     }
     views_.push_back(std::move(view));
   }
+  // Every scene has its pictures at its own scale now.
+  for (const auto& view : views_) view->aquarium.ForgetUnscaled();
 }
 
 DesktopHost::PlaceResult DesktopHost::Place() {
@@ -263,7 +267,10 @@ bool DesktopHost::ShellWindowsChanged() const {
   const std::vector<Monitor> monitors = ListMonitors();
   return monitors.size() != views_.size() ||
          !std::equal(monitors.begin(), monitors.end(), views_.begin(),
-                     [](const Monitor& m, const auto& v) { return m.screen == v->monitor.screen; });
+                     [](const Monitor& m, const auto& v) {
+                       // A monitor of another scale now (moved, or its scale changed) needs its scene anew.
+                       return m.screen == v->monitor.screen && m.dpi == v->monitor.dpi;
+                     });
 }
 
 bool DesktopHost::PutBackInOrder() {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "desktop/dpi_awareness_win.h"
+
 namespace mervalis::desktop {
 
 namespace {
@@ -62,7 +64,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
   try {
     auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
     const Monitor m{{s.left, s.top, s.right, s.bottom}, {w.left, w.top, w.right, w.bottom},
-                    (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+                    (info.dwFlags & MONITORINFOF_PRIMARY) != 0, MonitorDpi(monitor)};
     monitors.insert(m.primary ? monitors.begin() : monitors.end(), m);
     return TRUE;
   } catch (...) {

@@ -5,6 +5,8 @@
 // compose the background too small).
 #pragma once
 
+#include <windows.h>
+
 namespace mervalis::desktop {
 
 enum class DpiAwareness {
@@ -19,5 +21,27 @@ enum class DpiAwareness {
 // program still starts on XP. Call it before the process makes its first
 // window: a window keeps the awareness it was made with.
 DpiAwareness BecomePerMonitorAware() noexcept;
+
+// The monitor's scale as dots per inch (96 is 100 %): its own where Windows
+// has one per monitor (8.1 and later), else the system's.
+[[nodiscard]] int MonitorDpi(HMONITOR monitor) noexcept;
+
+// For as long as it lives, the calling thread works in the monitors' real
+// pixels, whatever the process's awareness, and then gets its previous
+// awareness back: a DPI-unaware window (which keeps its layout) can still
+// ask for the screen's real size. Nothing changes where Windows has no
+// awareness per thread (before Windows 10 1607).
+class PerMonitorAwareThread {
+ public:
+  PerMonitorAwareThread() noexcept;
+  PerMonitorAwareThread(const PerMonitorAwareThread&) = delete;
+  PerMonitorAwareThread& operator=(const PerMonitorAwareThread&) = delete;
+  ~PerMonitorAwareThread();
+
+ private:
+  using SetContext = HANDLE(WINAPI*)(HANDLE);  // SetThreadDpiAwarenessContext
+  SetContext set_ = nullptr;
+  HANDLE previous_ = nullptr;  // null: nothing to put back
+};
 
 }  // namespace mervalis::desktop

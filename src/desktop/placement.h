@@ -116,6 +116,7 @@ struct Monitor {
   Rect screen;
   Rect work;  // without the taskbar
   bool primary = false;
+  int dpi = 96;  // its scale: 96 is 100 %
   friend bool operator==(const Monitor&, const Monitor&) = default;
 };
 

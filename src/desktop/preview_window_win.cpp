@@ -7,9 +7,14 @@
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
+#include "desktop/dpi_awareness_win.h"
 #include "desktop/placement.h"
 
 namespace mervalis::desktop {
+
+namespace {
+constexpr UINT kWmDpiChanged = 0x02E0;  // declared only for newer Windows versions
+}  // namespace
 
 bool PreviewWindow::Open() {
   WNDCLASSA wc = {};
@@ -24,11 +29,6 @@ bool PreviewWindow::Open() {
   // with room around the window.
   const int width = ::GetSystemMetrics(SM_CXSCREEN) * 3 / 4;
   const int height = ::GetSystemMetrics(SM_CYSCREEN) * 3 / 4;
-  std::string error;
-  if (!aquarium_.Build(width, height, ReadStoredLayout(), false,
-                       SceneSeed(::GetTickCount(), ::GetCurrentProcessId(), 0), error)) {
-    throw std::runtime_error("The animation cannot be shown: " + error);
-  }
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame = {0, 0, width, height};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
@@ -38,11 +38,21 @@ bool PreviewWindow::Open() {
     LogLastError("PreviewMode - CreateWindowEx");
     return false;
   }
-  (void)aquarium_.Step();
+  // At the scale of the monitor the window opens on.
+  Build(width, height, MonitorDpi(::MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY)));
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   UpdateRunning();
   return true;
+}
+
+void PreviewWindow::Build(int width, int height, int dpi) {
+  std::string error;
+  if (!aquarium_.Build(width, height, Scale{dpi}, ReadStoredLayout(), false,
+                       SceneSeed(::GetTickCount(), ::GetCurrentProcessId(), 0), error)) {
+    throw std::runtime_error("The animation cannot be shown: " + error);
+  }
+  (void)aquarium_.Step();
 }
 
 void PreviewWindow::UpdateRunning() {
@@ -60,6 +70,20 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       UpdateRunning();  // nothing moves while minimised
       return 0;
+    case kWmDpiChanged: {
+      // Moved to a monitor of another scale: the size Windows proposes for
+      // it, and the scene anew for that scale, as the desktop mode does.
+      const RECT& proposed = *reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                     proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT client = {};
+      ::GetClientRect(window_, &client);
+      const bool running = aquarium_.Running();
+      Build(client.right, client.bottom, LOWORD(wParam));
+      if (running) aquarium_.Resume();
+      ::InvalidateRect(window_, nullptr, FALSE);
+      return 0;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:

@@ -24,6 +24,9 @@ class PreviewWindow {
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The scene for a client area of width × height physical pixels at `dpi`,
+  // its first frame taken; throws as Open.
+  void Build(int width, int height, int dpi);
   void UpdateRunning();
 
   HINSTANCE instance_;

@@ -1,5 +1,7 @@
 // The main window's controls: the table they are made from, the fonts and
 // pictures they draw with, and the colours the window gives them.
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <tuple>
 
@@ -145,7 +147,10 @@ void TfrmMain::CreateFonts() {
 void TfrmMain::LoadPictures() {
   HINSTANCE instance = Application::Instance().ModuleInstance();
   banner_ = LoadJpegResource(instance, IDR_BANNER_JPEG);
-  scene_ = LoadJpegResource(instance, IDR_SCENE_JPEG);
+  // Shown in the window only as a thumbnail: decoded no larger than that needs.
+  const ControlDefinition& thumbnail = *std::find_if(std::begin(kLayout), std::end(kLayout),
+                                                     [](const ControlDefinition& c) { return c.id == kImgBG; });
+  scene_ = LoadJpegResource(instance, IDR_SCENE_JPEG, thumbnail.w, thumbnail.h);
   frame_ = LoadJpegResource(instance, IDR_FRAME_JPEG);
   check_.reset(static_cast<HBITMAP>(::LoadImageA(instance, MAKEINTRESOURCEA(IDB_CHECK), IMAGE_BITMAP, 0, 0, 0)));
   checkDisabled_.reset(static_cast<HBITMAP>(

@@ -8,9 +8,12 @@
 
 namespace mervalis {
 
-UniqueBitmap LoadJpegResource(HINSTANCE module, int id) noexcept {
+UniqueBitmap LoadJpegResource(HINSTANCE module, int id, int drawnWidth, int drawnHeight) noexcept {
   try {
-    const JpegResult decoded = DecodeJpeg(FindPayloadItem(module, id).bytes);
+    const std::span<const std::uint8_t> bytes = FindPayloadItem(module, id).bytes;
+    const JpegSize size = ReadJpegSize(bytes);
+    const int scale = drawnWidth > 0 && size.ok() ? JpegDecodeScale(size.width, size.height, drawnWidth, drawnHeight) : 1;
+    const JpegResult decoded = DecodeJpeg(bytes, scale);
     if (!decoded.ok() || decoded.image.Empty()) return {};
     const Image& image = decoded.image;
     BITMAPINFO bi = {};

@@ -15,6 +15,7 @@
 #include "common/folders_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
+#include "desktop/dpi_awareness_win.h"
 #include "payload/payload_item_win.h"
 #include "payload/resource_ids.h"
 #include "wallpaper/background.h"
@@ -150,11 +151,17 @@ BackgroundInputs CompositionInputs(const BitmapRequest& request, int width, int 
 bool WriteWallpaperBitmap(const BitmapRequest& request) {
   Log("Begin");
   std::string error;
-  BackgroundInputs inputs =
-      CompositionInputs(request, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-  // The decoration pictures are empty in this wallpaper: the option draws nothing.
-  bool saved = LoadPictures(request, inputs, error) && ComposeReplacing(request.path, inputs, error);
-  inputs = BackgroundInputs();  // the pictures' memory goes before a box waits for the user
+  bool saved = false;
+  {
+    // In the screen's real pixels also when called from the installer's
+    // window, which is DPI-unaware for its layout: there the screen's size
+    // would be scaled down (2560 x 1440 for 3840 x 2160 at 150 %).
+    const desktop::PerMonitorAwareThread realPixels;
+    BackgroundInputs inputs =
+        CompositionInputs(request, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    // The decoration pictures are empty in this wallpaper: the option draws nothing.
+    saved = LoadPictures(request, inputs, error) && ComposeReplacing(request.path, inputs, error);
+  }  // the pictures' memory goes before a box waits for the user, shown as the window's own
   if (saved && !FileExists(request.path)) {
     saved = false;
     error = "Cannot create file " + request.path;

@@ -124,28 +124,6 @@ bool MonitorsDiffer(const std::string& display) {
 #define NEEDS_MONITORS(display) \
   if (MonitorsDiffer(display)) GTEST_SKIP() << "runs on " display
 
-// The screen's dots per inch as Windows reports them to programs started
-// while it lives; Wine reads the value when a process starts.
-class LogPixels {
- public:
-  explicit LogPixels(DWORD dpi) {
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
-                          nullptr) == ERROR_SUCCESS) {
-      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-    }
-  }
-  LogPixels(const LogPixels&) = delete;
-  LogPixels& operator=(const LogPixels&) = delete;
-  ~LogPixels() {
-    if (!key_) return;
-    ::RegDeleteValueA(key_, "LogPixels");
-    ::RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 // The raise messages (0x052C) that the stand-in's "Progman" received, one
 // line "<wParam> <lParam>" each, in hexadecimal.
 std::string RaiseMessagesReceived() {
@@ -469,7 +447,7 @@ TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
   NEEDS_MONITORS("3200x1080x24:1920x1080+1280+0,1280x1024+0+0");
   ASSERT_EQ(::GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);
   // At 150 % the scenes still fill each monitor in pixels.
-  const LogPixels scaled(144);
+  const wine_test::LogPixels scaled(144);
   ASSERT_NE(StartOnShell("win10"), nullptr);
   const auto placed = [&](std::vector<HWND>& views) {
     views = wine_test::ShownDesktopViews(desktop_->id());
@@ -852,6 +830,89 @@ TEST_F(DesktopMode, AMonitorItCannotDrawIsLeftWhileTheOthersAnimate) {
   ::Sleep(3000);
   EXPECT_TRUE(primaryOnly(again)) << "only the primary monitor animates";
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
+}
+
+// The height of the tallest sprite the preview shows: the background is
+// what most of nine frames a second apart show at each pixel; in each
+// frame, the tallest group of connected pixels that differ from it; their
+// median.
+int TallestSpriteHeight(HWND window) {
+  RECT client = {};
+  ::GetClientRect(window, &client);
+  const int w = client.right, h = client.bottom;
+  std::vector<std::unique_ptr<wine_test::Canvas>> frames;
+  POINT origin = {0, 0};
+  ::ClientToScreen(window, &origin);
+  for (int i = 0; i < 9; ++i, ::Sleep(1000)) {
+    frames.push_back(std::make_unique<wine_test::Canvas>(w, h));
+    mervalis::WindowDc screen(nullptr);
+    if (!frames.back()->Ready() ||
+        !::BitBlt(frames.back()->dc(), 0, 0, w, h, screen.get(), origin.x, origin.y, SRCCOPY)) {
+      return 0;
+    }
+  }
+  const auto pixel = [&](std::size_t f, std::size_t i) { return frames[f]->Pixels()[i] & 0xFFFFFFu; };
+  std::vector<std::uint32_t> background(static_cast<std::size_t>(w) * h);
+  for (std::size_t i = 0; i < background.size(); ++i) {
+    std::size_t best = 0;
+    for (std::size_t f = 0, most = 0; f < frames.size(); ++f) {
+      std::size_t same = 0;
+      for (std::size_t g = 0; g < frames.size(); ++g) same += pixel(f, i) == pixel(g, i);
+      if (same > most) most = same, best = f;
+    }
+    background[i] = pixel(best, i);
+  }
+  std::vector<int> tallest;
+  for (std::size_t f = 0; f < frames.size(); ++f) {
+    std::vector<char> seen(background.size(), 0);
+    int top = 0;
+    for (std::size_t start = 0; start < background.size(); ++start) {
+      if (seen[start] || pixel(f, start) == background[start]) continue;
+      std::vector<std::size_t> group = {start};
+      seen[start] = 1;
+      int low = h, high = 0;
+      while (!group.empty()) {
+        const std::size_t at = group.back();
+        group.pop_back();
+        const int x = static_cast<int>(at % w), y = static_cast<int>(at / w);
+        low = std::min(low, y), high = std::max(high, y + 1);
+        for (const auto& [dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+          if (x + dx < 0 || x + dx >= w || y + dy < 0 || y + dy >= h) continue;
+          const std::size_t next = static_cast<std::size_t>(y + dy) * w + (x + dx);
+          if (!seen[next] && pixel(f, next) != background[next]) seen[next] = 1, group.push_back(next);
+        }
+      }
+      top = std::max(top, high - low);
+    }
+    tallest.push_back(top);
+  }
+  std::sort(tallest.begin(), tallest.end());
+  return tallest[tallest.size() / 2];
+}
+
+// At 200 % the preview's fish are twice as large as at 100 %, on the same
+// screen.
+TEST(PreviewMode, FishFollowTheScreensScale) {
+  NEEDS_DISPLAY(1920, 1080, 24);
+  wine_test::SetTestTimeLimit(90000);
+  int heights[2] = {};
+  for (const int i : {0, 1}) {
+    const wine_test::LogPixels scale(i == 0 ? 96 : 192);
+    Process preview(wine_test::ProgramPath(), "preview");
+    HWND window = robot::WaitForWindow({"MervalisPreview", "Mervalis", preview.id(), true});
+    ASSERT_NE(window, nullptr);
+    ::Sleep(1500);
+    heights[i] = TallestSpriteHeight(window);
+    if (i == 1) {
+      EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "preview_200.bmp"));
+    }
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(preview.WaitForExit(10000, nullptr));
+  }
+  // The fish are 48 to 77 pixels tall at 100 %.
+  EXPECT_GE(heights[0], 48);
+  EXPECT_GE(heights[1], heights[0] * 16 / 10) << heights[0];
+  EXPECT_LE(heights[1], heights[0] * 25 / 10) << heights[0];
 }
 
 TEST(PreviewMode, ShowsTheAnimationInAnOrdinaryWindow) {

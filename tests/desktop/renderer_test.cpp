@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/frames.h"
+#include "desktop/scale.h"
 #include "../wallpaper/each_pixel_code.h"
 
 namespace mervalis::desktop {
@@ -395,6 +396,28 @@ TEST(Renderer, SceneDrawnByChangesEqualsFullRedraws) {
       if (t % 500 == 0) {
         ASSERT_EQ(Whole(r), FullDraw(w, h, pictures, scene.Sprites(), t)) << stretched << " at " << t;
       }
+    }
+  }
+}
+
+// At 100 % the scaled path draws today's frames, pixel for pixel.
+TEST(Renderer, UnscaledSceneDrawsTodaysFrames) {
+  const int w = 400, h = 300;
+  for (const bool stretched : {false, true}) {
+    Scene scene({w, h, stretched}, 5);
+    ScaledScene scaled({w, h, stretched}, Scale{96}, 5);
+    Renderer today(w, h), unscaled(w, h);
+    for (Renderer* r : {&today, &unscaled}) r->SetBackground(Pattern(w, h));
+    for (int p = 0; p < kPictureCount; ++p) {
+      const auto picture = static_cast<Picture>(p);
+      today.SetPicture(picture, One(Ring(20 + p * 5, 0xFF000000u | static_cast<std::uint32_t>(p * 0x0F0D0B))));
+      unscaled.SharePicture(picture, ScalePicture(today.SharedPicture(picture), Scale{96}));
+    }
+    for (std::uint64_t t = 0; t <= 6000; t += 20) {
+      scene.AdvanceTo(t);
+      scaled.AdvanceTo(t);
+      ASSERT_EQ(unscaled.Draw(scaled.Sprites(), t), today.Draw(scene.Sprites(), t)) << stretched << " at " << t;
+      ASSERT_EQ(Whole(unscaled), Whole(today)) << stretched << " at " << t;
     }
   }
 }

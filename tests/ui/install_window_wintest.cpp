@@ -146,6 +146,23 @@ TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
   EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);
 }
 
+// The installer's window is DPI-unaware, so Windows gives it the screen
+// scaled down (1706 x 960 for 2560 x 1440 at 150 %); the background it
+// composes is still of the screen's real size. (Wine 8 gives an unaware
+// program the real size anyway: the runner's relay check of the installer
+// shows the awareness it composes with.)
+TEST_F(Install, ComposesTheBackgroundInTheScreensRealPixels) {
+  NEEDS_DISPLAY(2560, 1440, 24);
+  const auto paths = wine_test::Paths();
+  const wine_test::LogPixels scaled(144, true);
+  ASSERT_NE(Start(), nullptr);
+  AcceptAndInstall();
+  const std::string bmp = wine_test::ReadFileBytes(paths.imagesFolder + "background.bmp");
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ(wine_test::Read32(bmp, 18), 2560u);
+  EXPECT_EQ(wine_test::Read32(bmp, 22), 1440u);
+}
+
 // An error that escapes the apply (the page is held open by the desktop
 // before the stub page replaces it) reaches the error box, and the window is
 // usable again: buttons enabled, no hourglass.

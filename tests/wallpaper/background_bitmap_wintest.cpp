@@ -20,7 +20,6 @@
 #include "wallpaper/background.h"
 #include "wallpaper/background_bitmap_win.h"
 #include "wallpaper/bmp_file.h"
-#include "wallpaper/jpeg_decode.h"
 #include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
@@ -128,27 +127,25 @@ class BackgroundBitmap : public testing::Test {
   }
 
   // The file that the request should give on this screen, composed here from
-  // the same pictures.
+  // the same pictures, decoded as drawn (a picture drawn at half its size or
+  // less is decoded smaller).
   static std::string Expected(const BitmapRequest& request) {
     mervalis::BackgroundInputs inputs;
     inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
     inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
     inputs.stretched = request.stretched;
     inputs.showBorder = request.showBorder;
-    inputs.scene = Picture(IDR_SCENE_JPEG);
-    inputs.frame = Picture(IDR_FRAME_JPEG);
+    EXPECT_FALSE(mervalis::DecodeBackgroundPictures(inputs, Jpeg(IDR_SCENE_JPEG), Jpeg(IDR_FRAME_JPEG)).has_value());
     const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
     return {file.begin(), file.end()};
   }
 
-  static mervalis::Image Picture(int id) {
+  static std::span<const std::uint8_t> Jpeg(int id) {
     HRSRC info = ::FindResourceA(program_, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
     EXPECT_NE(info, nullptr);
     if (!info) return {};
-    const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(program_, info)));
-    mervalis::JpegResult result = mervalis::DecodeJpeg({data, ::SizeofResource(program_, info)});
-    EXPECT_TRUE(result.ok()) << result.error;
-    return std::move(result.image);
+    return {static_cast<const std::uint8_t*>(::LockResource(::LoadResource(program_, info))),
+            ::SizeofResource(program_, info)};
   }
 
 

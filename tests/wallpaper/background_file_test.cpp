@@ -136,7 +136,7 @@ double MeanDifference(const Image& a, const Image& b) {
 }
 
 TEST(DecodeBackgroundPictures, DecodesWhatIsDrawnAtTheSizeItIsDrawn) {
-  // Scene and frame pictures are 1024 x 768.
+  // The scene picture is 2048 x 1536, the frame picture 1024 x 768.
   struct Case {
     int width, height;
     bool stretched, border;
@@ -147,13 +147,13 @@ TEST(DecodeBackgroundPictures, DecodesWhatIsDrawnAtTheSizeItIsDrawn) {
            Case{1024, 768, true, true, 1024, 768, 0, 0},    // stretched: no frame
            Case{1024, 768, false, false, 1024, 768, 0, 0},  // no border: no frame
            Case{1024, 768, false, true, 1024, 768, 1024, 768},
-           Case{2048, 1536, true, false, 1024, 768, 0, 0},
+           Case{2048, 1536, true, false, 2048, 1536, 0, 0},
            Case{512, 384, true, false, 512, 384, 0, 0},     // half size
            Case{513, 384, true, false, 1024, 768, 0, 0},    // a pixel more than half
            Case{640, 480, false, true, 512, 384, 512, 384},  // scene 448 x 336, frame 476 x 364
            Case{800, 600, false, true, 1024, 768, 1024, 768},  // scene 560 x 420: more than half
            Case{256, 192, true, false, 256, 192, 0, 0},
-           Case{100, 60, false, true, 128, 96, 128, 96}}) {
+           Case{100, 60, false, true, 256, 192, 128, 96}}) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stretched " << c.stretched
                                     << " border " << c.border);
     BackgroundInputs inputs;

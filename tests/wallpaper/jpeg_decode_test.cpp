@@ -23,8 +23,8 @@ TEST(DecodeJpeg, DecodesTheScenePicture) {
   ASSERT_GT(bytes.size(), 1000u);
   const JpegResult result = DecodeJpeg(bytes);
   ASSERT_TRUE(result.ok()) << result.error;
-  EXPECT_EQ(result.image.Width(), 1024);
-  EXPECT_EQ(result.image.Height(), 768);
+  EXPECT_EQ(result.image.Width(), 2048);
+  EXPECT_EQ(result.image.Height(), 1536);
   // Not a flat grey: the picture has content.
   EXPECT_NE(result.image.Pixel(10, 10), result.image.Pixel(512, 384));
 }
@@ -71,8 +71,8 @@ TEST(DecodeJpeg, ScaledDecodingGivesAFractionOfThePicture) {
     SCOPED_TRACE(scale);
     const JpegResult part = DecodeJpeg(bytes, scale);
     ASSERT_TRUE(part.ok()) << part.error;
-    ASSERT_EQ(part.image.Width(), 1024 / scale);
-    ASSERT_EQ(part.image.Height(), 768 / scale);
+    ASSERT_EQ(part.image.Width(), 2048 / scale);
+    ASSERT_EQ(part.image.Height(), 1536 / scale);
     // Each pixel resembles the block of the full picture that it stands for.
     double difference = 0;
     for (int y = 0; y < part.image.Height(); ++y) {

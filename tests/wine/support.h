@@ -79,6 +79,36 @@ void ForEachInFolder(const std::string& folder, const std::function<void(const W
 // A little-endian 32-bit number in a file's bytes.
 [[nodiscard]] std::uint32_t Read32(const std::string& bytes, std::size_t at);
 
+// The screen's dots per inch as Windows reports them to programs started
+// while it lives; Wine reads the value when a process starts. Wine makes
+// every process per-monitor aware unless "DpiScalingVer" is set, as Windows
+// has it: `asWindows` sets it, so that a program that asks for no awareness
+// runs unaware.
+class LogPixels {
+ public:
+  explicit LogPixels(DWORD dpi, bool asWindows = false) {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                          nullptr) == ERROR_SUCCESS) {
+      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+      const DWORD version = 0x1018;
+      if (asWindows) {
+        ::RegSetValueExA(key_, "DpiScalingVer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), sizeof(version));
+      }
+    }
+  }
+  LogPixels(const LogPixels&) = delete;
+  LogPixels& operator=(const LogPixels&) = delete;
+  ~LogPixels() {
+    if (!key_) return;
+    ::RegDeleteValueA(key_, "LogPixels");
+    ::RegDeleteValueA(key_, "DpiScalingVer");
+    ::RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
 }  // namespace wine_test
 
 // The test runs on a screen of this size and colour depth only; elsewhere it

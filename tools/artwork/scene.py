@@ -6,7 +6,12 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 from drawing import mix, scaled_alpha, shade, smooth_noise, smoothstep, spline, vgradient
 
+# The composition is laid out on a 1024 x 768 grid (the frame picture's
+# size, which goes round it); the picture is rendered F times as large, so
+# that the still stays sharp on screens up to 3840 x 2160.
 SW, SH = 1024, 768
+F = 2
+SIZE = (SW * F, SH * F)
 
 
 def wavy(rnd, n_terms, amp):
@@ -16,11 +21,11 @@ def wavy(rnd, n_terms, amp):
     return lambda x: sum(a * math.sin(f * x + ph) for a, f, ph in terms)
 
 
-def aa_mask(draw_fn, size=(SW, SH), k=3):
+def aa_mask(draw_fn, size=SIZE, k=3):
     """Draw a shape at k times the size and reduce it: an anti-aliased L mask.
-    draw_fn(draw, k) draws with coordinates multiplied by k."""
+    draw_fn(draw, k) draws with grid coordinates multiplied by k."""
     big = Image.new("L", (size[0] * k, size[1] * k), 0)
-    draw_fn(ImageDraw.Draw(big), k)
+    draw_fn(ImageDraw.Draw(big), k * F)
     return big.resize(size, Image.Resampling.BOX)
 
 
@@ -36,7 +41,7 @@ def paint(base, rgb_or_img, mask):
 
 def top_edge(mask, dy, blur):
     """The upper rim of a shape, where light from the surface catches it."""
-    return ImageChops.subtract(mask, ImageChops.offset(mask, 0, dy)).filter(ImageFilter.GaussianBlur(blur))
+    return ImageChops.subtract(mask, ImageChops.offset(mask, 0, dy * F)).filter(ImageFilter.GaussianBlur(blur * F))
 
 
 def rock_points(cx, ground, rx, ry, rnd, n=56, peak=0.0):
@@ -57,11 +62,11 @@ def paint_rock(base, pts, lit, dark, seed, haze=0.0):
     mask = poly_mask(pts)
     ys = [y for _, y in pts if y < SH]
     water = base.copy()
-    grad = vgradient(base.size, [(0, lit), (0.5, mix(lit, dark, 0.6)), (1, dark)], min(ys), max(ys))
-    tex = smooth_noise(base.size, 10, seed, octaves=4)
+    grad = vgradient(base.size, [(0, lit), (0.5, mix(lit, dark, 0.6)), (1, dark)], min(ys) * F, max(ys) * F)
+    tex = smooth_noise(base.size, 10 * F, seed, octaves=4)
     tex = Image.merge("RGB", (tex, tex, tex))
     grad = Image.blend(grad, ImageChops.overlay(grad, tex), 0.55)
-    dots = smooth_noise(base.size, 3, seed + 1).point(lambda v: 255 if v > 180 else 0)
+    dots = smooth_noise(base.size, 3 * F, seed + 1).point(lambda v: 255 if v > 180 else 0)
     grad.paste(Image.new("RGB", base.size, mix(dark, (60, 110, 70), 0.5)), (0, 0),
                scaled_alpha(ImageChops.multiply(dots, top_edge(mask, 40, 12)), 0.6))
     paint(base, grad, mask)
@@ -90,12 +95,12 @@ def seaweed(d, k, x0, y0, height, width, sway, phase, lean=0.0):
 def paint_kelp(img, blades, top_col, base_col, y0, y1, haze=0.0):
     water = img.copy()
     mask = aa_mask(lambda d, k: [seaweed(d, k, *b) for b in blades])
-    paint(img, vgradient(img.size, [(0, top_col), (1, base_col)], y0, y1), mask)
+    paint(img, vgradient(img.size, [(0, top_col), (1, base_col)], y0 * F, y1 * F), mask)
     # light on the left edges, shadow on the right ones
     paint(img, mix(top_col, (230, 255, 200), 0.5),
-          scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, 3, 0)), 0.45))
+          scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, 3 * F, 0)), 0.45))
     paint(img, shade(base_col, 0.5),
-          scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, -3, 0)), 0.5))
+          scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, -3 * F, 0)), 0.5))
     if haze:
         img.paste(water, (0, 0), scaled_alpha(mask, haze))
 
@@ -113,14 +118,14 @@ def coral_branch(d, k, x, y, ang, length, width, depth, rnd):
 
 
 def paint_coral(img, mask, lit, dark, y0, y1):
-    paint(img, vgradient(img.size, [(0, lit), (1, dark)], y0, y1), mask)
-    paint(img, shade(dark, 0.55), scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, 0, -3)), 0.6))
+    paint(img, vgradient(img.size, [(0, lit), (1, dark)], y0 * F, y1 * F), mask)
+    paint(img, shade(dark, 0.55), scaled_alpha(ImageChops.subtract(mask, ImageChops.offset(mask, 0, -3 * F)), 0.6))
     paint(img, mix(lit, (255, 255, 240), 0.5), scaled_alpha(top_edge(mask, 2, 0.6), 0.6))
 
 
 def make_scene(path):
     rnd = random.Random(2024)
-    img = vgradient((SW, SH), [(0, (86, 190, 212)), (0.1, (52, 156, 194)), (0.4, (24, 100, 156)),
+    img = vgradient(SIZE, [(0, (86, 190, 212)), (0.1, (52, 156, 194)), (0.4, (24, 100, 156)),
                                (0.72, (14, 64, 112)), (1, (8, 38, 80))])
 
     # the surface seen from below: a shimmering bright band
@@ -134,21 +139,21 @@ def make_scene(path):
             fade = 1 - y / (band_h / 2)
             vals.append(int(255 * max(0.0, 1 - abs(v) * 1.6) ** 2 * fade * fade))
     shimmer.putdata(vals)
-    shimmer = shimmer.resize((SW, band_h), Image.Resampling.BICUBIC).filter(ImageFilter.GaussianBlur(1.2))
-    full = Image.new("L", (SW, SH), 0)
+    shimmer = shimmer.resize((SW * F, band_h * F), Image.Resampling.BICUBIC).filter(ImageFilter.GaussianBlur(1.2 * F))
+    full = Image.new("L", SIZE, 0)
     full.paste(shimmer, (0, 0))
     paint(img, (215, 250, 255), scaled_alpha(full, 0.55))
-    glow = vgradient((SW, SH), [(0, (255, 255, 255)), (1, (0, 0, 0))], 0, 160).convert("L")
+    glow = vgradient(SIZE, [(0, (255, 255, 255)), (1, (0, 0, 0))], 0, 160 * F).convert("L")
     paint(img, (190, 240, 250), scaled_alpha(glow, 0.35))
 
     # far reef ridge, almost lost in the blue, and a nearer one
     far = wavy(rnd, 5, 40)
     mask = poly_mask([(x, 505 + far(x)) for x in range(-10, SW + 11, 8)] + [(SW + 10, SH), (-10, SH)])
-    paint(img, (26, 88, 132), scaled_alpha(mask.filter(ImageFilter.GaussianBlur(4)), 0.6))
+    paint(img, (26, 88, 132), scaled_alpha(mask.filter(ImageFilter.GaussianBlur(4 * F)), 0.6))
     mid = wavy(rnd, 5, 26)
     ridge = lambda x: 585 + mid(x) + 20 * math.sin(x * 0.004)
     mask = poly_mask([(x, ridge(x)) for x in range(-10, SW + 11, 8)] + [(SW + 10, SH), (-10, SH)])
-    paint(img, (22, 76, 114), scaled_alpha(mask.filter(ImageFilter.GaussianBlur(2)), 0.8))
+    paint(img, (22, 76, 114), scaled_alpha(mask.filter(ImageFilter.GaussianBlur(2 * F)), 0.8))
     # distant kelp on the ridge
     paint_kelp(img, [(x, ridge(x) + 8, rnd.uniform(90, 210), rnd.uniform(9, 14), rnd.uniform(10, 25),
                       rnd.uniform(0, 6)) for x in (70, 96, 128, 415, 440, 705, 900, 925, 960)],
@@ -163,31 +168,32 @@ def make_scene(path):
     horizon = wavy(rnd, 4, 14)
     top = [640 + horizon(x) - 14 * math.sin(x * 0.004 + 0.5) for x in range(SW)]
     sand_y0 = int(min(top)) - 2
-    grain = smooth_noise((SW, SH - sand_y0), 4, 77, octaves=3).load()
-    warp = smooth_noise((SW, SH - sand_y0), 40, 78).load()
-    sand = Image.new("RGBA", (SW, SH - sand_y0), (0, 0, 0, 0))
+    grain = smooth_noise((SW * F, (SH - sand_y0) * F), 4 * F, 77, octaves=3).load()
+    warp = smooth_noise((SW * F, (SH - sand_y0) * F), 40 * F, 78).load()
+    sand = Image.new("RGBA", (SW * F, (SH - sand_y0) * F), (0, 0, 0, 0))
     spx = sand.load()
     far_col, near_col = (44, 104, 134), (200, 186, 142)
-    for y in range(sand_y0, SH):
-        for x in range(SW):
-            t0 = top[x]
+    for py in range(sand_y0 * F, SH * F):
+        for px in range(SW * F):
+            x, y = px / F, py / F
+            t0 = top[px // F]
             if y < t0 - 6:
                 continue
             depth = max(0.0, (y - t0) / (SH - t0))  # 0 at the horizon, 1 at the bottom edge
             cov = smoothstep(-6, 3, y - t0)
-            w = warp[x, y - sand_y0] / 255.0
+            w = warp[px, py - sand_y0 * F] / 255.0
             freq = 0.10 / (0.35 + depth)
             ripple = math.sin(y * freq * 2.6 + x * 0.018 + 5 * w)
             ca = math.sin(x * 0.031 + 3.1 * w + y * 0.05) + math.sin(x * -0.017 + y * 0.09 + 4.0 * w)
             caustic = max(0.0, 1 - abs(ca) * 1.3) ** 4 * depth
             base = mix(far_col, near_col, smoothstep(0.0, 1.0, depth) ** 0.7)
-            f = 1 + 0.08 * ripple * depth + (grain[x, y - sand_y0] - 128) / 900.0 * depth
+            f = 1 + 0.08 * ripple * depth + (grain[px, py - sand_y0 * F] - 128) / 900.0 * depth
             col = tuple(min(255, int(c * f + 110 * caustic)) for c in base)
-            spx[x, y - sand_y0] = col + (int(255 * cov),)
-    img.paste(sand.convert("RGB"), (0, sand_y0), sand.getchannel("A"))
+            spx[px, py - sand_y0 * F] = col + (int(255 * cov),)
+    img.paste(sand.convert("RGB"), (0, sand_y0 * F), sand.getchannel("A"))
 
     # depth haze over the horizon
-    haze = vgradient((SW, SH), [(0, (0, 0, 0)), (0.55, (255, 255, 255)), (1, (0, 0, 0))], 500, 700).convert("L")
+    haze = vgradient(SIZE, [(0, (0, 0, 0)), (0.55, (255, 255, 255)), (1, (0, 0, 0))], 500 * F, 700 * F).convert("L")
     paint(img, (38, 108, 148), scaled_alpha(haze, 0.4))
 
     # light rays from the surface, fading with depth
@@ -201,15 +207,15 @@ def make_scene(path):
         dr.polygon([((x - wdt / 2) / 2, 0), ((x + wdt / 2) / 2, 0),
                     ((x + wdt + spread) / 2, SH / 2), ((x - wdt + spread) / 2, SH / 2)],
                    fill=rnd.randint(40, 110))
-    rays = rays.filter(ImageFilter.GaussianBlur(7)).resize((SW, SH), Image.Resampling.BICUBIC)
-    fade = vgradient((SW, SH), [(0, (255,) * 3), (0.6, (90,) * 3), (1, (0,) * 3)], 0, 680).convert("L")
+    rays = rays.filter(ImageFilter.GaussianBlur(7)).resize(SIZE, Image.Resampling.BICUBIC)
+    fade = vgradient(SIZE, [(0, (255,) * 3), (0.6, (90,) * 3), (1, (0,) * 3)], 0, 680 * F).convert("L")
     paint(img, (200, 246, 255), scaled_alpha(ImageChops.multiply(rays, fade), 0.6))
 
     # foreground: kelp behind the rocks, rocks, coral, kelp in front
     def shadow(cx, ground, rx):
         m = aa_mask(lambda d, k: d.ellipse([(cx - rx * 1.2) * k, (ground - 16) * k,
                                             (cx + rx * 1.2) * k, (ground + 24) * k], fill=255))
-        paint(img, (12, 32, 44), scaled_alpha(m.filter(ImageFilter.GaussianBlur(12)), 0.55))
+        paint(img, (12, 32, 44), scaled_alpha(m.filter(ImageFilter.GaussianBlur(12 * F)), 0.55))
 
     paint_kelp(img, [(50, 720, 360, 26, 30, 0.5, 0.05), (88, 715, 280, 22, 25, 2.0, -0.02),
                      (128, 720, 220, 18, 20, 3.7, 0.03), (870, 720, 300, 24, 28, 1.2, -0.05),
@@ -237,13 +243,13 @@ def make_scene(path):
         peb = aa_mask(lambda d, k: d.ellipse([(x - r * 1.4) * k, (y - r) * k, (x + r * 1.4) * k, (y + r) * k],
                                              fill=255))
         tone = rnd.uniform(0.55, 1.0)
-        paint(img, vgradient((SW, SH), [(0, shade((200, 196, 180), tone)), (1, shade((90, 90, 86), tone))],
-                             y - r, y + r), peb)
+        paint(img, vgradient(SIZE, [(0, shade((200, 196, 180), tone)), (1, shade((90, 90, 86), tone))],
+                             (y - r) * F, (y + r) * F), peb)
     # brain coral mound in front
     bx, by = 560, 750
     dome = aa_mask(lambda d, k: d.ellipse([(bx - 46) * k, (by - 36) * k, (bx + 46) * k, (by + 30) * k], fill=255))
     shadow(bx, by - 6, 40)
-    paint(img, vgradient((SW, SH), [(0, (206, 190, 122)), (1, (90, 84, 58))], by - 36, by + 20), dome)
+    paint(img, vgradient(SIZE, [(0, (206, 190, 122)), (1, (90, 84, 58))], (by - 36) * F, (by + 20) * F), dome)
     grooves = aa_mask(lambda d, k: [d.arc([(bx - r) * k, (by - r * 0.8) * k, (bx + r) * k, (by + r * 0.8) * k],
                                           195, 345, fill=255, width=2 * k) for r in range(8, 46, 5)])
     paint(img, (96, 84, 50), scaled_alpha(ImageChops.multiply(grooves, dome), 0.55))
@@ -266,17 +272,17 @@ def make_scene(path):
     paint(img, (80, 130, 76), grass)
 
     # drifting motes
-    motes = Image.new("L", (SW, SH), 0)
+    motes = Image.new("L", SIZE, 0)
     ds = ImageDraw.Draw(motes)
     for _ in range(170):
         x, y = rnd.uniform(0, SW), rnd.uniform(0, SH * 0.85)
         r = rnd.choice((0.8, 1.0, 1.3, 1.8))
-        ds.ellipse([x - r, y - r, x + r, y + r], fill=rnd.randint(40, 140))
-    paint(img, (220, 245, 255), motes.filter(ImageFilter.GaussianBlur(0.6)))
+        ds.ellipse([(x - r) * F, (y - r) * F, (x + r) * F, (y + r) * F], fill=rnd.randint(40, 140))
+    paint(img, (220, 245, 255), motes.filter(ImageFilter.GaussianBlur(0.6 * F)))
 
     # vignette
     vig = Image.new("L", (64, 48))
     vig.putdata([int(255 * (1 - 0.45 * smoothstep(0.45, 1.25, math.hypot((x - 31.5) / 32, (y - 23.5) / 24))))
                  for y in range(48) for x in range(64)])
-    img = ImageChops.multiply(img, Image.merge("RGB", [vig.resize((SW, SH), Image.Resampling.BICUBIC)] * 3))
+    img = ImageChops.multiply(img, Image.merge("RGB", [vig.resize(SIZE, Image.Resampling.BICUBIC)] * 3))
     img.save(path, "JPEG", quality=88, optimize=True)

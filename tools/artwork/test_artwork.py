@@ -32,7 +32,7 @@ FISH = {
 # Single-frame bubbles for older browsers: side, colour-table size.
 BUBBLE_GIFS = {"bubble1.gif": (24, 256), "bubble2.gif": (11, 128)}
 BUBBLE_PNGS = {"bubble1.png": 24, "bubble2.png": 14}
-WINDOW_JPEGS = {"scene.jpg": (1024, 768), "frame.jpg": (1024, 768), "banner.jpg": (283, 77)}
+WINDOW_JPEGS = {"scene.jpg": (2048, 1536), "frame.jpg": (1024, 768), "banner.jpg": (283, 77)}
 CHECK_GLYPHS = ("check.bmp", "check_disabled.bmp")
 KEY = (255, 0, 255)  # the check glyphs' see-through colour
 
