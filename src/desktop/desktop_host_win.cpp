@@ -375,7 +375,13 @@ void DesktopHost::SetPaused(PauseReason reason, bool on) {
 
 LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == taskbarCreated_ && taskbarCreated_) {
-    // The shell (re)started: its windows are being built anew.
+    // The shell (re)started: its windows are being built anew. A place
+    // already found among the new ones (the search may come first) is kept:
+    // placing again would only make the animation blink.
+    if (place_ && !ShellWindowsChanged() && PutBackInOrder()) {
+      Log("The shell started: still in place");
+      return 0;
+    }
     Log("The shell started");
     Unplace(false);
     StartSearch();
