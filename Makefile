@@ -52,7 +52,7 @@ test: build fuzz-targets
 	@python3 tools/run_tests.py --build $(BUILD)
 
 test-crash: build
-	@MERVALIS_CRASH_ALL=1 MERVALIS_WINE_TEST_LIMIT=14400 python3 tools/run_tests.py --build $(BUILD) --only wine --filter 'Interrupted.*:StandardUserInterrupted.*'
+	@MERVALIS_CRASH_ALL=1 MERVALIS_WINE_TEST_LIMIT=14400 python3 tools/run_tests.py --build $(BUILD) --only wine --filter 'Interrupted.*:StandardUserInterrupted.*:PowerCut.*:StandardUserPowerCut.*'
 
 fuzz: fuzz-targets
 	@python3 tools/fuzz.py --build $(BUILD) --seconds $(FUZZ_SECONDS) --corpus $(FUZZ_CORPUS)

@@ -558,6 +558,151 @@ def check_awareness(wine, chosen):
     return results
 
 
+# Power cuts: the runner drives them, since cutting the power (killing the
+# prefix's wineserver) ends the test binary too. Each operation of each
+# machine, by the name its result is counted under; the standard user's
+# suite runs in that user's prefix.
+POWER_CUT_TESTS = {"PowerCut.XpFirstInstall": ("xp", "first install"),
+                   "PowerCut.XpUninstall": ("xp", "uninstall"),
+                   "StandardUserPowerCut.Win10FirstInstall": ("win10", "first install"),
+                   "StandardUserPowerCut.Win10Apply": ("win10", "apply"),
+                   "StandardUserPowerCut.Win10Uninstall": ("win10", "uninstall")}
+POWER_CUT_STEP = "PowerCutStep.*"
+REGISTRY_FILES = ("system.reg", "user.reg", "userdef.reg")
+
+
+def power_cut_points(names):
+    """The points to cut the power at (1-based): the middle and the last one,
+    or eight spread over the run with MERVALIS_CRASH_ALL=1."""
+    count = len(names)
+    wanted = 8 if os.environ.get("MERVALIS_CRASH_ALL") == "1" else 2
+    return sorted({max(1, count * i // wanted) for i in range(1, wanted + 1)}) if count else []
+
+
+def prefix_processes(wine):
+    """The processes of this prefix, its wineserver included."""
+    found = []
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
+            continue
+        try:
+            if f"WINEPREFIX={wine.prefix}".encode() in (proc / "environ").read_bytes().split(b"\0"):
+                found.append(int(proc.name))
+        except OSError:
+            pass
+    return found
+
+
+def cut_power(wine):
+    """Kills the prefix's wineserver at once, so that the registry keeps only
+    what the server had saved, then every other process of the prefix (a
+    process without its server may hang instead of ending)."""
+    def server(pid):
+        try:
+            return Path(f"/proc/{pid}/exe").resolve().name.startswith("wineserver")
+        except OSError:
+            return False
+
+    end = time.monotonic() + 30
+    while time.monotonic() < end:
+        pids = sorted(prefix_processes(wine), key=lambda pid: not server(pid))
+        if not pids:
+            break
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+        time.sleep(0.2)
+
+
+def power_cut_step(wine, machine, op, step, at=None, stall=None):
+    """One step of the test binary's power-cut test; its gtest lines, or None
+    for a step that the cut ended."""
+    env = dict(wine.env, MERVALIS_POWER_CUT=f"{machine}:{op}:{step}")
+    if at:
+        env["MERVALIS_POWER_CUT_AT"] = str(at)
+    if stall:
+        env["MERVALIS_CRASH_STALL"] = "Z:" + str(stall).replace("/", "\\")
+    cmd = wine.command(["wine", wine.bin / "win_tests.exe", "--gtest_color=no", "--gtest_filter=" + POWER_CUT_STEP])
+    proc = subprocess.Popen(cmd, env=env, stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace",
+                            start_new_session=True)
+    if stall:
+        end = time.monotonic() + 120
+        while not stall.exists() and proc.poll() is None and time.monotonic() < end:
+            time.sleep(0.1)
+        cut_power(wine)
+        proc.communicate()
+        return None if stall.exists() else ["[  FAILED  ] the run never reached the point"]
+    out, _ = proc.communicate(timeout=900)
+    wine.log.write(out)
+    return out.splitlines()
+
+
+def power_cut(wine, chosen, machine):
+    """For a sample of each operation's points: the state it starts from, on
+    the disk (the server saved); the registry as the operation's last flush
+    before the point saved it (the operation run to that flush, the server
+    saved); then the operation again from the start, the power cut at the
+    point, that registry put back, and the test binary's check."""
+    tests = [(name, op) for name, (m, op) in POWER_CUT_TESTS.items() if m == machine and chosen(name)]
+    if not tests:
+        return {}
+    wine.start_display(DEFAULT_DISPLAY)
+    wine.use_virtual_desktop(DEFAULT_DISPLAY)
+    points_file, stall = wine.bin / "crash-points.txt", wine.bin / "power-cut-stalled"
+    saved = wine.folder / "saved-registry"
+    results = {}
+    for name, op in tests:
+        started = time.monotonic()
+
+        def step(*args, **kwargs):
+            lines = power_cut_step(wine, machine, op, *args, **kwargs)
+            wine.shutdown_server()
+            if lines is not None and not any(l.startswith("[  PASSED  ] 1 test") for l in lines):
+                failures = [i for i, l in enumerate(lines) if l.endswith(": Failure")]
+                shown = lines[failures[0]:] if failures else lines[-20:]
+                raise RuntimeError(f"step {args[0]}:\n" + "\n".join(l for l in shown if not l.startswith("["))[:3000])
+
+        def keep_registry():
+            saved.mkdir(exist_ok=True)
+            for f in REGISTRY_FILES:
+                shutil.copy2(wine.prefix / f, saved / f)
+
+        try:
+            step("count")
+            names = points_file.read_text().splitlines()
+            points = power_cut_points(names)
+            for k in points:
+                flushes = [i for i in range(1, k) if names[i - 1] == "registry flushed"]
+                step("prepare")
+                if flushes:
+                    # Ends at the flush: the registry as the flush put it on the disk.
+                    lines = power_cut_step(wine, machine, op, "run", at=flushes[-1])
+                    wine.shutdown_server()
+                    keep_registry()
+                    step("prepare")
+                else:
+                    keep_registry()
+                stall.unlink(missing_ok=True)
+                if power_cut_step(wine, machine, op, "run", at=k, stall=stall) is not None:
+                    raise RuntimeError(f"point {k} ({names[k - 1]}) was never reached")
+                stall.unlink(missing_ok=True)
+                for f in REGISTRY_FILES:
+                    shutil.copy2(saved / f, wine.prefix / f)
+                try:
+                    step("check")
+                except RuntimeError as e:
+                    raise RuntimeError(f"cut at point {k} of {len(names)} ({names[k - 1]}): {e}") from None
+            results[name] = "OK"
+            print(f"[       OK ] {name}: {len(names)} points, cut at {points}, "
+                  f"{time.monotonic() - started:.0f} s", flush=True)
+        except (RuntimeError, OSError, subprocess.TimeoutExpired) as e:
+            results[name] = "FAILED"
+            print(f"[  FAILED  ] {name}: {e}", flush=True)
+    return results
+
+
 def run_wine_prefix(build, artifacts, selects, user=None, then=None):
     """Results of the tests that `selects` picks, in a prefix of their own,
     and every test the binary has (None when it could not list them); with
@@ -619,10 +764,18 @@ def run_wine(build, tally, artifacts, only_tests=None):
     def as_standard_user(test):
         return test.startswith(STANDARD_USER_SUITE)
 
-    results, tests = run_wine_prefix(build, artifacts, lambda t: chosen(t) and not as_standard_user(t),
-                                     then=lambda wine: check_awareness(wine, chosen))
-    if tests and any(chosen(t) and as_standard_user(t) for t in tests):
-        standard, _ = run_wine_prefix(build, artifacts, lambda t: chosen(t) and as_standard_user(t), STANDARD_USER)
+    def selects(standard):
+        return lambda t: chosen(t) and as_standard_user(t) == standard and not fnmatch.fnmatchcase(t, POWER_CUT_STEP)
+
+    def then(*steps):
+        return lambda wine: {name: result for run in steps for name, result in run(wine).items()}
+
+    results, tests = run_wine_prefix(build, artifacts, selects(False),
+                                     then=then(lambda wine: check_awareness(wine, chosen),
+                                               lambda wine: power_cut(wine, chosen, "xp")))
+    if tests and any(chosen(t) and as_standard_user(t) for t in [*tests, *POWER_CUT_TESTS]):
+        standard, _ = run_wine_prefix(build, artifacts, selects(True), STANDARD_USER,
+                                      then=then(lambda wine: power_cut(wine, chosen, "win10")))
         results.update(standard)
     passed, failed, skipped = count(results)
     tally.add("Windows tests under Wine", passed, failed, skipped)

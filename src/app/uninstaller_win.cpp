@@ -195,6 +195,9 @@ void RunUninstaller() {
     RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
     if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
   }
+  // Nothing of the user's names our files any more, and that is on the disk
+  // before the files go.
+  FlushRegistry(HKEY_CURRENT_USER);
   for (const std::string& file : plan.files) DeleteOurFile(file);
   for (const std::string& pattern : plan.leftoverPatterns) DeleteFilesMatching(pattern);
   if (!plan.controlPath.empty()) {
@@ -207,10 +210,11 @@ void RunUninstaller() {
     RegistryKey entry(entryRoot, KEY_SET_VALUE);
     if (entry.OpenKey(entryKey, false)) (void)entry.DeleteValue("UninstallString");
   }
+  FlushRegistry(entryRoot);
   DeleteApplicationFile(plan.applicationFile);
   for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryW(Widen(folder).c_str());
   (void)DeleteKeyTree(entryRoot, entryKey);
-  (void)::RegFlushKey(entryRoot);
+  FlushRegistry(entryRoot);
 
   const std::string message = title + " has been successfully removed from your computer.";
   ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),

@@ -10,7 +10,8 @@ namespace mervalis {
 // the environment variable MERVALIS_CRASH_POINTS naming a file, the name is
 // appended to that file as one line, so the file counts the steps of every
 // process of the run; when that count reaches MERVALIS_CRASH_AT, the process
-// ends at once, as a power cut or a kill would end it.
+// ends at once, as a kill would end it; with MERVALIS_CRASH_STALL naming a
+// file, it makes that file and waits instead, for a power cut from outside.
 void CrashPoint(const char* what) noexcept;
 
 }  // namespace mervalis

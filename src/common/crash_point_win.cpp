@@ -45,7 +45,13 @@ void CrashPoint(const char* what) noexcept {
   if (!path || !*path) return;
   const long count = AppendAndCount(path, what);
   const char* at = std::getenv("MERVALIS_CRASH_AT");
-  if (at && count > 0 && std::atol(at) == count) ::TerminateProcess(::GetCurrentProcess(), 99);
+  if (!at || count <= 0 || std::atol(at) != count) return;
+  const char* stall = std::getenv("MERVALIS_CRASH_STALL");
+  if (stall && *stall) {
+    ::CloseHandle(::CreateFileA(stall, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (;;) ::Sleep(INFINITE);
+  }
+  ::TerminateProcess(::GetCurrentProcess(), 99);
 }
 #else
 void CrashPoint(const char*) noexcept {}

@@ -145,4 +145,9 @@ bool RegistryKey::DeleteTree(std::string_view path) const noexcept {
   return ::RegDeleteKeyW(root_, Widen(path).c_str()) == ERROR_SUCCESS;
 }
 
+void FlushRegistry(HKEY root) noexcept {
+  CrashPoint("registry flushed");
+  (void)::RegFlushKey(root);
+}
+
 }  // namespace mervalis

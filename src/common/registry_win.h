@@ -73,4 +73,10 @@ inline bool DeleteKeyTree(HKEY root, std::string_view path) noexcept {
   return RegistryKey(root).DeleteTree(path);
 }
 
+// Puts the changes made so far to the hive of `root` on the disk. Windows
+// writes the registry lazily, files written through at once: a change that
+// must not be lost once a file it names is gone is flushed before the file
+// goes, or a power cut leaves it naming nothing.
+void FlushRegistry(HKEY root) noexcept;
+
 }  // namespace mervalis

@@ -225,7 +225,7 @@ InstallOutcome PutInPlace(const InstallOptions& options, const InstallPlan& plan
   }
   // Once, at the end: the entry (and from Vista on the logon entry, in the
   // same hive) on the disk, as the program it names already is.
-  (void)::RegFlushKey(UninstallRootKey());
+  FlushRegistry(UninstallRootKey());
   return applied ? InstallOutcome::kDone : InstallOutcome::kApplyFailed;
 }
 

@@ -50,11 +50,28 @@ struct Machine {
   std::string previousPicture() const { return mervalis::GetSpecialFolder(CSIDL_PERSONAL) + "\\previous.bmp"; }
 };
 
+bool CompleteBitmap(const std::string& bytes) {
+  return bytes.size() >= 54 && bytes.starts_with("BM") && wine_test::Read32(bytes, 2) == bytes.size();
+}
+bool CompletePage(const std::string& bytes) {
+  return !bytes.empty() && bytes.find("<PAGE_LAYOUT>") == std::string::npos &&
+         bytes.rfind("</HTML>") != std::string::npos && bytes.rfind("</HTML>") + 16 > bytes.size();
+}
+// The program named by a command: its path in quotes.
+std::string Named(const std::string& command) {
+  const std::size_t close = command.find('"', 1);
+  return command.starts_with("\"") && close != std::string::npos ? command.substr(1, close - 1) : command;
+}
+
 // Our files (contents; shortcuts only whether the shell reads them) and our
 // registry, with what an uninterrupted run leaves in the same state.
 struct State {
   std::map<std::string, std::string> files;
   wine_test::Snapshot registry;
+  // The values the invariants read, as they were, and whether what they name
+  // was whole.
+  std::string plain, page, command, run, lastwp, style;
+  bool plainWhole = false, pageWhole = false, commandWhole = false, runWhole = false;
 };
 
 State Take(const Machine& m) {
@@ -81,8 +98,17 @@ State Take(const Machine& m) {
   }
   s.registry = taken;
   s.registry.files.clear();
-  const std::string run = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue);
-  if (!run.empty()) s.registry.registry["run"] = run;
+  s.run = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue);
+  if (!s.run.empty()) s.registry.registry["run"] = s.run;
+  s.plain = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
+  s.page = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper");
+  s.command = wine_test::ReadRegistryString(m.entryRoot(), kUninstallKey, "UninstallString");
+  s.lastwp = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp");
+  s.style = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "laststyle");
+  s.plainWhole = !Has(s.plain, "background.bmp") || CompleteBitmap(wine_test::ReadFileBytes(s.plain));
+  s.pageWhole = !Has(s.page, "Mervalis.html") || CompletePage(wine_test::ReadFileBytes(s.page));
+  s.commandWhole = s.command.empty() || mervalis::FileExists(Named(s.command));
+  s.runWhole = s.run.empty() || mervalis::FileExists(Named(s.run));
   return s;
 }
 
@@ -200,20 +226,7 @@ bool Apply(const Machine& m) {
   return p.WaitForExit(60000, &code) && code == 0;
 }
 
-bool CompleteBitmap(const std::string& bytes) {
-  return bytes.size() >= 54 && bytes.starts_with("BM") && wine_test::Read32(bytes, 2) == bytes.size();
-}
-bool CompletePage(const std::string& bytes) {
-  return !bytes.empty() && bytes.find("<PAGE_LAYOUT>") == std::string::npos &&
-         bytes.rfind("</HTML>") != std::string::npos && bytes.rfind("</HTML>") + 16 > bytes.size();
-}
-// The program named by a command: its path in quotes.
-std::string Named(const std::string& command) {
-  const std::size_t close = command.find('"', 1);
-  return command.starts_with("\"") && close != std::string::npos ? command.substr(1, close - 1) : command;
-}
-
-// What any interruption must leave.
+// What any interruption must leave (`now`).
 void ExpectSound(const Machine& m, const State& before, const State& after, const State& now, bool uninstalling) {
   for (const auto& [path, bytes] : now.files) {
     if (path.ends_with(".tmp")) continue;  // the next run's to remove
@@ -224,25 +237,19 @@ void ExpectSound(const Machine& m, const State& before, const State& after, cons
                        (path == Lower(m.pagePath()) && CompletePage(bytes));
     EXPECT_TRUE(whole) << "partial or foreign: " << path;
   }
-  const std::string plain = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper");
-  EXPECT_TRUE(!Has(plain, "background.bmp") || CompleteBitmap(wine_test::ReadFileBytes(plain))) << plain;
-  const std::string page = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper");
-  EXPECT_TRUE(!Has(page, "Mervalis.html") || CompletePage(wine_test::ReadFileBytes(page))) << page;
-  const std::string command = wine_test::ReadRegistryString(m.entryRoot(), kUninstallKey, "UninstallString");
-  EXPECT_TRUE(command.empty() || mervalis::FileExists(Named(command))) << command;
+  EXPECT_TRUE(now.plainWhole) << now.plain;
+  EXPECT_TRUE(now.pageWhole) << now.page;
+  EXPECT_TRUE(now.commandWhole) << now.command;
   // Until every other file of ours is gone (what stays after the whole run
   // is not ours), Apps & features can still run the uninstall.
   const std::string program = Lower(m.paths().applicationFile);
   const bool othersLeft = std::any_of(now.files.begin(), now.files.end(), [&](const auto& file) {
     return file.first != program && !file.first.ends_with(".tmp") && !after.files.count(file.first);
   });
-  EXPECT_TRUE(!uninstalling || !command.empty() || !now.files.count(program) || !othersLeft);
-  const std::string run = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue);
-  EXPECT_TRUE(run.empty() || mervalis::FileExists(Named(run))) << run;
-  const std::string lastwp = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp");
-  EXPECT_FALSE(Has(lastwp, "background.bmp") || Has(lastwp, "Mervalis.html")) << lastwp;
-  const std::string style = wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "laststyle");
-  EXPECT_TRUE(style.empty() || style == kUserStyle) << style;
+  EXPECT_TRUE(!uninstalling || !now.command.empty() || !now.files.count(program) || !othersLeft);
+  EXPECT_TRUE(now.runWhole) << now.run;
+  EXPECT_FALSE(Has(now.lastwp, "background.bmp") || Has(now.lastwp, "Mervalis.html")) << now.lastwp;
+  EXPECT_TRUE(now.style.empty() || now.style == kUserStyle) << now.style;
 }
 
 struct Operation {
@@ -308,12 +315,35 @@ std::vector<Operation> Operations(const Machine& m, bool withApply) {
   return ops;
 }
 
+// Today's Windows with its shell, for the per-user install.
+class Windows10Desktop {
+ public:
+  Windows10Desktop() : version_("win10", {"Mervalis-crashpoints.exe", "Mervalis.exe", "QuorUninst1.exe"}) {
+    wine_test::KillProcessesNamed("shell_standin.exe");
+    shell_.emplace(wine_test::BinFolder() + "shell_standin.exe", "win10");
+    ready_ = version_.ok() && robot::WaitForWindow({"Progman", "Program Manager", shell_->id(), true}, 10000);
+    for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+      HKEY made = nullptr;
+      ready_ = ready_ && ::RegCreateKeyA(HKEY_CURRENT_USER, key, &made) == ERROR_SUCCESS;
+      if (made) ::RegCloseKey(made);
+    }
+  }
+  ~Windows10Desktop() { wine_test::KillProcessesNamed("shell_standin.exe"); }
+  [[nodiscard]] bool ready() const { return ready_; }
+
+ private:
+  wine_test::ScopedWindowsVersion version_;
+  std::optional<Process> shell_;
+  bool ready_ = false;
+};
+
 class Interrupted : public wine_test::CleanMachineTest {
  protected:
   Interrupted() : CleanMachineTest(3600000) {}
   void TearDown() override {
-    ::SetEnvironmentVariableA("MERVALIS_CRASH_POINTS", nullptr);
-    ::SetEnvironmentVariableA("MERVALIS_CRASH_AT", nullptr);
+    for (const char* name : {"MERVALIS_CRASH_POINTS", "MERVALIS_CRASH_AT", "MERVALIS_CRASH_STALL"}) {
+      ::SetEnvironmentVariableA(name, nullptr);
+    }
     CleanMachineTest::TearDown();
   }
 };
@@ -327,20 +357,66 @@ TEST_F(Interrupted, EveryOperationOfTheMachineInstallFinishesWhenRunAgain) {
 class StandardUserInterrupted : public Interrupted {};
 
 TEST_F(StandardUserInterrupted, EveryOperationOfThePerUserInstallFinishesWhenRunAgain) {
-  const std::vector<std::string> programs = {"Mervalis-crashpoints.exe", "Mervalis.exe", "QuorUninst1.exe"};
-  wine_test::ScopedWindowsVersion windows10("win10", programs);
-  ASSERT_TRUE(windows10.ok());
-  wine_test::KillProcessesNamed("shell_standin.exe");
-  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
-  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
-  for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
-    HKEY made = nullptr;
-    ASSERT_EQ(::RegCreateKeyA(HKEY_CURRENT_USER, key, &made), ERROR_SUCCESS);
-    ::RegCloseKey(made);
-  }
+  const Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
   const Machine vista{true};
   InterruptEveryPoint(vista, Operations(vista, true));
-  wine_test::KillProcessesNamed("shell_standin.exe");
+}
+
+// One step of a power cut, which the test runner drives: the cut ends every
+// process, this one included, and what the registry had not saved is lost.
+// MERVALIS_POWER_CUT names the machine ("xp" or "win10"), the operation and
+// the step:
+// - "count": an uninterrupted run, which lists its points in the points file;
+// - "prepare": the state the operation starts from;
+// - "run": the operation, stopped at point MERVALIS_POWER_CUT_AT; with
+//   MERVALIS_CRASH_STALL set, the point waits there for the cut;
+// - "check": after the cut, what is left is sound, and the operation run
+//   again ends where an uninterrupted run from the same state ends.
+// Without the variable (an ordinary run of the tests) it does nothing.
+TEST(PowerCutStep, Run) {
+  const char* asked = std::getenv("MERVALIS_POWER_CUT");
+  if (!asked) return;
+  wine_test::SetTestTimeLimit(600000);
+  std::string machine, op, step;
+  {
+    const std::string text = asked;
+    const std::size_t first = text.find(':'), last = text.rfind(':');
+    ASSERT_TRUE(first != std::string::npos && last > first) << text;
+    machine = text.substr(0, first), op = text.substr(first + 1, last - first - 1), step = text.substr(last + 1);
+  }
+  const Machine m{machine == "win10"};
+  std::optional<Windows10Desktop> windows10;
+  if (m.perUser) ASSERT_TRUE(windows10.emplace().ready());
+  const std::vector<Operation> ops = Operations(m, m.perUser);
+  const auto found = std::find_if(ops.begin(), ops.end(), [&](const Operation& o) { return op == o.name; });
+  ASSERT_NE(found, ops.end()) << op;
+  const char* at = std::getenv("MERVALIS_POWER_CUT_AT");
+  if (step == "count") {
+    found->prepare();
+    CrashAt(0);
+    ASSERT_TRUE(found->run());
+  } else if (step == "prepare") {
+    found->prepare();
+  } else if (step == "run") {
+    ASSERT_TRUE(at);
+    CrashAt(std::atol(at));
+    EXPECT_FALSE(found->run()) << "not interrupted";
+  } else {
+    ASSERT_EQ(step, "check");
+    const State now = Take(m);
+    ASSERT_TRUE(found->run()) << "the run after the cut failed";
+    const State again = Take(m);
+    found->prepare();
+    const State before = Take(m);
+    ASSERT_TRUE(found->run()) << "the uninterrupted run failed";
+    const State after = Take(m);
+    ExpectSound(m, before, after, now, op == "uninstall");
+    EXPECT_EQ(wine_test::Difference(after.registry, again.registry, {"|mervalis desktop"}),
+              std::vector<std::string>{});
+    EXPECT_TRUE(again.files == after.files) << "the files differ from an uninterrupted run's";
+    wine_test::RemoveInstallation();
+  }
 }
 
 }  // namespace
