@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 #include <set>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +22,6 @@
 #include "payload/expected_files.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
-#include "wallpaper/background.h"
-#include "wallpaper/bmp_file.h"
 #include "wine/contract_literals.h"
 #include "wine/file_watch.h"
 #include "wine/installation.h"
@@ -152,28 +149,6 @@ class ApplyModeTest : public wine_test::CleanMachineTest {
     return page;
   }
 
-  // The background file for this screen, composed here from the program's pictures.
-  std::string ExpectedBackground(bool stretched, bool border) const {
-    mervalis::BackgroundInputs inputs;
-    inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
-    inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
-    inputs.stretched = stretched;
-    inputs.showBorder = border;
-    // Decoded as drawn: a picture drawn at half its size or less is decoded smaller.
-    const std::string scene = Jpeg("scene.jpg"), frame = Jpeg("frame.jpg");
-    const auto bytes = [](const std::string& jpeg) {
-      return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size());
-    };
-    EXPECT_FALSE(mervalis::DecodeBackgroundPictures(inputs, bytes(scene), bytes(frame)).has_value());
-    const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
-    return {file.begin(), file.end()};
-  }
-  // A picture of the window, as the source tree holds it.
-  static std::string Jpeg(const char* name) {
-    return wine_test::SourceTreeFile(std::string("src\\ui\\assets\\") + name);
-  }
-
-
   // One apply run with a stored option code, on a desktop that shows other
   // wallpapers. With `remembered`, "lastwp" and "lastap" hold marks first,
   // otherwise they do not exist; either way the run must leave them alone.
@@ -195,7 +170,7 @@ class ApplyModeTest : public wine_test::CleanMachineTest {
     // The background for this screen and the stored options.
     const std::string background = wine_test::ReadFileBytes(paths.imagesFolder + "background.bmp");
     wallpaper_test::ExpectScreenSizedBitmap(background);
-    EXPECT_TRUE(background == ExpectedBackground(stretched, border)) << "background differs from the composition";
+    wallpaper_test::ExpectTheBackgroundLooksComposed(background, stretched, border);
 
     // The desktop was pointed at the page while it held the animated page.
     const auto calls = active_desktop_fixture::ReadAndClearCalls();

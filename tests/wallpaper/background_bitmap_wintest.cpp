@@ -1,6 +1,7 @@
 // The background bitmap file under Wine: its size and content for the
 // screen, the safe replacement of the previous file, and who hears about a
-// failure. The pictures come from the built program's resources.
+// failure. The program draws the pictures of its resources; the file is
+// compared with the source tree's pictures as Windows' own codecs read them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,18 +9,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/application_win.h"
 #include "common/folders_win.h"
-#include "payload/resource_ids.h"
 #include "robot.h"
-#include "wallpaper/background.h"
 #include "wallpaper/background_bitmap_win.h"
-#include "wallpaper/bmp_file.h"
 #include "wallpaper/screen_bitmap_check.h"
 #include "wine/support.h"
 
@@ -126,29 +123,6 @@ class BackgroundBitmap : public testing::Test {
     return request;
   }
 
-  // The file that the request should give on this screen, composed here from
-  // the same pictures, decoded as drawn (a picture drawn at half its size or
-  // less is decoded smaller).
-  static std::string Expected(const BitmapRequest& request) {
-    mervalis::BackgroundInputs inputs;
-    inputs.width = ::GetSystemMetrics(SM_CXSCREEN);
-    inputs.height = ::GetSystemMetrics(SM_CYSCREEN);
-    inputs.stretched = request.stretched;
-    inputs.showBorder = request.showBorder;
-    EXPECT_FALSE(mervalis::DecodeBackgroundPictures(inputs, Jpeg(IDR_SCENE_JPEG), Jpeg(IDR_FRAME_JPEG)).has_value());
-    const mervalis::ByteBuffer file = mervalis::EncodeBmp24(mervalis::ComposeBackground(inputs));
-    return {file.begin(), file.end()};
-  }
-
-  static std::span<const std::uint8_t> Jpeg(int id) {
-    HRSRC info = ::FindResourceA(program_, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
-    EXPECT_NE(info, nullptr);
-    if (!info) return {};
-    return {static_cast<const std::uint8_t*>(::LockResource(::LoadResource(program_, info))),
-            ::SizeofResource(program_, info)};
-  }
-
-
   static HMODULE program_;
   std::string folder_;
   std::string path_;
@@ -167,7 +141,7 @@ TEST_F(BackgroundBitmap, CentredWithBorderIsComposedForTheScreen) {
 
   const std::string file = wine_test::ReadFileBytes(path_);
   wallpaper_test::ExpectScreenSizedBitmap(file);
-  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
+  wallpaper_test::ExpectTheBackgroundLooksComposed(file, request.stretched, request.showBorder);
   EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
   EXPECT_EQ(BitmapLogLines(),
             (std::vector<std::string>{"Begin", "After Var Dec", "After Stretch Check", "Before Border",
@@ -180,8 +154,7 @@ TEST_F(BackgroundBitmap, StretchedReplacesTheOldFileWithoutAFrame) {
   EXPECT_TRUE(WriteWallpaperBitmap(request));
   const std::string file = wine_test::ReadFileBytes(path_);
   wallpaper_test::ExpectScreenSizedBitmap(file);
-  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
-  EXPECT_TRUE(file == Expected(Request(true, false, true)));
+  wallpaper_test::ExpectTheBackgroundLooksComposed(file, true, false);
   // Nothing stays beside it.
   EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
   EXPECT_EQ(BitmapLogLines(),
@@ -193,7 +166,7 @@ TEST_F(BackgroundBitmap, StretchedReplacesTheOldFileWithoutAFrame) {
   ASSERT_TRUE(wine_test::WriteFileBytes(path_ + ".old", "an older version's spare"));
   const BitmapRequest centred = Request(false, false, true);
   EXPECT_TRUE(WriteWallpaperBitmap(centred));
-  EXPECT_TRUE(wine_test::ReadFileBytes(path_) == Expected(centred)) << "the file is not the composed background";
+  wallpaper_test::ExpectTheBackgroundLooksComposed(wine_test::ReadFileBytes(path_), false, false);
   EXPECT_EQ(wine_test::FolderListing(folder_), std::vector<std::string>{"background.bmp"});
 }
 
@@ -215,7 +188,7 @@ TEST_F(BackgroundBitmap, LeftoversHeldOpenByAnotherProgramDoNotStopLaterWrites) 
   for (HANDLE handle : held) ::CloseHandle(handle);
   EXPECT_TRUE(written[0]);
   EXPECT_TRUE(written[1]);
-  EXPECT_TRUE(file == Expected(Request(false, false, true))) << "the file is not the composed background";
+  wallpaper_test::ExpectTheBackgroundLooksComposed(file, false, false);
 }
 
 TEST_F(BackgroundBitmap, ReadOnlyOldFileIsKeptAndNothingIsLeftBehind) {
@@ -280,7 +253,7 @@ TEST_F(BackgroundBitmap, SizeFollowsTheScreen) {
   EXPECT_TRUE(WriteWallpaperBitmap(request));
   const std::string file = wine_test::ReadFileBytes(path_);
   wallpaper_test::ExpectScreenSizedBitmap(file);
-  EXPECT_TRUE(file == Expected(request)) << "the file is not the composed background";
+  wallpaper_test::ExpectTheBackgroundLooksComposed(file, request.stretched, request.showBorder);
 }
 
 }  // namespace
