@@ -31,28 +31,21 @@ BitmapRequest QuietRequest(const StoredLayout& layout, std::string path) {
   return BackgroundRequest(std::move(path), layout.stretched, layout.showBorder, layout.decorate, true);
 }
 
-// Reads a background file's rows into `row` as opaque pixels, a row at a time.
-class RowsInto {
+// Rows of B, G, R to `row` as opaque pixels.
+class OpaqueRows {
  public:
-  RowsInto(int width, int height, const BackgroundRow& row)
-      : pixels_(static_cast<std::size_t>(std::max(width, 0))),
-        reader_(width, height, [this, &row](int y, std::span<const std::uint8_t> bgr) {
-          for (std::size_t x = 0; x < pixels_.size(); ++x) {
-            pixels_[x] = 0xFF000000u | (std::uint32_t{bgr[3 * x + 2]} << 16) | (std::uint32_t{bgr[3 * x + 1]} << 8) |
-                         bgr[3 * x];
-          }
-          row(y, pixels_.data());
-        }) {}
-
-  RowsInto(const RowsInto&) = delete;  // the reader's function points at this
-  RowsInto& operator=(const RowsInto&) = delete;
-
-  bool Feed(std::span<const std::uint8_t> bytes) { return reader_.Feed(bytes); }
-  [[nodiscard]] bool Complete() const noexcept { return reader_.Complete(); }
+  OpaqueRows(int width, const BackgroundRow& row) : pixels_(static_cast<std::size_t>(std::max(width, 0))), row_(row) {}
+  void operator()(int y, const std::uint8_t* bgr) {
+    for (std::size_t x = 0; x < pixels_.size(); ++x) {
+      pixels_[x] = 0xFF000000u | (std::uint32_t{bgr[3 * x + 2]} << 16) | (std::uint32_t{bgr[3 * x + 1]} << 8) |
+                   bgr[3 * x];
+    }
+    row_(y, pixels_.data());
+  }
 
  private:
   std::vector<std::uint32_t> pixels_;
-  Bmp24RowReader reader_;
+  const BackgroundRow& row_;
 };
 
 }  // namespace
@@ -74,7 +67,8 @@ bool ReadBackgroundFile(const std::string& path, int width, int height, const Ba
   UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
-  RowsInto rows(width, height, row);
+  OpaqueRows opaque(width, row);
+  Bmp24RowReader rows(width, height, [&opaque](int y, std::span<const std::uint8_t> bgr) { opaque(y, bgr.data()); });
   std::vector<std::uint8_t> chunk(256 * 1024);
   DWORD read = 0;
   while (!rows.Complete() &&
@@ -86,21 +80,20 @@ bool ReadBackgroundFile(const std::string& path, int width, int height, const Ba
 
 void ComposeBackgroundRows(const StoredLayout& layout, int width, int height, const BackgroundRow& row) {
   BackgroundInputs inputs = CompositionInputs(QuietRequest(layout, {}), width, height);
-  // Decoded as `apply` decodes them: the frame only where it is drawn, each
-  // at the smallest of the decoder's scales that its place allows.
+  // Decoded as `apply` decodes them (the frame only where it is drawn, each
+  // at the smallest of the decoder's scales that its place allows), the
+  // scene a row at a time as it is drawn: a monitor's background is never
+  // held twice, nor the scene whole.
   const auto picture = [](int id) { return ResourceBytes(nullptr, id); };
-  if (const auto failure = DecodeBackgroundPictures(inputs, picture(IDR_SCENE_JPEG), picture(IDR_FRAME_JPEG))) {
-    throw std::runtime_error("Cannot read picture " +
-                             std::to_string(failure->picture == BackgroundPicture::Scene ? IDR_SCENE_JPEG
-                                                                                          : IDR_FRAME_JPEG) +
-                             ": " + failure->error);
+  const auto cannotRead = [](int id, const std::string& error) {
+    return std::runtime_error("Cannot read picture " + std::to_string(id) + ": " + error);
+  };
+  if (const auto failure = DecodeBackgroundPictures(inputs, picture(IDR_SCENE_JPEG), picture(IDR_FRAME_JPEG), true)) {
+    throw cannotRead(failure->picture == BackgroundPicture::Scene ? IDR_SCENE_JPEG : IDR_FRAME_JPEG, failure->error);
   }
-  // Composed in bands as the file would be, and read back as it is.
-  RowsInto rows(width, height, row);
-  if (!WriteBackgroundFile(inputs, [&rows](std::span<const std::uint8_t> bytes) { return rows.Feed(bytes); }) ||
-      !rows.Complete()) {
-    throw std::runtime_error("The background could not be composed");
-  }
+  OpaqueRows opaque(width, row);
+  ComposeBackgroundDownward(inputs, [&opaque](int y, const std::uint8_t* bgr) { opaque(y, bgr); });
+  if (!inputs.sceneRows->Error().empty()) throw cannotRead(IDR_SCENE_JPEG, inputs.sceneRows->Error());
 }
 
 void BackgroundForScreen(const StoredLayout& layout, int width, int height, bool mayWriteFile,

@@ -71,7 +71,7 @@ class Composer {
     const Rect screen{0, 0, width_, height_};
     const Rect& p = layout_.picture;
     // The fill colour goes everywhere the scene will not cover.
-    const bool sceneCovers = !inputs.scene.Empty();
+    const bool sceneCovers = !inputs.scene.Empty() || (inputs.sceneRows && inputs.sceneRows->Width() > 0);
     if (sceneCovers) {
       fills_ = {Rect{0, 0, width_, p.top}, Rect{0, p.bottom, width_, height_},
                 Rect{0, p.top, p.left, p.bottom}, Rect{p.right, p.top, width_, p.bottom}};
@@ -99,7 +99,13 @@ class Composer {
         if (!clip.Empty()) frame_.emplace_back(inputs.frame, f, clip);
       }
     }
-    if (sceneCovers) scene_.emplace_back(inputs.scene, p, Intersect(p, screen));
+    if (sceneCovers && inputs.sceneRows) {
+      const std::shared_ptr<JpegRowReader> reader = inputs.sceneRows;
+      scene_.emplace_back(reader->Width(), reader->Height(), [reader](int y) { return reader->Row(y); }, p,
+                          Intersect(p, screen));
+    } else if (sceneCovers) {
+      scene_.emplace_back(inputs.scene, p, Intersect(p, screen));
+    }
   }
 
   [[nodiscard]] const BackgroundLayout& Layout() const noexcept { return layout_; }
@@ -237,19 +243,40 @@ bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
   return true;
 }
 
+void ComposeBackgroundDownward(const BackgroundInputs& inputs, const BackgroundRowSink& row, std::size_t bandBytes) {
+  CheckScreenSize(inputs);
+  const std::size_t stride = static_cast<std::size_t>(inputs.width) * 3;
+  const int bandRows =
+      static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(inputs.height)));
+  Image band = Image::Unfilled(inputs.width, bandRows);
+  Composer composer(inputs);
+  for (int top = 0; top < inputs.height; top += bandRows) {
+    band.SetHeightWithinCapacity(std::min(bandRows, inputs.height - top));
+    composer.Compose(band, top);
+    for (int y = 0; y < band.Height(); ++y) row(top + y, band.Row(y));
+  }
+}
+
 std::optional<PictureFailure> DecodeBackgroundPictures(BackgroundInputs& inputs,
                                                        std::span<const std::uint8_t> scene,
-                                                       std::span<const std::uint8_t> frame) {
+                                                       std::span<const std::uint8_t> frame, bool sceneByRows) {
   const bool centred = !inputs.stretched;
   const int mx = centred ? CentredMargin(inputs.width) : 0;
   const int my = centred ? CentredMargin(inputs.height) : 0;
   const JpegSize sceneSize = ReadJpegSize(scene);
   if (!sceneSize.ok()) return PictureFailure{BackgroundPicture::Scene, sceneSize.error};
-  JpegResult decoded = DecodeJpeg(
-      scene, JpegDecodeScale(sceneSize.width, sceneSize.height, inputs.width - 2 * mx,
-                             inputs.height - 2 * my));
-  if (!decoded.ok()) return PictureFailure{BackgroundPicture::Scene, decoded.error};
-  inputs.scene = std::move(decoded.image);
+  const int sceneScale =
+      JpegDecodeScale(sceneSize.width, sceneSize.height, inputs.width - 2 * mx, inputs.height - 2 * my);
+  JpegResult decoded;
+  if (sceneByRows) {
+    inputs.scene = Image();
+    inputs.sceneRows = std::make_shared<JpegRowReader>(scene, sceneScale);
+    if (!inputs.sceneRows->Error().empty()) return PictureFailure{BackgroundPicture::Scene, inputs.sceneRows->Error()};
+  } else {
+    decoded = DecodeJpeg(scene, sceneScale);
+    if (!decoded.ok()) return PictureFailure{BackgroundPicture::Scene, decoded.error};
+    inputs.scene = std::move(decoded.image);
+  }
 
   inputs.frame = Image();
   inputs.frameWidth = inputs.frameHeight = 0;

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "wallpaper/image.h"
+#include "wallpaper/jpeg_decode.h"
 
 namespace mervalis {
 
@@ -27,6 +29,9 @@ struct BackgroundInputs {
   bool showBorder = false;  // centred only
   bool decorate = false;    // centred only
   Image scene;
+  // Instead of `scene`, for ComposeBackgroundDownward: the scene decoded a
+  // row at a time as it is drawn, never held whole.
+  std::shared_ptr<JpegRowReader> sceneRows;
   Image frame;
   // The frame picture's own size, when `frame` holds it decoded smaller or
   // not at all (it is not drawn); 0 x 0 takes the size of `frame`. The
@@ -92,6 +97,16 @@ inline constexpr std::size_t kBackgroundBandBytes = std::size_t{1} << 20;
                                        const CompositionProgress& progress = {},
                                        std::size_t bandBytes = kBackgroundBandBytes);
 
+// ComposeBackground's rows, each to `row` (y from the top, B, G, R) as it is
+// composed, in bands of about `bandBytes` going down: with the scene given as
+// `sceneRows`, the memory it needs beyond the frame picture and libjpeg's
+// own is one band, whatever the sizes. Throws as ComposeBackground; a scene
+// that fails to decode part way leaves its rows black and the reader's
+// Error() set.
+using BackgroundRowSink = std::function<void(int y, const std::uint8_t* bgr)>;
+void ComposeBackgroundDownward(const BackgroundInputs& inputs, const BackgroundRowSink& row,
+                               std::size_t bandBytes = kBackgroundBandBytes);
+
 enum class BackgroundPicture { Scene, Frame };
 struct PictureFailure {
   BackgroundPicture picture;
@@ -104,9 +119,11 @@ struct PictureFailure {
 // then goes to frameWidth x frameHeight). Each is decoded at the largest of libjpeg's scales that
 // leaves it no smaller than its place on the screen, so a picture drawn at
 // half its size or less is decoded smaller. The failure of the first picture
-// that cannot be read, if any.
+// that cannot be read, if any. With `sceneByRows` the scene goes to
+// `sceneRows` instead, at the same scale, its header read (`scene` must then
+// outlive the composition).
 [[nodiscard]] std::optional<PictureFailure> DecodeBackgroundPictures(
     BackgroundInputs& inputs, std::span<const std::uint8_t> scene,
-    std::span<const std::uint8_t> frame);
+    std::span<const std::uint8_t> frame, bool sceneByRows = false);
 
 }  // namespace mervalis

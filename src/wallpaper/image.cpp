@@ -285,17 +285,17 @@ void BlendRows(const std::uint16_t* a, const std::uint16_t* b, int weight, std::
 }  // namespace
 
 struct ScaledDrawing::State {
-  State(const Image& picture, const Rect& place, const Rect& visible)
-      : source(picture),
+  State(int width, int height, RowSource picture, const Rect& place, const Rect& visible)
+      : source(std::move(picture)),
         target(place),
         area(Intersect(place, visible)),
-        straight(picture.Width() == place.Width() && picture.Height() == place.Height()),
+        straight(width == place.Width() && height == place.Height()),
         vector(UseSse2()),
         columns(straight || area.Empty() ? Columns(1, 1, 0, 0, false)
-                                         : Columns(picture.Width(), place.Width(),
-                                                   area.left - place.left, area.Width(), vector)) {
+                                         : Columns(width, place.Width(), area.left - place.left, area.Width(),
+                                                   vector)) {
     if (straight || area.Empty()) return;
-    rows = AxisTaps(picture.Height(), place.Height(), area.top - place.top, area.Height(), 1);
+    rows = AxisTaps(height, place.Height(), area.top - place.top, area.Height(), 1);
     for (auto& slot : slots) slot.samples.resize(columns.taps.size() * 3 + 1);
   }
 
@@ -307,14 +307,14 @@ struct ScaledDrawing::State {
       if (slot.row == y) return slot.samples.data();
     }
     Slot& slot = slots[0].row == other ? slots[1] : slots[0];
-    InterpolateRow(source.Row(y), columns, vector, slot.samples.data());
+    InterpolateRow(source(y), columns, vector, slot.samples.data());
     slot.row = y;
     return slot.samples.data();
   }
 
   void DrawRow(int y, std::uint8_t* out) {
     if (straight) {
-      std::memcpy(out, source.Row(y - target.top) + 3 * static_cast<std::size_t>(area.left - target.left),
+      std::memcpy(out, source(y - target.top) + 3 * static_cast<std::size_t>(area.left - target.left),
                   3 * static_cast<std::size_t>(area.Width()));
       return;
     }
@@ -329,7 +329,7 @@ struct ScaledDrawing::State {
     int row = -1;
     std::vector<std::uint16_t> samples;
   };
-  const Image& source;
+  RowSource source;
   Rect target;
   Rect area;  // what is drawn, in the whole picture's coordinates
   bool straight;
@@ -341,7 +341,10 @@ struct ScaledDrawing::State {
 };
 
 ScaledDrawing::ScaledDrawing(const Image& source, const Rect& target, const Rect& clip)
-    : state_(std::make_unique<State>(source, source.Empty() ? Rect{} : target, clip)) {}
+    : ScaledDrawing(source.Width(), source.Height(), [&source](int y) { return source.Row(y); }, target, clip) {}
+ScaledDrawing::ScaledDrawing(int width, int height, RowSource rows, const Rect& target, const Rect& clip)
+    : state_(std::make_unique<State>(width, height, std::move(rows), width > 0 && height > 0 ? target : Rect{},
+                                     clip)) {}
 ScaledDrawing::ScaledDrawing(ScaledDrawing&&) noexcept = default;
 ScaledDrawing& ScaledDrawing::operator=(ScaledDrawing&&) noexcept = default;
 ScaledDrawing::~ScaledDrawing() = default;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <span>
@@ -158,6 +159,11 @@ void FillRect(Image& image, const Rect& area, Rgb colour) noexcept;
 class ScaledDrawing {
  public:
   ScaledDrawing(const Image& source, const Rect& target, const Rect& clip);
+  // From a picture that is not held whole: its width, height and rows (from
+  // the top, B, G, R). Drawn in bands going down, the rows are asked for
+  // going down, at most the last two again.
+  using RowSource = std::function<const std::uint8_t*(int y)>;
+  ScaledDrawing(int width, int height, RowSource rows, const Rect& target, const Rect& clip);
   ScaledDrawing(const ScaledDrawing&) = delete;
   ScaledDrawing& operator=(const ScaledDrawing&) = delete;
   ScaledDrawing(ScaledDrawing&&) noexcept;

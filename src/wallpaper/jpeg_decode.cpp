@@ -1,5 +1,6 @@
 #include "wallpaper/jpeg_decode.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>  // jpeglib.h needs FILE
@@ -113,6 +114,13 @@ class Decompressor {
     return true;
   }
 
+  // Decodes the next row into `into`, Width() pixels.
+  bool ReadRow(std::uint8_t* into) noexcept {
+    if (setjmp(err_.jump)) return false;
+    JSAMPROW row = into;
+    return jpeg_read_scanlines(&cinfo_, &row, 1) == 1 || Fail("Picture data ended early");
+  }
+
   [[nodiscard]] const char* Message() const noexcept { return err_.message; }
 
  private:
@@ -148,6 +156,53 @@ JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale) {
   }
   result.image = std::move(image);
   return result;
+}
+
+struct JpegRowReader::State {
+  Decompressor decompressor;
+  std::string error;
+  int width = 0;
+  int height = 0;
+  int next = 0;  // the row the decompressor gives next
+  std::vector<std::uint8_t> rows[2];  // row y in rows[y % 2]
+
+  bool Failed(std::string text) {
+    if (error.empty()) error = text.empty() ? "Picture data ended early" : std::move(text);
+    return false;
+  }
+};
+
+JpegRowReader::JpegRowReader(std::span<const std::uint8_t> bytes, int scale) : state_(std::make_unique<State>()) {
+  State& s = *state_;
+  if (scale != 1 && scale != 2 && scale != 4 && scale != 8) {
+    s.Failed("Unsupported picture scale");
+    return;
+  }
+  if (!s.decompressor.ReadHeader(bytes.data(), bytes.size()) || !s.decompressor.Start(scale)) {
+    s.Failed(s.decompressor.Message());
+    return;
+  }
+  s.width = s.decompressor.Width();
+  s.height = s.decompressor.Height();
+  for (auto& row : s.rows) row.resize(3 * static_cast<std::size_t>(s.width));
+}
+
+JpegRowReader::~JpegRowReader() = default;
+
+const std::string& JpegRowReader::Error() const noexcept { return state_->error; }
+int JpegRowReader::Width() const noexcept { return state_->width; }
+int JpegRowReader::Height() const noexcept { return state_->height; }
+
+const std::uint8_t* JpegRowReader::Row(int y) {
+  State& s = *state_;
+  std::vector<std::uint8_t>& slot = s.rows[y & 1];
+  if (y < 0 || y >= s.height || y < s.next - 2) s.Failed("Picture rows asked for out of order");
+  while (s.error.empty() && s.next <= y) {
+    if (!s.decompressor.ReadRow(s.rows[s.next & 1].data())) s.Failed(s.decompressor.Message());
+    ++s.next;
+  }
+  if (!s.error.empty()) std::fill(slot.begin(), slot.end(), std::uint8_t{0});
+  return slot.data();
 }
 
 JpegSize ReadJpegSize(std::span<const std::uint8_t> bytes) {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "wallpaper/image.h"
 
@@ -24,6 +26,30 @@ struct JpegResult {
 // A `scale` of 2, 4 or 8 decodes at that fraction of the size (libjpeg's
 // scaled decoding, rounded up), which costs a fraction of the work.
 [[nodiscard]] JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale = 1);
+
+// The same decoding a row at a time, top to bottom, for a drawing that needs
+// a few rows at once rather than the whole picture. `bytes` must outlive it.
+class JpegRowReader {
+ public:
+  JpegRowReader(std::span<const std::uint8_t> bytes, int scale);
+  JpegRowReader(const JpegRowReader&) = delete;
+  JpegRowReader& operator=(const JpegRowReader&) = delete;
+  ~JpegRowReader();
+
+  // Empty while every row asked for so far was read; libjpeg's own text, or
+  // ours for a row asked for out of order, after the first failure.
+  [[nodiscard]] const std::string& Error() const noexcept;
+  [[nodiscard]] int Width() const noexcept;
+  [[nodiscard]] int Height() const noexcept;
+  // Row `y` (0 at the top) in B, G, R order, Width() pixels. Only it and the
+  // row before it stay readable, so rows are asked for going down; after a
+  // failure (or for a row out of order) the row is black.
+  [[nodiscard]] const std::uint8_t* Row(int y);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 struct JpegSize {
   int width = 0;

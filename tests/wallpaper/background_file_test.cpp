@@ -1,6 +1,7 @@
 // The background bitmap written in bands, and the pictures decoded for it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -169,6 +170,18 @@ TEST(DecodeBackgroundPictures, DecodesWhatIsDrawnAtTheSizeItIsDrawn) {
     // The layout goes by the frame picture's own size.
     EXPECT_EQ(inputs.frameWidth, c.frameWidth ? 1024 : 0);
     EXPECT_EQ(inputs.frameHeight, c.frameHeight ? 768 : 0);
+
+    // The scene read a row at a time as the bands go down: the same picture.
+    BackgroundInputs byRows = inputs;
+    ASSERT_FALSE(DecodeBackgroundPictures(byRows, SceneJpeg(), FrameJpeg(), true).has_value());
+    EXPECT_TRUE(byRows.scene.Empty());
+    const Image whole = ComposeBackground(inputs);
+    Image rows = Image::Unfilled(c.width, c.height);
+    ComposeBackgroundDownward(byRows, [&](int y, const std::uint8_t* bgr) {
+      std::copy(bgr, bgr + 3 * c.width, rows.Row(y));
+    }, 3 * c.width * 7);
+    EXPECT_EQ(byRows.sceneRows->Error(), "");
+    EXPECT_TRUE(rows == whole);
   }
 }
 
@@ -217,6 +230,10 @@ TEST(DecodeBackgroundPictures, TheFrameIsReadOnlyWhenItIsDrawn) {
   failure = DecodeBackgroundPictures(inputs, std::span(SceneJpeg()).first(2000), FrameJpeg());
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->picture, BackgroundPicture::Scene);
+  // Read a row at a time, the same picture fails when its rows run out.
+  ASSERT_FALSE(DecodeBackgroundPictures(inputs, std::span(SceneJpeg()).first(20000), FrameJpeg(), true));
+  ComposeBackgroundDownward(inputs, [](int, const std::uint8_t*) {});
+  EXPECT_NE(inputs.sceneRows->Error(), "");
 }
 
 }  // namespace
