@@ -1,6 +1,6 @@
 # make run   builds and starts the installer window under Wine (ARGS=apply passes arguments)
 # make test  builds everything and runs every test, native and under Wine
-# make test-crash runs the interrupted operations at every crash point (long)
+# make test-crash runs the interrupted operations at every crash point, and cuts the power at eight (long)
 # make bench builds everything and runs the benchmarks, native and i686 under Wine
 # make fuzz  runs every fuzz target for FUZZ_SECONDS each, keeping what it finds in FUZZ_CORPUS
 BUILD ?= build
