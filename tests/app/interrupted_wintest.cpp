@@ -387,7 +387,9 @@ TEST(PowerCutStep, Run) {
   }
   const Machine m{machine == "win10"};
   std::optional<Windows10Desktop> windows10;
-  if (m.perUser) ASSERT_TRUE(windows10.emplace().ready());
+  if (m.perUser) {
+    ASSERT_TRUE(windows10.emplace().ready());
+  }
   const std::vector<Operation> ops = Operations(m, m.perUser);
   const auto found = std::find_if(ops.begin(), ops.end(), [&](const Operation& o) { return op == o.name; });
   ASSERT_NE(found, ops.end()) << op;
