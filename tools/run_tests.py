@@ -678,7 +678,7 @@ def power_cut(wine, chosen, machine):
                 step("prepare")
                 if flushes:
                     # Ends at the flush: the registry as the flush put it on the disk.
-                    lines = power_cut_step(wine, machine, op, "run", at=flushes[-1])
+                    power_cut_step(wine, machine, op, "run", at=flushes[-1])
                     wine.shutdown_server()
                     keep_registry()
                     step("prepare")

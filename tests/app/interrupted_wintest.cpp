@@ -315,27 +315,20 @@ std::vector<Operation> Operations(const Machine& m, bool withApply) {
   return ops;
 }
 
-// Today's Windows with its shell, for the per-user install.
-class Windows10Desktop {
- public:
-  Windows10Desktop() : version_("win10", {"Mervalis-crashpoints.exe", "Mervalis.exe", "QuorUninst1.exe"}) {
-    wine_test::KillProcessesNamed("shell_standin.exe");
-    shell_.emplace(wine_test::BinFolder() + "shell_standin.exe", "win10");
-    ready_ = version_.ok() && robot::WaitForWindow({"Progman", "Program Manager", shell_->id(), true}, 10000);
-    for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
-      HKEY made = nullptr;
-      ready_ = ready_ && ::RegCreateKeyA(HKEY_CURRENT_USER, key, &made) == ERROR_SUCCESS;
-      if (made) ::RegCloseKey(made);
-    }
+// Today's Windows with its shell, and the keys a user's registry has, for the
+// per-user install.
+bool Windows10(std::optional<wine_test::Windows10Desktop>& desktop) {
+  if (!desktop.emplace(std::vector<std::string>{"Mervalis-crashpoints.exe", "Mervalis.exe", "QuorUninst1.exe"})
+           .ready()) {
+    return false;
   }
-  ~Windows10Desktop() { wine_test::KillProcessesNamed("shell_standin.exe"); }
-  [[nodiscard]] bool ready() const { return ready_; }
-
- private:
-  wine_test::ScopedWindowsVersion version_;
-  std::optional<Process> shell_;
-  bool ready_ = false;
-};
+  for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+    HKEY made = nullptr;
+    if (::RegCreateKeyA(HKEY_CURRENT_USER, key, &made) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(made);
+  }
+  return true;
+}
 
 class Interrupted : public wine_test::CleanMachineTest {
  protected:
@@ -357,8 +350,8 @@ TEST_F(Interrupted, EveryOperationOfTheMachineInstallFinishesWhenRunAgain) {
 class StandardUserInterrupted : public Interrupted {};
 
 TEST_F(StandardUserInterrupted, EveryOperationOfThePerUserInstallFinishesWhenRunAgain) {
-  const Windows10Desktop windows10;
-  ASSERT_TRUE(windows10.ready());
+  std::optional<wine_test::Windows10Desktop> windows10;
+  ASSERT_TRUE(Windows10(windows10));
   const Machine vista{true};
   InterruptEveryPoint(vista, Operations(vista, true));
 }
@@ -386,9 +379,9 @@ TEST(PowerCutStep, Run) {
     machine = text.substr(0, first), op = text.substr(first + 1, last - first - 1), step = text.substr(last + 1);
   }
   const Machine m{machine == "win10"};
-  std::optional<Windows10Desktop> windows10;
+  std::optional<wine_test::Windows10Desktop> windows10;
   if (m.perUser) {
-    ASSERT_TRUE(windows10.emplace().ready());
+    ASSERT_TRUE(Windows10(windows10));
   }
   const std::vector<Operation> ops = Operations(m, m.perUser);
   const auto found = std::find_if(ops.begin(), ops.end(), [&](const Operation& o) { return op == o.name; });

@@ -169,10 +169,8 @@ void UninstallFromTheEntry() {
 // folders and keys, nothing to the Windows or Program Files folders or to
 // HKEY_LOCAL_MACHINE, and the uninstall leaves the machine as it was.
 TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
-  wine_test::ScopedWindowsVersion windows10("win10");
-  ASSERT_TRUE(windows10.ok());
-  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
-  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  const wine_test::Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
 
   // The desktop before: a picture of the user's, placed as "fill".
   const std::string previous = mervalis::GetSpecialFolder(CSIDL_PERSONAL) + "\\previous.bmp";
@@ -383,10 +381,8 @@ void WriteWideValue(HKEY root, const std::string& key, const std::string& name, 
 // data redirected to one, and a previous wallpaper in one. Install, desktop
 // mode and uninstall work, and the wallpaper comes back byte for byte.
 TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
-  wine_test::ScopedWindowsVersion windows10("win10");
-  ASSERT_TRUE(windows10.ok());
-  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
-  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  const wine_test::Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
 
   const std::string downloads = "C:\\\xE4\xB8\x8B\xE8\xBD\xBD \xE5\xA3\x81\xE7\xBA\xB8\\";  // "下载 壁纸"
   const std::string local = "C:\\\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6\xE3\x83\xBC\\Local";  // "ユーザー"
@@ -434,10 +430,8 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
 // the user's own picture: ours keeps that value, and its uninstall brings the
 // user's picture back, not the other wallpaper's background.
 TEST_F(AnimatedDesktop, AnotherFamilyWallpaperShownLeavesTheUsersPictureRemembered) {
-  wine_test::ScopedWindowsVersion windows10("win10");
-  ASSERT_TRUE(windows10.ok());
-  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
-  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  const wine_test::Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
   const auto paths = wine_test::PerUserPaths();
   const std::string otherEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Coral Reef";
   const std::string otherImages = mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Quorvane\\QVImages\\CoralReef\\";
@@ -470,10 +464,8 @@ TEST_F(AnimatedDesktop, AnotherFamilyWallpaperShownLeavesTheUsersPictureRemember
 // The desktop shows Windows' own copy of the user's picture: the picture it
 // was made from, as Windows 8 and later record it, is remembered and put back.
 TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
-  wine_test::ScopedWindowsVersion windows10("win10");
-  ASSERT_TRUE(windows10.ok());
-  Process shell(wine_test::BinFolder() + "shell_standin.exe", "win10");
-  ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
+  const wine_test::Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
   ASSERT_TRUE(wine_test::WriteFileBytes(kPreviousPlain, "BM previous picture"));
   SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper",
             mervalis::GetSpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Windows\\Themes\\TranscodedWallpaper");

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "robot.h"
+
 namespace wine_test {
 
 namespace {
@@ -43,6 +45,17 @@ ScopedWindowsVersion::~ScopedWindowsVersion() {
     // The key goes too when nothing else is set in it.
     if (subkeys == 0 && values == 0) ::RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
   }
+}
+
+Windows10Desktop::Windows10Desktop(std::vector<std::string> exeNames) : version_("win10", std::move(exeNames)) {
+  KillProcessesNamed("shell_standin.exe");
+  shell_.emplace(BinFolder() + "shell_standin.exe", "win10");
+  ready_ = version_.ok() && robot::WaitForWindow({"Progman", "Program Manager", shell_->id(), true}, 10000);
+}
+
+Windows10Desktop::~Windows10Desktop() {
+  shell_.reset();
+  KillProcessesNamed("shell_standin.exe");
 }
 
 }  // namespace wine_test
