@@ -3,7 +3,6 @@
 # binaries import nothing beyond Windows' own DLLs.
 enable_language(RC)
 
-option(MERVALIS_DEBUG_LOG "Build Mervalis.exe with the debug log switched on" OFF)
 option(MERVALIS_CRASH_POINTS "Build Mervalis.exe able to end itself at a chosen write" OFF)
 # libjpeg-turbo with its SIMD code, unused features left out, as tools/setup.sh
 # builds it. A plain variable, not a cache entry: a build tree configured
@@ -50,16 +49,15 @@ set(MERVALIS_EXCEPTION_STRINGS ${PROJECT_SOURCE_DIR}/src/app/exception_strings_w
     ${PROJECT_SOURCE_DIR}/src/app/exception_strings_sso_win.cpp)
 set(WIN_SYSTEM_LIBS shlwapi comctl32 version ole32 oleaut32 uuid shell32 advapi32 gdi32 user32 kernel32)
 
-# Product code without the entry point and the log switch, shared by the
-# program and the tests.
+# Product code without the entry point and the crash-point switch, shared by
+# the program and the tests.
 add_library(mervalis_win STATIC ${MERVALIS_CORE_SOURCES} ${MERVALIS_WIN_SOURCES})
 target_include_directories(mervalis_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(mervalis_win PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
 target_link_libraries(mervalis_win PUBLIC mingw_jpeg ${WIN_SYSTEM_LIBS})
 
-# A source compiled once per setting of its build switch: the debug log
-# writer (MERVALIS_DEBUG_LOG) and the crash points (MERVALIS_CRASH_POINTS,
-# common/crash_point.h). `<prefix>_release` follows the option, `<prefix>_on`
+# A source compiled once per setting of its build switch: the crash points
+# (MERVALIS_CRASH_POINTS, common/crash_point.h). `<prefix>_release` follows the option, `<prefix>_on`
 # has it on, for the test builds of the program.
 function(mervalis_switched prefix source switch)
   foreach(setting release on)
@@ -75,7 +73,6 @@ function(mervalis_switched prefix source switch)
     target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
   endforeach()
 endfunction()
-mervalis_switched(mervalis_log src/common/debug_log_win.cpp MERVALIS_DEBUG_LOG)
 mervalis_switched(mervalis_crash src/common/crash_point_win.cpp MERVALIS_CRASH_POINTS)
 
 file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
@@ -86,21 +83,19 @@ file(GLOB_RECURSE MERVALIS_RESOURCE_INPUTS CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/app/*.manifest
   ${PROJECT_SOURCE_DIR}/src/*.h)
 
-function(mervalis_program name log_library crash_library)
+function(mervalis_program name crash_library)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
                  ${MERVALIS_QUIET_TERMINATE} ${MERVALIS_EXCEPTION_STRINGS}
                  ${PROJECT_SOURCE_DIR}/src/app/mervalis.rc)
-  target_link_libraries(${name} PRIVATE mervalis_win ${log_library} ${crash_library})
+  target_link_libraries(${name} PRIVATE mervalis_win ${crash_library})
   target_compile_options(${name} PRIVATE ${MERVALIS_WARNINGS} ${MERVALIS_SIZE_OPTIONS})
   target_link_options(${name} PRIVATE ${MERVALIS_SHIPPED_LINK_OPTIONS})
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/mervalis.rc PROPERTIES
     OBJECT_DEPENDS "${MERVALIS_RESOURCE_INPUTS}")
 endfunction()
-mervalis_program(Mervalis mervalis_log_release mervalis_crash_release)
-# Test builds of the program: with the debug log switched on, and able to
-# end itself at a chosen write.
-mervalis_program(Mervalis-debuglog mervalis_log_on mervalis_crash_release)
-mervalis_program(Mervalis-crashpoints mervalis_log_release mervalis_crash_on)
+mervalis_program(Mervalis mervalis_crash_release)
+# The test build of the program able to end itself at a chosen write.
+mervalis_program(Mervalis-crashpoints mervalis_crash_on)
 
 # The runtime control, a DLL of its own, carried by the program as payload.
 if(EXISTS ${PROJECT_SOURCE_DIR}/src/control/control.cmake)
@@ -129,9 +124,9 @@ file(GLOB_RECURSE WIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests
 file(GLOB WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/wine/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} ${WIN_TEST_SUPPORT})
 target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(win_tests PRIVATE mervalis_win mervalis_log_on mervalis_crash_release robot gtest)
+target_link_libraries(win_tests PRIVATE mervalis_win mervalis_crash_release robot gtest)
 target_compile_options(win_tests PRIVATE ${MERVALIS_WARNINGS})
-add_dependencies(win_tests Mervalis Mervalis-debuglog Mervalis-crashpoints robot_cli)
+add_dependencies(win_tests Mervalis Mervalis-crashpoints robot_cli)
 
 # Further fixtures (COM stand-ins, the desktop host) add themselves here.
 file(GLOB FIXTURE_LISTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fixtures/*/fixture.cmake)

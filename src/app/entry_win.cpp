@@ -7,12 +7,15 @@
 #include "app/command_line.h"
 #include "app/uninstall_win.h"
 #include "common/application_win.h"
+#include "common/debug_log.h"
+#include "common/file_version.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
 #include "desktop/dpi_awareness_win.h"
+#include "desktop/report_win.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
 
@@ -88,16 +91,26 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   // The apply run's exit code tells whoever started it whether it succeeded.
   int exitCode = 0;
   try {
-    const std::string argument = AnsiLowerCase(FirstArgument(commandLine ? commandLine : ""));
+    const std::string_view line = commandLine ? commandLine : "";
+    const std::string argument = AnsiLowerCase(ModeArgument(line));
     const RunMode mode = RunModeFor(argument);
     if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
     if (!BaseFoldersKnown() && mode != RunMode::Preview) {
       RefuseWithoutFolders(mode);
       return exitCode;
     }
-    // A log always describes one run: the previous one goes, whatever the mode.
-    const std::string logPath = GetInstallFolder() + std::string(kDebugLogName);
-    ::DeleteFileW(Widen(logPath).c_str());
+    // Earlier versions' debug log goes, whatever the mode.
+    const std::string oldLogPath = GetInstallFolder() + std::string(kDebugLogName);
+    ::DeleteFileW(Widen(oldLogPath).c_str());
+    if (CarriesLogSwitch(line) || LogAskedByRegistry()) {
+      SwitchLog(true);
+      // A log that cannot be written says so at the mode's own first line,
+      // once the mode is taken.
+      try {
+        WriteDebugLog("Start - " + std::string(kTitle) + " " + MERVALIS_FILE_VERSION_TEXT + ", mode \"" + argument + "\"");
+      } catch (...) {
+      }
+    }
 
     // Uninstaller copies of earlier uninstalls go at the next start that is
     // not an `apply` (which runs often and must stay quick).
@@ -122,6 +135,10 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Preview:
         RunPreviewMode(instance);
+        break;
+      case RunMode::Report:
+        (void)desktop::BecomePerMonitorAware();
+        desktop::WriteAndOpenReport();
         break;
     }
   } catch (...) {

@@ -1,4 +1,3 @@
-// Compiled once per setting of the build switch MERVALIS_DEBUG_LOG.
 #include "common/debug_log.h"
 
 #include <windows.h>
@@ -9,42 +8,84 @@
 #include "common/application_win.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
+#include "common/log_text.h"
 #include "common/names.h"
+#include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
-#ifndef MERVALIS_DEBUG_LOG
-#define MERVALIS_DEBUG_LOG 0
-#endif
-
 namespace mervalis {
 
-extern const bool DebugLogEnabled = MERVALIS_DEBUG_LOG != 0;
+namespace {
+
+bool logOn = false;
+
+UniqueFile OpenForAppending(const std::string& path) {
+  // Appending only: every write goes to the end as one piece, whoever else
+  // appends meanwhile; shared in every way, so that the installer, `apply`
+  // and the desktop mode never shut each other out.
+  const std::wstring name = Widen(path);
+  UniqueFile file(::CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file || ::GetLastError() != ERROR_INVALID_PARAMETER) return file;
+  // Windows 98 knows neither: written from the end it found.
+  file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
+  return file;
+}
+
+}  // namespace
+
+void SwitchLog(bool on) noexcept { logOn = on; }
+
+bool LogIsOn() noexcept { return logOn; }
+
+bool LogAskedByRegistry() noexcept {
+  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  DWORD value = 0;
+  return registry.OpenKey(kCompanyKey, false) && registry.ReadDword(kLogValueName, value) == ERROR_SUCCESS &&
+         value == 1;
+}
+
+std::string LogFolder() { return IsPerUserInstall() ? GetWallpaperFolder() : GetInstallFolder(); }
+
+std::string LogFilePath() { return LogFolder() + std::string(kLogName); }
+
+std::string PreviousLogFilePath() { return LogFolder() + std::string(kPreviousLogName); }
 
 void WriteDebugLog(std::string_view message) {
-  if (!DebugLogEnabled) return;
-  const std::string folder = GetInstallFolder();
-  const std::string path = folder + std::string(kDebugLogName);
+  if (!logOn) return;
+  const std::string folder = LogFolder();
+  const std::string path = LogFilePath();
 
   if (!DirectoryExists(folder) && !ForceDirectories(folder)) {
     ShowMessage("Cannot create debug directory!", MB_OK | MB_ICONSTOP);
     return;
   }
+  SYSTEMTIME now = {};
+  ::GetLocalTime(&now);
+  const std::string line = LogLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                                    now.wMilliseconds},
+                                   ::GetCurrentProcessId(), message);
   // Opened and closed for every line, so no handle outlives the call.
-  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file = OpenForAppending(path);
   if (!file) throw std::runtime_error("Cannot open file \"" + path + "\".");
-  if (::SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-      ::GetLastError() != NO_ERROR) {
-    throw std::runtime_error("Cannot seek in file \"" + path + "\".");
+  const DWORD size = ::GetFileSize(file.get(), nullptr);
+  if (size != INVALID_FILE_SIZE && LogIsFull(size, line.size())) {
+    // Full: it becomes the previous log. Another process that moved it first
+    // (or holds it without sharing its deletion) leaves this one to append.
+    file.reset();
+    (void)::MoveFileExW(Widen(path).c_str(), Widen(PreviousLogFilePath()).c_str(), MOVEFILE_REPLACE_EXISTING);
+    file = OpenForAppending(path);
+    if (!file) throw std::runtime_error("Cannot open file \"" + path + "\".");
   }
-  const std::string line = std::string(message) + "\r\n";
   if (!WriteAll(file.get(), line)) throw std::runtime_error("Cannot write file \"" + path + "\".");
 }
 
 void LogLastError(std::string_view operation, std::string_view detail) noexcept {
   const DWORD error = ::GetLastError();
-  if (!DebugLogEnabled) return;
+  if (!logOn) return;
   try {
     std::string line = std::string(operation) + " failed, error " + std::to_string(error);
     if (!detail.empty()) line += " (" + std::string(detail) + ")";

@@ -23,6 +23,9 @@ inline constexpr std::string_view kUninstallArgument = "uninstall";
 inline constexpr std::string_view kDoUninstallArgument = "douninstall";
 inline constexpr std::string_view kDesktopArgument = "desktop";
 inline constexpr std::string_view kPreviewArgument = "preview";
+inline constexpr std::string_view kReportArgument = "report";
+// Switches the log on, in any mode, anywhere on the command line.
+inline constexpr std::string_view kLogSwitch = "/log";
 
 // Registry keys, below HKEY_CURRENT_USER except the uninstall root (below
 // HKEY_LOCAL_MACHINE).
@@ -31,11 +34,19 @@ inline constexpr std::string_view kCompanyKey = "Software\\Quorvanesoft";
 inline constexpr std::string_view kOptionsKey = "Software\\Quorvanesoft\\Options";
 inline constexpr std::string_view kActiveDesktopKey = "Software\\Microsoft\\Internet Explorer\\Desktop\\General";
 inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
+// The DWORD under kCompanyKey that switches the log on for every run when 1.
+inline constexpr std::string_view kLogValueName = "Mervalis log";
 
 // Folder and file names. The images folder sits beside the page and holds one
 // subfolder per wallpaper.
 inline constexpr std::string_view kImagesFolderName = "QVImages";
+// The log of earlier versions' debug builds, in the install folder: deleted at
+// every start.
 inline constexpr std::string_view kDebugLogName = "Debug.log";
+// The log and the report, in the wallpaper's folder.
+inline constexpr std::string_view kLogName = "Mervalis.log";
+inline constexpr std::string_view kPreviousLogName = "Mervalis.old.log";
+inline constexpr std::string_view kReportName = "Mervalis report.txt";
 inline constexpr std::string_view kControlFileName = "quorvanexrun.ocx";
 inline constexpr std::string_view kUninstallerCopyName = "QuorUninst1.exe";
 inline constexpr std::string_view kBackgroundName = "background.bmp";

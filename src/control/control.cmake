@@ -67,7 +67,7 @@ set_source_files_properties(${QUORVANEX_SOURCE_DIR}/quorvanexrun.rc PROPERTIES
 # mervalis.rc includes this header and embeds the file it names.
 file(CONFIGURE OUTPUT ${QUORVANEX_GENERATED_DIR}/runtime_control_file.h
   CONTENT "#define RUNTIME_CONTROL_FILE \"${QUORVANEX_FILE}\"\n")
-foreach(program Mervalis Mervalis-debuglog Mervalis-crashpoints)
+foreach(program Mervalis Mervalis-crashpoints)
   add_dependencies(${program} quorvanexrun)
   target_include_directories(${program} PRIVATE ${QUORVANEX_GENERATED_DIR})
 endforeach()

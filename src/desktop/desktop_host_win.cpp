@@ -19,12 +19,12 @@ namespace {
 constexpr UINT kWmSessionChange = 0x02B1;
 constexpr UINT kWmDpiChanged = 0x02E0;
 
-// What the scenes may take. The debug-log build takes a smaller budget from
+// What the scenes may take. A run with the log on takes a smaller budget from
 // the environment ("MERVALIS_SCENE_BUDGET", in bytes), so that tests can
 // make a monitor too large for it on a small screen.
 std::uint64_t SceneBudget() noexcept {
   char text[32] = {};
-  const DWORD length = DebugLogEnabled ? ::GetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", text, sizeof(text)) : 0;
+  const DWORD length = LogIsOn() ? ::GetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", text, sizeof(text)) : 0;
   if (length == 0 || length >= sizeof(text)) return kSceneBudget;
   const std::uint64_t budget = std::strtoull(text, nullptr, 10);
   return budget > 0 && budget < kSceneBudget ? budget : kSceneBudget;

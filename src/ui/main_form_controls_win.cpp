@@ -120,7 +120,8 @@ const TfrmMain::ControlDefinition TfrmMain::kLayout[] = {
     {kBtnFinish, Kind::GlyphButton, kPnlDone, 204, 184, 75, 25, "&Finish", kFontDefault, kBlack, true, true, WS_TABSTOP | WS_GROUP, Bevel::None, false},
     {kLblWallpaperSet, Kind::Label, kPnlDone, 0, 8, 253, 18, "Your wallpaper has been applied", kFontArialBoldItalic12, kBlack, true, true, DT_LEFT | DT_SINGLELINE, Bevel::None, false},
     {kLblDownloadMore, Kind::Label, kPnlDone, 0, 36, 249, 13, "Click here to try more animated wallpapers", kFontSansBold8, kBlue, true, true, DT_LEFT | DT_SINGLELINE, Bevel::None, true},
-    {kLblDesktopNotice, Kind::Label, kPnlDone, 0, 60, 289, 116, "", kFontDefault, kBlack, false, true, DT_LEFT | DT_WORDBREAK, Bevel::None, false},
+    {kLblDesktopNotice, Kind::Label, kPnlDone, 0, 60, 289, 86, "", kFontDefault, kBlack, false, true, DT_LEFT | DT_WORDBREAK, Bevel::None, false},
+    {kBtnSaveReport, Kind::Button, kPnlDone, 0, 150, 103, 25, "&Save a report", kFontDefault, kBlack, false, true, WS_TABSTOP | WS_GROUP, Bevel::None, false},
 
     {kPnlLicense, Kind::Panel, 0, 180, 96, 281, 209, "", kFontDefault, kSilver, false, true, 0, Bevel::None, false},
     {kLblReadLicense, Kind::Label, kPnlLicense, 0, 0, 281, 13, "Please read the following End User License Agreement:", kFontDefault, kBlack, true, true, DT_LEFT | DT_SINGLELINE, Bevel::None, false},

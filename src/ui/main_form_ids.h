@@ -35,6 +35,7 @@ enum ControlId : int {
   kBtnChangeOptions,
   kBtnFinish,
   kLblDesktopNotice,
+  kBtnSaveReport,  // beside the notice: `Mervalis.exe report`
 };
 
 // The window class and caption, by which the robot finds the window.

@@ -1,10 +1,14 @@
 #include "ui/main_form_win.h"
 
+#include <shellapi.h>
+
 #include <stdexcept>
 #include <string>
 
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/folders_win.h"
+#include "common/wide_text_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/web_links.h"
@@ -210,6 +214,16 @@ void TfrmMain::btnChangeOptionsClick() {
 
 void TfrmMain::btnFinishClick() { ::PostMessageA(handle_, WM_CLOSE, 0, 0); }
 
+// The report is written by a run of its own (`report`), per-monitor aware as
+// the desktop mode is, while this window stays as it is; it opens the file.
+void TfrmMain::btnSaveReportClick() {
+  const std::wstring program = Widen(GetProgramPath());
+  if (reinterpret_cast<INT_PTR>(::ShellExecuteW(handle_, L"open", program.c_str(), Widen(kReportArgument).c_str(),
+                                                nullptr, SW_SHOWNORMAL)) <= 32) {
+    LogLastError("btnSaveReport - ShellExecute");
+  }
+}
+
 void TfrmMain::timTellBlinkTimer() {
   ControlLook& look = looks_[Index(kLblTell)];
   look.text = look.text == kBlue ? kYellow : kBlue;
@@ -231,6 +245,7 @@ void TfrmMain::ShowDonePanel(std::string_view desktopNotice) {
   ::SetWindowTextA(Control(kBtnInstall), kApplyCaption);
   ::SetWindowTextA(Control(kLblDesktopNotice), std::string(desktopNotice).c_str());
   SetVisible(kLblDesktopNotice, !desktopNotice.empty());
+  SetVisible(kBtnSaveReport, !desktopNotice.empty());
   SetVisible(kPnlDone, true);
   ::SetFocus(Control(kBtnFinish));
   if (Visible(kPnlLicense)) {
@@ -277,6 +292,7 @@ void TfrmMain::OnCommand(int id, int code, HWND control) {
     case kBtnLicenseInstall: btnLicenseInstallClick(); break;
     case kBtnChangeOptions: btnChangeOptionsClick(); break;
     case kBtnFinish: btnFinishClick(); break;
+    case kBtnSaveReport: btnSaveReportClick(); break;
     case kOptCenter:
     case kOptStretch: {
       // A click on the option already selected changes nothing.

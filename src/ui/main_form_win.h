@@ -54,6 +54,7 @@ class TfrmMain {
   void btnLicenseInstallClick();
   void btnChangeOptionsClick();
   void btnFinishClick();
+  void btnSaveReportClick();
   void timTellBlinkTimer();
   void timRestoreWindowTimer();
   // Switches the window-restoring timer on (after the windows were minimised).

@@ -69,6 +69,24 @@ TEST(RunMode, DesktopAndPreviewWords) {
   EXPECT_EQ(RunModeFor("desktops"), RunMode::Normal);
   EXPECT_EQ(RunModeFor("/desktop"), RunMode::Normal);
   EXPECT_EQ(RunModeFor("Preview"), RunMode::Normal);
+  EXPECT_EQ(RunModeFor(FirstArgument("prog report")), RunMode::Report);
+}
+
+TEST(RunMode, LogSwitchAnywhereTurnsTheLogOnAndLeavesTheMode) {
+  const struct {
+    const char* commandLine;
+    bool log;
+    const char* mode;
+  } rows[] = {
+      {"prog /log", true, ""},           {"prog /LOG apply", true, "apply"}, {"prog desktop \" /Log \"", true, "desktop"},
+      {"prog apply", false, "apply"},    {"/log", false, ""},                {"prog /logs report", false, "/logs"},
+      {"prog -log report", false, "-log"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.commandLine);
+    EXPECT_EQ(CarriesLogSwitch(row.commandLine), row.log);
+    EXPECT_EQ(ModeArgument(row.commandLine), row.mode);
+  }
 }
 
 }  // namespace

@@ -294,7 +294,7 @@ TEST_F(Entry, RelativeBaseFolderStopsEveryModeAndTouchesNothing) {
   ::RemoveDirectoryA(here.c_str());
 }
 
-// With the debug log on, a "Debug.log" that is a folder makes the first log
+// With the log on, a "Mervalis.log" that is a folder makes the first log
 // line of the window's start fail; nothing on the way catches it. While its
 // box is up the instance still runs: a second start of the same mode ends at
 // once, without a window or a box of its own.
@@ -303,7 +303,8 @@ TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceWhileTheModeStaysTaken) {
     const char* arguments;
     const char* caption;
   };
-  const std::string folder = DebugLog();
+  const wine_test::LogOn logOn;
+  const std::string folder = wine_test::LogPath();
   ASSERT_TRUE(mervalis::ForceDirectories(folder));
   const struct Remove {
     std::string path;
@@ -311,10 +312,10 @@ TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceWhileTheModeStaysTaken) {
   } remove{folder};
   for (const Case& c : {Case{"", "Quorvanesoft"}, Case{"apply", "apply"}}) {
     SCOPED_TRACE(c.caption);
-    Process p(wine_test::DebugLogProgramPath(), c.arguments);
+    Process p(ProgramPath(), c.arguments);
     auto box = robot::WaitForMessageBox(c.caption, p.id());
     ASSERT_TRUE(box);
-    EXPECT_NE(box->text.find("Debug.log"), std::string::npos) << box->text;
+    EXPECT_NE(box->text.find("Mervalis.log"), std::string::npos) << box->text;
     // The application window carries the title. The window mode's stands for
     // the program in the task bar; the apply run has none on the screen at
     // all, only a message-only window.
@@ -329,7 +330,7 @@ TEST_F(Entry, AnErrorEscapingStartUpIsShownOnceWhileTheModeStaysTaken) {
       EXPECT_EQ(owner, p.id());
     }
 
-    Process second(wine_test::DebugLogProgramPath(), c.arguments);
+    Process second(ProgramPath(), c.arguments);
     DWORD secondCode = 1;
     EXPECT_TRUE(second.WaitForExit(5000, &secondCode));
     EXPECT_EQ(secondCode, 0u);

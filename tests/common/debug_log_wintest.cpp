@@ -1,4 +1,4 @@
-// The debug log with its switch on (the test binary is built that way).
+// The log switched on, as `/log` or the user's registry value does.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,29 +16,49 @@ class DebugLog : public testing::Test {
  protected:
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
-  static std::string Path() { return mervalis::GetInstallFolder() + "Debug.log"; }
+  static std::string Path() { return wine_test::LogPath(); }
   static void Clean() {
     ::DeleteFileA(Path().c_str());
+    ::DeleteFileA((mervalis::GetInstallFolder() + "Mervalis.old.log").c_str());
     const std::string folder = mervalis::GetInstallFolder();
     ::DeleteFileA(folder.substr(0, folder.size() - 1).c_str());  // a file in the folder's place
     ::RemoveDirectoryA(folder.c_str());
   }
+  wine_test::LogOn on_;
 };
 
-TEST_F(DebugLog, AppendsEachMessageWithCrLfAndNothingElse) {
-  ASSERT_TRUE(mervalis::DebugLogEnabled);
+TEST_F(DebugLog, AppendsEachMessageWithItsTimeAndProcessAndCrLf) {
   // The first line creates the folder and the file.
   mervalis::WriteDebugLog("IsInstalled - Begin");
   mervalis::WriteDebugLog("");
   mervalis::WriteDebugLog("IsInstalled - End");
-  EXPECT_EQ(wine_test::ReadFileBytes(Path()), "IsInstalled - Begin\r\n\r\nIsInstalled - End\r\n");
+  EXPECT_EQ(wine_test::LogMessages(), "IsInstalled - Begin\r\n\r\nIsInstalled - End\r\n");
+  const std::string pid = "[" + std::to_string(::GetCurrentProcessId()) + "] IsInstalled - Begin\r\n";
+  EXPECT_EQ(wine_test::ReadFileBytes(Path()).find(pid), 24u) << wine_test::ReadFileBytes(Path());
+  // Switched off, nothing more is written.
+  mervalis::SwitchLog(false);
+  mervalis::WriteDebugLog("off");
+  EXPECT_EQ(wine_test::LogMessages(), "IsInstalled - Begin\r\n\r\nIsInstalled - End\r\n");
 }
 
 TEST_F(DebugLog, KeepsWhatTheFileHeld) {
   ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetInstallFolder()));
   ASSERT_TRUE(wine_test::WriteFileBytes(Path(), "earlier\r\n"));
   mervalis::WriteDebugLog("later");
-  EXPECT_EQ(wine_test::ReadFileBytes(Path()), "earlier\r\nlater\r\n");
+  EXPECT_EQ(wine_test::LogMessages(), "earlier\r\nlater\r\n");
+}
+
+// Kept under 1 MiB: a log that a line would take past 512 KiB becomes the
+// previous one, replacing the one before.
+TEST_F(DebugLog, AFullLogBecomesThePreviousOne) {
+  const std::string previous = mervalis::GetInstallFolder() + "Mervalis.old.log";
+  const std::string full(512 * 1024 - 10, 'x');
+  ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetInstallFolder()));
+  ASSERT_TRUE(wine_test::WriteFileBytes(previous, "oldest\r\n"));
+  ASSERT_TRUE(wine_test::WriteFileBytes(Path(), full));
+  mervalis::WriteDebugLog("next");
+  EXPECT_EQ(wine_test::ReadFileBytes(previous), full);
+  EXPECT_EQ(wine_test::LogMessages(), "next\r\n");
 }
 
 DWORD WINAPI AnswerBox(void* out) {

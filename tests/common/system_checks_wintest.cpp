@@ -12,7 +12,6 @@
 
 namespace {
 
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
 
 // The user's decimal separator as the program reads it.
 std::string DecimalSeparator() {
@@ -35,15 +34,14 @@ class ScreenDc {
 
 // Wine reports the 24-bit X display as 32 bits per pixel.
 TEST(SystemChecks, WineShellAndTrueColourDisplayPassAndBothChecksLog) {
-  ::DeleteFileA(DebugLogPath().c_str());
+  const wine_test::LogOn log;
   EXPECT_TRUE(mervalis::HighEnoughShellVersion());
   ScreenDc screen;
   ASSERT_NE(screen.get(), nullptr);
   EXPECT_TRUE(mervalis::HighEnoughColors(screen.get()));
-  EXPECT_EQ(wine_test::ReadFileBytes(DebugLogPath()),
+  EXPECT_EQ(wine_test::LogMessages(),
             "HighEnoughShellVersion - Begin\r\nHighEnoughShellVersion - End\r\n"
             "HighEnoughColors - Begin\r\nHighEnoughColors - End\r\n");
-  ::DeleteFileA(DebugLogPath().c_str());
 }
 
 // The user's decimal separator set to a comma for the test, then put back.

@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -28,6 +29,7 @@
 #include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/support.h"
+#include "wine/windows_version.h"
 
 namespace {
 
@@ -800,8 +802,61 @@ TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   ::DeleteFileA(background.c_str());
 }
 
+// `report` with the mode running on the 24H2 stand-in, as on Windows 10:
+// the shell's windows in their order with their program, our view and its
+// place, the mode's word, the monitor and the animation setting; the file is
+// opened with the editor for text, and names none of the user's folders.
+TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
+  wine_test::ScopedWindowsVersion windows10("win10");
+  ASSERT_TRUE(windows10.ok());
+  ASSERT_NE(StartOnShell("24h2"), nullptr);
+  // The editor for text, as far as this machine knows, records what it opens.
+  const std::string editor = wine_test::BinFolder() + "text_recorder.exe", record = editor + ".started";
+  ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), editor.c_str(), FALSE));
+  ::DeleteFileA(record.c_str());
+  const std::string textClass = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", "");
+  const std::string command = "Software\\Classes\\" + textClass + "\\shell\\open\\command";
+  const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
+  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(!textClass.empty() && registry.OpenKey(command, true));
+  ASSERT_EQ(registry.WriteString("", "\"" + editor + "\" \"%1\""), ERROR_SUCCESS);
+  const auto putBack = mervalis::ui::ScopeExit([&] { (void)registry.WriteString("", original); });
+  const std::string path = mervalis::GetSpecialFolder(0x001c) + "\\Quorvane\\Mervalis report.txt";
+  ::DeleteFileA(path.c_str());
+
+  Process report(wine_test::ProgramPath(), "report");
+  DWORD code = 1;
+  ASSERT_TRUE(report.WaitForExit(30000, &code));
+  EXPECT_EQ(code, 0u);
+  const std::string text = wine_test::ReadFileBytes(path);
+  // Progman's children top to bottom: the icons, our view, the worker.
+  const std::size_t progman = text.find("\n  Progman, shell_standin.exe, visible");
+  const std::size_t icons = text.find("\n    SHELLDLL_DefView, shell_standin.exe, visible", progman);
+  const std::size_t view = text.find("\n    MervalisDesktopView, Mervalis.exe, visible", icons);
+  const std::size_t worker = text.find("\n    WorkerW, shell_standin.exe", view);
+  EXPECT_NE(worker, std::string::npos) << text;
+  for (const char* row : {"view: in Progman at (0,0)-(1024,768), below SHELLDLL_DefView, above WorkerW\r\n",
+                          "running: yes\r\n", "its word (\"Mervalis desktop\"): placed\r\n",
+                          "monitor 1: (0,0)-(1024,768), work area (0,0)-(1024,", "96 dpi (100 %), primary\r\n",
+                          "client-area animation: on\r\n"}) {
+    EXPECT_NE(text.find(row), std::string::npos) << row << "\n" << text;
+  }
+  EXPECT_TRUE(robot::WaitUntil([&] { return wine_test::ReadFileBytes(record).find(path) != std::string::npos; }, 10000));
+  // Neither the Windows profile nor the Linux home, in any of its forms.
+  char profile[MAX_PATH] = {}, home[MAX_PATH] = {};
+  ASSERT_TRUE(::GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH));
+  const std::string homeName = ::GetEnvironmentVariableA("HOME", home, MAX_PATH) ? home : "/root";
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (std::string folder : {std::string(profile), homeName, "z:" + homeName}) {
+    for (char& c : folder) c = static_cast<char>(c == '/' && folder[0] == 'z' ? '\\' : std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(lower.find(folder), std::string::npos) << folder;
+  }
+  ::DeleteFileA(path.c_str());
+}
+
 // A monitor that cannot be drawn (too large for what the scenes may take,
-// lowered here through the debug-log build's budget) is left to the still
+// lowered here through the budget that a run with the log on takes) is left to the still
 // wallpaper: the others animate, and each display change decides anew.
 // (Wine offers no other mode on two monitors, so that the change would make
 // it fit: the decision itself is tested natively.)
@@ -812,7 +867,8 @@ TEST_F(DesktopMode, AMonitorItCannotDrawIsLeftWhileTheOthersAnimate) {
   // 1920x1080 at 4 bytes a pixel, twice, is 16588800 bytes; with 1280x1024
   // beside it 21831680.
   ASSERT_TRUE(::SetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", "20000000"));
-  desktop_.emplace(wine_test::DebugLogProgramPath(), "desktop");
+  const wine_test::LogOn logOn;
+  desktop_.emplace(wine_test::ProgramPath(), "desktop");
   ::SetEnvironmentVariableA("MERVALIS_SCENE_BUDGET", nullptr);
   const auto primaryOnly = [&](HWND& view) {
     const std::vector<HWND> views = wine_test::ShownDesktopViews(desktop_->id());

@@ -65,8 +65,8 @@ class Install : public wine_test::CleanMachineTest {
     CleanMachineTest::TearDown();
   }
 
-  HWND Start(const std::string& exe = wine_test::ProgramPath()) {
-    program_.emplace(exe, "");
+  HWND Start(const std::string& exe = wine_test::ProgramPath(), std::string_view arguments = "") {
+    program_.emplace(exe, arguments);
     window_ = robot::WaitForWindow({"TfrmMain", "Quorvanesoft - Animated Desktop Wallpaper", program_->id()});
     return window_;
   }

@@ -97,6 +97,7 @@ TEST_F(Install, FirstInstallWritesEverything) {
   const char previous[] = "C:\\previous page.htm";
   ::RegSetValueExA(desktop, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), sizeof(previous));
   ::RegCloseKey(desktop);
+  ::DeleteFileA(wine_test::LogPath().c_str());
   ASSERT_NE(Start(), nullptr);
   Press(kBtnInstall);
   // The agreement first; nothing is written before consent.
@@ -153,6 +154,8 @@ TEST_F(Install, FirstInstallWritesEverything) {
   EXPECT_NE(shown.find("var pageLayout = 1; // 0=Center, 1=Stretch"), std::string::npos);
   EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
   EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
+  // Without `/log` or the user's value, no log.
+  EXPECT_FALSE(mervalis::FileExists(wine_test::LogPath()));
 }
 
 TEST_F(Install, WithoutDesktopShortcutAndCentredWithBorder) {
@@ -225,13 +228,15 @@ TEST_F(Install, DecorationOptionFromStoredCodeIsKept) {
   EXPECT_EQ(OptionCode(), "4");
 }
 
-TEST_F(Install, DebugLogBuildWritesTheCheckpointsOfAFirstInstall) {
-  const auto paths = wine_test::Paths();
-  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+// The shipped program with `/log` writes the checkpoints of a first install.
+TEST_F(Install, LogSwitchWritesTheCheckpointsOfAFirstInstall) {
+  ::DeleteFileA(wine_test::LogPath().c_str());
+  ASSERT_NE(Start(wine_test::ProgramPath(), "/log"), nullptr);
   AcceptAndInstall();
   program_->Kill();
-  const std::string log = wine_test::ReadFileBytes(paths.installFolder + "Debug.log");
-  const char* const window[] = {"IsInstalled - Begin", "IsInstalled - End"};
+  const std::string log = wine_test::LogMessages();
+  ::DeleteFileA(wine_test::LogPath().c_str());
+  const char* const window[] = {"Start - Mervalis 1.0.0.0, mode \"\"", "IsInstalled - Begin", "IsInstalled - End"};
   const char* const checks[] = {"btnInstall - Begin", "btnInstall - After Var Dec",
                                 "HighEnoughShellVersion - Begin", "HighEnoughShellVersion - End",
                                 "HighEnoughColors - Begin", "HighEnoughColors - End",

@@ -26,7 +26,6 @@ using wine_test::WriteFileBytes;
 constexpr char kTitle[] = "MervalisStepsTest";
 
 std::string ApplicationFile() { return mervalis::GetInstallFolder() + kTitle + ".exe"; }
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
 
 std::string TempFolder() {
   char buffer[MAX_PATH] = {};
@@ -261,14 +260,13 @@ TEST(InstallSteps, IsInstalledWhenTheEntryNamesAnExistingProgram) {
 }
 
 TEST(InstallSteps, StepsWriteTheirCheckpointLines) {
-  ::DeleteFileA(DebugLogPath().c_str());
+  const wine_test::LogOn log;
   (void)mervalis::IsInstalled(kTitle);
   std::string applicationFile;
   (void)mervalis::WriteApplicationFile(kTitle, applicationFile);
-  EXPECT_EQ(ReadFileBytes(DebugLogPath()),
+  EXPECT_EQ(wine_test::LogMessages(),
             "IsInstalled - Begin\r\nIsInstalled - End\r\n"
             "WriteApplicationFile - Begin\r\nWriteApplicationFile - End\r\n");
-  ::DeleteFileA(DebugLogPath().c_str());
   ::DeleteFileA(ApplicationFile().c_str());
 }
 

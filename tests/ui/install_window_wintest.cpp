@@ -47,7 +47,8 @@ TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
     ASSERT_TRUE(registry.OpenKey(key, false));
     ASSERT_EQ(registry.WriteString("", "{0E5AAE11-A475-4C5B-AB00-C66DE400274E}"), ERROR_SUCCESS);
   }
-  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  const wine_test::LogOn logOn;
+  ASSERT_NE(Start(), nullptr);
   AcceptAndInstall();
   mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(registry.OpenKey(key, false));
@@ -55,13 +56,14 @@ TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
   EXPECT_TRUE(Get(kPnlDone).visible);
   EXPECT_TRUE(Get(kBtnInstall).enabled);
   // The windows were not minimised, so nothing restores them either.
-  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  const std::string log = wine_test::LogMessages();
   EXPECT_NE(log.find("btnInstall - Before Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
 }
 
 TEST_F(Install, TheDesktopIsShownThenTheWindowComesBackForAFewSeconds) {
   ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
-  ASSERT_NE(Start(wine_test::DebugLogProgramPath()), nullptr);
+  const wine_test::LogOn logOn;
+  ASSERT_NE(Start(), nullptr);
   HWND app = robot::FindTopLevel({"TApplication", "Quorvanesoft", program_->id(), false});
   ASSERT_NE(app, nullptr);
   AcceptAndInstall();
@@ -76,7 +78,7 @@ TEST_F(Install, TheDesktopIsShownThenTheWindowComesBackForAFewSeconds) {
   ASSERT_TRUE(robot::WaitUntil([&] { return ::IsIconic(app); }, 5000));
   ::Sleep(1500);
   EXPECT_TRUE(::IsIconic(app));
-  const std::string log = wine_test::ReadFileBytes(wine_test::Paths().installFolder + "Debug.log");
+  const std::string log = wine_test::LogMessages();
   EXPECT_NE(log.find("btnInstall - After Minimize Windows\r\nbtnInstall - End\r\n"), std::string::npos) << log;
   ::DeleteFileA(shell_application_fixture::CallLogPath().c_str());
 }

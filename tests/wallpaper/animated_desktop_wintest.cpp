@@ -317,15 +317,18 @@ TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPla
   Process shell(wine_test::BinFolder() + "shell_standin.exe", "still");
   ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
 
-  std::optional<robot::ControlInfo> notice;
+  std::optional<robot::ControlInfo> notice, saveReport;
   wine_test::InstallThroughWindow(wine_test::ProgramPath(), [&](HWND window) {
     notice = robot::Control(window, mervalis::ui::kLblDesktopNotice);
+    saveReport = robot::Control(window, mervalis::ui::kBtnSaveReport);
     EXPECT_TRUE(robot::SaveScreenshot(window, wine_test::ArtifactFolder() + "done_animations_off.bmp"));
   });
   if (HasFatalFailure()) return;
   ASSERT_TRUE(notice && notice->visible) << "no notice on the done panel";
   EXPECT_NE(notice->text.find("\"Animate controls and elements inside windows\""), std::string::npos)
       << notice->text;
+  ASSERT_TRUE(saveReport && saveReport->visible) << "no \"Save a report\" beside the reason";
+  EXPECT_EQ(saveReport->text, "&Save a report");
   const DWORD mode = DesktopModeProcess();
   ASSERT_NE(mode, 0u) << "no desktop mode started";
   EXPECT_TRUE(wine_test::ShownDesktopViews(mode).empty());

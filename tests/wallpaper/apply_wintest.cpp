@@ -313,8 +313,8 @@ TEST_F(ApplyMode, BackgroundAndPageAreOnlyEverReplacedWhole) {
 }
 
 // Another program takes the page file between the writing of the animated
-// page and the stub page. The debug-log build, with an install folder that
-// cannot be made, stops at a box for each checkpoint line: the box of the line
+// page and the stub page. With the log on and an install folder that
+// cannot be made, `apply` stops at a box for each checkpoint line: the box of the line
 // after the page was written is where the page is taken.
 TEST_F(ApplyMode, PageTakenBeforeTheStubPageEndsInTheEntrysErrorBox) {
   const auto paths = wine_test::Paths();
@@ -333,7 +333,8 @@ TEST_F(ApplyMode, PageTakenBeforeTheStubPageEndsInTheEntrysErrorBox) {
   DWORD code = 1;
   bool ended = false;
   {
-    Process program(wine_test::DebugLogProgramPath(), "apply");
+    const wine_test::LogOn logOn;
+    Process program(wine_test::ProgramPath(), "apply");
     ASSERT_TRUE(program.started());
     HWND answered = nullptr;
     ended = robot::WaitUntil([&] {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,11 +26,9 @@ namespace {
 using mervalis::BitmapRequest;
 using mervalis::WriteWallpaperBitmap;
 
-std::string DebugLogPath() { return mervalis::GetInstallFolder() + "Debug.log"; }
-
-// This operation's lines of the debug log (the tests run with the log on).
+// This operation's lines of the log (the tests switch it on).
 std::vector<std::string> BitmapLogLines() {
-  const std::string text = wine_test::ReadFileBytes(DebugLogPath());
+  const std::string text = wine_test::LogMessages();
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -100,9 +99,12 @@ class BackgroundBitmap : public testing::Test {
     Clean();
     ASSERT_TRUE(mervalis::ForceDirectories(folder_));
     path_ = folder_ + "background.bmp";
-    ::DeleteFileA(DebugLogPath().c_str());
+    log_.emplace();
   }
-  void TearDown() override { Clean(); }
+  void TearDown() override {
+    Clean();
+    log_.reset();
+  }
 
   void Clean() const {
     for (const std::string& name : wine_test::FolderListing(folder_)) {
@@ -126,6 +128,7 @@ class BackgroundBitmap : public testing::Test {
   static HMODULE program_;
   std::string folder_;
   std::string path_;
+  std::optional<wine_test::LogOn> log_;
 };
 HMODULE BackgroundBitmap::program_ = nullptr;
 

@@ -73,7 +73,7 @@ void RemoveInstallation() {
     (void)unregister.WaitForExit(15000);
   }
   for (const std::string& file :
-       {p.applicationFile, p.installFolder + "Debug.log", p.pagePath, p.pagePath + ".at-apply",
+       {p.applicationFile, p.installFolder + "Debug.log", p.installFolder + "Mervalis.log", p.pagePath, p.pagePath + ".at-apply",
         p.imagesFolder + "background.bmp", p.controlPath}) {
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file.c_str());

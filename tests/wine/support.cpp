@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "common/debug_log.h"
+#include "common/folders_win.h"
+#include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 
@@ -47,7 +51,59 @@ std::string BinFolder() {
 }
 
 std::string ProgramPath() { return BinFolder() + "Mervalis.exe"; }
-std::string DebugLogProgramPath() { return BinFolder() + "Mervalis-debuglog.exe"; }
+
+std::string LogPath(bool perUser) {
+  return (perUser ? mervalis::GetSpecialFolder(0x001c) + "\\Quorvane\\" : mervalis::GetInstallFolder()) +
+         "Mervalis.log";
+}
+
+std::string LogMessages(bool perUser) {
+  const std::string text = ReadFileBytes(LogPath(perUser));
+  std::string messages;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    unsigned y, mo, d, h, mi, s, ms, pid;
+    int head = 0;
+    const bool stamped = std::sscanf(line.c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%3u [%u] %n", &y, &mo, &d, &h, &mi, &s,
+                                     &ms, &pid, &head) == 8 &&
+                         head == 27 + static_cast<int>(std::to_string(pid).size()) && pid != 0;
+    messages += (stamped ? line.substr(head) : line) + "\r\n";
+    at = end + 2;
+  }
+  return messages;
+}
+
+namespace {
+
+void RemoveLogs() {
+  for (bool perUser : {false, true}) ::DeleteFileA(LogPath(perUser).c_str());
+}
+
+void SetLogValue(bool on) {
+  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
+  if (!registry.OpenKey("Software\\Quorvanesoft", true)) return;
+  if (on) {
+    (void)registry.WriteDword("Mervalis log", 1);
+  } else {
+    (void)registry.DeleteValue("Mervalis log");
+  }
+}
+
+}  // namespace
+
+LogOn::LogOn() {
+  RemoveLogs();
+  mervalis::SwitchLog(true);
+  SetLogValue(true);
+}
+
+LogOn::~LogOn() {
+  SetLogValue(false);
+  mervalis::SwitchLog(false);
+  RemoveLogs();
+}
 
 std::string ArtifactFolder() {
   char buffer[MAX_PATH] = {};

@@ -15,8 +15,7 @@ namespace wine_test {
 
 // Folder of the test binaries (ends with a backslash); the program is built there too.
 [[nodiscard]] std::string BinFolder();
-[[nodiscard]] std::string ProgramPath();           // Mervalis.exe, debug log off
-[[nodiscard]] std::string DebugLogProgramPath();   // Mervalis-debuglog.exe
+[[nodiscard]] std::string ProgramPath();           // Mervalis.exe
 // Where the test run keeps screenshots and other files for people to look at.
 [[nodiscard]] std::string ArtifactFolder();
 
@@ -67,6 +66,25 @@ void SetTestTimeLimit(DWORD ms);
 // The registry, read with the system's own calls.
 [[nodiscard]] bool KeyExists(HKEY root, const std::string& key);
 [[nodiscard]] bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+
+// The log, "Mervalis.log": in the install folder on Windows XP (the tests'
+// own Windows), in %LOCALAPPDATA%\Quorvane\ from Vista on.
+[[nodiscard]] std::string LogPath(bool perUser = false);
+// The log's messages, each with CR LF, every line's time and process
+// ("2026-12-09 05:00:22.123 [4242] ") taken off; a line without them is kept
+// whole, so that a comparison shows it.
+[[nodiscard]] std::string LogMessages(bool perUser = false);
+
+// The log switched on for one test: in this process, and for every program
+// started meanwhile by the user's registry value "Mervalis log" = 1. No log
+// lies there before or after.
+class LogOn {
+ public:
+  LogOn();
+  LogOn(const LogOn&) = delete;
+  LogOn& operator=(const LogOn&) = delete;
+  ~LogOn();
+};
 
 // Files.
 [[nodiscard]] std::string ReadFileBytes(const std::string& path);
