@@ -1,7 +1,6 @@
 #include "common/log_text.h"
 
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
 namespace mervalis {
@@ -20,12 +19,26 @@ bool SameLetters(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::string Decimal(std::uint32_t value, std::size_t width) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
+std::string Hexadecimal(std::uint32_t value, std::size_t width) {
+  std::string digits(width, '0');
+  for (std::size_t i = width; i-- > 0; value >>= 4) digits[i] = "0123456789ABCDEF"[value & 0xF];
+  return digits;
+}
+
 std::string LogLine(const LogTime& t, std::uint32_t processId, std::string_view message) {
-  char head[64] = {};
-  std::snprintf(head, sizeof(head), "%04u-%02u-%02u %02u:%02u:%02u.%03u [%lu] ", t.year % 10000, t.month % 100,
-                t.day % 100, t.hour % 100, t.minute % 100, t.second % 100, t.milliseconds % 1000,
-                static_cast<unsigned long>(processId));
-  std::string line = head;
+  std::string line = Decimal(t.year, 4) + "-" + Decimal(t.month, 2) + "-" + Decimal(t.day, 2) + " " +
+                     Decimal(t.hour, 2) + ":" + Decimal(t.minute, 2) + ":" + Decimal(t.second, 2) + "." +
+                     Decimal(t.milliseconds, 3) + " [" + Decimal(processId) + "] ";
   line.append(message);
   line += "\r\n";
   return line;

@@ -28,6 +28,12 @@ inline constexpr std::uint64_t kLogLimitBytes = 512u * 1024u;
   return size > 0 && size + lineBytes > kLogLimitBytes;
 }
 
+// `value` in decimal with at least `width` digits, and in upper-case
+// hexadecimal with exactly `width` digits (its lowest ones): the log and
+// the report format their numbers without the C library's printf.
+[[nodiscard]] std::string Decimal(std::uint32_t value, std::size_t width = 1);
+[[nodiscard]] std::string Hexadecimal(std::uint32_t value, std::size_t width);
+
 // The last `count` lines of `text` (its last line with or without a line
 // break), each ending with CR LF.
 [[nodiscard]] std::string LastLines(std::string_view text, std::size_t count);

@@ -1,22 +1,19 @@
 #include "desktop/report_text.h"
 
-#include <cstdio>
+#include <algorithm>
+
+#include "common/log_text.h"
 
 namespace mervalis::desktop {
 
 namespace {
 
 std::string RectText(const Rect& r) {
-  char text[80] = {};
-  std::snprintf(text, sizeof(text), "(%d,%d)-(%d,%d)", r.left, r.top, r.right, r.bottom);
-  return text;
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
 }
 
-std::string Hex(std::uint32_t value) {
-  char text[16] = {};
-  std::snprintf(text, sizeof(text), "0x%08lX", static_cast<unsigned long>(value));
-  return text;
-}
+std::string Hex(std::uint32_t value) { return "0x" + Hexadecimal(value, 8); }
 
 }  // namespace
 
@@ -55,10 +52,10 @@ std::string_view PlaceWord(PlaceReport report) noexcept {
 }
 
 std::string RaiseRow(const RaiseMessage& message, bool answered, bool changed) {
-  char text[48] = {};
-  std::snprintf(text, sizeof(text), "0x052C (0x%lX, %ld): ", static_cast<unsigned long>(message.wParam),
-                static_cast<long>(message.lParam));
-  return text + std::string(!answered ? "not answered" : changed ? "made a difference" : "changed nothing");
+  std::string hex = Hexadecimal(message.wParam, 8);
+  hex.erase(0, std::min(hex.find_first_not_of('0'), hex.size() - 1));
+  return "0x052C (0x" + hex + ", " + std::to_string(message.lParam) +
+         "): " + (!answered ? "not answered" : changed ? "made a difference" : "changed nothing");
 }
 
 }  // namespace mervalis::desktop

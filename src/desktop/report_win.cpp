@@ -4,7 +4,8 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <map>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,17 +30,23 @@ namespace mervalis::desktop {
 namespace {
 
 constexpr std::size_t kLogLinesShown = 200;
+// GUID_CONSOLE_DISPLAY_STATE: 0 off, 1 on, 2 dimmed; GUID_ENERGY_SAVER_STATUS:
+// 0 off, 1 standard, 2 high savings.
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr GUID kEnergySaverStatus = {0x550e8400, 0xe29b, 0x41d4, {0xa7, 0x16, 0x44, 0x66, 0x55, 0x44, 0x00, 0x00}};
 
-// The programs of the running processes by id, file names only.
-std::map<DWORD, std::string> ProgramNames() {
-  std::map<DWORD, std::string> names;
+// The programs of the running processes with their ids, file names only.
+using Programs = std::vector<std::pair<DWORD, std::string>>;
+
+Programs ProgramNames() {
+  Programs names;
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return names;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
     std::string name = Narrow(entry.szExeFile);
-    names[entry.th32ProcessID] = name.substr(name.find_last_of("\\/") + 1);
+    names.emplace_back(entry.th32ProcessID, name.substr(name.find_last_of("\\/") + 1));
   }
   ::CloseHandle(snapshot);
   return names;
@@ -52,7 +59,7 @@ std::string ClassOf(HWND hwnd) {
 
 struct Listing {
   const LateFunctions* late = nullptr;
-  const std::map<DWORD, std::string>* programs = nullptr;
+  const Programs* programs = nullptr;
   std::vector<ReportWindow> rows;
   std::vector<HWND> handles;
   HWND progman = nullptr;
@@ -64,7 +71,9 @@ ReportWindow Describe(HWND hwnd, bool child, const Listing& listing) {
   w.className = ClassOf(hwnd);
   DWORD process = 0;
   ::GetWindowThreadProcessId(hwnd, &process);
-  if (const auto found = listing.programs->find(process); found != listing.programs->end()) w.program = found->second;
+  for (const auto& [id, name] : *listing.programs) {
+    if (id == process) w.program = name;
+  }
   w.visible = ::IsWindowVisible(hwnd) != FALSE;
   if (listing.late->dwmAttribute) {
     DWORD cloaked = 0;  // DWMWA_CLOAKED
@@ -109,7 +118,7 @@ BOOL CALLBACK AddShellWindow(HWND hwnd, LPARAM data) noexcept {
 
 // The top-level "Progman" and "WorkerW" windows in Z order, each followed
 // by its children, topmost first.
-Listing ListShellWindows(const LateFunctions& late, const std::map<DWORD, std::string>& programs) {
+Listing ListShellWindows(const LateFunctions& late, const Programs& programs) {
   Listing listing;
   listing.late = &late;
   listing.programs = &programs;
@@ -170,7 +179,7 @@ std::string WindowsPart() {
 }
 
 // The user's SID of a process's token, as bytes; empty when it cannot be read.
-std::string TokenUser(HANDLE process) {
+std::string UserSidOf(HANDLE process) {
   HANDLE token = nullptr;
   if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
   std::string sid;
@@ -198,8 +207,8 @@ std::string RightsPart(HWND progman) {
     if (::GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(25), label, sizeof(label), &size)) {
       PSID sid = reinterpret_cast<SID_AND_ATTRIBUTES*>(label)->Sid;  // TokenIntegrityLevel
       const DWORD rid = *::GetSidSubAuthority(sid, *::GetSidSubAuthorityCount(sid) - 1);
-      integrity = rid >= 0x4000 ? "system" : rid >= 0x3000 ? "high" : rid >= 0x2000 ? "medium" : "low";
-      integrity += " (0x" + [&] { char h[12]; wsprintfA(h, "%04lX", rid); return std::string(h); }() + ")";
+      integrity = std::string(rid >= 0x4000 ? "system" : rid >= 0x3000 ? "high" : rid >= 0x2000 ? "medium" : "low") +
+                  " (0x" + Hexadecimal(rid, 4) + ")";
     }
     ::CloseHandle(token);
   }
@@ -216,7 +225,7 @@ std::string RightsPart(HWND progman) {
     HANDLE process = ::OpenProcess(0x1000, FALSE, pid);
     if (!process) process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
     if (process) {
-      const std::string theirs = TokenUser(process), ours = TokenUser(::GetCurrentProcess());
+      const std::string theirs = UserSidOf(process), ours = UserSidOf(::GetCurrentProcess());
       if (!theirs.empty() && !ours.empty()) shellUser = theirs == ours ? "yes" : "no";
       ::CloseHandle(process);
     }
@@ -225,7 +234,7 @@ std::string RightsPart(HWND progman) {
   return text;
 }
 
-std::string ShellPart(const LateFunctions& late, const std::map<DWORD, std::string>& programs) {
+std::string ShellPart(const LateFunctions& late, const Programs& programs) {
   Listing before = ListShellWindows(late, programs);
   std::string text = "[The shell's windows, topmost first]\r\n" + Rows(before);
   if (!before.progman) return text + "no Progman: no raise message sent\r\n";
@@ -276,14 +285,22 @@ struct PowerState {
   int energySaver = -1;
 };
 
+// POWERBROADCAST_SETTING (Vista and later).
+struct PowerSetting {
+  GUID setting;
+  DWORD length;
+  BYTE data[1];
+};
+
 LRESULT CALLBACK PowerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
   if (message == WM_POWERBROADCAST && wParam == 0x8013 && lParam) {  // PBT_POWERSETTINGCHANGE
     auto* state = reinterpret_cast<PowerState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-    if (state && setting->DataLength >= sizeof(DWORD)) {
-      const int value = static_cast<int>(*reinterpret_cast<const DWORD*>(setting->Data));
-      (IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) ? state->display : state->energySaver) = value;
+    const auto* setting = reinterpret_cast<const PowerSetting*>(lParam);
+    if (state && setting->length >= sizeof(DWORD)) {
+      DWORD value = 0;
+      std::memcpy(&value, setting->data, sizeof(value));
+      (IsEqualGUID(setting->setting, kConsoleDisplayState) ? state->display : state->energySaver) =
+          static_cast<int>(value);
     }
     return TRUE;
   }
@@ -291,8 +308,6 @@ LRESULT CALLBACK PowerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 std::string PowerSettings(const LateFunctions& late) {
-  constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-  constexpr GUID kEnergySaverStatus = {0x550e8400, 0xe29b, 0x41d4, {0xa7, 0x16, 0x44, 0x66, 0x55, 0x44, 0x00, 0x00}};
   PowerState state;
   if (late.registerPower && late.unregisterPower) {
     WNDCLASSW cls = {};
@@ -328,7 +343,7 @@ std::string PowerSettings(const LateFunctions& late) {
 // cover rule sees them.
 struct CoverSearch {
   const LateFunctions* late = nullptr;
-  const std::map<DWORD, std::string>* programs = nullptr;
+  const Programs* programs = nullptr;
   std::vector<TopWindowState> above;
   std::vector<std::string> programOf;
 };
@@ -358,7 +373,7 @@ BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM data) noexcept {
   return TRUE;
 }
 
-std::string ModePart(const LateFunctions& late, const std::map<DWORD, std::string>& programs,
+std::string ModePart(const LateFunctions& late, const Programs& programs,
                      const std::vector<Monitor>& monitors) {
   std::string text = "[The desktop mode]\r\n";
   UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutexName));
@@ -413,7 +428,7 @@ std::string UserProfile() {
 
 std::string ComposeReport() {
   const LateFunctions late;
-  const std::map<DWORD, std::string> programs = ProgramNames();
+  const Programs programs = ProgramNames();
   const std::vector<Monitor> monitors = ListMonitors();
   std::string text = std::string(kTitle) + " " + MERVALIS_FILE_VERSION_TEXT + " report\r\n\r\n";
   text += WindowsPart() + "\r\n";
