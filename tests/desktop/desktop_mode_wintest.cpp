@@ -814,13 +814,19 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   const std::string editor = wine_test::BinFolder() + "text_recorder.exe", record = editor + ".started";
   ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), editor.c_str(), FALSE));
   ::DeleteFileA(record.c_str());
+  // Wine's prefix has the "txtfile" class but no ".txt" naming it.
+  const bool hadTxt = wine_test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
+  mervalis::RegistryKey txt(HKEY_LOCAL_MACHINE), registry(HKEY_LOCAL_MACHINE);
+  if (!hadTxt) ASSERT_TRUE(txt.OpenKey("Software\\Classes\\.txt", true) && txt.WriteString("", "txtfile") == 0);
   const std::string textClass = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", "");
   const std::string command = "Software\\Classes\\" + textClass + "\\shell\\open\\command";
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
-  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-  ASSERT_TRUE(!textClass.empty() && registry.OpenKey(command, true));
+  ASSERT_TRUE(registry.OpenKey(command, true));
   ASSERT_EQ(registry.WriteString("", "\"" + editor + "\" \"%1\""), ERROR_SUCCESS);
-  const auto putBack = mervalis::ui::ScopeExit([&] { (void)registry.WriteString("", original); });
+  const auto putBack = mervalis::ui::ScopeExit([&] {
+    (void)registry.WriteString("", original);
+    if (!hadTxt) (void)mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
+  });
   const std::string path = mervalis::GetSpecialFolder(0x001c) + "\\Quorvane\\Mervalis report.txt";
   ::DeleteFileA(path.c_str());
 
@@ -852,7 +858,8 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
     for (char& c : folder) c = static_cast<char>(c == '/' && folder[0] == 'z' ? '\\' : std::tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(lower.find(folder), std::string::npos) << folder;
   }
-  ::DeleteFileA(path.c_str());
+  // Kept for people to read.
+  ::MoveFileExA(path.c_str(), (wine_test::ArtifactFolder() + "report_24h2.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 // A monitor that cannot be drawn (too large for what the scenes may take,
