@@ -1,6 +1,6 @@
 // The command line as any program may start ours: arguments quoted back
 // together split into the same arguments, the first argument is trimmed, and
-// only the five mode words select a mode.
+// only the six mode words select a mode, and the log switch is never the mode.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(mode == RunMode::Normal || (mode == RunMode::Apply && text == "apply") ||
              (mode == RunMode::Uninstall && text == "uninstall") ||
              (mode == RunMode::DoUninstall && text == "douninstall") ||
-             (mode == RunMode::Desktop && text == "desktop") || (mode == RunMode::Preview && text == "preview"));
+             (mode == RunMode::Desktop && text == "desktop") || (mode == RunMode::Preview && text == "preview") ||
+             (mode == RunMode::Report && text == "report"));
+  // The mode's word is the first argument unless that is the log switch.
+  const std::string modeWord = mervalis::ModeArgument(text);
+  FUZZ_CHECK(modeWord.size() != 4 || modeWord[0] != '/' || (modeWord[1] | 0x20) != 'l' ||
+             (modeWord[2] | 0x20) != 'o' || (modeWord[3] | 0x20) != 'g');
+  FUZZ_CHECK(modeWord == first || mervalis::CarriesLogSwitch(text));
   return 0;
 }
