@@ -137,8 +137,13 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         RunPreviewMode(instance);
         break;
       case RunMode::Report:
+        // Per-monitor aware, so that the monitors and windows are listed in real pixels.
         (void)desktop::BecomePerMonitorAware();
-        desktop::WriteAndOpenReport();
+        if (desktop::WriteAndOpenReport().empty()) {
+          exitCode = 1;
+          ::MessageBoxW(nullptr, Widen("The report could not be written to " + LogFolder() + ".").c_str(),
+                        Widen(kCompanyName).c_str(), MB_OK | MB_ICONSTOP);
+        }
         break;
     }
   } catch (...) {
