@@ -56,15 +56,15 @@ std::optional<DesktopWallpapers> WallpapersToRemember(DesktopKind desktop,
 
 std::optional<DesktopBackground> BackgroundToRemember(DesktopKind desktop,
                                                      const std::optional<DesktopWallpapers>& current,
-                                                     std::optional<DesktopBackground> kind, std::string_view title,
+                                                     std::optional<DesktopBackground> background, std::string_view title,
                                                      UpperCaseFunction upper) {
-  if (!kind || !current || DesktopShowsWallpaper(desktop, *current, title, upper)) return std::nullopt;
+  if (!background || !current || DesktopShowsWallpaper(desktop, *current, title, upper)) return std::nullopt;
   if (IsFamilyPicture(current->plain) || IsFamilyPicture(current->activeDesktop)) return std::nullopt;
   if (IsWindowsWallpaperCopy(current->plain) && !current->copiedFrom.empty() && !UsersOwn(current->copiedFrom)) {
     return std::nullopt;  // a copy of a family picture
   }
-  if (kind->kind != kSlideshowBackground) kind->slideshow = {};
-  return kind;
+  if (background->kind != kSlideshowBackground) background->slideshow = {};
+  return background;
 }
 
 WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpapers& current,

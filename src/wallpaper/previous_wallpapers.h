@@ -77,10 +77,10 @@ struct DesktopBackground {
 // a slideshow "lastslideshow", "lastinterval", "lastshuffle"), on the same
 // terms as WallpapersToRemember, except that Windows' copy of a picture of
 // unknown origin does not stop it: a slideshow or Spotlight always shows a
-// copy. Nothing where Windows records no kind (`kind` empty), and then the
+// copy. Nothing where Windows records no kind (`background` empty), and then the
 // saved kind of an earlier install is deleted with the wallpapers saved anew.
 [[nodiscard]] std::optional<DesktopBackground> BackgroundToRemember(
-    DesktopKind desktop, const std::optional<DesktopWallpapers>& current, std::optional<DesktopBackground> kind,
+    DesktopKind desktop, const std::optional<DesktopWallpapers>& current, std::optional<DesktopBackground> background,
     std::string_view title, UpperCaseFunction upper);
 
 // How the plain wallpaper is placed: the "WallpaperStyle" and
