@@ -39,7 +39,8 @@ void RememberBackground(RegistryKey& registry, const std::optional<DesktopBackgr
     (void)(value ? registry.WriteDword(name, *value) : registry.DeleteValue(name));
   };
   number("lastkind", background ? std::optional(background->kind) : std::nullopt);
-  (void)(show.folder.empty() ? registry.DeleteValue("lastslideshow") : registry.WriteString("lastslideshow", show.folder));
+  (void)(show.folder.empty() ? registry.DeleteValue("lastslideshow")
+                              : registry.WriteString("lastslideshow", show.folder));
   number("lastinterval", show.interval);
   number("lastshuffle", show.shuffle);
 }

@@ -35,7 +35,8 @@ inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\Curre
 // The desktop's kind as Windows 10 and 11 record it: "BackgroundType" under
 // kBackgroundKindKey, 0 a picture, 1 a solid colour, 2 a slideshow, 3 Windows
 // Spotlight; missing on older Windows.
-inline constexpr std::string_view kBackgroundKindKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers";
+inline constexpr std::string_view kBackgroundKindKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers";
 inline constexpr std::uint32_t kSlideshowBackground = 2;
 inline constexpr std::uint32_t kSpotlightBackground = 3;
 // True while Windows itself replaces the picture (a slideshow, Spotlight).

@@ -56,8 +56,8 @@ std::optional<DesktopWallpapers> WallpapersToRemember(DesktopKind desktop,
 
 std::optional<DesktopBackground> BackgroundToRemember(DesktopKind desktop,
                                                      const std::optional<DesktopWallpapers>& current,
-                                                     std::optional<DesktopBackground> background, std::string_view title,
-                                                     UpperCaseFunction upper) {
+                                                     std::optional<DesktopBackground> background,
+                                                     std::string_view title, UpperCaseFunction upper) {
   if (!background || !current || DesktopShowsWallpaper(desktop, *current, title, upper)) return std::nullopt;
   if (IsFamilyPicture(current->plain) || IsFamilyPicture(current->activeDesktop)) return std::nullopt;
   if (IsWindowsWallpaperCopy(current->plain) && !current->copiedFrom.empty() && !UsersOwn(current->copiedFrom)) {

@@ -551,7 +551,8 @@ TEST_F(AnimatedDesktop, SpotlightAndSlideshowEndAtTheInstallAndComeBackAtTheUnin
     EXPECT_TRUE(robot::WaitUntil([&] { return rotation.replaced() > replacedAtInstall; }, 10000));
   }
   (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kSlideshowKey);
-  { mervalis::RegistryKey key(HKEY_CURRENT_USER); if (key.OpenKey(kKindKey, false)) (void)key.DeleteValue("BackgroundType"); }
+  mervalis::RegistryKey key(HKEY_CURRENT_USER);
+  if (key.OpenKey(kKindKey, false)) (void)key.DeleteValue("BackgroundType");
   for (const std::string& picture : pictures) ::DeleteFileA(picture.c_str());
 }
 
