@@ -14,12 +14,6 @@
 
 namespace mervalis {
 
-namespace {
-
-constexpr char kKindValue[] = "BackgroundType";
-constexpr std::uint32_t kPictureBackground = 0;
-constexpr int kShuffleImages = 1;  // DSO_SHUFFLEIMAGES
-
 // IDesktopWallpaper (shobjidl_core.h, Windows 8 and later), declared here
 // in its order: the headers declare it only for builds aimed at Windows 8.
 struct DesktopWallpaper : IUnknown {
@@ -40,6 +34,12 @@ struct DesktopWallpaper : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetStatus(int* state) = 0;
   virtual HRESULT STDMETHODCALLTYPE Enable(BOOL enable) = 0;
 };
+namespace {
+
+constexpr char kKindValue[] = "BackgroundType";
+constexpr std::uint32_t kPictureBackground = 0;
+constexpr int kShuffleImages = 1;  // DSO_SHUFFLEIMAGES
+
 constexpr GUID kDesktopWallpaperClass = {0xc2cf3110, 0x460e, 0x4fc1, {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
 constexpr GUID kDesktopWallpaperId = {0xb92b56a9, 0x8b55, 0x4e14, {0x9a, 0x89, 0x01, 0x99, 0xbb, 0xb6, 0xf9, 0x3b}};
 constexpr GUID kShellItemId = {0x43826d1e, 0xe718, 0x42ee, {0xbc, 0x55, 0xa1, 0xe2, 0x61, 0xc3, 0x7b, 0xfe}};
@@ -56,16 +56,16 @@ ComPtr<DesktopWallpaper> OpenDesktopWallpaper() noexcept {
 }
 
 // The slideshow's first folder, as a file system path; empty when unknown.
-std::string SlideshowFolder(DesktopWallpaper& wallpaper) {
+std::string SlideshowFolder(const ComPtr<DesktopWallpaper>& wallpaper) {
+  IShellItemArray* raw = nullptr;
+  if (FAILED(wallpaper->GetSlideshow(&raw)) || !raw) return {};
   ComPtr<IShellItemArray> items;
-  ComPtr<IShellItem> first;
+  *items.put() = raw;
   DWORD count = 0;
+  ComPtr<IShellItem> first;
+  if (FAILED(items->GetCount(&count)) || count == 0 || FAILED(items->GetItemAt(0, first.put())) || !first) return {};
   wchar_t* path = nullptr;
-  if (FAILED(wallpaper.GetSlideshow(items.put())) || !items || FAILED(items->GetCount(&count)) || count == 0 ||
-      FAILED(items->GetItemAt(0, first.put())) || !first ||
-      FAILED(first->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) {
-    return {};
-  }
+  if (FAILED(first->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return {};
   std::string folder = Narrow(path);
   ::CoTaskMemFree(path);
   return folder;
@@ -123,7 +123,7 @@ std::optional<DesktopBackground> ReadDesktopBackground() noexcept {
     ComInit com;
     if (!com.ok()) return background;
     if (ComPtr<DesktopWallpaper> wallpaper = OpenDesktopWallpaper()) {
-      show.folder = SlideshowFolder(*wallpaper.get());
+      show.folder = SlideshowFolder(wallpaper);
       int options = 0;
       UINT tick = 0;
       if (!show.interval && SUCCEEDED(wallpaper->GetSlideshowOptions(&options, &tick))) {
