@@ -12,8 +12,8 @@
 #include "common/names.h"
 #include "common/product_names.h"
 #include "desktop/desktop_host_win.h"
-#include "wallpaper/desktop_kind.h"
 #include "wallpaper/desktop_background_win.h"
+#include "wallpaper/desktop_kind.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
