@@ -21,6 +21,7 @@
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
 #include "ui/install_steps_win.h"
+#include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
 
@@ -100,6 +101,15 @@ SavedWallpapers ReadSavedWallpapers() {
       registry.ReadString("lasttile", position.tile) == ERROR_SUCCESS) {
     saved.position = position;
   }
+  DWORD number = 0;
+  if (registry.ReadDword("lastkind", number) == ERROR_SUCCESS) {
+    DesktopBackground background{number, {}};
+    SlideshowSettings& show = background.slideshow;
+    if (registry.ReadString("lastslideshow", value) == ERROR_SUCCESS) show.folder = value;
+    if (registry.ReadDword("lastinterval", number) == ERROR_SUCCESS) show.interval = number;
+    if (registry.ReadDword("lastshuffle", number) == ERROR_SUCCESS) show.shuffle = number;
+    saved.background = background;
+  }
   return saved;
 }
 
@@ -124,6 +134,7 @@ UninstallFacts GatherFacts(DesktopKind desktop) {
 // Puts the previous wallpaper back. A picture that is gone since, or one the
 // setting does not take or read back, would leave the desktop naming our
 // background, which goes next: then the desktop gets no picture instead.
+// Then the kind the user had: a slideshow or Spotlight runs again.
 void RestoreWallpapers(const WallpaperRestore& restore) {
   if (restore.plain) {
     const WallpaperBroadcast broadcast = restore.broadcastPlain ? WallpaperBroadcast::kYes : WallpaperBroadcast::kNo;
@@ -135,6 +146,7 @@ void RestoreWallpapers(const WallpaperRestore& restore) {
                           AnsiUpperCase(shown) == AnsiUpperCase(previous);
     if (!restored) (void)SetWindowsWallpaper("", broadcast);
   }
+  if (restore.background) RestoreDesktopBackground(*restore.background);
   if (restore.activeDesktop && HighEnoughShellVersion()) (void)SetActiveDesktopWallpaper(*restore.activeDesktop);
 }
 

@@ -44,9 +44,9 @@ constexpr int kDesktopWindowClass = 8;  // SWC_DESKTOP
 constexpr int kNeedDispatch = 1;        // SWFO_NEEDDISPATCH
 constexpr int kTokenElevationClass = 20;  // TokenElevation, Vista and later
 
-// Whether this process runs with an administrator's full rights (Run as
-// administrator). False before Vista, where no token says so.
-bool RunsElevated() {
+}  // namespace
+
+bool RunsElevated() noexcept {
   HANDLE token = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
   const UniqueHandle owned(token);
@@ -56,6 +56,8 @@ bool RunsElevated() {
                                sizeof(elevated), &size) &&
          elevated != 0;
 }
+
+namespace {
 
 // Has Explorer start the program, so that it runs with the rights Explorer
 // has (the user's ordinary ones) instead of this process's: the desktop's

@@ -19,4 +19,8 @@ namespace mervalis {
 // the application file. True when the process was created.
 [[nodiscard]] bool StartDesktopMode(std::string_view applicationFile) noexcept;
 
+// Whether this process runs with an administrator's full rights (Run as
+// administrator). False before Vista, where no token says so.
+[[nodiscard]] bool RunsElevated() noexcept;
+
 }  // namespace mervalis

@@ -12,6 +12,7 @@
 #include "common/names.h"
 #include "common/product_names.h"
 #include "desktop/desktop_host_win.h"
+#include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_kind.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
@@ -170,6 +171,14 @@ std::optional<std::string> ShownWallpaper() {
 
 void DesktopHost::StartWatching() {
   wallpaperSeen_ = ShownWallpaper();
+  // Windows' slideshow or Spotlight at the start: the install ended it, so
+  // the user switched it on since (the mode did not run to see it), and the
+  // scenes stay off the desktop as after any other choice.
+  if (IsWindowsRotation(ReadBackgroundKind())) {
+    Log("Windows rotates the desktop's pictures: the scenes stay off the desktop");
+    wallpaperElsewhere_ = true;
+    runValueTaken_ = RunValueExists(kTitle) && RemoveRunValue(kTitle);
+  }
   if (late_.registerSession) sessionRegistered_ = late_.registerSession(host_, 0 /* this session */) != FALSE;
   if (late_.registerPower) {
     HANDLE& display = powerNotifications_[0];
@@ -219,8 +228,9 @@ void DesktopHost::OnWallpaperChange() {
   const std::optional<std::string> now = ShownWallpaper();
   if (!wallpaperSeen_ || !now) return;
   const std::string key = RemoveQuotesAndSpaces(kTitle);
+  const std::optional<std::uint32_t> kind = ReadBackgroundKind();
   if (wallpaperElsewhere_) {
-    if (!ShowsOurBackground(*now, key)) return;
+    if (!ShowsOurBackground(*now, key) || IsWindowsRotation(kind)) return;
     Log("Our wallpaper was chosen again");
     wallpaperElsewhere_ = false;
     wallpaperSeen_ = now;
@@ -228,7 +238,7 @@ void DesktopHost::OnWallpaperChange() {
     StartSearch();
     return;
   }
-  if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key)) {
+  if (!AnotherWallpaperChosen(*wallpaperSeen_, *now, key, kind)) {
     wallpaperSeen_ = now;  // as before, or ours named anew
     return;
   }

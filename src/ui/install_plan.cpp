@@ -10,8 +10,11 @@ namespace {
 InstallStop StopFor(const InstallOptions& options, const InstallChecks& checks) {
   if (!checks.shellVersionOk) return InstallStop::kShellTooOld;
   if (!checks.coloursOk) return InstallStop::kTooFewColours;
-  // Only a known owner of a known shell can tell: otherwise nothing is in the way.
-  if (!checks.shellUser.empty() && !checks.installerUser.empty() && checks.shellUser != checks.installerUser) {
+  // Unelevated, only a known owner of a known shell can tell: otherwise
+  // nothing is in the way. Elevated, an owner that could not be read counts
+  // as another account's.
+  const bool known = !checks.shellUser.empty() && !checks.installerUser.empty();
+  if ((known && checks.shellUser != checks.installerUser) || (checks.elevated && !known)) {
     return InstallStop::kDesktopOfAnotherUser;
   }
   if (!checks.installed && !options.licenceAccepted) return InstallStop::kLicenceNeeded;

@@ -16,17 +16,22 @@ struct InstallChecks {
   bool shellVersionOk = false;  // HighEnoughShellVersion
   bool coloursOk = false;       // HighEnoughColors
   bool installed = false;       // IsInstalled: the uninstall entry names an existing program
-  // The accounts (as SID texts) of the desktop's shell process and of this
-  // program; empty when unknown (no shell window, an owner that cannot be read).
+  // The accounts (as SID texts) of the desktop's session (its shell's
+  // owner, else the session's user) and of this program; empty when unknown
+  // (no shell window, an owner that cannot be read).
   std::string shellUser;
   std::string installerUser;
+  // This program runs with an administrator's full rights (Vista on).
+  bool elevated = false;
 };
 
 // Why the install does not go on: a box for the shell and the colours, the
 // licence panel for a first install without consent.
 // A desktop of another account than the installer's (a standard user who
 // typed an administrator's password): the install would land in the wrong
-// profile, so nothing is written.
+// profile, so nothing is written. So too when an elevated installer cannot
+// tell whose the desktop is: an administrator is usually refused a look at
+// a standard user's shell, which is just when the profiles differ.
 enum class InstallStop { kNone, kShellTooOld, kTooFewColours, kDesktopOfAnotherUser, kLicenceNeeded };
 
 struct InstallPlan {

@@ -21,6 +21,7 @@
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_control_win.h"
+#include "desktop/late_functions_win.h"
 #include "desktop/place_report_win.h"
 #include "payload/catalogue.h"
 #include "ui/install_plan.h"
@@ -30,6 +31,7 @@
 #include "ui/uninstall_entry.h"
 #include "wallpaper/apply_plan.h"
 #include "wallpaper/apply_win.h"
+#include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
@@ -146,14 +148,53 @@ std::string ProcessUser(HANDLE process) {
   return user;
 }
 
-// The owner of the desktop's shell (Explorer); empty without a shell window
-// or when its process may not be asked.
+// The user of the session's desktop: its shell's owner (Explorer), asked
+// with the limited right that Windows grants more widely than the full one
+// (Vista on; the full right before), else the session's user as the
+// session's own record names that account. Empty when neither tells.
 std::string ShellUser() {
+  constexpr DWORD kQueryLimited = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
   DWORD id = 0;
   HWND shell = ::GetShellWindow();
-  if (!shell || !::GetWindowThreadProcessId(shell, &id) || id == 0) return {};
-  const UniqueHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
-  return ProcessUser(process.get());
+  if (shell && ::GetWindowThreadProcessId(shell, &id) && id != 0) {
+    for (const DWORD right : {kQueryLimited, static_cast<DWORD>(PROCESS_QUERY_INFORMATION)}) {
+      const UniqueHandle process(::OpenProcess(right, FALSE, id));
+      std::string user = ProcessUser(process.get());
+      if (!user.empty()) return user;
+    }
+  }
+  const desktop::LateFunctions late;
+  if (!late.querySession || !late.freeMemory) return {};
+  const auto query = [&](int what) {
+    wchar_t* text = nullptr;
+    DWORD size = 0;
+    std::wstring value;
+    if (late.querySession(nullptr /* this server */, static_cast<DWORD>(-1) /* this session */, what,
+                          reinterpret_cast<void**>(&text), &size) &&
+        text) {
+      value = text;
+    }
+    if (text) late.freeMemory(text);
+    return value;
+  };
+  constexpr int kUserName = 5, kDomainName = 7;  // WTSUserName, WTSDomainName
+  const std::wstring name = query(kUserName);
+  if (name.empty()) return {};
+  const std::wstring domain = query(kDomainName);
+  const std::wstring account = domain.empty() ? name : domain + L"\\" + name;
+  BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+  DWORD sidSize = sizeof(sid);
+  wchar_t foundDomain[256] = {};
+  DWORD domainSize = static_cast<DWORD>(std::size(foundDomain));
+  SID_NAME_USE use = SidTypeUnknown;
+  char* sidText = nullptr;
+  if (!::LookupAccountNameW(nullptr, account.c_str(), sid, &sidSize, foundDomain, &domainSize, &use) ||
+      !::ConvertSidToStringSidA(sid, &sidText)) {
+    return {};
+  }
+  std::string user(sidText);
+  ::LocalFree(sidText);
+  return user;
 }
 
 // The checks in their order, each asked only when the ones before passed:
@@ -170,6 +211,7 @@ InstallChecks CheckMachine(std::string_view title) {
   if (!checks.coloursOk) return checks;
   checks.shellUser = ShellUser();
   checks.installerUser = ProcessUser(::GetCurrentProcess());
+  checks.elevated = RunsElevated();
   checks.installed = IsInstalled(title);
   return checks;
 }
@@ -284,7 +326,8 @@ InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& report
 bool RunApply(const ApplyOptions& options) {
   const std::string title = RemoveQuotes(options.wallpaperNameCaption);
   const std::string applicationFile = ApplicationFilePath(GetInstallFolder(), title);
-  const bool restart = RestartDesktopModeAroundApply(options, RunValueExists(title) || FileExists(applicationFile));
+  const bool restart = RestartDesktopModeAroundApply(options, RunValueExists(title) || FileExists(applicationFile),
+                                                     IsWindowsRotation(ReadBackgroundKind()));
   if (restart) (void)StopDesktopMode();
   // Back also after an error of the apply: the desktop keeps its animation,
   // and has it again at every logon.

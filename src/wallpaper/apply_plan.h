@@ -25,15 +25,23 @@ struct ApplyPlan {
   // registered with "regsvr32.exe".
   bool writePicturesAndControl;
   WallpaperTarget target;
+  // Windows rotates the desktop's pictures (a slideshow or Spotlight,
+  // IsWindowsRotation): the install, the user choosing this wallpaper, ends
+  // the rotation as choosing a picture in Settings does; the silent apply
+  // leaves it, and the wallpaper setting, as the user switched them on since.
+  bool endWindowsRotation = false;
+  bool setWallpaper = true;
 };
 
-[[nodiscard]] ApplyPlan PlanApply(const ApplyOptions& options) noexcept;
+[[nodiscard]] ApplyPlan PlanApply(const ApplyOptions& options, bool windowsRotation = false) noexcept;
 
 // Whether a silent apply stops the running `desktop` mode before it writes and
 // starts it again afterwards (with its logon entry), so the mode follows the
 // new background and layout. `installed`: the animated desktop is installed,
 // which its logon entry or the installed program tells (the mode takes the
 // entry away when another wallpaper is chosen; this apply brings ours back).
-[[nodiscard]] bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool installed) noexcept;
+// Never while Windows rotates the pictures: that is the user's choice since.
+[[nodiscard]] bool RestartDesktopModeAroundApply(const ApplyOptions& options, bool installed,
+                                                 bool windowsRotation = false) noexcept;
 
 }  // namespace mervalis

@@ -20,6 +20,7 @@
 #include "payload/resource_writer_win.h"
 #include "wallpaper/apply_plan.h"
 #include "wallpaper/background_bitmap_win.h"
+#include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_setting_win.h"
 #include "wallpaper/previous_wallpapers.h"
 
@@ -29,8 +30,25 @@ namespace {
 
 void Log(const char* checkpoint) { WriteDebugLog(std::string("ApplyWallpaper - ") + checkpoint); }
 
+// The desktop's kind beside the wallpapers ("lastkind", and a slideshow's
+// "lastslideshow", "lastinterval", "lastshuffle"); each one that is not to be
+// kept is deleted, so that none of an earlier install's outlives it.
+void RememberBackground(RegistryKey& registry, const std::optional<DesktopBackground>& background) {
+  const SlideshowSettings show = background ? background->slideshow : SlideshowSettings{};
+  const auto number = [&](const char* name, const std::optional<std::uint32_t>& value) {
+    (void)(value ? registry.WriteDword(name, *value) : registry.DeleteValue(name));
+  };
+  number("lastkind", background ? std::optional(background->kind) : std::nullopt);
+  (void)(show.folder.empty() ? registry.DeleteValue("lastslideshow")
+                              : registry.WriteString("lastslideshow", show.folder));
+  number("lastinterval", show.interval);
+  number("lastshuffle", show.shuffle);
+}
+
 // Saves the wallpapers from before the first apply for the uninstaller, when
 // WallpapersToRemember says so: "lastap" only once "lastwp" is written.
+// The kind goes with them (BackgroundToRemember), also alone where the
+// picture is Windows' copy of one it does not name (a slideshow's, Spotlight's).
 void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, DesktopKind desktop) {
   DesktopWallpapers read;
   std::optional<DesktopWallpapers> current;
@@ -39,8 +57,15 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
     current = read;
   }
   const std::optional<DesktopWallpapers> remember = WallpapersToRemember(desktop, current, title, &AnsiUpperCase);
-  if (!remember) return;
+  const std::optional<DesktopBackground> background =
+      BackgroundToRemember(desktop, current, ReadDesktopBackground(), title, &AnsiUpperCase);
+  if (!remember && !background) return;
   if (!registry.OpenKey(kCompanyKey, true)) return;
+  RememberBackground(registry, background);
+  if (!remember) {
+    registry.CloseKey();
+    return;
+  }
   if (registry.WriteString("lastwp", remember->plain) == ERROR_SUCCESS) {
     (void)registry.WriteString("lastap", remember->activeDesktop);
   }
@@ -110,7 +135,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
   Log("After Var Dec");
   const bool stretched = options.stretched;
-  const ApplyPlan plan = PlanApply(options);
+  const ApplyPlan plan = PlanApply(options, IsWindowsRotation(ReadBackgroundKind()));
   Log("After Stretch Check");
 
   [&] {
@@ -165,7 +190,11 @@ bool ApplyWallpaper(const ApplyOptions& options) {
       // page, so its Active Desktop is not pointed at one. After a failed
       // write the background may be the previous complete one, or none: a
       // missing file is never made the wallpaper.
-      wallpaperOurs = FileExists(backgroundPath) && SetBackgroundAsWallpaper(backgroundPath);
+      // Windows' slideshow or Spotlight would replace it: the install ends
+      // that rotation first; the silent apply leaves it, and the setting,
+      // as the user switched them on.
+      if (plan.endWindowsRotation && FileExists(backgroundPath)) EndWindowsRotation(backgroundPath);
+      wallpaperOurs = plan.setWallpaper && FileExists(backgroundPath) && SetBackgroundAsWallpaper(backgroundPath);
       Log("After SetWindowsWallpaper");
     }
     if (plan.writePicturesAndControl) {

@@ -19,7 +19,13 @@ bool ShowsOurBackground(std::string_view plainWallpaper, std::string_view wallpa
   return value.size() >= tail.size() && value.compare(value.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool AnotherWallpaperChosen(std::string_view before, std::string_view now, std::string_view wallpaperKey) {
+bool IsWindowsRotation(std::optional<std::uint32_t> backgroundKind) noexcept {
+  return backgroundKind == kSlideshowBackground || backgroundKind == kSpotlightBackground;
+}
+
+bool AnotherWallpaperChosen(std::string_view before, std::string_view now, std::string_view wallpaperKey,
+                            std::optional<std::uint32_t> backgroundKind) {
+  if (IsWindowsRotation(backgroundKind)) return true;
   return AsciiUpperCase(before) != AsciiUpperCase(now) && !ShowsOurBackground(now, wallpaperKey);
 }
 

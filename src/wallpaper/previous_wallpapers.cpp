@@ -54,6 +54,19 @@ std::optional<DesktopWallpapers> WallpapersToRemember(DesktopKind desktop,
   return remember;
 }
 
+std::optional<DesktopBackground> BackgroundToRemember(DesktopKind desktop,
+                                                     const std::optional<DesktopWallpapers>& current,
+                                                     std::optional<DesktopBackground> background,
+                                                     std::string_view title, UpperCaseFunction upper) {
+  if (!background || !current || DesktopShowsWallpaper(desktop, *current, title, upper)) return std::nullopt;
+  if (IsFamilyPicture(current->plain) || IsFamilyPicture(current->activeDesktop)) return std::nullopt;
+  if (IsWindowsWallpaperCopy(current->plain) && !current->copiedFrom.empty() && !UsersOwn(current->copiedFrom)) {
+    return std::nullopt;  // a copy of a family picture
+  }
+  if (background->kind != kSlideshowBackground) background->slideshow = {};
+  return background;
+}
+
 WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpapers& current,
                                       const SavedWallpapers& saved, std::string_view title,
                                       UpperCaseFunction upper) {
@@ -73,6 +86,7 @@ WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpape
     restore.plain = lastwp.value_or(std::string());
     restore.broadcastPlain = true;
     restore.position = saved.position;
+    restore.background = saved.background;
     return restore;
   }
   if (!lastwp || !lastap) return restore;

@@ -3,6 +3,7 @@
 // uninstaller puts back. Only decisions here; the callers read and write.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,34 @@ struct DesktopWallpapers {
                                                                     const std::optional<DesktopWallpapers>& current,
                                                                     std::string_view title, UpperCaseFunction upper);
 
+// The desktop's kind ("BackgroundType", kBackgroundKindKey) and, for a
+// slideshow, its own settings, as the install finds them (Windows 10 on).
+struct SlideshowSettings {
+  // The folder its pictures come from (IDesktopWallpaper::GetSlideshow);
+  // empty where Windows cannot say (no such interface).
+  std::string folder;
+  // "Interval" (milliseconds) and "Shuffle" under kSlideshowKey, where set.
+  std::optional<std::uint32_t> interval;
+  std::optional<std::uint32_t> shuffle;
+  bool operator==(const SlideshowSettings&) const = default;
+};
+inline constexpr std::string_view kSlideshowKey = "Control Panel\\Personalization\\Desktop Slideshow";
+struct DesktopBackground {
+  std::uint32_t kind = 0;
+  SlideshowSettings slideshow;  // read and kept only for a slideshow
+  bool operator==(const DesktopBackground&) const = default;
+};
+
+// What the install saves of the kind beside the wallpapers ("lastkind"; for
+// a slideshow "lastslideshow", "lastinterval", "lastshuffle"), on the same
+// terms as WallpapersToRemember, except that Windows' copy of a picture of
+// unknown origin does not stop it: a slideshow or Spotlight always shows a
+// copy. Nothing where Windows records no kind (`background` empty), and then the
+// saved kind of an earlier install is deleted with the wallpapers saved anew.
+[[nodiscard]] std::optional<DesktopBackground> BackgroundToRemember(
+    DesktopKind desktop, const std::optional<DesktopWallpapers>& current, std::optional<DesktopBackground> background,
+    std::string_view title, UpperCaseFunction upper);
+
 // How the plain wallpaper is placed: the "WallpaperStyle" and
 // "TileWallpaper" values of "Control Panel\Desktop". Where the plain
 // wallpaper carries the background, the apply sets kBackgroundPosition and,
@@ -75,6 +104,8 @@ struct SavedWallpapers {
   // Both values, or nothing when either is missing (an install of an older
   // version saved none).
   std::optional<WallpaperPosition> position;
+  // "lastkind" and the slideshow's values; nothing when "lastkind" is missing.
+  std::optional<DesktopBackground> background;
 };
 
 // What the uninstaller sets; an empty member is left alone.
@@ -82,6 +113,9 @@ struct WallpaperRestore {
   std::optional<std::string> plain;
   bool broadcastPlain = false;  // the desktop repaints only on the broadcast
   std::optional<WallpaperPosition> position;  // set before the plain wallpaper
+  // The kind, with the slideshow's settings, put back after the picture: the
+  // user's slideshow or Spotlight runs again.
+  std::optional<DesktopBackground> background;
   // Set only with a shell that passes HighEnoughShellVersion, asked only then.
   std::optional<std::string> activeDesktop;
 };
@@ -94,7 +128,7 @@ struct WallpaperRestore {
 // when both are empty (the Active Desktop had no wallpaper and gets none);
 // nothing when either could not be read. Elsewhere: "lastwp" as the plain
 // wallpaper, broadcast, and no wallpaper when it could not be read, rather
-// than a picture about to be deleted; the saved position with it.
+// than a picture about to be deleted; the saved position and kind with it.
 [[nodiscard]] WallpaperRestore PlanWallpaperRestore(DesktopKind desktop, const DesktopWallpapers& current,
                                                     const SavedWallpapers& saved, std::string_view title,
                                                     UpperCaseFunction upper);

@@ -35,6 +35,13 @@ TEST(InstallPlan, ChecksStopTheInstallInTheirOrder) {
       {{true, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-1001"}, true, InstallStop::kNone},
       {{true, true, true, "", "S-1-5-21-7-500"}, true, InstallStop::kNone},
       {{true, true, true, "S-1-5-21-7-1001", ""}, true, InstallStop::kNone},
+      // Elevated: the same account goes on, another or one that cannot be
+      // told (an administrator refused a look at the user's shell) stops.
+      {{true, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-1001", true}, true, InstallStop::kNone},
+      {{true, true, true, "S-1-5-21-7-1001", "S-1-5-21-7-500", true}, true, InstallStop::kDesktopOfAnotherUser},
+      {{true, true, true, "", "S-1-5-21-7-500", true}, true, InstallStop::kDesktopOfAnotherUser},
+      {{true, true, false, "S-1-5-21-7-1001", "", true}, true, InstallStop::kDesktopOfAnotherUser},
+      {{false, true, true, "", "S-1-5-21-7-500", true}, true, InstallStop::kShellTooOld},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../fixtures/active_desktop/call_record.h"
+#include "../fixtures/windows_rotation.h"
 #include "common/folders_win.h"
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
@@ -494,6 +495,68 @@ TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
   ::RegDeleteValueW(desktop, L"TranscodedImageCache");
   ::RegCloseKey(desktop);
   ::DeleteFileA(kPreviousPlain);
+}
+
+std::optional<DWORD> ReadNumber(const char* key, const char* name) {
+  mervalis::RegistryKey r(HKEY_CURRENT_USER, KEY_READ);
+  DWORD value = 0;
+  if (!r.OpenKey(key, false) || r.ReadDword(name, value) != ERROR_SUCCESS) return std::nullopt;
+  return value;
+}
+
+// Windows' Spotlight, and a slideshow with its settings, replacing the
+// picture every two seconds: the install ends the rotation as choosing a
+// picture in Settings does, so the picture stays ours and the mode animates;
+// the uninstall puts the kind back, with the slideshow's settings.
+TEST_F(AnimatedDesktop, SpotlightAndSlideshowEndAtTheInstallAndComeBackAtTheUninstall) {
+  const wine_test::Windows10Desktop windows10;
+  ASSERT_TRUE(windows10.ready());
+  const char kKindKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers";
+  const char kSlideshowKey[] = "Control Panel\\Personalization\\Desktop Slideshow";
+  const std::vector<std::string> pictures = {"C:\\windows\\rotation1.bmp", "C:\\windows\\rotation2.bmp"};
+  for (const std::string& picture : pictures) ASSERT_TRUE(wine_test::WriteFileBytes(picture, "BM " + picture));
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  const struct {
+    DWORD kind;
+    std::optional<DWORD> interval, shuffle;
+  } rows[] = {{3, std::nullopt, std::nullopt}, {2, 600000, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind);
+    mervalis::RegistryKey key(HKEY_CURRENT_USER);
+    ASSERT_TRUE(key.OpenKey(kKindKey, true) && key.WriteDword("BackgroundType", row.kind) == ERROR_SUCCESS);
+    ASSERT_TRUE(key.OpenKey(kSlideshowKey, true));
+    if (row.interval) {
+      ASSERT_TRUE(key.WriteDword("Interval", *row.interval) == 0 && key.WriteDword("Shuffle", *row.shuffle) == 0);
+    }
+    windows_rotation::RotationStandIn rotation(pictures);
+    ASSERT_TRUE(robot::WaitUntil([&] { return rotation.replaced() >= 1; }, 10000)) << "the rotation never ran";
+
+    wine_test::InstallThroughWindow();
+    if (HasFatalFailure()) break;
+    const auto paths = wine_test::PerUserPaths();
+    EXPECT_EQ(ReadNumber(kKindKey, "BackgroundType"), 0u);
+    ASSERT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
+    const DWORD mode = DesktopModeProcess();
+    const int replacedAtInstall = rotation.replaced();
+    ::Sleep(5000);  // two of the rotation's periods and more
+    EXPECT_EQ(rotation.replaced(), replacedAtInstall);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
+              paths.imagesFolder + "background.bmp");
+    EXPECT_TRUE(robot::WaitUntil([&] { return !wine_test::ShownDesktopViews(mode).empty(); }, 15000));
+    EXPECT_EQ(DesktopModeProcess(), mode);
+    EXPECT_TRUE(RunValueExists());
+
+    Uninstall(paths.applicationFile);
+    if (HasFatalFailure()) break;
+    EXPECT_EQ(ReadNumber(kKindKey, "BackgroundType"), row.kind);
+    EXPECT_EQ(ReadNumber(kSlideshowKey, "Interval"), row.interval);
+    EXPECT_EQ(ReadNumber(kSlideshowKey, "Shuffle"), row.shuffle);
+    EXPECT_TRUE(robot::WaitUntil([&] { return rotation.replaced() > replacedAtInstall; }, 10000));
+  }
+  (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kSlideshowKey);
+  mervalis::RegistryKey key(HKEY_CURRENT_USER);
+  if (key.OpenKey(kKindKey, false)) (void)key.DeleteValue("BackgroundType");
+  for (const std::string& picture : pictures) ::DeleteFileA(picture.c_str());
 }
 
 TEST_F(AnimatedDesktop, UninstallClearsThePlainWallpaperWhenNoneWasThereBefore) {

@@ -21,6 +21,13 @@ TEST(ApplyPlan, TheSilentApplyRenewsOnlyTheBackgroundAndThePage) {
       EXPECT_EQ(plan.writePage, desktop == kXp);
       EXPECT_EQ(plan.writePicturesAndControl, !applyMode && desktop == kXp);
       EXPECT_EQ(plan.target, target);
+      // Windows rotating the pictures: the install ends it, the silent apply
+      // leaves the rotation and the wallpaper alone.
+      for (const bool rotation : {false, true}) {
+        const ApplyPlan rotating = PlanApply({.applyMode = applyMode, .desktop = desktop}, rotation);
+        EXPECT_EQ(rotating.endWindowsRotation, rotation && !applyMode);
+        EXPECT_EQ(rotating.setWallpaper, !(rotation && applyMode));
+      }
     }
   }
 }
@@ -30,6 +37,7 @@ TEST(ApplyPlan, OnlyTheSilentApplyOfAnInstalledAnimatedDesktopRestartsIt) {
   EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, false));
   EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kXp}, true));
   EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = false, .desktop = kTen}, true));
+  EXPECT_FALSE(RestartDesktopModeAroundApply({.applyMode = true, .desktop = kTen}, true, true));
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ TEST(DesktopKind, AnotherWallpaperIsChosenOnlyByAChangeToAnotherPicture) {
     const char* before;
     const char* now;
     bool chosen;
+    std::optional<std::uint32_t> kind = std::nullopt;  // "BackgroundType" after the news
   } rows[] = {
       {ours, photo, true},
       {ours, "", true},  // a plain colour
@@ -51,9 +52,19 @@ TEST(DesktopKind, AnotherWallpaperIsChosenOnlyByAChangeToAnotherPicture) {
       {photo, ours, false},  // ours again (a theme that names it)
       {copy, copy, false},   // Windows' copy of whatever picture: no news
       {photo, "C:\\Users\\Ann\\Pictures\\dunes.jpg", true},
+      // A picture or a colour as the kind: the setting alone tells.
+      {ours, photo, true, 0},
+      {ours, ours, false, 0},
+      {copy, copy, false, 1},
+      // A slideshow or Spotlight running: the user switched it on since the
+      // install ended Windows' rotation, whatever picture it shows yet.
+      {ours, copy, true, 2},
+      {ours, ours, true, 3},
+      {copy, copy, true, 3},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(AnotherWallpaperChosen(row.before, row.now, "Mervalis"), row.chosen) << row.before << " -> " << row.now;
+    EXPECT_EQ(AnotherWallpaperChosen(row.before, row.now, "Mervalis", row.kind), row.chosen)
+        << row.before << " -> " << row.now << " kind " << row.kind.value_or(99);
   }
 }
 

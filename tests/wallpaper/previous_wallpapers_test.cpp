@@ -25,6 +25,8 @@ TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
     std::optional<DesktopWallpapers> current;
     bool remembered;
     const char* plain = nullptr;  // remembered as the plain wallpaper: the current one unless given
+    // The kind ("lastkind") is remembered with the wallpapers unless given.
+    std::optional<bool> kindRemembered = std::nullopt;
   } rows[] = {
       {kXp, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
       {kTen, DesktopWallpapers{"C:\\Docs\\news.htm", kBliss}, true},
@@ -43,18 +45,29 @@ TEST(PreviousWallpapers, ApplyRemembersOnlyReadableSettingsThatAreNotOurs) {
       {kTen, DesktopWallpapers{"", kCopy, kBliss}, true, kBliss},
       {kTen, DesktopWallpapers{"", "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Themes\\TranscodedWallpaper.jpg",
                                kBliss}, true, kBliss},
-      {kTen, DesktopWallpapers{"", kCopy, ""}, false},
+      // A slideshow's or Spotlight's copy whose picture Windows does not
+      // name: its kind is still the user's.
+      {kTen, DesktopWallpapers{"", kCopy, ""}, false, nullptr, true},
       {kTen, DesktopWallpapers{"", kCopy, kBackground}, false},
       {kTen, DesktopWallpapers{"", "C:\\Pictures\\TranscodedWallpapers\\sea.jpg", ""}, true},
   };
+  const DesktopBackground slideshow = {2, {"C:\\Users\\me\\Pictures\\Trips", 600000, 1}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(i);
+    const auto kind = BackgroundToRemember(rows[i].desktop, rows[i].current, slideshow, "Mervalis", &AsciiUpperCase);
+    EXPECT_EQ(kind, rows[i].kindRemembered.value_or(rows[i].remembered) ? std::optional(slideshow) : std::nullopt);
     const auto remembered = WallpapersToRemember(rows[i].desktop, rows[i].current, "Mervalis", &AsciiUpperCase);
     ASSERT_EQ(remembered.has_value(), rows[i].remembered);
     if (!remembered) continue;
     EXPECT_EQ(remembered->plain, rows[i].plain ? rows[i].plain : rows[i].current->plain);
     EXPECT_EQ(remembered->activeDesktop, rows[i].current->activeDesktop);
   }
+  // Spotlight and the other kinds keep no slideshow settings; a Windows
+  // that records no kind has none to remember.
+  const std::optional<DesktopWallpapers> copy = DesktopWallpapers{"", kCopy, ""};
+  const DesktopBackground spotlight = {3, slideshow.slideshow};
+  EXPECT_EQ(BackgroundToRemember(kTen, copy, spotlight, "Mervalis", &AsciiUpperCase), DesktopBackground{3});
+  EXPECT_EQ(BackgroundToRemember(kTen, copy, std::nullopt, "Mervalis", &AsciiUpperCase), std::nullopt);
 }
 
 // A restore as "plain=<value>[ broadcast] ad=<value>", "-" for untouched.
@@ -63,6 +76,12 @@ std::string Describe(const WallpaperRestore& restore) {
   if (restore.broadcastPlain) text += " broadcast";
   text += " ad=" + restore.activeDesktop.value_or("-");
   if (restore.position) text += " position=" + restore.position->style + "/" + restore.position->tile;
+  if (restore.background) {
+    const SlideshowSettings& show = restore.background->slideshow;
+    text += " kind=" + std::to_string(restore.background->kind);
+    if (!show.folder.empty()) text += " folder=" + show.folder;
+    if (show.interval) text += " interval=" + std::to_string(*show.interval);
+  }
   return text;
 }
 
@@ -96,6 +115,12 @@ TEST(PreviousWallpapers, UninstallPutsBackWhatWasThereBeforeTheFirstApply) {
       {kTen, {"", kBackground}, {kBackground, ""}, "plain= broadcast ad=-"},
       {kTen, {"", kBackground}, {kCopy, ""}, "plain= broadcast ad=-"},
       {kXp, {kPage, ""}, {"C:\\x\\QVImages\\Coral\\background.bmp", "C:\\old.htm"}, "plain=- ad=C:\\old.htm"},
+      // The kind the user had, a slideshow with its settings or Spotlight,
+      // comes back with the picture, whatever that picture was.
+      {kTen, {"", kBackground}, {"C:\\old.bmp", "", std::nullopt, DesktopBackground{2, {"C:\\Trips", 60000, 0}}},
+       "plain=C:\\old.bmp broadcast ad=- kind=2 folder=C:\\Trips interval=60000"},
+      {kTen, {"", kBackground}, {kCopy, "", std::nullopt, DesktopBackground{3}}, "plain= broadcast ad=- kind=3"},
+      {kTen, {"", kBliss}, {"C:\\old.bmp", "", std::nullopt, DesktopBackground{3}}, "plain=- ad=-"},
       // Nor is our own page.
       {kXp, {kPage, ""}, {kPage, kPage}, "plain=- ad="},
   };
