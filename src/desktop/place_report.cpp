@@ -43,7 +43,7 @@ std::string_view PlaceNotice(PlaceReport report) noexcept {
              "Show them (right-click the desktop, View, Show desktop icons): the animation then starts by itself.";
     case PlaceReport::kNoPlaceOnThisWindows:
       return "This version of Windows has no place for an animation behind the desktop icons: "
-             "the aquarium's still picture is what your desktop shows. It animates on Windows 7 and later.";
+             "the aquarium's still picture is what this Windows shows. It animates from Windows 7 on.";
     case PlaceReport::kNone:
     case PlaceReport::kPlaced:
       break;

@@ -742,11 +742,12 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
     const char* name;
     DWORD exStyle;
     bool (*draw)(HWND);
+    bool attributesRead;  // by GetLayeredWindowAttributes
   };
   const Overlay overlays[] = {
       {"alpha 0", WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
-       [](HWND w) { return ::SetLayeredWindowAttributes(w, 0, 0, LWA_ALPHA) != FALSE; }},
-      {"per-pixel alpha", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, DrawSeeThrough},
+       [](HWND w) { return ::SetLayeredWindowAttributes(w, 0, 0, LWA_ALPHA) != FALSE; }, true},
+      {"per-pixel alpha", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, DrawSeeThrough, false},
   };
   for (const Overlay& overlay : overlays) {
     SCOPED_TRACE(overlay.name);
@@ -755,6 +756,8 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
                                        nullptr);
     ASSERT_NE(invisible, nullptr);
     ASSERT_TRUE(overlay.draw(invisible));
+    BYTE alpha = 0;
+    ASSERT_EQ(::GetLayeredWindowAttributes(invisible, nullptr, &alpha, nullptr) != FALSE, overlay.attributesRead);
     ::ShowWindow(invisible, SW_SHOWNOACTIVATE);
     robot::Settle(invisible);
     ::Sleep(2000);

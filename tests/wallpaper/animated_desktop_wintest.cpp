@@ -354,13 +354,19 @@ TEST_F(AnimatedDesktop, Windows7AnimatesInsideProgmanAndTheUninstallLeavesTheShe
   std::vector<HWND> views;
   ASSERT_TRUE(robot::WaitUntil([&] { return !(views = wine_test::ShownDesktopViews(mode)).empty(); }, 15000));
   HWND progman = ::FindWindowA("Progman", "Program Manager");
-  HWND icons = nullptr;
-  for (HWND w = ::FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); w && !icons;
+  // The stand-in's WorkerW windows: the icons' one, and the wallpaper's, which
+  // covers the screen (its others are small).
+  HWND icons = nullptr, worker = nullptr;
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); w;
        w = ::FindWindowExA(nullptr, w, "WorkerW", nullptr)) {
-    if (::FindWindowExA(w, nullptr, "SHELLDLL_DefView", nullptr)) icons = w;
+    RECT r = {};
+    if (::FindWindowExA(w, nullptr, "SHELLDLL_DefView", nullptr)) {
+      icons = w;
+    } else if (::GetWindowRect(w, &r) && r.right - r.left >= ::GetSystemMetrics(SM_CXSCREEN)) {
+      worker = w;
+    }
   }
   ASSERT_NE(icons, nullptr) << "the stand-in was not raised";
-  HWND worker = ::FindWindowExA(nullptr, icons, "WorkerW", nullptr);
   ASSERT_NE(worker, nullptr);
   EXPECT_EQ(::GetParent(views.front()), progman);
   EXPECT_TRUE(robot::WaitUntil([&] { return !::IsWindowVisible(worker); }, 5000)) << "its WorkerW still shows";
@@ -373,7 +379,23 @@ TEST_F(AnimatedDesktop, Windows7AnimatesInsideProgmanAndTheUninstallLeavesTheShe
   EXPECT_TRUE(robot::WaitUntil([&] { return ::IsWindowVisible(worker) != FALSE; }, 5000)) << "its WorkerW stays hidden";
   EXPECT_EQ(::FindWindowExA(progman, nullptr, kDesktopViewClass, nullptr), nullptr);
   EXPECT_EQ(::FindWindowA(kDesktopHostClass, nullptr), nullptr);
-  EXPECT_EQ(::FindWindowExA(nullptr, icons, "WorkerW", nullptr), worker) << "the shell's order changed";
+}
+
+// Vista's shell has no window behind the icons: the done panel says at once
+// that the still picture is what this Windows shows.
+TEST_F(AnimatedDesktop, VistaKeepsTheStillPictureAndTheDonePanelSaysSo) {
+  wine_test::ScopedWindowsVersion vista("vista");
+  ASSERT_TRUE(vista.ok());
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  std::optional<robot::ControlInfo> notice;
+  wine_test::InstallThroughWindow(wine_test::ProgramPath(), [&](HWND window) {
+    notice = robot::Control(window, mervalis::ui::kLblDesktopNotice);
+  });
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(notice && notice->visible) << "no notice on the done panel";
+  EXPECT_NE(notice->text.find("still picture is what this Windows shows"), std::string::npos) << notice->text;
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
+            wine_test::PerUserPaths().imagesFolder + "background.bmp");
 }
 
 // Wide-character file and registry helpers of this test: its paths hold
