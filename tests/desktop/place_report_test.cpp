@@ -35,9 +35,6 @@ TEST(PlaceReport, EachReasonHasItsNumberAndAWordForTheUser) {
     EXPECT_EQ(PlaceReportFrom(r.stored), report);
     EXPECT_NE(std::string(PlaceNotice(report)).find(r.notice), std::string::npos) << PlaceNotice(report);
   }
-  // Vista: said at once, and the still picture is what that Windows shows.
-  EXPECT_EQ(PlaceReportFrom(6), PlaceReport::kNoPlaceOnThisWindows);
-  EXPECT_NE(std::string(PlaceNotice(PlaceReport::kNoPlaceOnThisWindows)).find("still picture"), std::string::npos);
 }
 
 }  // namespace

@@ -107,11 +107,6 @@ TEST(FindDesktopPlace, KnownLayoutsAndNearMisses) {
       {"windows 7 worker below progman",
        {W(10, "WorkerW", {Icons(11)}), W(30, "Progman"), W(20, "WorkerW")}, std::nullopt,
        {L::ProgmanUnderHiddenWorker}},
-      {"windows 7 worker of another process",
-       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {}, kOther), W(30, "Progman")}, std::nullopt,
-       {L::ProgmanUnderHiddenWorker}},
-      // Vista: no layout to try, whatever the windows.
-      {"vista", {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW"), W(30, "Progman")}, std::nullopt, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
