@@ -41,8 +41,9 @@ bool DesktopHost::RegisterClasses() noexcept {
   WNDCLASSA view = {};
   view.lpfnWndProc = ViewProc;
   view.hInstance = instance_;
-  // A DC of its own: a frame does not ask Wine's server for a window DC.
-  view.style = CS_OWNDC;
+  // No DC of its own (CS_OWNDC, CS_CLASSDC): Windows refuses WS_EX_LAYERED,
+  // which the views inside Windows 11 24H2's "Progman" need, to a window of
+  // such a class. Each frame borrows one.
   view.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
   view.lpszClassName = kDesktopViewClass;
   return ::RegisterClassA(&host) && ::RegisterClassA(&view);
@@ -87,11 +88,19 @@ bool DesktopHost::Open() {
   LetTheShellsMessageThrough(host_, WM_SETTINGCHANGE);
   layout_ = ReadStoredLayout();
   StartWatching();
+  if (!iconsWatch_.Start(host_, kIconsSettingChanged)) Log("The desktop icons' setting cannot be watched");
+  layouts_ = LayoutsOfThisWindows();
+  if (layouts_.empty()) {
+    // Nothing to search for: said at once, and the still picture stays.
+    Report(PlaceReport::kNoPlaceOnThisWindows);
+    return true;
+  }
   StartSearch();
   return true;
 }
 
 void DesktopHost::Close() noexcept {
+  iconsWatch_.Stop();
   StopWatching();
   Unplace(true);
   if (host_) ::DestroyWindow(host_);
@@ -100,7 +109,7 @@ void DesktopHost::Close() noexcept {
 }
 
 void DesktopHost::StartSearch() {
-  if (wallpaperElsewhere_) return;
+  if (wallpaperElsewhere_ || layouts_.empty()) return;
   searching_ = true;
   searchStart_ = ::GetTickCount();
   searchAttempts_ = 0;
@@ -121,7 +130,9 @@ void DesktopHost::OnSearchTimer() {
       break;
   }
   ++searchAttempts_;
-  if (::GetTickCount() - searchStart_ >= kReportNoPlaceAfterMs) Report(NoPlaceReason(ClientAreaAnimationOff()));
+  if (viewRefused_ || ::GetTickCount() - searchStart_ >= kReportNoPlaceAfterMs) {
+    Report(NoPlaceReason({viewRefused_, ClientAreaAnimationOff(), DesktopIconsHidden()}));
+  }
   if (const auto delay = NextSearchDelay(searchAttempts_, ::GetTickCount() - searchStart_)) {
     ::SetTimer(host_, kSearchTimer, *delay, nullptr);
   } else {
@@ -179,14 +190,17 @@ void DesktopHost::BuildScenes(const std::vector<Monitor>& monitors) {
 }
 
 DesktopHost::PlaceResult DesktopHost::Place() {
-  Unplace(false);
-  const std::optional<DesktopPlace> place = RaiseAndFindPlace();
+  Unplace(false, true);
+  viewRefused_ = false;
+  const std::optional<DesktopPlace> place = RaiseAndFindPlace(layouts_);
+  if (!place || reinterpret_cast<HWND>(place->hidden) != hiddenWorker_) ShowHiddenWorker();
   if (!place) return PlaceResult::NoPlace;
   HWND parent = reinterpret_cast<HWND>(place->parent);
   POINT origin = {0, 0};
   RECT client = {};
   const std::vector<Monitor> monitors = ListMonitors();
   if (monitors.empty() || !::ClientToScreen(parent, &origin) || !::GetClientRect(parent, &client)) {
+    ShowHiddenWorker();
     return PlaceResult::NoPlace;
   }
   BuildScenes(monitors);
@@ -197,8 +211,13 @@ DesktopHost::PlaceResult DesktopHost::Place() {
     if (areas[i].Empty() || !views_[i]->aquarium.Built()) continue;
     if (!CreateViewWindow(*views_[i], *place, areas[i])) {
       Unplace(false);
-      return PlaceResult::NoPlace;  // the shell's window went meanwhile
+      return PlaceResult::NoPlace;  // the shell's window went meanwhile, or Windows refused ours
     }
+  }
+  if (place->hidden) {
+    // Asked, not waited for: a hung shell must not hang us.
+    hiddenWorker_ = reinterpret_cast<HWND>(place->hidden);
+    ::ShowWindowAsync(hiddenWorker_, SW_HIDE);
   }
   place_ = place;
   parentParent_ = ::GetAncestor(parent, GA_PARENT);
@@ -223,9 +242,19 @@ bool DesktopHost::CreateViewWindow(View& view, const DesktopPlace& place, const 
   view.placing = placing_;
   if (place.layout == DesktopLayout::ProgmanHoldsWorker) {
     // The shell composes the children of its layered "Progman" only when
-    // they are layered too.
+    // they are layered too. Windows may refuse the style (to a class with a
+    // DC of its own, for one): read back, and never shown without it.
     ::SetWindowLongA(view.window, GWL_EXSTYLE, ::GetWindowLongA(view.window, GWL_EXSTYLE) | WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(view.window, 0, 255, LWA_ALPHA);
+    const bool layered = (::GetWindowLongA(view.window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    if (!layered || !::SetLayeredWindowAttributes(view.window, 0, 255, LWA_ALPHA)) {
+      LogLastError(layered ? "DesktopMode - SetLayeredWindowAttributes of a view"
+                           : "DesktopMode - WS_EX_LAYERED of a view", "refused");
+      HWND refused = view.window;
+      view.window = nullptr;  // no word of a lost view from its WM_DESTROY
+      ::DestroyWindow(refused);
+      viewRefused_ = true;
+      return false;
+    }
   }
   HWND above = place.below ? reinterpret_cast<HWND>(place.below) : HWND_TOP;
   ::SetWindowPos(view.window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -236,8 +265,9 @@ bool DesktopHost::CreateViewWindow(View& view, const DesktopPlace& place, const 
   return true;
 }
 
-void DesktopHost::Unplace(bool scenesToo) noexcept {
+void DesktopHost::Unplace(bool scenesToo, bool keepHidden) noexcept {
   place_.reset();
+  if (!keepHidden) ShowHiddenWorker();
   ::KillTimer(host_, kWatchTimer);
   for (const auto& view : views_) {
     HWND window = view->window;
@@ -247,6 +277,11 @@ void DesktopHost::Unplace(bool scenesToo) noexcept {
   }
   if (scenesToo) views_.clear();
   UpdateRunning();
+}
+
+void DesktopHost::ShowHiddenWorker() noexcept {
+  if (hiddenWorker_ && ::IsWindow(hiddenWorker_)) ::ShowWindowAsync(hiddenWorker_, SW_SHOWNA);
+  hiddenWorker_ = nullptr;
 }
 
 bool DesktopHost::ShellWindowsChanged() const {
@@ -405,6 +440,15 @@ LRESULT DesktopHost::OnHostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (place_ && wParam == placing_) {
         Log("A view went with the shell's window");
         Unplace(false);
+        StartSearch();
+      }
+      return 0;
+    case kIconsSettingChanged:
+      iconsWatch_.Again();
+      // The icons shown again bring the shell's windows back where they
+      // went with them: a new search, as for a setting changed.
+      if (!place_ && !wallpaperElsewhere_) {
+        Log("The desktop icons' setting changed: looking for the place again");
         StartSearch();
       }
       return 0;

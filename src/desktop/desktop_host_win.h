@@ -22,6 +22,7 @@
 #include "desktop/desktop_place_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report.h"
+#include "desktop/place_report_win.h"
 #include "desktop/scene_window_win.h"
 #include "desktop/stored_layout.h"
 #include "desktop/visibility.h"
@@ -74,6 +75,9 @@ class DesktopHost {
   // The host's own message: a view's window went with the shell's (wParam:
   // the placing that had made it).
   static constexpr UINT kViewLost = WM_APP + 1;
+  // The host's own message: a value under Explorer's "Advanced" key changed
+  // (the desktop icons shown or hidden).
+  static constexpr UINT kIconsSettingChanged = WM_APP + 2;
 
   enum class PlaceResult { Placed, NoPlace };
 
@@ -97,8 +101,11 @@ class DesktopHost {
   // still wallpaper until the next display change.
   void BuildScenes(const std::vector<Monitor>& monitors);
   [[nodiscard]] bool CreateViewWindow(View& view, const DesktopPlace& place, const Rect& inParent);
-  // The views' windows go; their scenes stay unless `scenesToo`.
-  void Unplace(bool scenesToo) noexcept;
+  // The views' windows go; their scenes stay unless `scenesToo`. The
+  // shell's window that the place hid shows again unless `keepHidden` (a
+  // placing that will likely hide it again).
+  void Unplace(bool scenesToo, bool keepHidden = false) noexcept;
+  void ShowHiddenWorker() noexcept;
   // The shell's windows went, hid or moved, or the monitors changed.
   void OnWatchTimer();
   [[nodiscard]] bool ShellWindowsChanged() const;
@@ -146,9 +153,17 @@ class DesktopHost {
   bool wallpaperElsewhere_ = false;
   bool runValueTaken_ = false;
 
+  // Where the views may go on this Windows; none on Vista.
+  std::vector<DesktopLayout> layouts_;
+  DesktopIconsWatch iconsWatch_;
   // Where the views are: the shell's window, its parent then, and its client
   // area's place on the screen.
   std::optional<DesktopPlace> place_;
+  // The shell's window that we hid for the place (Windows 7), shown again
+  // when we leave it.
+  HWND hiddenWorker_ = nullptr;
+  // The last placing found a place, but Windows refused our window there.
+  bool viewRefused_ = false;
   unsigned placing_ = 0;  // counts the placings
   HWND parentParent_ = nullptr;
   POINT origin_ = {};

@@ -26,31 +26,47 @@ ShellWindow Describe(HWND hwnd, bool withChildren) {
   return w;
 }
 
-BOOL CALLBACK AddTopLevel(HWND hwnd, LPARAM list) noexcept {
-  try {
-    reinterpret_cast<std::vector<ShellWindow>*>(list)->push_back(Describe(hwnd, true));
-    return TRUE;
-  } catch (...) {
-    return FALSE;  // out of memory: the list so far
+}  // namespace
+
+void WalkTopLevel(const std::function<bool(HWND)>& visit) {
+  // Bounded: a window moved in the Z order while we walk could lead the walk
+  // round in a circle.
+  constexpr int kMostWindows = 65536;
+  int seen = 0;
+  for (HWND hwnd = ::GetTopWindow(nullptr); hwnd && seen < kMostWindows; hwnd = ::GetWindow(hwnd, GW_HWNDNEXT)) {
+    ++seen;
+    if (!visit(hwnd)) return;
   }
 }
 
-}  // namespace
-
 std::vector<ShellWindow> ListDesktopWindows() {
   std::vector<ShellWindow> windows;
-  ::EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&windows));
+  try {
+    WalkTopLevel([&](HWND hwnd) {
+      windows.push_back(Describe(hwnd, true));
+      return true;
+    });
+  } catch (...) {
+    // Out of memory: the list so far.
+  }
   return windows;
 }
 
-std::optional<DesktopPlace> RaiseAndFindPlace() {
+std::vector<DesktopLayout> LayoutsOfThisWindows() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (!::GetVersionExA(&version)) return kTodaysLayouts;
+  return LayoutsOfWindows(version.dwMajorVersion, version.dwMinorVersion);
+}
+
+std::optional<DesktopPlace> RaiseAndFindPlace(const std::vector<DesktopLayout>& layouts) {
   return RaiseUntilPlaced(ListDesktopWindows, [](WindowId progman, const RaiseMessage& message) {
     // A hung shell must not hang us: the answer is waited for a second at
     // most, and not at all from a shell that Windows already sees as hung.
     DWORD_PTR ignored = 0;
     return ::SendMessageTimeoutA(reinterpret_cast<HWND>(progman), kRaiseDesktopMessage, message.wParam,
                                  message.lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
-  });
+  }, layouts);
 }
 
 namespace {

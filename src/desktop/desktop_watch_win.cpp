@@ -52,24 +52,28 @@ struct CoverSearch {
   std::vector<TopWindowState> above;  // the windows above the desktop, topmost first
 };
 
-// How much of a window shows: a layered window's constant opacity (none
-// known for one drawn whole with per-pixel alpha), nothing at all for a
-// window whose region is empty.
-std::uint8_t Opacity(HWND hwnd, LONG exStyle) noexcept {
+// How much of a window shows: a layered window's constant opacity, nothing
+// at all for a window whose region is empty. A layered window whose
+// attributes cannot be read is drawn whole with per-pixel alpha
+// (UpdateLayeredWindow): `perPixel` says so.
+std::uint8_t Opacity(HWND hwnd, LONG exStyle, bool& perPixel) noexcept {
+  perPixel = false;
   RECT box = {};
   if (::GetWindowRgnBox(hwnd, &box) == NULLREGION) return 0;
+  if (!(exStyle & WS_EX_LAYERED)) return 255;
   BYTE alpha = 255;
   DWORD flags = 0;
-  if ((exStyle & WS_EX_LAYERED) && ::GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) &&
-      (flags & LWA_ALPHA)) {
-    return alpha;
+  if (!::GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags)) {
+    perPixel = true;
+    return 255;
   }
-  return 255;
+  return (flags & LWA_ALPHA) ? alpha : 255;
 }
 
-BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
-  auto& s = *reinterpret_cast<CoverSearch*>(data);
-  if (!::IsWindowVisible(hwnd)) return TRUE;
+// Takes a window above the desktop into `s`; false once the desktop's own
+// windows are reached.
+bool CollectCover(HWND hwnd, CoverSearch& s) noexcept {
+  if (!::IsWindowVisible(hwnd)) return true;
   // The desktop's own windows lie at the bottom of the Z order (or on top
   // after "show desktop"): nothing below them covers anything. The shell
   // has other, unrelated "WorkerW" windows, so the class alone does not say.
@@ -77,7 +81,7 @@ BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
   ::GetClassNameA(hwnd, cls, sizeof(cls));
   if (hwnd == s.desktopTop || lstrcmpA(cls, "Progman") == 0 ||
       ::FindWindowExA(hwnd, nullptr, "SHELLDLL_DefView", nullptr)) {
-    return FALSE;
+    return false;
   }
   TopWindowState w;
   RECT r = {};
@@ -93,16 +97,16 @@ BOOL CALLBACK CollectCover(HWND hwnd, LPARAM data) noexcept {
     DWORD cloaked = 0;  // DWMWA_CLOAKED, Windows 8 and later
     w.cloaked = SUCCEEDED(s.late->dwmAttribute(hwnd, 14, &cloaked, sizeof(cloaked))) && cloaked != 0;
   }
-  w.alpha = Opacity(hwnd, exStyle);
+  w.alpha = Opacity(hwnd, exStyle, w.perPixelAlpha);
   try {
     if (CountsAsCover(w)) {
       w.className = cls;
       s.above.push_back(std::move(w));
     }
   } catch (...) {
-    return FALSE;
+    return false;
   }
-  return TRUE;
+  return true;
 }
 
 // Whether the session is locked now: its notifications tell only of changes,
@@ -268,7 +272,7 @@ void DesktopHost::CheckCover() {
   if (!place_) return;
   CoverSearch search{&late_, ::GetCurrentProcessId(),
                      ::GetAncestor(reinterpret_cast<HWND>(place_->parent), GA_ROOT), {}};
-  ::EnumWindows(CollectCover, reinterpret_cast<LPARAM>(&search));
+  WalkTopLevel([&](HWND hwnd) { return CollectCover(hwnd, search); });
   bool changed = false;
   for (const auto& view : views_) {
     // The work area as it is now: the taskbar may have moved.

@@ -2,8 +2,11 @@
 
 namespace mervalis::desktop {
 
-PlaceReport NoPlaceReason(bool clientAreaAnimationOff) noexcept {
-  return clientAreaAnimationOff ? PlaceReport::kAnimationOff : PlaceReport::kWindowsNotFound;
+PlaceReport NoPlaceReason(const NoPlaceFacts& facts) noexcept {
+  if (facts.viewRefused) return PlaceReport::kViewRefused;
+  if (facts.clientAreaAnimationOff) return PlaceReport::kAnimationOff;
+  if (facts.iconsHidden) return PlaceReport::kIconsHidden;
+  return PlaceReport::kWindowsNotFound;
 }
 
 PlaceReport PlaceReportFrom(std::uint32_t stored) noexcept {
@@ -11,6 +14,9 @@ PlaceReport PlaceReportFrom(std::uint32_t stored) noexcept {
     case PlaceReport::kPlaced:
     case PlaceReport::kAnimationOff:
     case PlaceReport::kWindowsNotFound:
+    case PlaceReport::kViewRefused:
+    case PlaceReport::kIconsHidden:
+    case PlaceReport::kNoPlaceOnThisWindows:
       return static_cast<PlaceReport>(stored);
     case PlaceReport::kNone:
       break;
@@ -29,6 +35,15 @@ std::string_view PlaceNotice(PlaceReport report) noexcept {
       return "The animation cannot go behind your desktop icons yet: the desktop's windows were not found. "
              "If your desktop icons are hidden, show them (right-click the desktop, View, Show desktop icons). "
              "The animation starts by itself once the desktop is there, at the latest when you next sign in.";
+    case PlaceReport::kViewRefused:
+      return "The animation cannot go behind your desktop icons: Windows refused its window there. "
+             "Your desktop shows the aquarium's still picture instead.";
+    case PlaceReport::kIconsHidden:
+      return "The animation cannot go behind your desktop icons while they are hidden. "
+             "Show them (right-click the desktop, View, Show desktop icons): the animation then starts by itself.";
+    case PlaceReport::kNoPlaceOnThisWindows:
+      return "This version of Windows has no place for an animation behind the desktop icons: "
+             "the aquarium's still picture is what this Windows shows. It animates from Windows 7 on.";
     case PlaceReport::kNone:
     case PlaceReport::kPlaced:
       break;
@@ -43,6 +58,9 @@ std::string_view PlaceLogLine(PlaceReport report) noexcept {
     case PlaceReport::kAnimationOff:
       return "No place behind the icons: \"Animate controls and elements inside windows\" is off";
     case PlaceReport::kWindowsNotFound: return "No place behind the icons: the desktop's windows were not found";
+    case PlaceReport::kViewRefused: return "No place behind the icons: Windows refused the layered window";
+    case PlaceReport::kIconsHidden: return "No place behind the icons: the desktop icons are hidden";
+    case PlaceReport::kNoPlaceOnThisWindows: return "No place behind the icons on this Windows: the still picture stays";
   }
   return {};
 }

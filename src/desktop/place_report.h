@@ -17,11 +17,21 @@ enum class PlaceReport : std::uint32_t {
   kPlaced = 1,
   kAnimationOff = 2,     // "Animate controls and elements inside windows" is off
   kWindowsNotFound = 3,  // the desktop's windows were not found
+  kViewRefused = 4,      // Windows refused our window the style the place needs (layered)
+  kIconsHidden = 5,      // none found while "Show desktop icons" is off
+  kNoPlaceOnThisWindows = 6,  // no place known on this Windows (Vista): the still picture stays
 };
 
-// Why no place was found, by what Windows says of its animations inside
-// windows (off, or on or unknown).
-[[nodiscard]] PlaceReport NoPlaceReason(bool clientAreaAnimationOff) noexcept;
+// What is known when a search found no place.
+struct NoPlaceFacts {
+  bool viewRefused = false;             // a place was there, but Windows refused our window in it
+  bool clientAreaAnimationOff = false;  // Windows' animations inside windows are off
+  bool iconsHidden = false;             // the desktop icons are switched off
+};
+
+// Why no place was found: a refused window first (no setting helps), then
+// the animations' setting, then hidden icons, else the windows were not found.
+[[nodiscard]] PlaceReport NoPlaceReason(const NoPlaceFacts& facts) noexcept;
 
 // A stored number read back; numbers it does not know read as kNone.
 [[nodiscard]] PlaceReport PlaceReportFrom(std::uint32_t stored) noexcept;

@@ -6,6 +6,7 @@
 
 #include "common/product_names.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 
 namespace mervalis::desktop {
 
@@ -15,6 +16,8 @@ constexpr UINT kGetClientAreaAnimation = 0x1042;  // SPI_GETCLIENTAREAANIMATION,
 constexpr DWORD kLookEveryMs = 100;
 
 std::string ValueName() { return std::string(kTitle) + " desktop"; }
+
+constexpr char kExplorerAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
 }  // namespace
 
@@ -37,6 +40,61 @@ void ClearPlaceReport() noexcept {
 bool ClientAreaAnimationOff() noexcept {
   BOOL on = TRUE;
   return ::SystemParametersInfoA(kGetClientAreaAnimation, 0, &on, 0) && !on;
+}
+
+bool DesktopIconsHidden() noexcept {
+  try {
+    RegistryKey key(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
+    DWORD hidden = 0;
+    return key.OpenKey(kExplorerAdvancedKey, false) && key.ReadDword("HideIcons", hidden) == ERROR_SUCCESS &&
+           hidden != 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool DesktopIconsWatch::Start(HWND window, UINT message) noexcept {
+  Stop();
+  window_ = window;
+  message_ = message;
+  try {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kExplorerAdvancedKey).c_str(), 0, KEY_NOTIFY, &key_) !=
+        ERROR_SUCCESS) {
+      key_ = nullptr;
+      return false;
+    }
+  } catch (...) {
+    return false;
+  }
+  event_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!event_ || !::RegisterWaitForSingleObject(&wait_, event_, Changed, this, INFINITE, WT_EXECUTEDEFAULT)) {
+    wait_ = nullptr;
+    Stop();
+    return false;
+  }
+  Again();
+  return true;
+}
+
+void DesktopIconsWatch::Again() noexcept {
+  if (key_ && event_) {
+    (void)::RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE);
+  }
+}
+
+void DesktopIconsWatch::Stop() noexcept {
+  // Waits for a call under way: nothing is posted after this.
+  if (wait_) ::UnregisterWaitEx(wait_, INVALID_HANDLE_VALUE);
+  wait_ = nullptr;
+  if (key_) ::RegCloseKey(key_);  // ends the notification request
+  key_ = nullptr;
+  if (event_) ::CloseHandle(event_);
+  event_ = nullptr;
+}
+
+void CALLBACK DesktopIconsWatch::Changed(void* self, BOOLEAN) noexcept {
+  const auto* watch = static_cast<const DesktopIconsWatch*>(self);
+  ::PostMessageW(watch->window_, watch->message_, 0, 0);
 }
 
 PlaceReport AwaitPlaceReport(unsigned long timeoutMs, const std::function<void()>& meanwhile) {

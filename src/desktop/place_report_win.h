@@ -5,6 +5,8 @@
 // it before the start, so that only the new mode's word counts.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 #include "desktop/place_report.h"
@@ -17,6 +19,38 @@ void ClearPlaceReport() noexcept;
 // Whether Windows says its animations inside windows are off
 // (SPI_GETCLIENTAREAANIMATION); false where it cannot say (before Vista).
 [[nodiscard]] bool ClientAreaAnimationOff() noexcept;
+
+// Whether the user switched the desktop icons off ("Show desktop icons"):
+// "HideIcons" under Explorer's "Advanced" key of the user's registry.
+[[nodiscard]] bool DesktopIconsHidden() noexcept;
+
+// Posts `message` to a window whenever a value under Explorer's "Advanced"
+// key changes, "HideIcons" among them (Windows' registry notification: the
+// shell's broadcast, if any, is not documented). Nothing where the key is
+// missing.
+class DesktopIconsWatch {
+ public:
+  DesktopIconsWatch() = default;
+  DesktopIconsWatch(const DesktopIconsWatch&) = delete;
+  DesktopIconsWatch& operator=(const DesktopIconsWatch&) = delete;
+  ~DesktopIconsWatch() { Stop(); }
+
+  // False when nothing can be watched.
+  bool Start(HWND window, UINT message) noexcept;
+  // Asks for the next change: after each message, from the thread that
+  // started the watch (Windows ties the request to it).
+  void Again() noexcept;
+  void Stop() noexcept;
+
+ private:
+  static void CALLBACK Changed(void* self, BOOLEAN) noexcept;
+
+  HKEY key_ = nullptr;
+  HANDLE event_ = nullptr;
+  HANDLE wait_ = nullptr;
+  HWND window_ = nullptr;
+  UINT message_ = 0;
+};
 
 // How long a starter waits for a mode's first word: its first look, and a
 // few more over a second and a half when that found nothing.

@@ -33,10 +33,12 @@ std::optional<DesktopPlace> ProgmanHoldsWorker(const Windows&, const ShellWindow
   return std::nullopt;
 }
 
-// Windows 8 to 11 23H2: top-level WorkerW > SHELLDLL_DefView, then, next in
-// the Z order of the shell's WorkerW windows, the one that shows the
-// wallpaper. Only that one: further down lie unrelated ones.
-std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const ShellWindow& progman) {
+// Windows 7 to 11 23H2, raised: a top-level WorkerW > SHELLDLL_DefView,
+// then, next in the Z order of the shell's WorkerW windows, the one of the
+// wallpaper; only that one: further down lie unrelated ones. Its index, or
+// nothing when the next is not the shell's or holds icons too (no
+// wallpaper's window then).
+std::optional<std::size_t> WorkerAfterIcons(const Windows& topLevel, const ShellWindow& progman) {
   const auto shellWorker = [&](const ShellWindow& w) {
     return w.className == kWorkerClass && w.processId == progman.processId;
   };
@@ -46,12 +48,31 @@ std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const She
     for (std::size_t j = i + 1; j < topLevel.size(); ++j) {
       const ShellWindow& next = topLevel[j];
       if (next.className != kWorkerClass) continue;
-      // A hidden one would hide our window with it (the next raise shows
-      // it); one that holds icons too is no wallpaper's window.
-      if (!shellWorker(next) || !next.visible || FirstChildOfClass(next, kIconViewClass)) return std::nullopt;
-      return DesktopPlace{DesktopLayout::WorkerBehindIcons, next.id, 0};
+      if (!shellWorker(next) || FirstChildOfClass(next, kIconViewClass)) return std::nullopt;
+      return j;
     }
     return std::nullopt;  // only one window holds the icons
+  }
+  return std::nullopt;
+}
+
+// Windows 8 to 11 23H2: our window goes into the wallpaper's WorkerW; a
+// hidden one would hide ours with it (the next raise shows it).
+std::optional<DesktopPlace> WorkerBehindIcons(const Windows& topLevel, const ShellWindow& progman) {
+  const auto worker = WorkerAfterIcons(topLevel, progman);
+  if (!worker || !topLevel[*worker].visible) return std::nullopt;
+  return DesktopPlace{DesktopLayout::WorkerBehindIcons, topLevel[*worker].id, 0};
+}
+
+// Windows 7: the WorkerW, shown or already hidden by us, lies above
+// Progman, which takes our window.
+std::optional<DesktopPlace> ProgmanUnderHiddenWorker(const Windows& topLevel, const ShellWindow& progman) {
+  const auto worker = WorkerAfterIcons(topLevel, progman);
+  if (!worker) return std::nullopt;
+  for (std::size_t k = *worker + 1; k < topLevel.size(); ++k) {
+    if (topLevel[k].id == progman.id) {
+      return DesktopPlace{DesktopLayout::ProgmanUnderHiddenWorker, progman.id, 0, topLevel[*worker].id};
+    }
   }
   return std::nullopt;
 }
@@ -62,10 +83,13 @@ struct LayoutRule {
   std::optional<DesktopPlace> (*match)(const Windows&, const ShellWindow& progman);
 };
 
-// Newest first: a layout's windows never also fit an older rule.
+// Newest first: a layout's windows never also fit an older rule among those
+// tried on one Windows (Windows 7's windows fit Windows 10's rule, which is
+// not tried there).
 constexpr LayoutRule kLayouts[] = {
     {DesktopLayout::ProgmanHoldsWorker, "Windows 11 24H2 and later", ProgmanHoldsWorker},
     {DesktopLayout::WorkerBehindIcons, "Windows 8 to Windows 11 23H2", WorkerBehindIcons},
+    {DesktopLayout::ProgmanUnderHiddenWorker, "Windows 7", ProgmanUnderHiddenWorker},
 };
 
 }  // namespace
@@ -77,10 +101,18 @@ std::string_view LayoutName(DesktopLayout layout) noexcept {
   return {};
 }
 
-std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel) {
+std::vector<DesktopLayout> LayoutsOfWindows(unsigned major, unsigned minor) {
+  if (major == 6 && minor == 0) return {};
+  if (major == 6 && minor == 1) return {DesktopLayout::ProgmanUnderHiddenWorker};
+  return kTodaysLayouts;
+}
+
+std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel,
+                                             const std::vector<DesktopLayout>& layouts) {
   for (const ShellWindow& progman : topLevel) {
     if (progman.className != kProgmanClass) continue;
     for (const LayoutRule& rule : kLayouts) {
+      if (std::find(layouts.begin(), layouts.end(), rule.layout) == layouts.end()) continue;
       if (auto place = rule.match(topLevel, progman)) return place;
     }
   }
@@ -88,7 +120,8 @@ std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& top
 }
 
 std::optional<DesktopPlace> RaiseUntilPlaced(const std::function<std::vector<ShellWindow>()>& list,
-                                             const std::function<bool(WindowId, const RaiseMessage&)>& send) {
+                                             const std::function<bool(WindowId, const RaiseMessage&)>& send,
+                                             const std::vector<DesktopLayout>& layouts) {
   std::vector<WindowId> shells;
   for (const ShellWindow& w : list()) {
     if (w.className == kProgmanClass) shells.push_back(w.id);
@@ -97,7 +130,7 @@ std::optional<DesktopPlace> RaiseUntilPlaced(const std::function<std::vector<She
   for (const RaiseMessage& message : kRaiseSequence) {
     bool answered = true;
     for (WindowId progman : shells) answered = send(progman, message) && answered;
-    if (auto place = FindDesktopPlace(list())) return place;
+    if (auto place = FindDesktopPlace(list(), layouts)) return place;
     if (!answered) return std::nullopt;  // a hung shell: asked again on the next search
   }
   return std::nullopt;
@@ -158,6 +191,10 @@ OrderCheck CheckOrder(const DesktopPlace& place, const std::vector<ShellWindow>&
   const auto parent = IndexOf(topLevel, place.parent);
   if (!parent) return {true, {}};
   if (place.layout == DesktopLayout::ProgmanHoldsWorker) return CheckOrderInProgman(place, topLevel[*parent], views);
+  if (place.layout == DesktopLayout::ProgmanUnderHiddenWorker) {
+    const auto hidden = IndexOf(topLevel, place.hidden);
+    return {!hidden || topLevel[*hidden].visible, {}};
+  }
   // The older layout: the views lie inside the wallpaper's WorkerW, which
   // must stay below the shell's WorkerW that holds the icons.
   const std::uint32_t shell = topLevel[*parent].processId;

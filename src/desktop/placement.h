@@ -56,7 +56,21 @@ enum class DesktopLayout {
   // the "WorkerW" of the wallpaper; our window becomes a child of "Progman"
   // placed between the two.
   ProgmanHoldsWorker,
+  // Windows 7: raised as on Windows 8 to 10, the icons in a top-level
+  // "WorkerW" and another "WorkerW" right below it, over "Progman". What is
+  // drawn into that "WorkerW" never shows there: it is hidden while we are
+  // placed, and our window becomes a child of "Progman" below it.
+  ProgmanUnderHiddenWorker,
 };
+
+// The layouts that the shell of Windows `major`.`minor` may have, in the
+// order they are tried; none where no place behind the icons is known
+// (Vista: its shell never raises a window between the icons and the
+// wallpaper). Windows 8 and later, and any version the mode is never started
+// on, try today's layouts.
+[[nodiscard]] std::vector<DesktopLayout> LayoutsOfWindows(unsigned major, unsigned minor);
+inline const std::vector<DesktopLayout> kTodaysLayouts = {DesktopLayout::ProgmanHoldsWorker,
+                                                          DesktopLayout::WorkerBehindIcons};
 
 [[nodiscard]] std::string_view LayoutName(DesktopLayout layout) noexcept;
 
@@ -66,15 +80,20 @@ struct DesktopPlace {
   // The sibling our window goes directly below in the parent's Z order;
   // 0 puts it on top of the parent's children.
   WindowId below = 0;
+  // The shell's window that is hidden while we are placed, and shown again
+  // when we leave (Windows 7); 0 for none.
+  WindowId hidden = 0;
   friend bool operator==(const DesktopPlace&, const DesktopPlace&) = default;
 };
 
 // The place behind the icons among `topLevel` (the desktop's top-level
-// windows, topmost first), trying every known layout for each "Progman"
+// windows, topmost first), trying each of `layouts` for each "Progman"
 // window in turn; nothing when no layout fits, for example before the shell
 // has been asked to raise the desktop or with another shell running. Only
-// windows of the shell's own process (that of "Progman") count.
-[[nodiscard]] std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel);
+// windows of the shell's own process (that of "Progman") count. The icons'
+// window counts shown or hidden (the desktop icons switched off).
+[[nodiscard]] std::optional<DesktopPlace> FindDesktopPlace(const std::vector<ShellWindow>& topLevel,
+                                                           const std::vector<DesktopLayout>& layouts = kTodaysLayouts);
 
 // Asks every "Progman" among the listed windows to raise the desktop, with
 // each message of kRaiseSequence in turn, and looks for the place after each,
@@ -83,7 +102,8 @@ struct DesktopPlace {
 // (no message sent then) or no message made a place.
 [[nodiscard]] std::optional<DesktopPlace> RaiseUntilPlaced(
     const std::function<std::vector<ShellWindow>()>& list,
-    const std::function<bool(WindowId progman, const RaiseMessage&)>& send);
+    const std::function<bool(WindowId progman, const RaiseMessage&)>& send,
+    const std::vector<DesktopLayout>& layouts = kTodaysLayouts);
 
 // Putting `window` directly below `below` among its siblings.
 struct Restack {
@@ -96,7 +116,9 @@ struct Restack {
 // window that shows the still wallpaper. `lost` when the shell's windows of
 // the place are gone (a search is due); otherwise what puts them back in
 // order, nothing when they are. `views` are the views' windows, `topLevel`
-// as ListDesktopWindows gives them.
+// as ListDesktopWindows gives them. A window the place hides that shows
+// again (Windows 7's shell shows it at times) loses the place too: the
+// search hides it again.
 struct OrderCheck {
   bool lost = false;
   std::vector<Restack> restack;

@@ -6,7 +6,7 @@ namespace mervalis::desktop {
 
 bool CountsAsCover(const TopWindowState& window) noexcept {
   return window.visible && !window.minimised && !window.cloaked && !window.clickThrough && !window.ignored &&
-         window.alpha == 255;
+         !window.perPixelAlpha && window.alpha == 255;
 }
 
 bool HidesDesktop(const TopWindowState& window, const Rect& workArea) noexcept {

@@ -23,13 +23,17 @@ struct TopWindowState {
   // A layered window's constant opacity, 255 for every other window; a
   // window whose region holds no pixel counts as 0.
   std::uint8_t alpha = 255;
+  // A layered window drawn with UpdateLayeredWindow (per-pixel alpha): it has
+  // no opacity to read, and what it shows cannot be known. GPU vendors'
+  // in-game overlays are such windows, full-screen and see-through.
+  bool perPixelAlpha = false;
   std::string className;  // for the debug log
 };
 
 // Whether `window` hides what lies below it: shown, not minimised, cloaked or
 // an overlay, and opaque. Recording and GPU overlays make full-screen layered
-// windows that show nothing (alpha 0); a window partly see-through still
-// lets the desktop be seen.
+// windows that show nothing (alpha 0, or per-pixel alpha); a window partly
+// see-through still lets the desktop be seen.
 [[nodiscard]] bool CountsAsCover(const TopWindowState& window) noexcept;
 
 // True when `window` hides the primary monitor's desktop: it counts as

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cctype>
@@ -34,6 +33,7 @@
 namespace {
 
 using namespace wine_test::contract;
+using wine_test::CpuOver;
 using wine_test::Process;
 
 
@@ -43,38 +43,6 @@ DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
   return pid;
-}
-
-// CPU time of every thread of a process, in milliseconds. (Wine reports no
-// times for another process as a whole, but does for its threads.)
-double CpuMs(DWORD pid) {
-  double total = 0;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID != pid) continue;
-    if (HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
-      FILETIME created, exited, kernel, user;
-      if (::GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
-        const auto ms = [](const FILETIME& t) {
-          return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-        };
-        total += ms(kernel) + ms(user);
-      }
-      ::CloseHandle(thread);
-    }
-  }
-  ::CloseHandle(snapshot);
-  return total;
-}
-
-// CPU time a process spends over `ms` of wall time.
-double CpuOver(DWORD pid, DWORD ms) {
-  const double before = CpuMs(pid);
-  ::Sleep(ms);
-  return CpuMs(pid) - before;
 }
 
 // A resting mode over 6 s: nothing wakes it but the test's own messages, 0 to
@@ -304,6 +272,9 @@ TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
   EXPECT_EQ(::GetWindow(w.icons, GW_HWNDNEXT), view);
   EXPECT_EQ(::GetWindow(view, GW_HWNDNEXT), w.wallpaper);
   EXPECT_TRUE(::GetWindowLongA(view, GWL_EXSTYLE) & WS_EX_LAYERED);
+  // Layered: of a class without a DC of its own (neither CS_OWNDC 0x20 nor
+  // CS_CLASSDC 0x40), which Windows refuses the style.
+  EXPECT_EQ(::GetClassLongA(view, GCL_STYLE) & (0x0020u | 0x0040u), 0u);
   ExpectCoversThePrimaryMonitor(view);
   ExpectTakesNoInput(view);
   EXPECT_TRUE(robot::SaveScreenshot(nullptr, wine_test::ArtifactFolder() + "desktop_standin_24h2.bmp"));
@@ -441,6 +412,36 @@ TEST_F(DesktopMode, LooksForAMinuteThenWaitsForTheShellToSayItStarted) {
   HWND view = WaitForView(desktop_->id(), 10000);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(::GetParent(view), shell_->Windows().wallpaper);
+}
+
+// The mode's word about its place, as its starter reads it; 0 for none.
+DWORD PlaceWord() {
+  mervalis::RegistryKey company(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
+  DWORD word = 0;
+  if (!company.OpenKey(kCompanyKey, false) || company.ReadDword(kPlaceReportValue, word) != ERROR_SUCCESS) return 0;
+  return word;
+}
+
+// With "Show desktop icons" off and no place, the mode names the hidden icons
+// (its word 5); showing them makes it look again at once, also past its
+// minute of looking, by Windows' notification of the setting's key.
+TEST_F(DesktopMode, HiddenIconsAreNamedAndShowingThemBringsASearch) {
+  mervalis::RegistryKey advanced(HKEY_CURRENT_USER);
+  ASSERT_TRUE(advanced.OpenKey(kExplorerAdvancedKey, true));
+  const mervalis::ui::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
+  ASSERT_EQ(advanced.WriteDword("HideIcons", 1), ERROR_SUCCESS);
+  desktop_.emplace(StartDesktop());
+  ::Sleep(62000);
+  EXPECT_EQ(PlaceWord(), 5u);
+  shell_.emplace("win10 quiet");
+  ASSERT_TRUE(shell_->Ready());
+  ::Sleep(3000);
+  ASSERT_EQ(FindView(desktop_->id()), nullptr) << "still looking after its minute";
+  ASSERT_EQ(advanced.WriteDword("HideIcons", 0), ERROR_SUCCESS);
+  HWND view = WaitForView(desktop_->id(), 10000);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(::GetParent(view), shell_->Windows().wallpaper);
+  EXPECT_EQ(PlaceWord(), 1u);
 }
 
 TEST_F(DesktopMode, EveryMonitorHasItsOwnSceneWhereverItLies) {
@@ -642,6 +643,19 @@ TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChos
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + program + "\" desktop");
 }
 
+// Draws a whole layered window with per-pixel alpha (UpdateLayeredWindow),
+// every pixel see-through.
+bool DrawSeeThrough(HWND window) {
+  RECT r = {};
+  ::GetWindowRect(window, &r);
+  wine_test::Canvas pixels(r.right - r.left, r.bottom - r.top);
+  if (!pixels.Ready() || !::PatBlt(pixels.dc(), 0, 0, pixels.width(), pixels.height(), BLACKNESS)) return false;
+  POINT at = {r.left, r.top}, from = {0, 0};
+  SIZE size = {pixels.width(), pixels.height()};
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  return ::UpdateLayeredWindow(window, nullptr, &at, &size, pixels.dc(), &from, 0, &blend, ULW_ALPHA) != FALSE;
+}
+
 // Windows tells of a power setting with a POWERBROADCAST_SETTING in the
 // receiver's memory: the test writes one there, as Windows would, and posts
 // the notification (PBT_POWERSETTINGCHANGE) to the mode's window.
@@ -722,18 +736,36 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   ::Sleep(1000);
   EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0);
 
-  // A full-screen layered window with alpha 0 over the primary monitor, as
-  // recording and GPU overlays make: it hides nothing, the scene goes on.
-  HWND invisible = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0,
-                                     ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
-                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(invisible, nullptr);
-  ASSERT_TRUE(::SetLayeredWindowAttributes(invisible, 0, 0, LWA_ALPHA));
-  ::ShowWindow(invisible, SW_SHOWNOACTIVATE);
-  robot::Settle(invisible);
-  ::Sleep(2000);
-  EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0) << "a window that shows nothing paused it";
-  ::DestroyWindow(invisible);
+  // Full-screen layered windows over the primary monitor that show nothing,
+  // as recording and GPU overlays make: one of alpha 0, and a GPU vendor's
+  // kind, drawn with per-pixel alpha (whose attributes cannot be read): they
+  // hide nothing, the scene goes on.
+  struct Overlay {
+    const char* name;
+    DWORD exStyle;
+    bool (*draw)(HWND);
+    bool attributesRead;  // by GetLayeredWindowAttributes
+  };
+  const Overlay overlays[] = {
+      {"alpha 0", WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+       [](HWND w) { return ::SetLayeredWindowAttributes(w, 0, 0, LWA_ALPHA) != FALSE; }, true},
+      {"per-pixel alpha", WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, DrawSeeThrough, false},
+  };
+  for (const Overlay& overlay : overlays) {
+    SCOPED_TRACE(overlay.name);
+    HWND invisible = ::CreateWindowExA(overlay.exStyle, "STATIC", "", WS_POPUP, 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                                       ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                       nullptr);
+    ASSERT_NE(invisible, nullptr);
+    ASSERT_TRUE(overlay.draw(invisible));
+    BYTE alpha = 0;
+    ASSERT_EQ(::GetLayeredWindowAttributes(invisible, nullptr, &alpha, nullptr) != FALSE, overlay.attributesRead);
+    ::ShowWindow(invisible, SW_SHOWNOACTIVATE);
+    robot::Settle(invisible);
+    ::Sleep(2000);
+    EXPECT_GT(CpuOver(desktop_->id(), 6000), 20.0) << "a window that shows nothing paused it";
+    ::DestroyWindow(invisible);
+  }
 
   // A maximised window of another program covers the desktop. (That it runs
   // again once the window goes rests on the system's window events, which

@@ -24,6 +24,7 @@ struct Case {
   const char* name;
   std::vector<ShellWindow> topLevel;  // topmost first
   std::optional<DesktopPlace> expected;
+  std::vector<DesktopLayout> layouts = kTodaysLayouts;  // those of the Windows it runs on
 };
 
 TEST(FindDesktopPlace, KnownLayoutsAndNearMisses) {
@@ -87,11 +88,40 @@ TEST(FindDesktopPlace, KnownLayoutsAndNearMisses) {
       {"class names are case-sensitive",
        {W(30, "progman", {Icons(31), W(33, "WorkerW")})},
        std::nullopt},
+      // "Show desktop icons" off: the icons' window is hidden, the place the same.
+      {"24h2 with the icons hidden",
+       {W(30, "Progman", {W(31, "SHELLDLL_DefView", {}, kShell, false), W(33, "WorkerW")})},
+       DesktopPlace{L::ProgmanHoldsWorker, 30, 31}},
+      {"windows 10 with the icons hidden",
+       {W(10, "WorkerW", {W(11, "SHELLDLL_DefView", {}, kShell, false)}), W(20, "WorkerW"), W(30, "Progman")},
+       DesktopPlace{L::WorkerBehindIcons, 20, 0}},
+      // Windows 7, raised as Windows 10 is: the WorkerW over Progman is
+      // hidden and Progman takes our window; still so once we hid it.
+      {"windows 7 raised",
+       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW"), W(30, "Progman")},
+       DesktopPlace{L::ProgmanUnderHiddenWorker, 30, 0, 20}, {L::ProgmanUnderHiddenWorker}},
+      {"windows 7 with its worker hidden",
+       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {}, kShell, false), W(30, "Progman")},
+       DesktopPlace{L::ProgmanUnderHiddenWorker, 30, 0, 20}, {L::ProgmanUnderHiddenWorker}},
+      {"windows 7 not raised", {W(30, "Progman", {Icons(31)})}, std::nullopt, {L::ProgmanUnderHiddenWorker}},
+      {"windows 7 worker below progman",
+       {W(10, "WorkerW", {Icons(11)}), W(30, "Progman"), W(20, "WorkerW")}, std::nullopt,
+       {L::ProgmanUnderHiddenWorker}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(FindDesktopPlace(c.topLevel), c.expected);
+    EXPECT_EQ(FindDesktopPlace(c.topLevel, c.layouts), c.expected);
   }
+}
+
+TEST(LayoutsOfWindows, Windows7HasItsOwnVistaNone) {
+  using L = DesktopLayout;
+  const std::vector<L> today = {L::ProgmanHoldsWorker, L::WorkerBehindIcons};
+  EXPECT_EQ(LayoutsOfWindows(6, 0), std::vector<L>{});
+  EXPECT_EQ(LayoutsOfWindows(6, 1), std::vector<L>{L::ProgmanUnderHiddenWorker});
+  EXPECT_EQ(LayoutsOfWindows(6, 2), today);
+  EXPECT_EQ(LayoutsOfWindows(6, 3), today);
+  EXPECT_EQ(LayoutsOfWindows(10, 0), today);
 }
 
 TEST(FindDesktopPlace, SecondShellWindowIsTriedWhenTheFirstFitsNoLayout) {
@@ -109,6 +139,7 @@ TEST(FindDesktopPlace, SecondShellWindowIsTriedWhenTheFirstFitsNoLayout) {
 TEST(LayoutName, NamesTheWindowsVersions) {
   EXPECT_EQ(LayoutName(DesktopLayout::WorkerBehindIcons), "Windows 8 to Windows 11 23H2");
   EXPECT_EQ(LayoutName(DesktopLayout::ProgmanHoldsWorker), "Windows 11 24H2 and later");
+  EXPECT_EQ(LayoutName(DesktopLayout::ProgmanUnderHiddenWorker), "Windows 7");
 }
 
 TEST(ScreenToParent, PrimaryMonitorInTheDesktopWindowsCoordinates) {
@@ -251,6 +282,7 @@ TEST(CheckOrder, ViewsBelowTheIconsAndAboveTheWallpaper) {
   using L = DesktopLayout;
   const DesktopPlace inProgman{L::ProgmanHoldsWorker, 30, 31};
   const DesktopPlace inWorker{L::WorkerBehindIcons, 20, 0};
+  const DesktopPlace underHidden{L::ProgmanUnderHiddenWorker, 30, 0, 20};
   const ShellWindow view50 = W(50, "MervalisDesktopView", {}, kOther), view51 = W(51, "MervalisDesktopView", {}, kOther);
   const auto progman = [](std::vector<ShellWindow> children) { return W(30, "Progman", std::move(children)); };
   struct Row {
@@ -283,6 +315,12 @@ TEST(CheckOrder, ViewsBelowTheIconsAndAboveTheWallpaper) {
       {"win10 holder of another process only", inWorker,
        {W(20, "WorkerW", {view50}), W(10, "WorkerW", {Icons(11)}, kOther), W(30, "Progman")}, {50}, {true, {}}},
       {"win10 wallpaper gone", inWorker, {W(10, "WorkerW", {Icons(11)}), W(30, "Progman")}, {50}, {true, {}}},
+      // Windows 7: the WorkerW over Progman stays hidden; shown again, a search hides it anew.
+      {"win7 in order", underHidden,
+       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW", {}, kShell, false), progman({view50})}, {50}, {}},
+      {"win7 worker shown again", underHidden,
+       {W(10, "WorkerW", {Icons(11)}), W(20, "WorkerW"), progman({view50})}, {50}, {true, {}}},
+      {"win7 worker gone", underHidden, {W(10, "WorkerW", {Icons(11)}), progman({view50})}, {50}, {true, {}}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -35,6 +35,8 @@ TEST(HidesDesktop, MaximisedAndFullScreenHideOthersDoNot) {
     s.alpha = alpha;
     return s;
   };
+  TopWindowState perPixel = state({0, 0, 1920, 1080});
+  perPixel.perPixelAlpha = true;
   const Row rows[] = {
       {"maximised, frame past the work area", state({-8, -8, 1928, 1048}), true},
       {"maximised without a frame", state({0, 0, 1920, 1040}), true},
@@ -52,6 +54,7 @@ TEST(HidesDesktop, MaximisedAndFullScreenHideOthersDoNot) {
       {"full-screen layered window, half see-through", layered(128), false},
       {"full-screen layered window, nearly opaque", layered(254), false},
       {"full-screen layered window, opaque", layered(255), true},
+      {"full-screen layered window with per-pixel alpha (a GPU vendor's overlay)", perPixel, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -94,6 +97,8 @@ TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
   overlayRight.clickThrough = true;
   TopWindowState invisibleRight = at({960, 0, 1920, 1040});
   invisibleRight.alpha = 0;
+  TopWindowState perPixelRight = at({960, 0, 1920, 1040});
+  perPixelRight.perPixelAlpha = true;
   struct Row {
     const char* name;
     std::vector<TopWindowState> windows;
@@ -110,6 +115,7 @@ TEST(CoveredTogether, SnappedWindowsCoverTheMonitorTogether) {
       {"half and a minimised half", {at({0, 0, 960, 1040}), minimisedRight}, false},
       {"half and an overlay", {at({0, 0, 960, 1040}), overlayRight}, false},
       {"half and an invisible layered half", {at({0, 0, 960, 1040}), invisibleRight}, false},
+      {"half and a per-pixel layered half", {at({0, 0, 960, 1040}), perPixelRight}, false},
       {"windows on the other monitor", {at({1920, 0, 3840, 1080})}, false},
   };
   for (const Row& r : rows) {

@@ -344,6 +344,64 @@ TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPla
   EXPECT_EQ(DesktopModeProcess(), mode) << "restarted";
 }
 
+// Windows 7's shell, raised, keeps the wallpaper's WorkerW over Progman: the
+// mode hides it and animates inside Progman. The uninstall leaves the shell
+// as it found it: that WorkerW shown again, no window of ours anywhere.
+TEST_F(AnimatedDesktop, Windows7AnimatesInsideProgmanAndTheUninstallLeavesTheShellAsItWas) {
+  const wine_test::StandInDesktop windows7("win7", "win7");
+  ASSERT_TRUE(windows7.ready());
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  wine_test::InstallThroughWindow();
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
+  const DWORD mode = DesktopModeProcess();
+  std::vector<HWND> views;
+  ASSERT_TRUE(robot::WaitUntil([&] { return !(views = wine_test::ShownDesktopViews(mode)).empty(); }, 15000));
+  HWND progman = ::FindWindowA("Progman", "Program Manager");
+  // The stand-in's WorkerW windows: the icons' one, and the wallpaper's, which
+  // covers the screen (its others are small).
+  HWND icons = nullptr, worker = nullptr;
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); w;
+       w = ::FindWindowExA(nullptr, w, "WorkerW", nullptr)) {
+    RECT r = {};
+    if (::FindWindowExA(w, nullptr, "SHELLDLL_DefView", nullptr)) {
+      icons = w;
+    } else if (::GetWindowRect(w, &r) && r.right - r.left >= ::GetSystemMetrics(SM_CXSCREEN)) {
+      worker = w;
+    }
+  }
+  ASSERT_NE(icons, nullptr) << "the stand-in was not raised";
+  ASSERT_NE(worker, nullptr);
+  EXPECT_EQ(::GetParent(views.front()), progman);
+  EXPECT_TRUE(robot::WaitUntil([&] { return !::IsWindowVisible(worker); }, 5000)) << "its WorkerW still shows";
+  ::Sleep(1000);
+  EXPECT_GT(wine_test::CpuOver(mode, 6000), 20.0) << "the animation does not seem to run";
+
+  Uninstall(wine_test::PerUserPaths().applicationFile);
+  if (HasFatalFailure()) return;
+  EXPECT_FALSE(DesktopModeRuns());
+  EXPECT_TRUE(robot::WaitUntil([&] { return ::IsWindowVisible(worker) != FALSE; }, 5000)) << "its WorkerW stays hidden";
+  EXPECT_EQ(::FindWindowExA(progman, nullptr, kDesktopViewClass, nullptr), nullptr);
+  EXPECT_EQ(::FindWindowA(kDesktopHostClass, nullptr), nullptr);
+}
+
+// Vista's shell has no window behind the icons: the done panel says at once
+// that the still picture is what this Windows shows.
+TEST_F(AnimatedDesktop, VistaKeepsTheStillPictureAndTheDonePanelSaysSo) {
+  wine_test::ScopedWindowsVersion vista("vista");
+  ASSERT_TRUE(vista.ok());
+  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  std::optional<robot::ControlInfo> notice;
+  wine_test::InstallThroughWindow(wine_test::ProgramPath(), [&](HWND window) {
+    notice = robot::Control(window, mervalis::ui::kLblDesktopNotice);
+  });
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(notice && notice->visible) << "no notice on the done panel";
+  EXPECT_NE(notice->text.find("still picture is what this Windows shows"), std::string::npos) << notice->text;
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"),
+            wine_test::PerUserPaths().imagesFolder + "background.bmp");
+}
+
 // Wide-character file and registry helpers of this test: its paths hold
 // characters that no ANSI code page of a Western Windows has.
 bool WriteWide(const std::string& path, const std::string& bytes) {

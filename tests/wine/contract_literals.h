@@ -14,6 +14,10 @@ inline constexpr char kActiveDesktopKey[] = "Software\\Microsoft\\Internet Explo
 inline constexpr char kPlainDesktopKey[] = "Control Panel\\Desktop";
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValue[] = "Quorvane - Mervalis";
+// The desktop mode's word about its place behind the icons, under kCompanyKey.
+inline constexpr char kPlaceReportValue[] = "Mervalis desktop";
+// "Show desktop icons" off is "HideIcons" 1 there.
+inline constexpr char kExplorerAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
 inline constexpr char kDesktopMutex[] = "QUORVANESOFTMRVLSDESKTOP";
 inline constexpr char kDesktopStopEvent[] = "QUORVANESOFTMRVLSDESKTOPSTOP";

@@ -211,6 +211,41 @@ bool IsProcessRunning(std::string_view exeFileName) {
   return found;
 }
 
+namespace {
+
+// CPU time of every thread of a process, in milliseconds. (Wine reports no
+// times for another process as a whole, but does for its threads.)
+double CpuMs(DWORD pid) {
+  double total = 0;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
+      FILETIME created, exited, kernel, user;
+      if (::GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+        const auto ms = [](const FILETIME& t) {
+          return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+        };
+        total += ms(kernel) + ms(user);
+      }
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
+  return total;
+}
+
+}  // namespace
+
+double CpuOver(DWORD pid, DWORD ms) {
+  const double before = CpuMs(pid);
+  ::Sleep(ms);
+  return CpuMs(pid) - before;
+}
+
 bool DisplayDiffers(int width, int height, int bitsPerPixel) {
   const mervalis::WindowDc screen(nullptr);
   int bits = ::GetDeviceCaps(screen.get(), BITSPIXEL) * ::GetDeviceCaps(screen.get(), PLANES);

@@ -53,6 +53,11 @@ void KillStartedProcesses();
 void KillProcessesNamed(std::string_view exeFileName);
 [[nodiscard]] bool IsProcessRunning(std::string_view exeFileName);
 
+// The CPU time in milliseconds that a process spends over `ms` of wall time,
+// counted over its threads. (An animation running takes a few 10 ms steps
+// a second; one at rest takes none.)
+[[nodiscard]] double CpuOver(DWORD pid, DWORD ms);
+
 // Sets the time limit of the running test (default 60 s).
 void SetTestTimeLimit(DWORD ms);
 

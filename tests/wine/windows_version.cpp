@@ -47,13 +47,15 @@ ScopedWindowsVersion::~ScopedWindowsVersion() {
   }
 }
 
-Windows10Desktop::Windows10Desktop(std::vector<std::string> exeNames) : version_("win10", std::move(exeNames)) {
+StandInDesktop::StandInDesktop(const std::string& version, const std::string& layout,
+                               std::vector<std::string> exeNames)
+    : version_(version, std::move(exeNames)) {
   KillProcessesNamed("shell_standin.exe");
-  shell_.emplace(BinFolder() + "shell_standin.exe", "win10");
+  shell_.emplace(BinFolder() + "shell_standin.exe", layout);
   ready_ = version_.ok() && robot::WaitForWindow({"Progman", "Program Manager", shell_->id(), true}, 10000);
 }
 
-Windows10Desktop::~Windows10Desktop() {
+StandInDesktop::~StandInDesktop() {
   shell_.reset();
   KillProcessesNamed("shell_standin.exe");
 }

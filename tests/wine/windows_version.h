@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wine/support.h"
@@ -28,14 +29,16 @@ class ScopedWindowsVersion {
   bool ok_ = true;
 };
 
-// Windows 10 for the programs named (as ScopedWindowsVersion) and the shell's
-// stand-in in its Windows 10 layout, started afresh; both go with the object.
-class Windows10Desktop {
+// A Windows version for the programs named (as ScopedWindowsVersion) and the
+// shell's stand-in in a layout of that Windows ("win10", "win7"), started
+// afresh; both go with the object.
+class StandInDesktop {
  public:
-  explicit Windows10Desktop(std::vector<std::string> exeNames = {"Mervalis.exe", "QuorUninst1.exe"});
-  Windows10Desktop(const Windows10Desktop&) = delete;
-  Windows10Desktop& operator=(const Windows10Desktop&) = delete;
-  ~Windows10Desktop();
+  StandInDesktop(const std::string& version, const std::string& layout,
+                 std::vector<std::string> exeNames = {"Mervalis.exe", "QuorUninst1.exe"});
+  StandInDesktop(const StandInDesktop&) = delete;
+  StandInDesktop& operator=(const StandInDesktop&) = delete;
+  ~StandInDesktop();
 
   // The version set and the shell's windows there.
   [[nodiscard]] bool ready() const noexcept { return ready_; }
@@ -44,6 +47,13 @@ class Windows10Desktop {
   ScopedWindowsVersion version_;
   std::optional<Process> shell_;
   bool ready_ = false;
+};
+
+// Windows 10 and its shell.
+class Windows10Desktop : public StandInDesktop {
+ public:
+  explicit Windows10Desktop(std::vector<std::string> exeNames = {"Mervalis.exe", "QuorUninst1.exe"})
+      : StandInDesktop("win10", "win10", std::move(exeNames)) {}
 };
 
 }  // namespace wine_test
