@@ -46,6 +46,9 @@ std::string_view PlaceWord(PlaceReport report) noexcept {
     case PlaceReport::kPlaced: return "placed";
     case PlaceReport::kAnimationOff: return "no place: \"Animate controls and elements inside windows\" is off";
     case PlaceReport::kWindowsNotFound: return "no place: the desktop's windows were not found";
+    case PlaceReport::kViewRefused: return "no place: Windows refused the view the layered style it needs";
+    case PlaceReport::kIconsHidden: return "no place while the desktop icons are hidden";
+    case PlaceReport::kNoPlaceOnThisWindows: return "no place known on this Windows: the still picture stays";
     case PlaceReport::kNone: break;
   }
   return "nothing said";

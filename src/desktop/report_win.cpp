@@ -98,11 +98,10 @@ ReportWindow Describe(HWND hwnd, bool child, const Listing& listing) {
   return w;
 }
 
-BOOL CALLBACK AddShellWindow(HWND hwnd, LPARAM data) noexcept {
-  auto& listing = *reinterpret_cast<Listing*>(data);
+bool AddShellWindow(HWND hwnd, Listing& listing) noexcept {
   try {
     const std::string cls = ClassOf(hwnd);
-    if (cls != kProgmanClass && cls != kWorkerClass) return TRUE;
+    if (cls != kProgmanClass && cls != kWorkerClass) return true;
     if (cls == kProgmanClass && !listing.progman) listing.progman = hwnd;
     listing.rows.push_back(Describe(hwnd, false, listing));
     listing.handles.push_back(hwnd);
@@ -111,9 +110,9 @@ BOOL CALLBACK AddShellWindow(HWND hwnd, LPARAM data) noexcept {
       listing.handles.push_back(child);
     }
   } catch (...) {
-    return FALSE;
+    return false;
   }
-  return TRUE;
+  return true;
 }
 
 // The top-level "Progman" and "WorkerW" windows in Z order, each followed
@@ -122,7 +121,7 @@ Listing ListShellWindows(const LateFunctions& late, const Programs& programs) {
   Listing listing;
   listing.late = &late;
   listing.programs = &programs;
-  ::EnumWindows(AddShellWindow, reinterpret_cast<LPARAM>(&listing));
+  WalkTopLevel([&](HWND hwnd) { return AddShellWindow(hwnd, listing); });
   return listing;
 }
 
@@ -348,11 +347,10 @@ struct CoverSearch {
   std::vector<std::string> programOf;
 };
 
-BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM data) noexcept {
-  auto& s = *reinterpret_cast<CoverSearch*>(data);
-  if (!::IsWindowVisible(hwnd)) return TRUE;
+bool CollectAbove(HWND hwnd, CoverSearch& s) noexcept {
+  if (!::IsWindowVisible(hwnd)) return true;
   const std::string cls = ClassOf(hwnd);
-  if (cls == kProgmanClass || ::FindWindowExW(hwnd, nullptr, L"SHELLDLL_DefView", nullptr)) return FALSE;
+  if (cls == kProgmanClass || ::FindWindowExW(hwnd, nullptr, L"SHELLDLL_DefView", nullptr)) return false;
   try {
     Listing one;
     one.late = s.late;
@@ -364,13 +362,14 @@ BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM data) noexcept {
     state.cloaked = w.cloaked;
     state.clickThrough = (w.exStyle & WS_EX_TRANSPARENT) != 0;
     state.alpha = w.layering == Layering::kAlpha ? w.alpha : 255;
+    state.perPixelAlpha = w.layering == Layering::kPerPixel;
     state.className = cls;
     s.above.push_back(state);
     s.programOf.push_back(w.program);
   } catch (...) {
-    return FALSE;
+    return false;
   }
-  return TRUE;
+  return true;
 }
 
 std::string ModePart(const LateFunctions& late, const Programs& programs,
@@ -396,7 +395,7 @@ std::string ModePart(const LateFunctions& late, const Programs& programs,
   CoverSearch search;
   search.late = &late;
   search.programs = &programs;
-  ::EnumWindows(CollectAbove, reinterpret_cast<LPARAM>(&search));
+  WalkTopLevel([&](HWND hwnd) { return CollectAbove(hwnd, search); });
   for (std::size_t m = 0; m < monitors.size(); ++m) {
     std::vector<std::size_t> by;
     std::string row = "monitor " + std::to_string(m + 1) + ": ";

@@ -849,7 +849,9 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   // Wine's prefix has the "txtfile" class but no ".txt" naming it.
   const bool hadTxt = wine_test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
   mervalis::RegistryKey txt(HKEY_LOCAL_MACHINE), registry(HKEY_LOCAL_MACHINE);
-  if (!hadTxt) ASSERT_TRUE(txt.OpenKey("Software\\Classes\\.txt", true) && txt.WriteString("", "txtfile") == 0);
+  if (!hadTxt) {
+    ASSERT_TRUE(txt.OpenKey("Software\\Classes\\.txt", true) && txt.WriteString("", "txtfile") == 0);
+  }
   const std::string textClass = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", "");
   const std::string command = "Software\\Classes\\" + textClass + "\\shell\\open\\command";
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");

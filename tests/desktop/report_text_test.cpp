@@ -26,6 +26,8 @@ TEST(ReportText, MonitorsPlaceWordsAndRaises) {
   EXPECT_EQ(PlaceWord(PlaceReport::kPlaced), "placed");
   EXPECT_EQ(PlaceWord(PlaceReport::kAnimationOff),
             "no place: \"Animate controls and elements inside windows\" is off");
+  EXPECT_EQ(PlaceWord(PlaceReport{5}), "no place while the desktop icons are hidden");
+  EXPECT_EQ(PlaceWord(PlaceReport{6}), "no place known on this Windows: the still picture stays");
   EXPECT_EQ(PlaceWord(PlaceReport::kNone), "nothing said");
   EXPECT_EQ(RaiseRow({0xD, 1}, true, true), "0x052C (0xD, 1): made a difference");
   EXPECT_EQ(RaiseRow({0, 0}, true, false), "0x052C (0x0, 0): changed nothing");
