@@ -8,6 +8,15 @@ namespace {
 
 bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+// Switches are ASCII: lowered byte by byte, whatever the user's locale.
+std::string AsciiLower(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
@@ -46,6 +55,36 @@ RunMode RunModeFor(std::string_view loweredArgument) {
   if (loweredArgument == kDesktopArgument) return RunMode::Desktop;
   if (loweredArgument == kPreviewArgument) return RunMode::Preview;
   return RunMode::Normal;
+}
+
+Switches ReadSwitches(std::string_view commandLine) {
+  Switches switches;
+  const std::vector<std::string> args = SplitCommandLine(commandLine);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string arg = AsciiLower(TrimBlanksAndControls(args[i]));
+    if (arg == "/s" || arg == "/silent" || arg == "/quiet") {
+      switches.silent = true;
+    } else if (arg == "/layout=centered") {
+      switches.layout = LayoutSwitch::kCentred;
+    } else if (arg == "/layout=stretched") {
+      switches.layout = LayoutSwitch::kStretched;
+    } else if (arg == "/border") {
+      switches.border = true;
+    } else if (arg == "/noshortcut") {
+      switches.noShortcut = true;
+    } else if (!(i == 1 && RunModeFor(arg) != RunMode::Normal) && switches.unknown.empty()) {
+      switches.unknown = args[i];
+    }
+  }
+  return switches;
+}
+
+desktop::StoredLayout SilentInstallLayout(const Switches& switches, const desktop::StoredLayout& stored) {
+  if (switches.layout == LayoutSwitch::kNone && !switches.border) return stored;
+  desktop::StoredLayout named;
+  named.stretched = switches.layout == LayoutSwitch::kStretched;
+  named.showBorder = !named.stretched && switches.border;
+  return named;
 }
 
 }  // namespace mervalis

@@ -164,6 +164,29 @@ bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& bo
   }, timeoutMs);
 }
 
+UnseenRun RunUnseen(const std::string& commandLine, unsigned long timeoutMs) {
+  UnseenRun run;
+  const std::size_t end = commandLine[0] == '"' ? commandLine.find('"', 1) : commandLine.find(' ');
+  Process program = Process::WithCommandLine(commandLine.substr(commandLine[0] == '"', end - (commandLine[0] == '"')),
+                                             commandLine);
+  if (!program.started()) return run;
+  const DWORD start = ::GetTickCount();
+  while (!run.ended && ::GetTickCount() - start < timeoutMs) {
+    run.ended = program.WaitForExit(20, &run.exitCode);
+    ::EnumWindows(
+        [](HWND window, LPARAM shown) -> BOOL {
+          const std::string line = robot::ClassName(window) + " " + robot::WindowText(window);
+          auto& text = *reinterpret_cast<std::string*>(shown);
+          const bool ours = line.rfind("#32770 ", 0) == 0 || line.rfind("TfrmMain ", 0) == 0 ||
+                            line.find(" Quorvanesoft") != std::string::npos;
+          if (::IsWindowVisible(window) && ours && text.find(line) == std::string::npos) text += line + "\n";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&run.shown));
+  }
+  return run;
+}
+
 void InstallThroughWindow(const std::string& programPath, const std::function<void(HWND window)>& atDonePanel) {
   using namespace mervalis::ui;
   Process program(programPath, "");
