@@ -3,15 +3,17 @@
 # make test-crash runs the interrupted operations at every crash point, and cuts the power at eight (long)
 # make bench builds everything and runs the benchmarks, native and i686 under Wine
 # make fuzz  runs every fuzz target for FUZZ_SECONDS each, keeping what it finds in FUZZ_CORPUS
+# make winget writes the built program's version and SHA-256 (and WINGET_URL, when given) into packaging/winget
 BUILD ?= build
 ARGS ?=
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 240
+WINGET_URL ?=
 # Outside the repository: what the fuzzer finds is not committed, only the
 # seeds and the inputs of faults it found (tests/fuzz/corpus).
 FUZZ_CORPUS ?= $(HOME)/.cache/mervalis-fuzz
 
-.PHONY: all setup build native win32 fuzz-targets run test test-crash bench fuzz clean
+.PHONY: all setup build native win32 fuzz-targets run test test-crash bench fuzz winget clean
 
 all: build
 
@@ -56,6 +58,9 @@ test-crash: build
 
 fuzz: fuzz-targets
 	@python3 tools/fuzz.py --build $(BUILD) --seconds $(FUZZ_SECONDS) --corpus $(FUZZ_CORPUS)
+
+winget: win32
+	@/usr/bin/python3 tools/winget.py fill $(BUILD)/win32/bin/Mervalis.exe $(WINGET_URL)
 
 bench: build
 	@python3 tools/bench.py --build $(BUILD)

@@ -207,6 +207,13 @@ def run_artwork(tally):
     tally.add("artwork", ran - failed, failed)
 
 
+def run_winget(tally):
+    """The winget manifest against winget's schemas, with Debian's python3-jsonschema and python3-yaml."""
+    python = "/usr/bin/python3" if Path("/usr/bin/python3").exists() else sys.executable
+    code, lines = stream([python, str(ROOT / "tools" / "winget.py"), "check"], timeout=120)
+    tally.add("winget manifest", *count_ok_lines(code, lines))
+
+
 # The Linux user that plays a standard user of Windows. Wine has no UAC and
 # runs everything as an administrator; a user that is not root, in a prefix
 # of its own whose Windows and Program Files folders belong to root, is
@@ -789,7 +796,7 @@ def run_wine(build, tally, artifacts, only_tests=None):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=str(ROOT / "build"))
-    parser.add_argument("--only", choices=["runner", "native", "fuzz", "page", "artwork", "wine"])
+    parser.add_argument("--only", choices=["runner", "native", "fuzz", "page", "artwork", "winget", "wine"])
     parser.add_argument("--filter", help="Windows tests to run, as Suite.Name patterns joined by ':'")
     args = parser.parse_args()
     build = Path(args.build).resolve()
@@ -801,6 +808,7 @@ def main():
                      ("fuzz", lambda: run_fuzz(build, tally)),
                      ("page", lambda: run_page(build, tally)),
                      ("artwork", lambda: run_artwork(tally)),
+                     ("winget", lambda: run_winget(tally)),
                      ("wine", lambda: run_wine(build, tally, artifacts, args.filter))):
         if args.only in (None, name):
             fn()

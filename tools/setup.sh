@@ -20,6 +20,7 @@ packages=(
   googletest libbenchmark-dev libjpeg62-turbo-dev nasm
   clang libclang-rt-14-dev g++-multilib libjpeg62-turbo-dev:i386
   chromium nodejs npm fonts-dejavu-core fonts-wine fonts-liberation python3 python3-pil
+  python3-yaml python3-jsonschema
 )
 
 say() { printf 'setup: %s\n' "$*"; }

@@ -8,14 +8,16 @@ namespace {
 
 bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-bool IsLogSwitch(std::string_view argument) {
-  if (argument.size() != kLogSwitch.size()) return false;
-  for (std::size_t i = 0; i < argument.size(); ++i) {
-    const char c = argument[i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kLogSwitch[i]) return false;
+// Switches are ASCII: lowered byte by byte, whatever the user's locale.
+std::string AsciiLower(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return true;
+  return lowered;
 }
+
+bool IsLogSwitch(std::string_view argument) { return AsciiLower(argument) == kLogSwitch; }
 
 }  // namespace
 
@@ -73,6 +75,40 @@ RunMode RunModeFor(std::string_view loweredArgument) {
   if (loweredArgument == kPreviewArgument) return RunMode::Preview;
   if (loweredArgument == kReportArgument) return RunMode::Report;
   return RunMode::Normal;
+}
+
+Switches ReadSwitches(std::string_view commandLine) {
+  Switches switches;
+  const std::vector<std::string> args = SplitCommandLine(commandLine);
+  bool modeSeen = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string arg = AsciiLower(TrimBlanksAndControls(args[i]));
+    if (IsLogSwitch(arg)) continue;
+    const bool modeWord = !modeSeen;  // the first argument but the log switch
+    modeSeen = true;
+    if (arg == "/s" || arg == "/silent" || arg == "/quiet") {
+      switches.silent = true;
+    } else if (arg == "/layout=centered") {
+      switches.layout = LayoutSwitch::kCentred;
+    } else if (arg == "/layout=stretched") {
+      switches.layout = LayoutSwitch::kStretched;
+    } else if (arg == "/border") {
+      switches.border = true;
+    } else if (arg == "/noshortcut") {
+      switches.noShortcut = true;
+    } else if (!(modeWord && RunModeFor(arg) != RunMode::Normal) && switches.unknown.empty()) {
+      switches.unknown = args[i];
+    }
+  }
+  return switches;
+}
+
+desktop::StoredLayout SilentInstallLayout(const Switches& switches, const desktop::StoredLayout& stored) {
+  if (switches.layout == LayoutSwitch::kNone && !switches.border) return stored;
+  desktop::StoredLayout named;
+  named.stretched = switches.layout == LayoutSwitch::kStretched;
+  named.showBorder = !named.stretched && switches.border;
+  return named;
 }
 
 }  // namespace mervalis

@@ -1,10 +1,12 @@
-// The command line: how it splits into arguments and which run mode the first
-// argument selects.
+// The command line: how it splits into arguments, which run mode the first
+// argument selects, and the switches of the silent install and uninstall.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "desktop/stored_layout.h"
 
 namespace mervalis {
 
@@ -39,5 +41,29 @@ enum class RunMode {
 
 // The run mode for a first argument that is already trimmed and lower-cased.
 [[nodiscard]] RunMode RunModeFor(std::string_view loweredArgument);
+
+enum class LayoutSwitch { kNone, kCentred, kStretched };
+
+// The switches after the program path, each in any letter case: "/S",
+// "/silent" or "/quiet" for a run that shows nothing; for the install
+// "/layout=centered" or "/layout=stretched", "/border" and "/noshortcut".
+// Anything else (a mode word aside) is named in `unknown`.
+struct Switches {
+  bool silent = false;
+  LayoutSwitch layout = LayoutSwitch::kNone;
+  bool border = false;
+  bool noShortcut = false;
+  std::string unknown;  // the first argument not understood, empty when none
+};
+[[nodiscard]] Switches ReadSwitches(std::string_view commandLine);
+
+// The layout of a silent install: the stored one (or the window's default,
+// stretched, when none is stored) unless the command line names a layout.
+// "/layout=centered" is centred with the border only with "/border";
+// "/border" alone is centred with the border; "/layout=stretched" stretches
+// whatever else is named. Named on the command line, there is no decoration
+// (it has no switch).
+[[nodiscard]] desktop::StoredLayout SilentInstallLayout(const Switches& switches,
+                                                       const desktop::StoredLayout& stored);
 
 }  // namespace mervalis

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/exit_codes.h"
+#include "app/silent_install_win.h"
 #include "app/uninstall_win.h"
 #include "common/application_win.h"
 #include "common/debug_log.h"
@@ -70,12 +72,12 @@ bool RunApplyMode(HINSTANCE instance, UniqueHandle& mutex) {
 
 // Nothing is written or deleted by a name that is not a full path. The runs
 // nobody watches (`apply` from the page or the control, the logon's desktop
-// mode) say so only to a debugger; the others in a box.
-void RefuseWithoutFolders(RunMode mode) {
+// mode, the silent runs) say so only to a debugger; the others in a box.
+void RefuseWithoutFolders(RunMode mode, bool silent) {
   constexpr char kNoFolders[] =
       "Windows did not name the folders this wallpaper is kept in, so nothing was changed.\n\n"
       "Please sign out and in again, then run this program again.";
-  if (mode == RunMode::Apply || mode == RunMode::Desktop) {
+  if (mode == RunMode::Apply || mode == RunMode::Desktop || silent) {
     ::OutputDebugStringA("Mervalis: the base folders are unknown or not full paths; nothing was done.\n");
     return;
   }
@@ -88,15 +90,21 @@ void RefuseWithoutFolders(RunMode mode) {
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
   // Outlives the error guard below.
   UniqueHandle instanceMutex;
-  // The apply run's exit code tells whoever started it whether it succeeded.
+  // The exit code of `apply` and of the silent runs tells whoever started
+  // them whether they succeeded.
   int exitCode = 0;
   try {
     const std::string_view line = commandLine ? commandLine : "";
     const std::string argument = AnsiLowerCase(ModeArgument(line));
     const RunMode mode = RunModeFor(argument);
-    if (mode == RunMode::Apply) exitCode = 1;  // until it says otherwise
+    const Switches switches = ReadSwitches(line);
+    // Only the install and the uninstall have a silent form.
+    const bool silent = switches.silent && (mode == RunMode::Normal || mode == RunMode::Uninstall ||
+                                            mode == RunMode::DoUninstall);
+    Application::Instance().SetSilent(silent);
+    if (mode == RunMode::Apply || silent) exitCode = kExitFailed;  // until it says otherwise
     if (!BaseFoldersKnown() && mode != RunMode::Preview) {
-      RefuseWithoutFolders(mode);
+      RefuseWithoutFolders(mode, silent);
       return exitCode;
     }
     // Earlier versions' debug log goes, whatever the mode.
@@ -117,10 +125,10 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
     if (IsPerUserInstall() && mode != RunMode::Apply && mode != RunMode::Uninstall) RemoveUninstallerCopies();
     switch (mode) {
       case RunMode::Uninstall:
-        RunUninstallMode();
+        exitCode = RunUninstallMode(silent);
         break;
       case RunMode::DoUninstall:
-        RunUninstaller();
+        exitCode = RunUninstaller(silent);
         break;
       case RunMode::Apply:
         // The background is composed for the primary monitor's real pixels.
@@ -128,7 +136,11 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:
-        RunNormalMode(instance, instanceMutex);
+        if (silent) {
+          exitCode = RunSilentInstall(instance, switches, instanceMutex);
+        } else {
+          RunNormalMode(instance, instanceMutex);
+        }
         break;
       case RunMode::Desktop:
         RunDesktopMode(instance);

@@ -10,7 +10,8 @@ inline constexpr char kNormalMutexName[] = "QUORVANESOFTMRVLS";
 inline constexpr char kApplyMutexName[] = "QUORVANESOFTMRVLSSILENT";
 
 // Returns the process exit code: 1 for an `apply` run that did not apply the
-// wallpaper in full (an error, or a background that could not be written), 0
+// wallpaper in full (an error, or a background that could not be written);
+// for the silent install and uninstall ("/S") a code of app/exit_codes.h; 0
 // otherwise.
 int RunProgram(HINSTANCE instance, const char* commandLine) noexcept;
 

@@ -3,7 +3,10 @@
 
 #include <string>
 
+#include "app/exit_codes.h"
 #include "app/uninstall_win.h"
+#include "common/debug_log.h"
+#include "common/application_win.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -86,16 +89,48 @@ std::string PrepareUninstallerCopy() {
 }
 
 int Box(const char* text, UINT type) {
-  return ::MessageBoxA(::GetDesktopWindow(), text, std::string(kCompanyName).c_str(), type | MB_SYSTEMMODAL);
+  return ShowMessage(text, kCompanyName, type | MB_SYSTEMMODAL);
+}
+
+// The copy started with "douninstall /S", waited for: its exit code, or
+// kExitFailed when it could not be started.
+int RunSilentCopy(const std::string& copy) {
+  const std::wstring file = Widen(copy);
+  std::wstring parameters = Widen(kDoUninstallArgument) + L" /S";
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_HIDE;
+  if (!::ShellExecuteExW(&info) || !info.hProcess) {
+    LogLastError("ShellExecuteEx", "the uninstaller's copy");
+    return kExitFailed;
+  }
+  const UniqueHandle process(info.hProcess);
+  DWORD code = kExitFailed;
+  if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
+      !::GetExitCodeProcess(process.get(), &code)) {
+    code = kExitFailed;
+  }
+  return static_cast<int>(code);
 }
 
 }  // namespace
 
-void RunUninstallMode() {
+int RunUninstallMode(bool silent) {
   const std::string copy = PrepareUninstallerCopy();
   if (copy.empty()) {
     (void)Box(kCopyFailed, MB_OK | MB_ICONSTOP);
-    return;
+    return kExitFailed;
+  }
+  if (silent) {
+    const int code = RunSilentCopy(copy);
+    // The copy has ended: it goes now, with its folder unless this program
+    // was moved into it.
+    if (IsPerUserInstall()) RemoveUninstallerCopies();
+    return code;
   }
   const int answer = Box("Are you sure you want to uninstall this animated wallpaper?",
                          MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION);
@@ -103,11 +138,12 @@ void RunUninstallMode() {
     const auto started = reinterpret_cast<INT_PTR>(::ShellExecuteW(
         ::GetDesktopWindow(), L"open", Widen(copy).c_str(), Widen(kDoUninstallArgument).c_str(), nullptr,
         SW_SHOWNORMAL));
-    if (started > 32) return;
+    if (started > 32) return kExitDone;
     (void)Box(kCopyFailed, MB_OK | MB_ICONSTOP);
   }
   // Not used: a per-user copy goes at once.
   if (IsPerUserInstall()) RemoveUninstallerCopies();
+  return kExitDone;
 }
 
 void RemoveUninstallerCopies() noexcept {
@@ -122,6 +158,7 @@ void RemoveUninstallerCopies() noexcept {
       const std::string folder = temporary + Narrow(found.cFileName) + "\\";
       // A copy that still runs cannot be deleted: it stays for a later start.
       ::DeleteFileW(Widen(folder + std::string(kUninstallerCopyName)).c_str());
+      ::DeleteFileW(Widen(folder + kMovedProgramName).c_str());
       ::RemoveDirectoryW(Widen(folder).c_str());
     } while (::FindNextFileW(search.get(), &found));
   } catch (...) {

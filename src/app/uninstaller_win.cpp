@@ -8,9 +8,11 @@
 #include <string>
 
 #include "app/entry_win.h"
+#include "app/exit_codes.h"
 #include "app/uninstall_plan.h"
 #include "app/uninstall_win.h"
 #include "common/crash_point.h"
+#include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -64,7 +66,11 @@ void DeleteFilesMatching(const std::string& pattern) {
 // The application file, once the program that may still be running from it
 // has let go: a file that exists but cannot be deleted yet is tried again
 // until the time is up. A missing file ends the wait at once.
-void DeleteApplicationFile(const std::string& path) {
+// A silent uninstall's starter runs from the file and waits for this copy, so
+// Windows keeps the file until the copy ends; a running program may be
+// renamed, though. The file goes beside this per-user copy (and with it, at
+// the program's next start), or before Vista at the next restart.
+void DeleteApplicationFile(const std::string& path, bool starterWaits, bool perUser) {
   const DWORD start = ::GetTickCount();
   const std::wstring wide = Widen(path);
   DeleteLeftoverTemporaries(path);
@@ -74,6 +80,15 @@ void DeleteApplicationFile(const std::string& path) {
     if (::DeleteFileW(wide.c_str())) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    if (starterWaits) {
+      const std::string copy = GetProgramPath();
+      const std::string aside = copy.substr(0, copy.find_last_of('\\') + 1) + kMovedProgramName;
+      if (perUser ? ::MoveFileExW(wide.c_str(), Widen(aside).c_str(), MOVEFILE_REPLACE_EXISTING)
+                  : ::MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        return;
+      }
+      LogLastError("MoveFileEx", path);
+    }
     if (::GetTickCount() - start >= kApplicationFileWaitMs) return;
     ::Sleep(kRetryIntervalMs);
   }
@@ -190,7 +205,7 @@ void UnregisterControl(const std::string& controlPath) {
 // shortcuts, the program among the last, and the entry at the very end, so
 // that until then Apps & features lists the wallpaper and its uninstall can
 // run again. The entry's command goes just before the program it names.
-void RunUninstaller() {
+int RunUninstaller(bool silent) {
   const DesktopKind desktop = CurrentDesktopKind();
   const std::string title(kTitle);
   const UniqueHandle applyMutex = HoldApplyMutex();
@@ -220,17 +235,35 @@ void RunUninstaller() {
   const std::string entryKey = UninstallKey(title);
   {
     RegistryKey entry(entryRoot, KEY_SET_VALUE);
-    if (entry.OpenKey(entryKey, false)) (void)entry.DeleteValue("UninstallString");
+    if (entry.OpenKey(entryKey, false)) {
+      (void)entry.DeleteValue("UninstallString");
+      (void)entry.DeleteValue("QuietUninstallString");
+    }
   }
   FlushRegistry(entryRoot);
-  DeleteApplicationFile(plan.applicationFile);
-  for (const std::string& folder : plan.emptyFolders) ::RemoveDirectoryW(Widen(folder).c_str());
-  (void)DeleteKeyTree(entryRoot, entryKey);
+  DeleteApplicationFile(plan.applicationFile, silent, facts.perUser);
+  for (const std::string& folder : plan.emptyFolders) {
+    // Before Vista a silent uninstall's program file goes at the restart,
+    // and its folder after it.
+    if (!::RemoveDirectoryW(Widen(folder).c_str()) && silent && !facts.perUser) {
+      (void)::MoveFileExW(Widen(folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+  }
+  const bool entryGone = DeleteKeyTree(entryRoot, entryKey);
   FlushRegistry(entryRoot);
 
-  const std::string message = title + " has been successfully removed from your computer.";
-  ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
-                MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+  const std::string message = entryGone ? title + " has been successfully removed from your computer."
+                                        : title + " could not be removed completely: its uninstall entry stays.";
+  if (silent) {
+    try {
+      WriteDebugLog("douninstall - " + message);
+    } catch (...) {
+      // The outcome is in the exit code.
+    }
+  } else {
+    ::MessageBoxA(::GetDesktopWindow(), message.c_str(), std::string(kCompanyName).c_str(),
+                  MB_OK | (entryGone ? MB_ICONINFORMATION : MB_ICONSTOP) | MB_SYSTEMMODAL);
+  }
 
   // This copy in the system folder cannot delete itself while it runs; Windows
   // does so at the next restart. Refused (no rights), the copy stays as before.
@@ -239,6 +272,7 @@ void RunUninstaller() {
   if (plan.deleteSelfAtRestart) {
     (void)::MoveFileExW(Widen(facts.programPath).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
+  return entryGone ? kExitDone : kExitFailed;
 }
 
 }  // namespace mervalis

@@ -8,6 +8,28 @@
 
 namespace mervalis {
 
+namespace {
+
+// A box of a silent run, as one line of the debug log. The log's own box (a
+// folder it cannot make) comes back here and is dropped.
+void LogSilentMessage(std::string_view text) noexcept {
+  static bool logging = false;
+  if (logging) return;
+  logging = true;
+  try {
+    std::string line(text);
+    for (char& c : line) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    WriteDebugLog("message - " + line);
+  } catch (...) {
+    // A log that cannot be written: the message is lost, nothing is shown.
+  }
+  logging = false;
+}
+
+}  // namespace
+
 Application& Application::Instance() noexcept {
   static Application application;
   return application;
@@ -144,6 +166,10 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 void Application::ShowException(const char* message) noexcept {
+  if (silent_) {
+    LogSilentMessage(message);
+    return;
+  }
   // A quit already asked for (the main window went while the error unwound)
   // would close the box at once: hold it back until the box is answered.
   MSG quit;
@@ -173,6 +199,11 @@ int ShowMessage(std::string_view text, UINT style) {
 }
 
 int ShowMessage(std::string_view text, std::string_view caption, UINT style) {
+  if (Application::Instance().Silent()) {
+    LogSilentMessage(text);
+    const UINT buttons = style & MB_TYPEMASK;
+    return buttons == MB_OK ? IDOK : (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDNO : IDCANCEL;
+  }
   HWND owner = ::GetActiveWindow();
   if (!owner) owner = Application::Instance().MainWindow();
   return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);

@@ -53,6 +53,11 @@ class Application {
   // unexpected error occurred.". Outside a handler it ends the process.
   void ShowCurrentException() noexcept;
 
+  // A silent run ("/S") shows nothing: every box, error boxes too, goes to the
+  // debug log instead, and a question counts as answered No.
+  void SetSilent(bool silent) noexcept { silent_ = silent; }
+  [[nodiscard]] bool Silent() const noexcept { return silent_; }
+
  private:
   Application() = default;
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -67,10 +72,13 @@ class Application {
   std::string title_;
   bool showMainWindow_ = true;
   bool terminated_ = false;
+  bool silent_ = false;
 };
 
 // A modal message box of the program's operations: owned by the active window
 // of this thread, captioned with the application title unless told otherwise.
+// In a silent run the text goes to the debug log, and the box's default
+// answer that changes nothing (OK, No or Cancel) is returned.
 int ShowMessage(std::string_view text, UINT style);
 int ShowMessage(std::string_view text, std::string_view caption, UINT style);
 

@@ -13,6 +13,9 @@ struct InstallOptions {
   ApplyOptions apply;            // layout, title caption and desktop kind
   bool licenceAccepted = false;  // the agreement's box is ticked
   bool desktopShortcut = false;  // the desktop pair of shortcuts is wanted
+  // A silent install ("/S"): the user's windows are left as they are, not
+  // minimised to show the new desktop.
+  bool silent = false;
 };
 
 }  // namespace mervalis

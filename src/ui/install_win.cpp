@@ -276,7 +276,7 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
   Log("After Var Dec");
   const InstallPlan plan = PlanInstall(options, CheckMachine(title));
   switch (plan.stop) {
-    case InstallStop::kShellTooOld: reporter.Refused(kShellTooOld); return InstallOutcome::kRefused;
+    case InstallStop::kShellTooOld: reporter.Refused(kShellTooOld); return InstallOutcome::kUnsupported;
     case InstallStop::kTooFewColours: reporter.Refused(kTooFewColours); return InstallOutcome::kRefused;
     case InstallStop::kDesktopOfAnotherUser: reporter.Refused(kAnotherUser); return InstallOutcome::kRefused;
     case InstallStop::kLicenceNeeded: reporter.LicenceNeeded(); return InstallOutcome::kRefused;
@@ -293,6 +293,7 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
       plan.restartDesktopMode ? desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs, [&] { reporter.Waiting(); })
                               : desktop::PlaceReport::kNone;
   reporter.Done(desktop::PlaceNotice(place));
+  if (options.silent) return InstallOutcome::kDone;
   try {
     Log("Before Minimize Windows");
     MinimizeAllWindows();

@@ -32,7 +32,8 @@ class InstallReporter {
   ~InstallReporter() = default;
 };
 
-enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
+// kUnsupported: refused because the shell is too old for the wallpaper.
+enum class InstallOutcome { kRefused, kUnsupported, kApplyFailed, kProgramNotCopied, kDone };
 
 // The checks (a desktop of another account refuses with a box before
 // anything is written), the application file (with the animated desktop
@@ -45,7 +46,7 @@ enum class InstallOutcome { kRefused, kApplyFailed, kProgramNotCopied, kDone };
 // install with a box before anything names it (logon entry, shortcuts,
 // entry). Errors of the apply are shown by the apply; errors thrown on the
 // way (the debug log, the page file) are passed on. The checkpoint lines go to
-// the debug log as "btnInstall - ...".
+// the debug log as "btnInstall - ...". A silent install minimises nothing.
 [[nodiscard]] InstallOutcome RunInstall(const InstallOptions& options, InstallReporter& reporter);
 
 // The silent apply: ApplyWallpaper, with an installed animated desktop stopped

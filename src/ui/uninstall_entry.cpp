@@ -31,6 +31,8 @@ std::vector<UninstallValue> UninstallEntryValues(std::string_view title, std::st
       // There is nothing to change or repair: the program itself is the installer.
       Number("NoModify", 1),
       Number("NoRepair", 1),
+      // Package managers and scripts uninstall with no question and no box.
+      Text("QuietUninstallString", "\"" + file + "\" uninstall /S"),
       // The path in quotes: unquoted, a path with blanks could start another program.
       Text("UninstallString", "\"" + file + "\" uninstall"),
   };

@@ -89,5 +89,61 @@ TEST(RunMode, LogSwitchAnywhereTurnsTheLogOnAndLeavesTheMode) {
   }
 }
 
+TEST(Switches, SilentSwitchesInAnyCaseWithTheInstallsOptions) {
+  struct Row {
+    const char* commandLine;
+    bool silent;
+    LayoutSwitch layout;
+    bool border;
+    bool noShortcut;
+    const char* unknown;
+  };
+  const Row rows[] = {
+      {"prog", false, LayoutSwitch::kNone, false, false, ""},
+      {"prog /S", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /s", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /SILENT", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /Quiet", true, LayoutSwitch::kNone, false, false, ""},
+      {"\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall /S", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /S /layout=centered /border /noshortcut", true, LayoutSwitch::kCentred, true, true, ""},
+      {"prog /LAYOUT=Stretched /S", true, LayoutSwitch::kStretched, false, false, ""},
+      {"prog /S /layout=tiled -S S", true, LayoutSwitch::kNone, false, false, "/layout=tiled"},
+      {"prog apply /S", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /S apply", true, LayoutSwitch::kNone, false, false, "apply"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.commandLine);
+    const Switches s = ReadSwitches(row.commandLine);
+    EXPECT_EQ(s.silent, row.silent);
+    EXPECT_EQ(s.layout, row.layout);
+    EXPECT_EQ(s.border, row.border);
+    EXPECT_EQ(s.noShortcut, row.noShortcut);
+    EXPECT_EQ(s.unknown, row.unknown);
+  }
+}
+
+TEST(Switches, StoredLayoutStaysUnlessTheCommandLineNamesOne) {
+  using desktop::StoredLayout;
+  const StoredLayout centredDecorated{false, true, true};
+  const StoredLayout stretched{true, false, false};
+  struct Row {
+    const char* commandLine;
+    StoredLayout stored;
+    StoredLayout expected;
+  };
+  const Row rows[] = {
+      {"prog /S", centredDecorated, centredDecorated},
+      {"prog /S /noshortcut", stretched, stretched},
+      {"prog /S /layout=centered", centredDecorated, {false, false, false}},
+      {"prog /S /layout=centered /border", stretched, {false, true, false}},
+      {"prog /S /border", stretched, {false, true, false}},
+      {"prog /S /layout=stretched /border", centredDecorated, stretched},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.commandLine);
+    EXPECT_EQ(SilentInstallLayout(ReadSwitches(row.commandLine), row.stored), row.expected);
+  }
+}
+
 }  // namespace
 }  // namespace mervalis

@@ -25,6 +25,7 @@ TEST(UninstallEntry, AppsAndFeaturesValuesInOrder) {
       {"EstimatedSize", true, "", 1234},
       {"NoModify", true, "", 1},
       {"NoRepair", true, "", 1},
+      {"QuietUninstallString", false, "\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall /S", 0},
       // Last: an entry without it is not an install.
       {"UninstallString", false, "\"C:\\Program Files\\Quorvane\\Mervalis.exe\" uninstall", 0},
   };

@@ -151,6 +151,7 @@ class StandardUser : public AnimatedDesktop {
     SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "WallpaperStyle", oldStyle_);
     SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "TileWallpaper", oldTile_);
   }
+  void InstallApplyAndUninstall(bool silent);
   std::string oldStyle_, oldTile_;
 };
 
@@ -165,11 +166,22 @@ void UninstallFromTheEntry() {
   Uninstall(command.substr(1, close - 1));
 }
 
+// The silent runs a package manager makes: each must end with 0, and no
+// window of ours may show meanwhile.
+void RunSilently(const std::string& commandLine) {
+  const wine_test::UnseenRun run = wine_test::RunUnseen(commandLine);
+  ASSERT_TRUE(run.ended) << commandLine;
+  EXPECT_EQ(run.exitCode, 0u) << commandLine;
+  EXPECT_EQ(run.shown, "") << commandLine;
+}
+
 // Install, desktop mode, Change Options, `apply` and the uninstall from its
 // entry, all with a standard user's rights: everything goes to the user's own
 // folders and keys, nothing to the Windows or Program Files folders or to
 // HKEY_LOCAL_MACHINE, and the uninstall leaves the machine as it was.
-TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
+// Silent: the install and Change Options are "/S" runs, the uninstall is the
+// entry's QuietUninstallString run as written; all leave what the window's do.
+void StandardUser::InstallApplyAndUninstall(bool silent) {
   const wine_test::Windows10Desktop windows10;
   ASSERT_TRUE(windows10.ready());
 
@@ -190,7 +202,11 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   const auto before = wine_test::TakeSnapshot(scope);
   active_desktop_fixture::ClearCalls();
 
-  wine_test::InstallThroughWindow();
+  if (silent) {
+    RunSilently("\"" + wine_test::ProgramPath() + "\" /S");
+  } else {
+    wine_test::InstallThroughWindow();
+  }
   if (HasFatalFailure()) return;
   const auto paths = wine_test::PerUserPaths();
   ASSERT_TRUE(mervalis::FileExists(paths.applicationFile));
@@ -210,6 +226,9 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   location.pop_back();
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation"), location);
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Quorvane - Mervalis");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"),
+            "\"" + paths.applicationFile + "\" uninstall /S");
+  EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "5");
   EXPECT_EQ(wine_test::ReadShortcut(paths.startMenuGroup + "\\Mervalis.lnk").target, paths.applicationFile);
   EXPECT_EQ(wine_test::ReadShortcut(paths.desktopFolder + "\\Mervalis.lnk").target, paths.applicationFile);
   EXPECT_TRUE(SetWallpaperCalls().empty());
@@ -226,7 +245,11 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   // first install stays remembered.
   const FILETIME written = LastWrite(paths.applicationFile);
   ::Sleep(1100);
-  InstallAgainCentred();
+  if (silent) {
+    RunSilently("\"" + wine_test::ProgramPath() + "\" /Quiet /LAYOUT=centered");
+  } else {
+    InstallAgainCentred();
+  }
   if (HasFatalFailure()) return;
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, "Software\\Quorvanesoft\\Options", "Mervalis"), "1");
   const FILETIME rewritten = LastWrite(paths.applicationFile);
@@ -263,7 +286,11 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue),
             "\"" + paths.applicationFile + "\" desktop");
 
-  UninstallFromTheEntry();
+  if (silent) {
+    RunSilently(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"));
+  } else {
+    UninstallFromTheEntry();
+  }
   if (HasFatalFailure()) return;
   EXPECT_FALSE(DesktopModeRuns());
   EXPECT_FALSE(RunValueExists());
@@ -294,11 +321,39 @@ TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) {
     for (const auto& name : wine_test::FolderListing(temporary)) n += name.rfind("Mervalis-uninstall-", 0) == 0;
     return n;
   };
+  // A silent uninstall's starter takes the copy away once it has ended, but
+  // not the program file it runs from, which the copy moved beside itself.
   EXPECT_EQ(copies(), 1u);
+  for (const auto& name : wine_test::FolderListing(temporary)) {
+    if (name.rfind("Mervalis-uninstall-", 0) != 0) continue;
+    EXPECT_EQ(wine_test::FolderListing(temporary + name + "\\"),
+              std::vector<std::string>{silent ? "Mervalis-uninstalled.exe" : "QuorUninst1.exe"});
+  }
   Process preview(wine_test::ProgramPath(), "preview");
   EXPECT_TRUE(robot::WaitUntil([&] { return copies() == 0; }, 15000)) << "the uninstaller's copy stayed";
   wine_test::KillProcessesNamed("Mervalis.exe");
   ::DeleteFileA(previous.c_str());
+}
+
+TEST_F(StandardUser, InstallsAppliesAndUninstallsInTheUsersOwnFolders) { InstallApplyAndUninstall(false); }
+TEST_F(StandardUser, SilentInstallAndQuietUninstallLeaveWhatTheWindowsDo) { InstallApplyAndUninstall(true); }
+
+// Before Vista the install is the machine's: a silent install by an account
+// that may not write there ends with its code (4), shows nothing and
+// writes nothing.
+TEST_F(StandardUser, SilentInstallOnXpWithoutAnAdministratorsRightsWritesNothing) {
+  const auto scope = wine_test::MachineScope();
+  const auto before = wine_test::TakeSnapshot(scope);
+  const wine_test::UnseenRun run = wine_test::RunUnseen("\"" + wine_test::ProgramPath() + "\" /S");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 4u);
+  EXPECT_EQ(run.shown, "");
+  std::string difference;
+  for (const auto& line : wine_test::Difference(before, wine_test::TakeSnapshot(scope),
+                                                {"hkcu\\software\\wine", "hkcu\\software\\mervalistests"})) {
+    difference += line + "\n";
+  }
+  EXPECT_EQ(difference, "");
 }
 
 // With Windows' animations inside windows off (the "best performance"

@@ -164,6 +164,34 @@ bool AnswerBoxesUntilDone(void* window, unsigned long programId, std::string& bo
   }, timeoutMs);
 }
 
+namespace {
+
+// Adds each shown window of ours to the text at `shown`, once.
+BOOL CALLBACK NoteWindowOfOurs(HWND window, LPARAM shown) {
+  const std::string line = robot::ClassName(window) + " " + robot::WindowText(window);
+  auto& text = *reinterpret_cast<std::string*>(shown);
+  const bool ours = line.rfind("#32770 ", 0) == 0 || line.rfind("TfrmMain ", 0) == 0 ||
+                    line.find(" Quorvanesoft") != std::string::npos;
+  if (::IsWindowVisible(window) && ours && text.find(line) == std::string::npos) text += line + "\n";
+  return TRUE;
+}
+
+}  // namespace
+
+UnseenRun RunUnseen(const std::string& commandLine, unsigned long timeoutMs) {
+  UnseenRun run;
+  const bool quoted = !commandLine.empty() && commandLine[0] == '"';
+  const std::size_t end = commandLine.find(quoted ? '"' : ' ', 1);
+  Process program = Process::WithCommandLine(commandLine.substr(quoted, end - quoted), commandLine);
+  if (!program.started()) return run;
+  const DWORD start = ::GetTickCount();
+  while (!run.ended && ::GetTickCount() - start < timeoutMs) {
+    run.ended = program.WaitForExit(20, &run.exitCode);
+    ::EnumWindows(NoteWindowOfOurs, reinterpret_cast<LPARAM>(&run.shown));
+  }
+  return run;
+}
+
 void InstallThroughWindow(const std::string& programPath, const std::function<void(HWND window)>& atDonePanel) {
   using namespace mervalis::ui;
   Process program(programPath, "");

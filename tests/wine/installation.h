@@ -77,6 +77,17 @@ struct ShortcutInfo {
 void InstallThroughWindow(const std::string& program = ProgramPath(),
                           const std::function<void(HWND window)>& atDonePanel = {});
 
+// A silent run ("/S") of the command line `commandLine` (program path first,
+// as written in the uninstall entry), watched until it ends: every window of
+// ours that it or a copy it starts shows (a message box, the installer
+// window, any window captioned "Quorvanesoft...") is named in `shown`.
+struct UnseenRun {
+  bool ended = false;
+  DWORD exitCode = 0;
+  std::string shown;  // one "<class> <caption>" a line
+};
+[[nodiscard]] UnseenRun RunUnseen(const std::string& commandLine, unsigned long timeoutMs = 120000);
+
 // The shown windows that a desktop mode process draws in behind the icons,
 // one per monitor, wherever in the shell's windows they are placed. A mode
 // shows them once it has read its settings and found its place.
