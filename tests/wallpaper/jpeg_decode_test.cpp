@@ -8,6 +8,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace mervalis {
@@ -85,8 +86,18 @@ TEST(DecodeJpeg, ScaledDecodingGivesAFractionOfThePicture) {
       }
     }
     EXPECT_LT(difference / (part.image.Width() * part.image.Height()), 4.0);
+    // The same picture in eighths.
+    EXPECT_TRUE(DecodeJpegEighths(bytes, 8 / scale).image == part.image);
   }
   EXPECT_FALSE(DecodeJpeg(bytes, 3).ok());
+  // libjpeg's other eighths, rounded up.
+  for (const auto& [eighths, width, height] : {std::tuple{3, 768, 576}, {5, 1280, 960}, {7, 1792, 1344}}) {
+    const JpegResult part = DecodeJpegEighths(bytes, eighths);
+    EXPECT_EQ(part.image.Width(), width) << eighths;
+    EXPECT_EQ(part.image.Height(), height) << eighths;
+  }
+  EXPECT_FALSE(DecodeJpegEighths(bytes, 0).ok());
+  EXPECT_FALSE(DecodeJpegEighths(bytes, 9).ok());
 }
 
 TEST(ReadJpegSize, ReadsTheHeaderOnly) {
@@ -109,6 +120,20 @@ TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmaller) {
                        Case{1024, 768, 256, 192, 4}, Case{1024, 768, 128, 96, 8},
                        Case{1024, 768, 5, 5, 8}, Case{1000, 10, 100, 6, 1}}) {
     EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale)
+        << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
+  }
+}
+
+TEST(JpegDecodeEighths, TheSmallestEighthThatCoversTheDrawnSize) {
+  struct Case {
+    int width, height, drawnWidth, drawnHeight, eighths;
+  };
+  for (const Case c : {Case{2048, 1536, 3840, 2160, 8}, Case{2048, 1536, 2048, 1536, 8},
+                       Case{2048, 1536, 2047, 1536, 8}, Case{2048, 1536, 1792, 1344, 7},
+                       Case{2048, 1536, 1793, 100, 8}, Case{2048, 1536, 718, 538, 3},
+                       Case{2048, 1536, 100, 577, 4}, Case{2048, 1536, 256, 192, 1},
+                       Case{2048, 1536, 1, 1, 1}, Case{1001, 9, 376, 4, 3}}) {  // 1001 * 3 / 8 rounds up to 376
+    EXPECT_EQ(JpegDecodeEighths(c.width, c.height, c.drawnWidth, c.drawnHeight), c.eighths)
         << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
   }
 }
