@@ -110,31 +110,25 @@ TEST(ReadJpegSize, ReadsTheHeaderOnly) {
   EXPECT_FALSE(ReadJpegSize(std::vector<std::uint8_t>(64, 0x11)).ok());
 }
 
-TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmaller) {
+// The scale 1, 2, 4 or 8 (1/scale of the size) and the eighths (eighths / 8,
+// rounded up) at which a picture still covers the size it is drawn at.
+TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmallerAndEighthsGoAsLowAsCover) {
   struct Case {
-    int width, height, drawnWidth, drawnHeight, scale;
+    int width, height, drawnWidth, drawnHeight, scale, eighths;
   };
-  for (const Case c : {Case{1024, 768, 1024, 768, 1}, Case{1024, 768, 3840, 2160, 1},
-                       Case{1024, 768, 513, 384, 1}, Case{1024, 768, 512, 385, 1},
-                       Case{1024, 768, 512, 384, 2}, Case{1024, 768, 300, 200, 2},
-                       Case{1024, 768, 256, 192, 4}, Case{1024, 768, 128, 96, 8},
-                       Case{1024, 768, 5, 5, 8}, Case{1000, 10, 100, 6, 1}}) {
-    EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale)
-        << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
-  }
-}
-
-TEST(JpegDecodeEighths, TheSmallestEighthThatCoversTheDrawnSize) {
-  struct Case {
-    int width, height, drawnWidth, drawnHeight, eighths;
-  };
-  for (const Case c : {Case{2048, 1536, 3840, 2160, 8}, Case{2048, 1536, 2048, 1536, 8},
-                       Case{2048, 1536, 2047, 1536, 8}, Case{2048, 1536, 1792, 1344, 7},
-                       Case{2048, 1536, 1793, 100, 8}, Case{2048, 1536, 718, 538, 3},
-                       Case{2048, 1536, 100, 577, 4}, Case{2048, 1536, 256, 192, 1},
-                       Case{2048, 1536, 1, 1, 1}, Case{1001, 9, 376, 4, 3}}) {  // 1001 * 3 / 8 rounds up to 376
-    EXPECT_EQ(JpegDecodeEighths(c.width, c.height, c.drawnWidth, c.drawnHeight), c.eighths)
-        << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
+  for (const Case c : {Case{1024, 768, 1024, 768, 1, 8}, Case{1024, 768, 3840, 2160, 1, 8},
+                       Case{1024, 768, 513, 384, 1, 5}, Case{1024, 768, 512, 385, 1, 5},
+                       Case{1024, 768, 512, 384, 2, 4}, Case{1024, 768, 300, 200, 2, 3},
+                       Case{1024, 768, 256, 192, 4, 2}, Case{1024, 768, 128, 96, 8, 1},
+                       Case{1024, 768, 5, 5, 8, 1}, Case{1000, 10, 100, 6, 1, 5},
+                       Case{2048, 1536, 2047, 1536, 1, 8}, Case{2048, 1536, 1792, 1344, 1, 7},
+                       Case{2048, 1536, 1793, 100, 1, 8}, Case{2048, 1536, 718, 538, 2, 3},
+                       Case{2048, 1536, 100, 577, 2, 4},
+                       Case{1001, 9, 376, 4, 2, 3}}) {  // 1001 * 3 / 8 rounds up to 376
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x"
+                                    << c.drawnHeight);
+    EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale);
+    EXPECT_EQ(JpegDecodeEighths(c.width, c.height, c.drawnWidth, c.drawnHeight), c.eighths);
   }
 }
 
