@@ -227,6 +227,14 @@ int RunUninstaller(bool silent) {
   FlushRegistry(HKEY_CURRENT_USER);
   for (const std::string& file : plan.files) DeleteOurFile(file);
   for (const std::string& pattern : plan.leftoverPatterns) DeleteFilesMatching(pattern);
+  // The log and the report of earlier runs go with the rest, so that their
+  // folder can go too; with the log on they tell how this uninstall went,
+  // and stay for the user who asked for them.
+  if (!LogIsOn()) {
+    for (const std::string& file : {LogFilePath(), PreviousLogFilePath(), LogFolder() + std::string(kReportName)}) {
+      DeleteOurFile(file);
+    }
+  }
   if (!plan.controlPath.empty()) {
     UnregisterControl(plan.controlPath);
     DeleteOurFile(plan.controlPath);

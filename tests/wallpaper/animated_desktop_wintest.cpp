@@ -286,6 +286,10 @@ void StandardUser::InstallApplyAndUninstall(bool silent) {
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue),
             "\"" + paths.applicationFile + "\" desktop");
 
+  // An earlier run's log and report, written while the log was on, go too.
+  for (const char* name : {"Mervalis.log", "Mervalis.old.log", "Mervalis report.txt"}) {
+    EXPECT_TRUE(wine_test::WriteFileBytes(mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Quorvane\\" + name, "x"));
+  }
   if (silent) {
     RunSilently(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"));
   } else {
