@@ -235,6 +235,14 @@ PlaceReport DesktopViews::WhyNoPlace() const {
 
 HWND DesktopViews::Parent() const noexcept { return place_ ? reinterpret_cast<HWND>(place_->parent) : nullptr; }
 
+void DesktopViews::SetFrameTimer(bool any, UINT delay) noexcept {
+  if (any) {
+    frameTimer_.Set(host_, delay);
+  } else {
+    frameTimer_.Kill();
+  }
+}
+
 bool DesktopViews::RunScenes(bool maySee) {
   bool any = false;
   UINT delay = SceneClock::kMaximumDelayMs;
@@ -249,11 +257,7 @@ bool DesktopViews::RunScenes(bool maySee) {
       a.Pause();
     }
   }
-  if (any) {
-    frameTimer_.Set(host_, delay);
-  } else {
-    frameTimer_.Kill();
-  }
+  SetFrameTimer(any, delay);
   return any;
 }
 
@@ -268,11 +272,7 @@ bool DesktopViews::OnFrameTimer() {
     any = true;
     delay = std::min(delay, a.DelayToNext());
   }
-  if (any) {
-    frameTimer_.Set(host_, delay);
-  } else {
-    frameTimer_.Kill();
-  }
+  SetFrameTimer(any, delay);
   return true;
 }
 

@@ -71,6 +71,7 @@ class DesktopViews {
   void BuildScenes(const std::vector<Monitor>& monitors);
   [[nodiscard]] bool CreateViewWindow(View& view, const DesktopPlace& place, const Rect& inParent, unsigned placing);
   void ShowHiddenWorker() noexcept;
+  void SetFrameTimer(bool any, UINT delay) noexcept;
   [[nodiscard]] bool ShellWindowsChanged() const;
   [[nodiscard]] bool PutBackInOrder();
 
