@@ -123,6 +123,8 @@ std::string Play(const std::string& events) {
     else if (e == "connect") m.SessionNotice(0x3);
     else if (e == "suspend") EXPECT_TRUE(m.PowerNotice(0x4));
     else if (e == "resume") EXPECT_TRUE(m.PowerNotice(0x12));
+    else if (e == "wake") EXPECT_TRUE(m.PowerNotice(0x7));
+    else if (e == "power status") EXPECT_FALSE(m.PowerNotice(0xA));
     else if (e == "display off") m.Rest(PauseReason::DisplayOff, true);
     else if (e == "display on") m.Rest(PauseReason::DisplayOff, false);
     else ADD_FAILURE() << "no such event: " << e;
@@ -170,7 +172,10 @@ TEST(HostMachine, EventOrders) {
       {"shell; start; | work area; cover timer", "cover@=150 kill cover@ cover"},
       // Locked, asleep, display off, disconnected: everything rests; each reason on its own.
       {"shell; start; | lock; unlock", "unhook rest kill watch@ hook run watch@=1500"},
+      {"shell; start; | suspend; power status; wake", "unhook rest kill watch@ hook run watch@=1500"},
       {"shell; start; suspend; lock; resume; | unlock", "hook run watch@=1500"},
+      // Switched to another user and back: the lock screen shows until unlocked.
+      {"shell; start; lock; disconnect; | connect; unlock", "hook run watch@=1500"},
       {"shell; start; display off; disconnect; display on; | connect", "hook run watch@=1500"},
       // Locked before the place is found: placed, but resting.
       {"lock; shell; | start", "place1 word1 cover"},
