@@ -757,27 +757,6 @@ TEST_F(DesktopMode, WorksWhileShownAndRestsWhileLockedOrCovered) {
   EXPECT_TRUE(desktop_->Running());
 }
 
-TEST_F(DesktopMode, FindsItsPlaceAgainWhenTheShellRestarts) {
-  auto shell = std::make_unique<ShellStandIn>("win10");
-  ASSERT_TRUE(shell->Ready());
-  Process desktop = StartDesktop();
-  HWND first = WaitForView(desktop.id());
-  ASSERT_NE(first, nullptr);
-  // The shell ends and its windows go, ours with them; a new one starts
-  // (here with the newer layout) and says so with "TaskbarCreated".
-  shell->End();
-  ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(first); }, 10000));
-  EXPECT_TRUE(desktop.Running());
-  shell = std::make_unique<ShellStandIn>("24h2");
-  ASSERT_TRUE(shell->Ready());
-  HWND again = WaitForView(desktop.id());
-  ASSERT_NE(again, nullptr);
-  const ShellWindows w = shell->Windows();
-  EXPECT_EQ(::GetParent(again), w.progman);
-  EXPECT_EQ(::GetWindow(w.icons, GW_HWNDNEXT), again);
-  ExpectTakesNoInput(again);
-}
-
 TEST_F(DesktopMode, DisplayChangeComposesTheBackgroundAgainAndRestarts) {
   const std::string images = wine_test::Paths().imagesFolder;
   const std::string background = images + "background.bmp";
