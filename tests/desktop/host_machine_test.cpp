@@ -5,7 +5,7 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace mervalis::desktop {
 namespace {
@@ -111,7 +111,7 @@ std::string Play(const std::string& events) {
     else if (e == "setting") m.SettingChanged(false);
     else if (e == "work area") m.SettingChanged(true);
     else if (e == "wallpaper ours") m.WallpaperChanged({kOurs, 0});
-    else if (e == "wallpaper OURS") m.WallpaperChanged({"C:\\USERS\\U\\APPDATA\\LOCAL\\QUORVANE\\QVIMAGES\\MERVALIS\\BACKGROUND.BMP", 0});
+    else if (e == "wallpaper OURS") m.WallpaperChanged({"C:\\USERS\\U\\QVIMAGES\\MERVALIS\\BACKGROUND.BMP", 0});
     else if (e == "wallpaper beach") m.WallpaperChanged({kBeach, 0});
     else if (e == "wallpaper forest") m.WallpaperChanged({"C:\\forest.jpg", 0});
     else if (e == "wallpaper unread") m.WallpaperChanged({std::nullopt, 0});
@@ -144,7 +144,8 @@ TEST(HostMachine, EventOrders) {
       // Vista: the word at once, and no search ever.
       {"| start on vista; TaskbarCreated; setting; HideIcons", "word6 unplace"},
       // No shell: looked for with backoff, the word once 1.5 s have gone.
-      {"start; |; at 250; search timer; at 750; search timer; at 1750; search timer", "kill search@ none search@=1000 kill search@ none search@=2000 kill search@ none word3 search@=4000"},
+      {"start; |; at 250; search timer; at 750; search timer; at 1750; search timer",
+       "kill search@ none search@=1000 kill search@ none search@=2000 kill search@ none word3 search@=4000"},
       // A window refused in the place is said at once.
       {"shell; refused; | start", "none word4 search@=500"},
       // After a minute no more searching; then "TaskbarCreated" brings the place.
@@ -188,7 +189,8 @@ TEST(HostMachine, EventOrders) {
       // Another chosen while still searching: the search ends.
       {"start; | wallpaper forest", "kill search@ unplace+scenes logon-"},
       // Windows' rotation at the start or chosen since: off the desktop; ours without it: back.
-      {"shell; | start over a slideshow; slideshow of ours; wallpaper ours", "logon- logon+ place1 word1 cover hook run watch@=1500"},
+      {"shell; | start over a slideshow; slideshow of ours; wallpaper ours",
+       "logon- logon+ place1 word1 cover hook run watch@=1500"},
       {"shell; start; | spotlight", "kill watch@ unplace+scenes unhook rest logon-"},
   };
   for (const auto& r : rows) EXPECT_EQ(Play(r.events), r.actions) << r.events;
