@@ -332,14 +332,7 @@ TEST_F(DesktopMode, WithoutAPlaceItWaitsAndTheStopEventStillEndsIt) {
 }
 
 TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
-  // The mode starts before the shell, as at logon, and the shell's desktop
-  // comes ten seconds later.
-  desktop_.emplace(StartDesktop());
-  ::Sleep(10000);
-  ASSERT_TRUE(desktop_->Running());
-  shell_.emplace("win10");
-  ASSERT_TRUE(shell_->Ready());
-  HWND view = WaitForView(desktop_->id());
+  HWND view = StartOnShell("win10");
   ASSERT_NE(view, nullptr);
   ShellWindows w = shell_->Windows();
   EXPECT_EQ(::GetParent(view), w.wallpaper);

@@ -146,6 +146,8 @@ TEST(HostMachine, EventOrders) {
       // No shell: looked for with backoff, the word once 1.5 s have gone.
       {"start; |; at 250; search timer; at 750; search timer; at 1750; search timer",
        "kill search@ none search@=1000 kill search@ none search@=2000 kill search@ none word3 search@=4000"},
+      // Started before the shell, as at logon: the shell's desktop ten seconds later is found.
+      {"start; at 10000; shell; | search timer", "kill search@ place2 word1 cover hook run watch@=1500"},
       // A window refused in the place is said at once.
       {"shell; refused; | start", "none word4 search@=500"},
       // After a minute no more searching; then "TaskbarCreated" brings the place.
