@@ -90,6 +90,34 @@ struct LocalMemoryTraits : NullHandle<HLOCAL> {  // what the system allocated fo
   static void close(Handle h) noexcept { ::LocalFree(h); }
 };
 
+// A WinEvent hook (SetWinEventHook).
+struct WinEventHookTraits : NullHandle<HWINEVENTHOOK> {
+  static void close(Handle h) noexcept { ::UnhookWinEvent(h); }
+};
+// Functions of Windows versions newer than XP, looked up when a handle of
+// theirs is given back: the program still loads on XP, where no such
+// handle is ever made.
+template <typename F>
+F LateFunction(const char* module, const char* name) noexcept {
+  HMODULE m = ::GetModuleHandleA(module);
+  return m ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
+}
+// A power setting's notifications (RegisterPowerSettingNotification, Vista and later).
+struct PowerNotificationTraits : NullHandle<HANDLE> {
+  static void close(Handle h) noexcept {
+    using Unregister = BOOL(WINAPI*)(HANDLE);
+    if (const auto f = LateFunction<Unregister>("user32.dll", "UnregisterPowerSettingNotification")) f(h);
+  }
+};
+// A window registered for the session's notifications (WTSRegisterSessionNotification,
+// XP and later, from wtsapi32.dll, which whoever registered keeps loaded).
+struct SessionNotificationTraits : NullHandle<HWND> {
+  static void close(Handle h) noexcept {
+    using Unregister = BOOL(WINAPI*)(HWND);
+    if (const auto f = LateFunction<Unregister>("wtsapi32.dll", "WTSUnRegisterSessionNotification")) f(h);
+  }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHkey = UniqueResource<RegKeyTraits>;
@@ -103,6 +131,9 @@ using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueLocal = UniqueResource<LocalMemoryTraits>;
+using UniqueWinEventHook = UniqueResource<WinEventHookTraits>;
+using UniquePowerNotification = UniqueResource<PowerNotificationTraits>;
+using UniqueSessionNotification = UniqueResource<SessionNotificationTraits>;
 
 // A device context borrowed from a window with GetDC, given back with ReleaseDC.
 class WindowDc {
