@@ -33,8 +33,9 @@
 namespace {
 
 using namespace wine_test::contract;
-using wine_test::KeyExists;
+using mervalis::KeyExists;
 using wine_test::Process;
+using wine_test::SetString;
 using wine_test::ValueExists;
 
 constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
@@ -43,11 +44,6 @@ constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-45
 
 // The page template as the source tree holds it.
 std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
-
-bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
-  mervalis::RegistryKey registry(root);
-  return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
-}
 
 // A current user's REG_SZ value through the wide-character calls.
 bool SetStringW(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
@@ -394,7 +390,8 @@ class WindowApply : public wine_test::CleanMachineTest {
   void ApplyAgainThroughWindow() {
     using namespace mervalis::ui;
     program_.emplace(wine_test::ProgramPath(), "");
-    HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    HWND window = robot::WaitForWindow(
+        {wine_test::contract::kMainFormClass, wine_test::contract::kMainFormCaption, program_->id()});
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
     std::string boxes;
