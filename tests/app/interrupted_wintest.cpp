@@ -250,7 +250,8 @@ struct Operation {
   std::function<bool()> run;
 };
 
-// The points to interrupt at: all of them when asked, else a fixed sample
+// The points to interrupt at, here and for the runner's power cuts (the
+// count step prints them): all of them when asked, else a fixed sample
 // spread over the run (first, last and evenly between).
 std::vector<long> Points(long count) {
   std::vector<long> points;
@@ -381,6 +382,9 @@ TEST(PowerCutStep, Run) {
     found->prepare();
     CrashAt(0);
     ASSERT_TRUE(found->run());
+    std::string sampled;
+    for (long k : Points(PointsCounted())) sampled += " " + std::to_string(k);
+    std::printf("[ POINTS   ]%s\n", sampled.c_str());
   } else if (step == "prepare") {
     found->prepare();
   } else if (step == "run") {
