@@ -19,6 +19,7 @@
 
 namespace {
 
+using wine_test::ReadValueW;
 using wine_test::TempFolder;
 
 // The same text twice: as the program holds it (UTF-8; this file is UTF-8)
@@ -43,18 +44,6 @@ std::wstring TempFolderW() {
 }
 
 DWORD AttributesW(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
-
-// A REG_SZ value read with the wide call; "<missing>" when it cannot be.
-std::wstring ReadValueW(const wchar_t* key, const wchar_t* name) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &raw) != ERROR_SUCCESS) return L"<missing>";
-  wchar_t data[1024] = {};
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  DWORD type = 0;
-  const LONG status = ::RegQueryValueExW(raw, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  ::RegCloseKey(raw);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(data) : std::wstring(L"<missing>");
-}
 
 class WideText : public testing::Test {
  protected:

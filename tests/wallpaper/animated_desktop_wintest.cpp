@@ -483,9 +483,9 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
   if (!HasFatalFailure()) {
     EXPECT_TRUE(ExistsWide(installed));
     EXPECT_TRUE(ExistsWide(background));
-    EXPECT_EQ(wine_test::GetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), background);
-    EXPECT_EQ(wine_test::GetString(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + installed + "\" desktop");
-    EXPECT_EQ(wine_test::GetString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), background);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + installed + "\" desktop");
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
     EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
     Uninstall(installed);
   }
@@ -493,7 +493,7 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
     EXPECT_FALSE(ExistsWide(installed));
     EXPECT_FALSE(ExistsWide(background));
     EXPECT_FALSE(DesktopModeRuns());
-    EXPECT_EQ(wine_test::GetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
   }
   wine_test::KillProcessesNamed("Mervalis.exe");
   ::DeleteFileW(mervalis::Widen(previous).c_str());

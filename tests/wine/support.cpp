@@ -311,13 +311,16 @@ bool SetString(HKEY root, std::string_view key, std::string_view name, std::stri
   return written == ERROR_SUCCESS;
 }
 
-std::string GetString(HKEY root, std::string_view key, std::string_view name) {
-  mervalis::RegistryKey registry;
-  std::string value;
-  if (registry.Open(root, key, KEY_READ) != ERROR_SUCCESS || registry.ReadString(name, value) != ERROR_SUCCESS) {
-    return "<missing>";
-  }
-  return value;
+std::wstring ReadValueW(const wchar_t* key, const wchar_t* name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return L"<missing>";
+  mervalis::RegistryKey raw;
+  raw.Attach(opened);
+  wchar_t data[1024] = {};
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  DWORD type = 0;
+  const LONG status = ::RegQueryValueExW(raw.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(data) : std::wstring(L"<missing>");
 }
 
 bool SetValue(HKEY root, std::string_view key, std::string_view name, DWORD type, const void* data, DWORD size) {
@@ -331,6 +334,7 @@ SavedValue::SavedValue(HKEY root, std::string key, std::string name)
     : root_(root), key_(std::move(key)), name_(std::move(name)) {
   mervalis::RegistryKey registry;
   DWORD size = 0;
+  keyExisted_ = mervalis::KeyExists(root_, key_);
   if (registry.Open(root_, key_, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
       registry.QueryValue(name_, &type_) != ERROR_SUCCESS) {
     return;
@@ -350,6 +354,8 @@ SavedValue::~SavedValue() {
   }
   mervalis::RegistryKey registry;
   if (registry.Open(root_, key_, KEY_SET_VALUE) == ERROR_SUCCESS) (void)registry.DeleteValue(name_);
+  registry.Close();
+  if (!keyExisted_) ::RegDeleteKeyW(root_, mervalis::Widen(key_).c_str());
 }
 
 std::string TempFolder() {

@@ -74,15 +74,17 @@ void SetTestTimeLimit(DWORD ms);
 [[nodiscard]] bool ValueExists(HKEY root, std::string_view key, std::string_view name);
 // Writes a REG_SZ value, creating its key; a failure is also the test's.
 bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value);
-// A string value; "<missing>" without the key or the value or when it is not a text.
-[[nodiscard]] std::string GetString(HKEY root, std::string_view key, std::string_view name);
 
+// A current user's REG_SZ value read with the wide call, the oracle of the
+// tests of text outside the code page; "<missing>" when it cannot be.
+[[nodiscard]] std::wstring ReadValueW(const wchar_t* key, const wchar_t* name);
 // Writes a value of any type (raw bytes), creating its key; false on failure.
 [[nodiscard]] bool SetValue(HKEY root, std::string_view key, std::string_view name, DWORD type, const void* data,
                             DWORD size);
 
 // A registry value that a test changes, put back as it was (or removed, when
-// there was none) when the object goes: also after a failed ASSERT.
+// there was none, with its key when the key was not there either) when the
+// object goes: also after a failed ASSERT.
 class SavedValue {
  public:
   SavedValue(HKEY root, std::string key, std::string name);
@@ -93,7 +95,7 @@ class SavedValue {
  private:
   HKEY root_;
   std::string key_, name_;
-  bool existed_ = false;
+  bool keyExisted_ = false, existed_ = false;
   DWORD type_ = 0;
   std::string bytes_;
 };
