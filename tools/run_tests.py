@@ -13,7 +13,6 @@ import os
 import pwd
 import queue
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -22,6 +21,10 @@ import tempfile
 import threading
 import time
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from dpi_trace import check_awareness  # noqa: E402
+from power_cut import POWER_CUT_STEP, POWER_CUT_TESTS, power_cut  # noqa: E402
 
 ROOT = Path(__file__).resolve().parent.parent
 RUN_LINE = re.compile(r"^\[ RUN      \] (\S+)")
@@ -415,301 +418,6 @@ def list_tests(wine, exe, filt):
     return [] if proc.returncode == 0 else None
 
 
-# The calls by which the program asks Windows for its DPI awareness (the
-# newest first, as Windows has them), and those that make a window.
-AWARENESS_CALLS = ("user32.SetProcessDpiAwarenessContext", "shcore.SetProcessDpiAwareness",
-                   "user32.SetProcessDPIAware")
-WINDOW_CALLS = ("user32.CreateWindowExA", "user32.CreateWindowExW")
-AWARENESS_MODES = (("apply", False), ("preview", True), ("desktop", True))  # and whether it makes a window
-
-
-def awareness_problem(trace, needs_window):
-    """What is wrong in a relay trace of those calls: the awareness must be
-    asked for before any window is made (a window keeps the awareness it was
-    made with), and a program that shows something must make a window; ""
-    when nothing is."""
-    asked = window = None
-    for i, line in enumerate(trace):
-        if asked is None and any(f":Call {call}(" in line for call in AWARENESS_CALLS):
-            asked = i
-        if window is None and any(f":Call {call}(" in line for call in WINDOW_CALLS):
-            window = i
-    if asked is None:
-        return "never asks for its DPI awareness"
-    if window is None:
-        return "made no window" if needs_window else ""
-    return "" if asked < window else "made a window before asking for its DPI awareness"
-
-
-# The installer's window is DPI-unaware (for its layout); it composes the
-# background with its thread made per-monitor aware for that while. The
-# calls that show it: the thread's awareness, the screen's width asked and
-# the background's file made.
-THREAD_AWARENESS_CALL = "user32.SetThreadDpiAwarenessContext"
-PER_MONITOR_CONTEXTS = ("fffffffc", "fffffffd")  # DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, _AWARE
-INSTALLER_CALLS = (THREAD_AWARENESS_CALL, "user32.GetSystemMetrics", "CreateFileW")
-INSTALLER_AWARENESS_TEST = "DpiAwareness.InstallerComposesPerMonitorAware"
-
-
-def installer_awareness_problem(trace):
-    """What is wrong in a relay trace of the installer's install: the thread
-    that creates the background's file must be per-monitor aware then, and
-    have been when it last asked the screen's width; "" when nothing is."""
-    aware, measured = {}, {}  # by thread: per-monitor aware now; when the width was last asked
-    for line in trace:
-        thread = line.split(":", 1)[0]
-        if f":Call {THREAD_AWARENESS_CALL}(" in line:
-            context = line.split(f"{THREAD_AWARENESS_CALL}(", 1)[1][:8].lower()
-            aware[thread] = context in PER_MONITOR_CONTEXTS
-        elif ":Call user32.GetSystemMetrics(00000000)" in line:
-            measured[thread] = aware.get(thread, False)
-        elif ":call " in line.lower() and ".createfilew(" in line.lower() and "background.bmp" in line.lower():
-            if not aware.get(thread, False):
-                return "composed the background while DPI-unaware"
-            return "" if measured.get(thread, False) else "asked the screen's size while DPI-unaware"
-    return "composed no background"
-
-
-def check_installer_awareness(wine, env):
-    """The installer, started as a user starts it and driven by the robot
-    through the licence to the install, with Wine's relay trace of the calls
-    above; read by a thread of its own, as the trace runs on while the robot
-    works."""
-    import threading
-    ids = control_ids(ROOT / "src" / "ui" / "main_form_ids.h")
-    window = ["TfrmMain", "Quorvanesoft - Animated Desktop Wallpaper"]
-    proc = subprocess.Popen(wine.command(["wine", wine.bin / "Mervalis.exe"]), env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True, errors="replace")
-    trace = []
-    reader = threading.Thread(target=lambda: trace.extend(proc.stderr), daemon=True)
-    reader.start()
-    try:
-        for control, pause in (("kBtnInstall", 3), ("kChkAcceptLicense", 1), ("kBtnLicenseInstall", 0)):
-            wine.wine(wine.bin / "robot.exe", "press", *window, str(ids[control]))
-            time.sleep(pause)
-        end = time.monotonic() + 60
-        while time.monotonic() < end and installer_awareness_problem(list(trace)) == "composed no background":
-            time.sleep(1)
-        time.sleep(2)  # the restoring call and the rest of the file's making
-    finally:
-        proc.kill()
-        proc.wait()
-        reader.join(10)
-    wine.log.writelines(trace)
-    return installer_awareness_problem(trace)
-
-
-def control_ids(header):
-    """The main window's control ids by name, as the enum numbers them."""
-    text = header.read_text()
-    body = text[text.index("enum ControlId"):]
-    body = body[body.index("{") + 1:body.index("}")]
-    ids, value = {}, None
-    for item in (i.strip() for i in body.split(",")):
-        if not item:
-            continue
-        name, _, given = item.partition("=")
-        value = int(given) if given.strip() else value + 1
-        ids[name.strip()] = value
-    return ids
-
-
-def check_awareness(wine, chosen):
-    """`apply`, `preview` and `desktop` ask for their DPI awareness before
-    their first window, as on Windows 10. Wine 8 reports every window as
-    per-monitor aware whatever the program asked, so the order is read from
-    Wine's relay trace of those calls alone (on the Unix side: Wine gives a
-    Windows parent no way to its child's trace)."""
-    tests = [(f"DpiAwareness.AskedBeforeTheFirstWindow/{mode}", mode, window) for mode, window in AWARENESS_MODES]
-    tests = [t for t in tests if chosen(t[0])]
-    installer = chosen(INSTALLER_AWARENESS_TEST)
-    if not tests and not installer:
-        return {}
-    relay = r"HKCU\Software\Wine\Debug"
-    version = r"HKCU\Software\Wine\AppDefaults\Mervalis.exe"
-    wine.wine("reg", "add", relay, "/v", "RelayInclude", "/d", ";".join(AWARENESS_CALLS + WINDOW_CALLS), "/f")
-    wine.wine("reg", "add", version, "/v", "Version", "/d", "win10", "/f")
-    env = dict(wine.env, WINEDEBUG="-all,+relay")
-    results = {}
-    try:
-        for name, mode, needs_window in tests:
-            proc = subprocess.Popen(wine.command(["wine", wine.bin / "Mervalis.exe", mode]), env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace")
-            trace, end = [], time.monotonic() + 30
-            # Read until the first window, the end of the program or the deadline.
-            while time.monotonic() < end:
-                if not select.select([proc.stderr], [], [], 0.5)[0]:
-                    continue
-                line = proc.stderr.readline()
-                if not line:
-                    break
-                wine.log.write(line)
-                trace.append(line)
-                if any(f":Call {call}(" in line for call in WINDOW_CALLS):
-                    break
-            if proc.poll() is None:
-                proc.kill()
-            proc.wait()
-            problem = awareness_problem(trace, needs_window)
-            results[name] = "FAILED" if problem else "OK"
-            print(f"[ {'FAILED' if problem else 'OK':>8} ] {name}" + (f": {problem}" if problem else ""), flush=True)
-        if installer:
-            wine.wine("reg", "add", relay, "/v", "RelayInclude", "/d", ";".join(INSTALLER_CALLS), "/f")
-            problem = check_installer_awareness(wine, env)
-            results[INSTALLER_AWARENESS_TEST] = "FAILED" if problem else "OK"
-            print(f"[ {'FAILED' if problem else 'OK':>8} ] {INSTALLER_AWARENESS_TEST}" +
-                  (f": {problem}" if problem else ""), flush=True)
-    finally:
-        wine.wine("reg", "delete", relay, "/v", "RelayInclude", "/f")
-        wine.wine("reg", "delete", version, "/v", "Version", "/f")
-    return results
-
-
-# Power cuts: the runner drives them, since cutting the power (killing the
-# prefix's wineserver) ends the test binary too. Each operation of each
-# machine, by the name its result is counted under; the standard user's
-# suite runs in that user's prefix.
-POWER_CUT_TESTS = {"PowerCut.XpFirstInstall": ("xp", "first install"),
-                   "PowerCut.XpUninstall": ("xp", "uninstall"),
-                   "StandardUserPowerCut.Win10FirstInstall": ("win10", "first install"),
-                   "StandardUserPowerCut.Win10Apply": ("win10", "apply"),
-                   "StandardUserPowerCut.Win10Uninstall": ("win10", "uninstall")}
-POWER_CUT_STEP = "PowerCutStep.*"
-REGISTRY_FILES = ("system.reg", "user.reg", "userdef.reg")
-
-
-def power_cut_points(names):
-    """The points to cut the power at (1-based): the middle and the last one,
-    or eight spread over the run with MERVALIS_CRASH_ALL=1."""
-    count = len(names)
-    wanted = 8 if os.environ.get("MERVALIS_CRASH_ALL") == "1" else 2
-    return sorted({max(1, count * i // wanted) for i in range(1, wanted + 1)}) if count else []
-
-
-def prefix_processes(wine):
-    """The processes of this prefix, its wineserver included."""
-    found = []
-    for proc in Path("/proc").iterdir():
-        if not proc.name.isdigit():
-            continue
-        try:
-            if f"WINEPREFIX={wine.prefix}".encode() in (proc / "environ").read_bytes().split(b"\0"):
-                found.append(int(proc.name))
-        except OSError:
-            pass
-    return found
-
-
-def cut_power(wine):
-    """Kills the prefix's wineserver at once, so that the registry keeps only
-    what the server had saved, then every other process of the prefix (a
-    process without its server may hang instead of ending)."""
-    def server(pid):
-        try:
-            return Path(f"/proc/{pid}/exe").resolve().name.startswith("wineserver")
-        except OSError:
-            return False
-
-    end = time.monotonic() + 30
-    while time.monotonic() < end:
-        pids = sorted(prefix_processes(wine), key=lambda pid: not server(pid))
-        if not pids:
-            break
-        for pid in pids:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except OSError:
-                pass
-        time.sleep(0.2)
-
-
-def power_cut_step(wine, machine, op, step, at=None, stall=None):
-    """One step of the test binary's power-cut test; its gtest lines, or None
-    for a step that the cut ended."""
-    env = dict(wine.env, MERVALIS_POWER_CUT=f"{machine}:{op}:{step}")
-    if at:
-        env["MERVALIS_POWER_CUT_AT"] = str(at)
-    if stall:
-        env["MERVALIS_CRASH_STALL"] = "Z:" + str(stall).replace("/", "\\")
-    cmd = wine.command(["wine", wine.bin / "win_tests.exe", "--gtest_color=no", "--gtest_filter=" + POWER_CUT_STEP])
-    proc = subprocess.Popen(cmd, env=env, stdout=subprocess.PIPE, stderr=wine.log, text=True, errors="replace",
-                            start_new_session=True)
-    if stall:
-        end = time.monotonic() + 120
-        while not stall.exists() and proc.poll() is None and time.monotonic() < end:
-            time.sleep(0.1)
-        cut_power(wine)
-        proc.communicate()
-        return None if stall.exists() else ["[  FAILED  ] the run never reached the point"]
-    out, _ = proc.communicate(timeout=900)
-    wine.log.write(out)
-    return out.splitlines()
-
-
-def power_cut(wine, chosen, machine):
-    """For a sample of each operation's points: the state it starts from, on
-    the disk (the server saved); the registry as the operation's last flush
-    before the point saved it (the operation run to that flush, the server
-    saved); then the operation again from the start, the power cut at the
-    point, that registry put back, and the test binary's check."""
-    tests = [(name, op) for name, (m, op) in POWER_CUT_TESTS.items() if m == machine and chosen(name)]
-    if not tests:
-        return {}
-    wine.start_display(DEFAULT_DISPLAY)
-    wine.use_virtual_desktop(DEFAULT_DISPLAY)
-    points_file, stall = wine.bin / "crash-points.txt", wine.bin / "power-cut-stalled"
-    saved = wine.folder / "saved-registry"
-    results = {}
-    for name, op in tests:
-        started = time.monotonic()
-
-        def step(*args, **kwargs):
-            lines = power_cut_step(wine, machine, op, *args, **kwargs)
-            wine.shutdown_server()
-            if lines is not None and not any(l.startswith("[  PASSED  ] 1 test") for l in lines):
-                failures = [i for i, l in enumerate(lines) if l.endswith(": Failure")]
-                shown = lines[failures[0]:] if failures else lines[-20:]
-                raise RuntimeError(f"step {args[0]}:\n" + "\n".join(l for l in shown if not l.startswith("["))[:3000])
-
-        def keep_registry():
-            saved.mkdir(exist_ok=True)
-            for f in REGISTRY_FILES:
-                shutil.copy2(wine.prefix / f, saved / f)
-
-        try:
-            step("count")
-            names = points_file.read_text().splitlines()
-            points = power_cut_points(names)
-            for k in points:
-                flushes = [i for i in range(1, k) if names[i - 1] == "registry flushed"]
-                step("prepare")
-                if flushes:
-                    # Ends at the flush: the registry as the flush put it on the disk.
-                    power_cut_step(wine, machine, op, "run", at=flushes[-1])
-                    wine.shutdown_server()
-                    keep_registry()
-                    step("prepare")
-                else:
-                    keep_registry()
-                stall.unlink(missing_ok=True)
-                if power_cut_step(wine, machine, op, "run", at=k, stall=stall) is not None:
-                    raise RuntimeError(f"point {k} ({names[k - 1]}) was never reached")
-                stall.unlink(missing_ok=True)
-                for f in REGISTRY_FILES:
-                    shutil.copy2(saved / f, wine.prefix / f)
-                try:
-                    step("check")
-                except RuntimeError as e:
-                    raise RuntimeError(f"cut at point {k} of {len(names)} ({names[k - 1]}): {e}") from None
-            results[name] = "OK"
-            print(f"[       OK ] {name}: {len(names)} points, cut at {points}, "
-                  f"{time.monotonic() - started:.0f} s", flush=True)
-        except (RuntimeError, OSError, subprocess.TimeoutExpired) as e:
-            results[name] = "FAILED"
-            print(f"[  FAILED  ] {name}: {e}", flush=True)
-    return results
-
-
 def run_wine_prefix(build, artifacts, selects, user=None, then=None):
     """Results of the tests that `selects` picks, in a prefix of their own,
     and every test the binary has (None when it could not list them); with
@@ -779,10 +487,10 @@ def run_wine(build, tally, artifacts, only_tests=None):
 
     results, tests = run_wine_prefix(build, artifacts, selects(False),
                                      then=then(lambda wine: check_awareness(wine, chosen),
-                                               lambda wine: power_cut(wine, chosen, "xp")))
+                                               lambda wine: power_cut(wine, chosen, "xp", DEFAULT_DISPLAY)))
     if tests and any(chosen(t) and as_standard_user(t) for t in [*tests, *POWER_CUT_TESTS]):
         standard, _ = run_wine_prefix(build, artifacts, selects(True), STANDARD_USER,
-                                      then=then(lambda wine: power_cut(wine, chosen, "win10")))
+                                      then=then(lambda wine: power_cut(wine, chosen, "win10", DEFAULT_DISPLAY)))
         results.update(standard)
     passed, failed, skipped = count(results)
     tally.add("Windows tests under Wine", passed, failed, skipped)

@@ -7,6 +7,8 @@ import sys
 import time
 import traceback
 
+import dpi_trace
+import power_cut
 import run_tests
 
 
@@ -115,7 +117,7 @@ def awareness_is_asked_for_before_the_first_window():
             ([other, made], True, "never asks for its DPI awareness"),
             ([asked], True, "made no window"),
             ([], False, "never asks for its DPI awareness")):
-        assert run_tests.awareness_problem(trace, needs_window) == problem, (trace, needs_window)
+        assert dpi_trace.awareness_problem(trace, needs_window) == problem, (trace, needs_window)
 
 
 def installer_composes_per_monitor_aware():
@@ -132,12 +134,19 @@ def installer_composes_per_monitor_aware():
             ([aware, restored, width, made], "composed the background while DPI-unaware"),
             ([elsewhere, width, made], "composed the background while DPI-unaware"),
             ([aware, width, other], "composed no background")):
-        assert run_tests.installer_awareness_problem(trace) == problem, trace
+        assert dpi_trace.installer_awareness_problem(trace) == problem, trace
+
+
+def power_cut_takes_the_points_the_binary_sampled():
+    lines = ["[ RUN      ] PowerCutStep.Run", "[ POINTS   ] 1 4 7 9", "[       OK ] PowerCutStep.Run (5 ms)"]
+    assert power_cut.sampled_points(lines) == [1, 4, 7, 9]
+    assert power_cut.sampled_points(["[  PASSED  ] 1 test."]) == []
 
 
 def main():
     failed = 0
-    for check in (awareness_is_asked_for_before_the_first_window, installer_composes_per_monitor_aware, silent_child_is_cut_off_at_the_run_deadline,
+    for check in (awareness_is_asked_for_before_the_first_window, installer_composes_per_monitor_aware, power_cut_takes_the_points_the_binary_sampled,
+                  silent_child_is_cut_off_at_the_run_deadline,
                   silent_test_is_cut_off_at_its_own_deadline,
                   child_within_its_deadlines_keeps_every_line_and_its_exit_code,
                   test_asking_for_a_display_runs_again_there_and_only_its_result_counts,

@@ -78,8 +78,8 @@ bool MayInstallForTheMachine() {
   for (const std::string& folder : {GetInstallFolder(), GetWallpaperFolder(), GetSystemFolder()}) {
     if (!MayWriteIn(folder)) return false;
   }
-  RegistryKey entries(HKEY_LOCAL_MACHINE, KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
-  return entries.OpenKey(kUninstallRootKey, false);
+  RegistryKey entries;
+  return entries.Open(HKEY_LOCAL_MACHINE, kUninstallRootKey, KEY_CREATE_SUB_KEY | KEY_SET_VALUE) == ERROR_SUCCESS;
 }
 
 int ExitCodeFor(InstallOutcome outcome) {

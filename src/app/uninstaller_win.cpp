@@ -98,21 +98,23 @@ void DeleteApplicationFile(const std::string& path, bool starterWaits, bool perU
 // still be read); missing or unreadable, it is empty.
 std::string ReadWallpaperSetting(std::string_view key) {
   std::string value;
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  if (registry.OpenKey(key, false) && registry.ReadString("Wallpaper", value) != ERROR_SUCCESS) value.clear();
+  RegistryKey registry;
+  if (registry.Open(HKEY_CURRENT_USER, key, KEY_READ) == ERROR_SUCCESS &&
+      registry.ReadString("Wallpaper", value) != ERROR_SUCCESS)
+    value.clear();
   return value;
 }
 
 SavedWallpapers ReadSavedWallpapers() {
   SavedWallpapers saved;
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  if (!registry.OpenKey(kCompanyKey, false)) return saved;
+  RegistryKey registry;
+  if (registry.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_READ) != ERROR_SUCCESS) return saved;
   std::string value;
-  if (registry.ReadString("lastwp", value) == ERROR_SUCCESS) saved.lastwp = value;
-  if (registry.ReadString("lastap", value) == ERROR_SUCCESS) saved.lastap = value;
+  // A missing "lastwp", "lastap" or "lastslideshow" counts as an empty one.
+  if (ReadOrMissing(registry.ReadString("lastwp", value))) saved.lastwp = value;
+  if (ReadOrMissing(registry.ReadString("lastap", value))) saved.lastap = value;
   WallpaperPosition position;
-  if (registry.HasValue("laststyle") && registry.HasValue("lasttile") &&
-      registry.ReadString("laststyle", position.style) == ERROR_SUCCESS &&
+  if (registry.ReadString("laststyle", position.style) == ERROR_SUCCESS &&
       registry.ReadString("lasttile", position.tile) == ERROR_SUCCESS) {
     saved.position = position;
   }
@@ -120,7 +122,7 @@ SavedWallpapers ReadSavedWallpapers() {
   if (registry.ReadDword("lastkind", number) == ERROR_SUCCESS) {
     DesktopBackground background{number, {}};
     SlideshowSettings& show = background.slideshow;
-    if (registry.ReadString("lastslideshow", value) == ERROR_SUCCESS) show.folder = value;
+    if (ReadOrMissing(registry.ReadString("lastslideshow", value))) show.folder = value;
     if (registry.ReadDword("lastinterval", number) == ERROR_SUCCESS) show.interval = number;
     if (registry.ReadDword("lastshuffle", number) == ERROR_SUCCESS) show.shuffle = number;
     saved.background = background;
@@ -219,8 +221,8 @@ int RunUninstaller(bool silent) {
   const UninstallPlan plan = PlanUninstall(facts);
   RestoreWallpapers(plan.wallpaper);
   {
-    RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
-    if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
+    RegistryKey options;
+    if (options.Open(HKEY_CURRENT_USER, kOptionsKey) == ERROR_SUCCESS) (void)options.DeleteValue(title);
   }
   // Nothing of the user's names our files any more, and that is on the disk
   // before the files go.
@@ -242,8 +244,8 @@ int RunUninstaller(bool silent) {
   const HKEY entryRoot = UninstallRootKey();
   const std::string entryKey = UninstallKey(title);
   {
-    RegistryKey entry(entryRoot, KEY_SET_VALUE);
-    if (entry.OpenKey(entryKey, false)) {
+    RegistryKey entry;
+    if (entry.Open(entryRoot, entryKey, KEY_SET_VALUE) == ERROR_SUCCESS) {
       (void)entry.DeleteValue("UninstallString");
       (void)entry.DeleteValue("QuietUninstallString");
     }

@@ -42,10 +42,10 @@ void SwitchLog(bool on) noexcept { logOn = on; }
 bool LogIsOn() noexcept { return logOn; }
 
 bool LogAskedByRegistry() noexcept {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey registry;
   DWORD value = 0;
-  return registry.OpenKey(kCompanyKey, false) && registry.ReadDword(kLogValueName, value) == ERROR_SUCCESS &&
-         value == 1;
+  return registry.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_READ) == ERROR_SUCCESS &&
+         registry.ReadDword(kLogValueName, value) == ERROR_SUCCESS && value == 1;
 }
 
 std::string LogFolder() { return IsPerUserInstall() ? GetWallpaperFolder() : GetInstallFolder(); }

@@ -15,24 +15,25 @@ constexpr DWORD kKeyNameChars = 256 + 1;
 
 }  // namespace
 
-LONG RegistryKey::Open(std::string_view path, bool create) noexcept {
-  CloseKey();
-  const std::wstring p = Widen(path);
-  LONG status;
-  if (create) {
-    CrashPoint("registry key written");
-    status = ::RegCreateKeyExW(root_, p.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
-                               nullptr, key_.put(), nullptr);
-  } else {
-    status = ::RegOpenKeyExW(root_, p.c_str(), 0, access_, key_.put());
-  }
+LONG RegistryKey::Open(HKEY parent, std::string_view path, REGSAM access) noexcept {
+  Close();
+  const LONG status = ::RegOpenKeyExW(parent, Widen(path).c_str(), 0, access, key_.put());
   if (status != ERROR_SUCCESS) key_.reset();
   return status;
 }
 
-bool RegistryKey::KeyExists(std::string_view path) const noexcept {
-  UniqueHkey key;
-  return ::RegOpenKeyExW(root_, Widen(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+LONG RegistryKey::Create(HKEY parent, std::string_view path, REGSAM access) noexcept {
+  Close();
+  CrashPoint("registry key written");
+  const LONG status = ::RegCreateKeyExW(parent, Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                        nullptr, key_.put(), nullptr);
+  if (status != ERROR_SUCCESS) key_.reset();
+  return status;
+}
+
+bool KeyExists(HKEY root, std::string_view path) noexcept {
+  RegistryKey key;
+  return key.Open(root, path, KEY_READ) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::ReadString(std::string_view name, std::string& value) const noexcept {
@@ -42,7 +43,6 @@ LONG RegistryKey::ReadString(std::string_view name, std::string& value) const no
   DWORD type = 0;
   DWORD size = 0;
   LONG status = ::RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
-  if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (status != ERROR_SUCCESS) return status;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATATYPE;
   // Whole characters, and room for a terminating zero the data may lack.
@@ -105,9 +105,9 @@ LONG RegistryKey::WriteDword(std::string_view name, DWORD value) const noexcept 
                           reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
-bool RegistryKey::HasValue(std::string_view name) const noexcept {
-  return key_ && ::RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, nullptr, nullptr,
-                                    nullptr) == ERROR_SUCCESS;
+LONG RegistryKey::QueryValue(std::string_view name, DWORD* type) const noexcept {
+  if (!key_) return ERROR_INVALID_HANDLE;
+  return ::RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, type, nullptr, nullptr);
 }
 
 LONG RegistryKey::EnumSubkeys(std::vector<std::string>& names) const {
@@ -123,26 +123,25 @@ LONG RegistryKey::EnumSubkeys(std::vector<std::string>& names) const {
   }
 }
 
-bool RegistryKey::DeleteTree(std::string_view path) const noexcept {
+bool DeleteKeyTree(HKEY root, std::string_view path) noexcept {
   {
-    RegistryKey key(root_, KEY_ALL_ACCESS);
-    const LONG opened = key.Open(path, false);
+    RegistryKey key;
+    const LONG opened = key.Open(root, path, KEY_ALL_ACCESS);
     // A key that exists but may not be opened is not gone.
     if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND;
     // Subkeys first: RegDeleteKey removes only empty keys on NT. Each pass
     // takes the first subkey left, so one that stays must end the loop.
-    const RegistryKey children(key.key_.get(), KEY_ALL_ACCESS);
     wchar_t name[kKeyNameChars];
     while (true) {
       DWORD length = kKeyNameChars;
       const LONG status =
-          ::RegEnumKeyExW(key.key_.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+          ::RegEnumKeyExW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
       if (status == ERROR_NO_MORE_ITEMS) break;
-      if (status != ERROR_SUCCESS || !children.DeleteTree(Narrow(std::wstring_view(name, length)))) return false;
+      if (status != ERROR_SUCCESS || !DeleteKeyTree(key.get(), Narrow(std::wstring_view(name, length)))) return false;
     }
   }
   CrashPoint("registry key deleted");
-  return ::RegDeleteKeyW(root_, Widen(path).c_str()) == ERROR_SUCCESS;
+  return ::RegDeleteKeyW(root, Widen(path).c_str()) == ERROR_SUCCESS;
 }
 
 void FlushRegistry(HKEY root) noexcept {

@@ -23,8 +23,8 @@ std::vector<std::string> UninstallSubkeyNames() {
   std::string root(kUninstallRootKey);
   if (!root.empty() && root.back() == '\\') root.pop_back();
   for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    RegistryKey key(hive, KEY_READ);
-    if (key.Open(root, false) == ERROR_SUCCESS) (void)key.EnumSubkeys(names);
+    RegistryKey key;
+    if (key.Open(hive, root, KEY_READ) == ERROR_SUCCESS) (void)key.EnumSubkeys(names);
   }
   return names;
 }

@@ -51,9 +51,11 @@ class OpaqueRows {
 }  // namespace
 
 StoredLayout ReadStoredLayout() {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey registry;
   std::string code;
-  if (registry.OpenKey(kOptionsKey, false) && registry.ReadString(kTitle, code) != ERROR_SUCCESS) code.clear();
+  if (registry.Open(HKEY_CURRENT_USER, kOptionsKey, KEY_READ) == ERROR_SUCCESS &&
+      registry.ReadString(kTitle, code) != ERROR_SUCCESS)
+    code.clear();
   return LayoutFromOptionCode(code);
 }
 

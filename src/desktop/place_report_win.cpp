@@ -23,16 +23,17 @@ constexpr char kExplorerAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVe
 
 void WritePlaceReport(PlaceReport report) noexcept {
   try {
-    RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
-    if (key.OpenKey(kCompanyKey, true)) (void)key.WriteDword(ValueName(), static_cast<DWORD>(report));
+    RegistryKey key;
+    if (key.Create(HKEY_CURRENT_USER, kCompanyKey, KEY_SET_VALUE) == ERROR_SUCCESS)
+      (void)key.WriteDword(ValueName(), static_cast<DWORD>(report));
   } catch (...) {
   }
 }
 
 void ClearPlaceReport() noexcept {
   try {
-    RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
-    if (key.OpenKey(kCompanyKey, false)) (void)key.DeleteValue(ValueName());
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_SET_VALUE) == ERROR_SUCCESS) (void)key.DeleteValue(ValueName());
   } catch (...) {
   }
 }
@@ -44,10 +45,10 @@ bool ClientAreaAnimationOff() noexcept {
 
 bool DesktopIconsHidden() noexcept {
   try {
-    RegistryKey key(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
+    RegistryKey key;
     DWORD hidden = 0;
-    return key.OpenKey(kExplorerAdvancedKey, false) && key.ReadDword("HideIcons", hidden) == ERROR_SUCCESS &&
-           hidden != 0;
+    return key.Open(HKEY_CURRENT_USER, kExplorerAdvancedKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+           key.ReadDword("HideIcons", hidden) == ERROR_SUCCESS && hidden != 0;
   } catch (...) {
     return false;
   }
@@ -102,8 +103,9 @@ PlaceReport AwaitPlaceReport(unsigned long timeoutMs, const std::function<void()
   const std::string name = ValueName();
   while (true) {
     DWORD stored = 0;
-    RegistryKey key(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
-    if (key.OpenKey(kCompanyKey, false) && key.ReadDword(name, stored) == ERROR_SUCCESS) {
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+        key.ReadDword(name, stored) == ERROR_SUCCESS) {
       const PlaceReport report = PlaceReportFrom(stored);
       if (report != PlaceReport::kNone) return report;
     }

@@ -136,17 +136,20 @@ std::string Line(std::string_view name, std::string_view value) {
 }
 
 std::string DwordValue(HKEY root, std::string_view key, std::string_view name) {
-  RegistryKey registry(root, KEY_READ);
+  RegistryKey registry;
   DWORD value = 0;
-  if (!registry.OpenKey(key, false) || registry.ReadDword(name, value) != ERROR_SUCCESS) return "(not set)";
+  if (registry.Open(root, key, KEY_READ) != ERROR_SUCCESS || registry.ReadDword(name, value) != ERROR_SUCCESS)
+    return "(not set)";
   return std::to_string(value);
 }
 
 std::string StringValue(HKEY root, std::string_view key, std::string_view name) {
-  RegistryKey registry(root, KEY_READ);
+  RegistryKey registry;
   std::string value;
-  if (!registry.OpenKey(key, false) || !registry.HasValue(name)) return "(not set)";
-  if (registry.ReadString(name, value) != ERROR_SUCCESS) return "(not a text)";
+  if (registry.Open(root, key, KEY_READ) != ERROR_SUCCESS) return "(not set)";
+  const LONG read = registry.ReadString(name, value);
+  if (read == ERROR_FILE_NOT_FOUND) return "(not set)";
+  if (read != ERROR_SUCCESS) return "(not a text)";
   return "\"" + value + "\"";
 }
 
@@ -261,8 +264,9 @@ std::string SettingsPart(const LateFunctions& late) {
   text += Line("client-area animation", !::SystemParametersInfoW(0x1042, 0, &animation, 0) ? "unknown"
                                         : animation                                        ? "on"
                                                                                            : "off");
-  text += Line("HideIcons",
-               DwordValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "HideIcons"));
+  text += Line(
+      "HideIcons",
+      DwordValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "HideIcons"));
   text += Line("BackgroundType", DwordValue(HKEY_CURRENT_USER,
                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers",
                                             "BackgroundType"));
@@ -333,7 +337,8 @@ std::string PowerSettings(const LateFunctions& late) {
   const char* const displayWords[] = {"off", "on", "dimmed"};
   const char* const saverWords[] = {"off", "on", "on, high savings"};
   std::string text;
-  text += Line("energy saver", state.energySaver >= 0 && state.energySaver <= 2 ? saverWords[state.energySaver] : "not told");
+  text += Line("energy saver",
+               state.energySaver >= 0 && state.energySaver <= 2 ? saverWords[state.energySaver] : "not told");
   text += Line("display", state.display >= 0 && state.display <= 2 ? displayWords[state.display] : "not told");
   return text;
 }

@@ -100,9 +100,9 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
 
 bool IsInstalled(std::string_view title) {
   WriteDebugLog("IsInstalled - Begin");
-  RegistryKey entry(UninstallRootKey(), KEY_READ);
+  RegistryKey entry;
   std::string command;
-  const bool installed = entry.OpenKey(UninstallKey(title), false) &&
+  const bool installed = entry.Open(UninstallRootKey(), UninstallKey(title), KEY_READ) == ERROR_SUCCESS &&
                          entry.ReadString("UninstallString", command) == ERROR_SUCCESS &&
                          FileExists(ProgramOfUninstallCommand(command));
   WriteDebugLog("IsInstalled - End");

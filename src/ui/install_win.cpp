@@ -101,8 +101,12 @@ std::uint32_t InstalledSizeKiB(const std::string& title, const std::string& appl
 // entry counts as installed only once it is complete.
 void WriteUninstallEntry(const std::string& title, const std::string& applicationFile) {
   const std::string key = UninstallKey(title);
-  RegistryKey entry(UninstallRootKey(), MAXIMUM_ALLOWED);
-  if (entry.Open(key, false) != ERROR_SUCCESS && entry.Create(key) != ERROR_SUCCESS) return;
+  RegistryKey entry;
+  const HKEY root = UninstallRootKey();
+  if (entry.Open(root, key, MAXIMUM_ALLOWED) != ERROR_SUCCESS &&
+      entry.Create(root, key, MAXIMUM_ALLOWED) != ERROR_SUCCESS) {
+    return;
+  }
   SYSTEMTIME today = {};
   ::GetLocalTime(&today);
   const auto values = UninstallEntryValues(title, applicationFile, GetInstallFolder(),
@@ -116,16 +120,16 @@ void WriteUninstallEntry(const std::string& title, const std::string& applicatio
 // The size again once the wallpaper's files are there too: the entry was
 // written before them.
 void UpdateEstimatedSize(const std::string& title, const std::string& applicationFile) {
-  RegistryKey entry(UninstallRootKey(), KEY_SET_VALUE);
-  if (entry.OpenKey(UninstallKey(title), false)) {
+  RegistryKey entry;
+  if (entry.Open(UninstallRootKey(), UninstallKey(title), KEY_SET_VALUE) == ERROR_SUCCESS) {
     (void)entry.WriteDword("EstimatedSize", InstalledSizeKiB(title, applicationFile));
   }
 }
 
 void WriteOptionCode(const std::string& title, char optionCode) {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_WRITE);
+  RegistryKey registry;
   Log("Before Opt Reg Write");
-  if (!registry.OpenKey(kOptionsKey, true)) return;
+  if (registry.Create(HKEY_CURRENT_USER, kOptionsKey, KEY_WRITE) != ERROR_SUCCESS) return;
   const char code[2] = {optionCode, 0};
   (void)registry.WriteString(title, code);
 }

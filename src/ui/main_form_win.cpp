@@ -142,8 +142,8 @@ bool TfrmMain::Visible(int id) const noexcept {
 void TfrmMain::FormCreate() { InitializeWindow(); }
 
 void TfrmMain::InitializeWindow() {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  if (registry.OpenKey(kOptionsKey, false)) {
+  RegistryKey registry;
+  if (registry.Open(HKEY_CURRENT_USER, kOptionsKey, KEY_READ) == ERROR_SUCCESS) {
     std::string code;
     // A value that is not a string reads as no value.
     if (registry.ReadString(Title(), code) != ERROR_SUCCESS) code.clear();
@@ -163,7 +163,7 @@ void TfrmMain::InitializeWindow() {
         SetEnabled(kChkBorderExtra, false);
       }
     }
-    registry.CloseKey();
+    registry.Close();
   }
   ::SetWindowTextA(Control(kLblMorePapers), kMorePapersText);
   SetVisible(kLblMorePapers, true);

@@ -60,10 +60,10 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
   const std::optional<DesktopBackground> background =
       BackgroundToRemember(desktop, current, ReadDesktopBackground(), title, &AnsiUpperCase);
   if (!remember && !background) return;
-  if (!registry.OpenKey(kCompanyKey, true)) return;
+  if (registry.Create(HKEY_CURRENT_USER, kCompanyKey) != ERROR_SUCCESS) return;
   RememberBackground(registry, background);
   if (!remember) {
-    registry.CloseKey();
+    registry.Close();
     return;
   }
   if (registry.WriteString("lastwp", remember->plain) == ERROR_SUCCESS) {
@@ -76,7 +76,7 @@ void RememberPreviousWallpapers(RegistryKey& registry, std::string_view title, D
       registry.WriteString("laststyle", position.style) == ERROR_SUCCESS) {
     (void)registry.WriteString("lasttile", position.tile);
   }
-  registry.CloseKey();
+  registry.Close();
 }
 
 // The background as the plain wallpaper, placed its own way. The picture
@@ -132,7 +132,7 @@ bool ApplyWallpaper(const ApplyOptions& options) {
   // The silent run goes on without either, and fails at the end.
   bool backgroundWritten = false;
   bool wallpaperOurs = false;
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
+  RegistryKey registry;
   Log("After Var Dec");
   const bool stretched = options.stretched;
   const ApplyPlan plan = PlanApply(options, IsWindowsRotation(ReadBackgroundKind()));

@@ -92,16 +92,18 @@ ComPtr<IShellItemArray> FolderArray(const std::string& folder) {
 }
 
 void WriteKind(std::uint32_t kind) noexcept {
-  RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
-  if (key.OpenKey(kBackgroundKindKey, true)) (void)key.WriteDword(kKindValue, kind);
+  RegistryKey key;
+  if (key.Create(HKEY_CURRENT_USER, kBackgroundKindKey, KEY_SET_VALUE) == ERROR_SUCCESS)
+    (void)key.WriteDword(kKindValue, kind);
 }
 
 }  // namespace
 
 std::optional<std::uint32_t> ReadBackgroundKind() noexcept {
-  RegistryKey key(HKEY_CURRENT_USER, KEY_READ);
+  RegistryKey key;
   DWORD kind = 0;
-  if (!key.OpenKey(kBackgroundKindKey, false) || key.ReadDword(kKindValue, kind) != ERROR_SUCCESS) {
+  if (key.Open(HKEY_CURRENT_USER, kBackgroundKindKey, KEY_READ) != ERROR_SUCCESS ||
+      key.ReadDword(kKindValue, kind) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return kind;
@@ -114,9 +116,9 @@ std::optional<DesktopBackground> ReadDesktopBackground() noexcept {
     DesktopBackground background{*kind, {}};
     if (*kind != kSlideshowBackground) return background;
     SlideshowSettings& show = background.slideshow;
-    RegistryKey key(HKEY_CURRENT_USER, KEY_READ);
+    RegistryKey key;
     DWORD value = 0;
-    if (key.OpenKey(kSlideshowKey, false)) {
+    if (key.Open(HKEY_CURRENT_USER, kSlideshowKey, KEY_READ) == ERROR_SUCCESS) {
       if (key.ReadDword("Interval", value) == ERROR_SUCCESS) show.interval = value;
       if (key.ReadDword("Shuffle", value) == ERROR_SUCCESS) show.shuffle = value;
     }
@@ -154,8 +156,8 @@ void RestoreDesktopBackground(const DesktopBackground& background) noexcept {
   try {
     const SlideshowSettings& show = background.slideshow;
     if (background.kind == kSlideshowBackground) {
-      RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
-      if (key.OpenKey(kSlideshowKey, true)) {
+      RegistryKey key;
+      if (key.Create(HKEY_CURRENT_USER, kSlideshowKey, KEY_SET_VALUE) == ERROR_SUCCESS) {
         if (show.interval) (void)key.WriteDword("Interval", *show.interval);
         if (show.shuffle) (void)key.WriteDword("Shuffle", *show.shuffle);
       }

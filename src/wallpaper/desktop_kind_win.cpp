@@ -16,8 +16,8 @@ DesktopKind CurrentDesktopKind() noexcept { return DesktopKindForWindows(Windows
 
 bool WriteRunValue(std::string_view title, std::string_view applicationFile) noexcept {
   try {
-    RegistryKey run(HKEY_CURRENT_USER, KEY_WRITE);
-    return run.OpenKey(kRunKey, true) &&
+    RegistryKey run;
+    return run.Create(HKEY_CURRENT_USER, kRunKey, KEY_WRITE) == ERROR_SUCCESS &&
            run.WriteString(RunValueName(title), DesktopModeCommand(applicationFile)) == ERROR_SUCCESS;
   } catch (...) {  // std::bad_alloc from the texts
     return false;
@@ -26,8 +26,8 @@ bool WriteRunValue(std::string_view title, std::string_view applicationFile) noe
 
 bool RemoveRunValue(std::string_view title) noexcept {
   try {
-    RegistryKey run(HKEY_CURRENT_USER, KEY_SET_VALUE);
-    const LONG opened = run.Open(kRunKey, false);
+    RegistryKey run;
+    const LONG opened = run.Open(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
     const LONG deleted = run.DeleteValue(RunValueName(title));
@@ -39,9 +39,10 @@ bool RemoveRunValue(std::string_view title) noexcept {
 
 bool RunValueExists(std::string_view title) noexcept {
   try {
-    RegistryKey run(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
+    RegistryKey run;
     // Any type counts: the value is there.
-    return run.Open(kRunKey, false) == ERROR_SUCCESS && run.HasValue(RunValueName(title));
+    return run.Open(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+           run.QueryValue(RunValueName(title)) == ERROR_SUCCESS;
   } catch (...) {
     return false;
   }

@@ -32,10 +32,11 @@ bool NoWindowsWallpaper() noexcept {
 
 bool ReadWallpaperValue(std::string_view key, std::string& value) noexcept {
   value.clear();
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  const LONG opened = registry.Open(key, false);
+  RegistryKey registry;
+  const LONG opened = registry.Open(HKEY_CURRENT_USER, key, KEY_READ);
   if (opened == ERROR_FILE_NOT_FOUND) return true;
-  return opened == ERROR_SUCCESS && registry.ReadString("Wallpaper", value) == ERROR_SUCCESS;
+  // No value: no wallpaper.
+  return opened == ERROR_SUCCESS && ReadOrMissing(registry.ReadString("Wallpaper", value));
 }
 
 std::string ReadWallpaperCopySource() noexcept {
@@ -53,9 +54,9 @@ std::string ReadWallpaperCopySource() noexcept {
                            &size) != ERROR_SUCCESS ||
         type != REG_BINARY || size <= kPathAt) {
       // Windows 7 names it in the Active Desktop's key instead.
-      RegistryKey general(HKEY_CURRENT_USER, KEY_READ);
+      RegistryKey general;
       std::string source;
-      if (!general.OpenKey(kActiveDesktopKey, false) ||
+      if (general.Open(HKEY_CURRENT_USER, kActiveDesktopKey, KEY_READ) != ERROR_SUCCESS ||
           general.ReadString("WallpaperSource", source) != ERROR_SUCCESS) {
         source.clear();
       }
@@ -77,28 +78,28 @@ bool SetWindowsWallpaper(std::string_view path, WallpaperBroadcast broadcast) no
 
   // The profile used before anyone logs on follows, where it exists; not
   // for a per-user install, whose picture is one user's own.
-  RegistryKey registry(HKEY_USERS, KEY_WRITE);
-  if (!IsPerUserInstall() && registry.OpenKey(kDefaultProfileDesktopKey, false)) {
+  RegistryKey registry;
+  if (!IsPerUserInstall() && registry.Open(HKEY_USERS, kDefaultProfileDesktopKey, KEY_WRITE) == ERROR_SUCCESS) {
     (void)registry.WriteString("Wallpaper", path);
-    registry.CloseKey();
+    registry.Close();
   }
   return result;
 }
 
 bool ReadWallpaperPosition(WallpaperPosition& position) noexcept {
   try {
-    RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-    return registry.OpenKey(kDesktopKey, false) &&
-           registry.ReadString("WallpaperStyle", position.style) == ERROR_SUCCESS &&
-           registry.ReadString("TileWallpaper", position.tile) == ERROR_SUCCESS;
+    RegistryKey registry;
+    return registry.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_READ) == ERROR_SUCCESS &&
+           ReadOrMissing(registry.ReadString("WallpaperStyle", position.style)) &&
+           ReadOrMissing(registry.ReadString("TileWallpaper", position.tile));
   } catch (...) {
     return false;
   }
 }
 
 bool WriteWallpaperPosition(const WallpaperPosition& position) noexcept {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_SET_VALUE);
-  return registry.OpenKey(kDesktopKey, true) &&
+  RegistryKey registry;
+  return registry.Create(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE) == ERROR_SUCCESS &&
          registry.WriteString("WallpaperStyle", position.style) == ERROR_SUCCESS &&
          registry.WriteString("TileWallpaper", position.tile) == ERROR_SUCCESS;
 }

@@ -249,28 +249,16 @@ TEST_F(Entry, RelativeBaseFolderStopsEveryModeAndTouchesNothing) {
   wine_test::ScopedWindowsVersion windows10("win10");
   ASSERT_TRUE(windows10.ok());
   const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  HKEY folders = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &folders), ERROR_SUCCESS);
   // Put back as it was, type and all (an expandable string).
-  DWORD oldType = 0;
-  std::vector<BYTE> oldLocal(4096);
-  DWORD oldSize = static_cast<DWORD>(oldLocal.size());
-  ASSERT_EQ(::RegQueryValueExA(folders, "Local AppData", nullptr, &oldType, oldLocal.data(), &oldSize), ERROR_SUCCESS);
+  ASSERT_TRUE(wine_test::ValueExists(HKEY_CURRENT_USER, kShellFolders, "Local AppData"));
+  const wine_test::SavedValue keepLocal(HKEY_CURRENT_USER, kShellFolders, "Local AppData");
   char oldCurrent[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, oldCurrent);
   struct Restore {
-    HKEY key;
-    DWORD type, size;
-    const BYTE* data;
     const char* current;
-    ~Restore() {
-      ::SetCurrentDirectoryA(current);
-      ::RegSetValueExA(key, "Local AppData", 0, type, data, size);
-      ::RegCloseKey(key);
-    }
-  } restore{folders, oldType, oldSize, oldLocal.data(), oldCurrent};
-  const char relative[] = "Relative\\Local";
-  ::RegSetValueExA(folders, "Local AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(relative), sizeof(relative));
+    ~Restore() { ::SetCurrentDirectoryA(current); }
+  } restore{oldCurrent};
+  ASSERT_TRUE(wine_test::SetString(HKEY_CURRENT_USER, kShellFolders, "Local AppData", "Relative\\Local"));
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   const std::string here = std::string(temp) + "mervalis relative\\";
@@ -362,7 +350,7 @@ TEST_F(Entry, LibrariesPlantedBesideTheProgramAreNotLoaded) {
   const std::string programKey = "Software\\Wine\\AppDefaults\\Mervalis.exe";
   const std::string overridesKey = programKey + "\\DllOverrides";
   const char* const planted[] = {"wtsapi32.dll", "dwmapi.dll"};
-  ASSERT_FALSE(mervalis::RegistryKey(HKEY_CURRENT_USER).KeyExists(programKey));
+  ASSERT_FALSE(mervalis::KeyExists(HKEY_CURRENT_USER, programKey));
   const struct Clean {
     std::function<void()> run;
     ~Clean() { run(); }
@@ -378,14 +366,14 @@ TEST_F(Entry, LibrariesPlantedBesideTheProgramAreNotLoaded) {
   clean.run();
   ASSERT_TRUE(mervalis::ForceDirectories(folder));
   ASSERT_TRUE(::CopyFileA(ProgramPath().c_str(), (folder + "Mervalis.exe").c_str(), FALSE));
-  mervalis::RegistryKey overrides(HKEY_CURRENT_USER);
-  ASSERT_TRUE(overrides.OpenKey(overridesKey, true));
+  mervalis::RegistryKey overrides;
+  ASSERT_EQ(overrides.Create(HKEY_CURRENT_USER, overridesKey), ERROR_SUCCESS);
   for (const char* name : planted) {
     ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "planted_library.dll").c_str(), (folder + name).c_str(), FALSE));
     const std::string library(name, std::string_view(name).find('.'));
     ASSERT_EQ(overrides.WriteString(library, "native,builtin"), ERROR_SUCCESS);
   }
-  overrides.CloseKey();
+  overrides.Close();
 
   // The desktop mode loads both at its start, then looks for its place
   // behind the icons until its stop event ends it.

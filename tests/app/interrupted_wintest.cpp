@@ -31,6 +31,7 @@ namespace {
 
 using namespace wine_test::contract;
 using wine_test::Process;
+using wine_test::SetString;
 
 constexpr char kUserStyle[] = "10";
 
@@ -38,7 +39,9 @@ std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(::tolower(c)); });
   return s;
 }
-bool Has(const std::string& text, const std::string& part) { return Lower(text).find(Lower(part)) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part) {
+  return Lower(text).find(Lower(part)) != std::string::npos;
+}
 std::string PointsFile() { return wine_test::BinFolder() + "crash-points.txt"; }
 std::string CrashProgram() { return wine_test::BinFolder() + "Mervalis-crashpoints.exe"; }
 
@@ -112,13 +115,6 @@ State Take(const Machine& m) {
   return s;
 }
 
-void SetString(HKEY root, const char* key, const char* name, const std::string& value) {
-  HKEY k = nullptr;
-  ASSERT_EQ(::RegCreateKeyA(root, key, &k), ERROR_SUCCESS);
-  ::RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
-  ::RegCloseKey(k);
-}
-
 // A machine on which the wallpaper was never installed, whose user shows a
 // picture of their own, placed their own way.
 void Wipe(const Machine& m) {
@@ -133,12 +129,7 @@ void Wipe(const Machine& m) {
     }
   }
   if (m.perUser) {
-    HKEY uninstall = nullptr;
-    if (::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", &uninstall) ==
-        ERROR_SUCCESS) {
-      ::RegDeleteKeyA(uninstall, "Quorvane - Mervalis");
-      ::RegCloseKey(uninstall);
-    }
+    (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kUninstallKey);
   }
   ASSERT_TRUE(wine_test::WriteFileBytes(m.previousPicture(), "BM previous picture"));
   SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", m.previousPicture());
@@ -163,7 +154,8 @@ long PointsCounted() {
 bool InstallThroughWindow(const std::string& program) {
   using namespace mervalis::ui;
   Process p(program, "");
-  HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, p.id()}, 20000);
+  HWND window =
+      robot::WaitForWindow({wine_test::contract::kMainFormClass, wine_test::contract::kMainFormCaption, p.id()}, 20000);
   if (!window) return false;
   const auto shows = [&](int id) {
     auto c = robot::Control(window, id);
@@ -258,7 +250,8 @@ struct Operation {
   std::function<bool()> run;
 };
 
-// The points to interrupt at: all of them when asked, else a fixed sample
+// The points to interrupt at, here and for the runner's power cuts (the
+// count step prints them): all of them when asked, else a fixed sample
 // spread over the run (first, last and evenly between).
 std::vector<long> Points(long count) {
   std::vector<long> points;
@@ -323,9 +316,7 @@ bool Windows10(std::optional<wine_test::Windows10Desktop>& desktop) {
     return false;
   }
   for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
-    HKEY made = nullptr;
-    if (::RegCreateKeyA(HKEY_CURRENT_USER, key, &made) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(made);
+    if (mervalis::RegistryKey().Create(HKEY_CURRENT_USER, key) != ERROR_SUCCESS) return false;
   }
   return true;
 }
@@ -366,10 +357,10 @@ TEST_F(StandardUserInterrupted, EveryOperationOfThePerUserInstallFinishesWhenRun
 //   MERVALIS_CRASH_STALL set, the point waits there for the cut;
 // - "check": after the cut, what is left is sound, and the operation run
 //   again ends where an uninterrupted run from the same state ends.
-// Without the variable (an ordinary run of the tests) it does nothing.
+// Without the variable (an ordinary run of the tests) it skips.
 TEST(PowerCutStep, Run) {
   const char* asked = std::getenv("MERVALIS_POWER_CUT");
-  if (!asked) return;
+  if (!asked) GTEST_SKIP() << "not a power-cut run (MERVALIS_POWER_CUT unset)";
   wine_test::SetTestTimeLimit(600000);
   std::string machine, op, step;
   {
@@ -391,6 +382,9 @@ TEST(PowerCutStep, Run) {
     found->prepare();
     CrashAt(0);
     ASSERT_TRUE(found->run());
+    std::string sampled;
+    for (long k : Points(PointsCounted())) sampled += " " + std::to_string(k);
+    std::printf("[ POINTS   ]%s\n", sampled.c_str());
   } else if (step == "prepare") {
     found->prepare();
   } else if (step == "run") {

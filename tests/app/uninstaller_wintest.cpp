@@ -23,7 +23,7 @@
 namespace {
 
 using namespace wine_test::contract;
-using wine_test::KeyExists;
+using mervalis::KeyExists;
 using wine_test::Process;
 
 constexpr char kCopyName[] = "QuorUninst1.exe";
@@ -51,26 +51,6 @@ const std::vector<std::string> kExpectedChanges = {
     "hku\\.default\\control panel\\desktop|wallpaper",
 };
 
-void RunUninstaller(const std::string& exe, const char* mode) {
-  Process p(exe, mode);
-  ASSERT_TRUE(p.started()) << exe;
-  if (std::string(mode) == "uninstall") {
-    auto question = robot::WaitForMessageBox("Quorvanesoft", p.id());
-    ASSERT_TRUE(question);
-    ASSERT_TRUE(robot::PressMessageBoxButton(*question, "Yes"));
-    ASSERT_TRUE(p.WaitForExit(10000));
-  }
-  auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
-  ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemovedBox);
-  EXPECT_TRUE(done->hasIcon);
-  ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
-  ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning(kCopyName); }, 15000));
-  if (p.Running()) {
-    ASSERT_TRUE(p.WaitForExit(15000));
-  }
-}
-
 std::string Join(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& l : lines) text += l + "\n";
@@ -78,14 +58,14 @@ std::string Join(const std::vector<std::string>& lines) {
 }
 
 void SetActiveDesktopWallpaper(const std::string& value) {
-  mervalis::RegistryKey r(HKEY_CURRENT_USER);
-  ASSERT_TRUE(r.OpenKey(kActiveDesktopKey, true));
+  mervalis::RegistryKey r;
+  ASSERT_EQ(r.Create(HKEY_CURRENT_USER, kActiveDesktopKey), ERROR_SUCCESS);
   ASSERT_EQ(r.WriteString("Wallpaper", value), ERROR_SUCCESS);
 }
 
 void SetSaved(const char* lastwp, const char* lastap) {
-  mervalis::RegistryKey r(HKEY_CURRENT_USER);
-  ASSERT_TRUE(r.OpenKey(kCompanyKey, true));
+  mervalis::RegistryKey r;
+  ASSERT_EQ(r.Create(HKEY_CURRENT_USER, kCompanyKey), ERROR_SUCCESS);
   ASSERT_EQ(r.WriteString("lastwp", lastwp), ERROR_SUCCESS);
   ASSERT_EQ(r.WriteString("lastap", lastap), ERROR_SUCCESS);
 }
@@ -96,7 +76,7 @@ void UninstallOver(const std::string& activeDesktop, const char* lastwp, const c
   SetActiveDesktopWallpaper(activeDesktop);
   SetSaved(lastwp, lastap);
   active_desktop_fixture::ClearCalls();
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
 }
 
 std::vector<std::string> SetWallpaperCalls() {
@@ -128,8 +108,8 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
   // What Windows has from the start, and Wine does not.
   ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetWallpaperFolder()));
   {
-    mervalis::RegistryKey desktop(HKEY_CURRENT_USER);
-    ASSERT_TRUE(desktop.OpenKey(kActiveDesktopKey, true));
+    mervalis::RegistryKey desktop;
+    ASSERT_EQ(desktop.Create(HKEY_CURRENT_USER, kActiveDesktopKey), ERROR_SUCCESS);
   }
   const auto scope = wine_test::MachineScope();
   const auto before = wine_test::TakeSnapshot(scope);
@@ -138,7 +118,7 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
   const auto paths = wine_test::Paths();
   ASSERT_TRUE(mervalis::FileExists(paths.applicationFile));
   // As from "Add or Remove Programs": the installed copy with "uninstall".
-  RunUninstaller(paths.applicationFile, "uninstall");
+  wine_test::Uninstall(paths.applicationFile, "uninstall");
   // The registration tool may still be finishing.
   ::Sleep(2000);
   const auto after = wine_test::TakeSnapshot(scope);
@@ -150,7 +130,7 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsBefore) {
 TEST_F(Uninstaller, SecondRunOnACleanMachineChangesNothing) {
   const auto scope = wine_test::MachineScope();
   const auto before = wine_test::TakeSnapshot(scope);
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
   const auto difference = wine_test::Difference(before, wine_test::TakeSnapshot(scope), kExpectedChanges);
   EXPECT_TRUE(difference.empty()) << Join(difference);
 }
@@ -197,16 +177,14 @@ TEST_F(Uninstaller, AnotherFamilyWallpaperKeepsWhatIsShared) {
   const auto paths = wine_test::Paths();
   // "Coral Reef", installed beside it.
   const std::string otherEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Coral Reef";
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, otherEntry.c_str(), &key), ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_EQ(mervalis::RegistryKey().Create(HKEY_LOCAL_MACHINE, otherEntry), ERROR_SUCCESS);
   const std::string otherApp = paths.installFolder + "Coral Reef.exe";
   const std::string otherImages = mervalis::GetImagesFolder("CoralReef");
   ASSERT_TRUE(wine_test::WriteFileBytes(otherApp, "other"));
   ASSERT_TRUE(mervalis::ForceDirectories(otherImages));
   ASSERT_TRUE(wine_test::WriteFileBytes(otherImages + "fish1_l.gif", "other"));
 
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
 
   // Shared: kept.
   EXPECT_TRUE(mervalis::FileExists(paths.startMenuGroup + "\\Try More Animated Wallpapers.lnk"));
@@ -248,7 +226,7 @@ TEST_F(Uninstaller, LockedAndReadOnlyFilesDoNotStopTheRest) {
   HANDLE page = ::CreateFileA(paths.pagePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(page, INVALID_HANDLE_VALUE);
 
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
   ::CloseHandle(page);
 
   EXPECT_TRUE(mervalis::FileExists(paths.pagePath));  // locked: stays
@@ -289,7 +267,7 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
   HANDLE releaser = ::CreateThread(nullptr, 0, &CloseAfterThreeSeconds, held, 0, nullptr);
   ASSERT_NE(releaser, nullptr);
 
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
   ::WaitForSingleObject(releaser, INFINITE);
   ::CloseHandle(releaser);
 
@@ -306,20 +284,19 @@ TEST_F(Uninstaller, WaitsForTheApplicationFileAndTakesInterruptedWritesAlong) {
 TEST_F(Uninstaller, CopyIsDeletedAtTheNextRestart) {
   const std::string copy = mervalis::GetSystemFolder() + kCopyName;
   constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-  RunUninstaller(wine_test::ProgramPath(), "uninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "uninstall");
   ASSERT_TRUE(mervalis::FileExists(copy));
 
   // Pairs of names: the file, then an empty name, which means "delete".
   std::vector<std::string> pending;
   {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key), ERROR_SUCCESS);
+    mervalis::RegistryKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ), ERROR_SUCCESS);
     char data[8192] = {};
     DWORD size = sizeof(data) - 2;
     DWORD type = 0;
-    const LONG status = ::RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type,
+    const LONG status = ::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type,
                                            reinterpret_cast<BYTE*>(data), &size);
-    ::RegCloseKey(key);
     ASSERT_EQ(status, ERROR_SUCCESS) << "no operation waits for the restart";
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
     for (const char* at = data; at < data + size && *at; at += std::strlen(at) + 1) pending.emplace_back(at);
@@ -345,7 +322,7 @@ TEST_F(Uninstaller, CopyIsDeletedAtTheNextRestart) {
 TEST_F(Uninstaller, WaitsForARunningApplyAndKeepsOthersOut) {
   HANDLE applying = ::CreateMutexA(nullptr, TRUE, "QUORVANESOFTMRVLSSILENT");
   ASSERT_NE(applying, nullptr);
-  { mervalis::RegistryKey entry(HKEY_LOCAL_MACHINE); ASSERT_TRUE(entry.OpenKey(kUninstallKey, true)); }
+  { mervalis::RegistryKey entry; ASSERT_EQ(entry.Create(HKEY_LOCAL_MACHINE, kUninstallKey), ERROR_SUCCESS); }
   Process p(wine_test::ProgramPath(), "douninstall");
   ASSERT_TRUE(p.started());
   ::Sleep(2000);
@@ -371,7 +348,7 @@ TEST_F(Uninstaller, LockedActiveDesktopKeyIsStillRead) {
   {
     wine_test::LockedKey locked(HKEY_CURRENT_USER, kActiveDesktopKey, wine_test::kReadOnlyAccess);
     ASSERT_TRUE(locked.ok());
-    RunUninstaller(wine_test::ProgramPath(), "douninstall");
+    wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
   }
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), "C:\\windows\\old.bmp");
 }
@@ -385,9 +362,7 @@ DWORD WINAPI DeleteUninstallEntry(void* result) {
 // deletion says so instead of trying the same subkey for ever.
 TEST_F(Uninstaller, EntryWithASubkeyThatCannotBeOpenedIsReportedAsKept) {
   const std::string locked = std::string(kUninstallKey) + "\\Locked";
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, locked.c_str(), &key), ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_EQ(mervalis::RegistryKey().Create(HKEY_LOCAL_MACHINE, locked), ERROR_SUCCESS);
   wine_test::LockedKey lock(HKEY_LOCAL_MACHINE, locked, wine_test::kNoAccess);
   ASSERT_TRUE(lock.ok());
 
@@ -423,18 +398,18 @@ class PlantedRegsvr32 {
     (void)mervalis::ForceDirectories(folder_);
     ::DeleteFileA(Record().c_str());
     ::GetCurrentDirectoryA(MAX_PATH, oldFolder_);
-    mervalis::RegistryKey overrides(HKEY_CURRENT_USER);
+    mervalis::RegistryKey overrides;
     ok_ = ::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), Planted().c_str(), FALSE) &&
           wine_test::ReadRegistryString(HKEY_CURRENT_USER, kOverrides, "regsvr32.exe").empty() &&
-          overrides.OpenKey(kOverrides, true) && overrides.WriteString("regsvr32.exe", "native") == ERROR_SUCCESS &&
-          ::SetCurrentDirectoryA(folder_.c_str());
+          overrides.Create(HKEY_CURRENT_USER, kOverrides) == ERROR_SUCCESS &&
+          overrides.WriteString("regsvr32.exe", "native") == ERROR_SUCCESS && ::SetCurrentDirectoryA(folder_.c_str());
   }
   PlantedRegsvr32(const PlantedRegsvr32&) = delete;
   PlantedRegsvr32& operator=(const PlantedRegsvr32&) = delete;
   ~PlantedRegsvr32() {
     ::SetCurrentDirectoryA(oldFolder_);
-    mervalis::RegistryKey overrides(HKEY_CURRENT_USER);
-    if (overrides.OpenKey(kOverrides, false)) (void)overrides.DeleteValue("regsvr32.exe");
+    mervalis::RegistryKey overrides;
+    if (overrides.Open(HKEY_CURRENT_USER, kOverrides) == ERROR_SUCCESS) (void)overrides.DeleteValue("regsvr32.exe");
     ::DeleteFileA(Record().c_str());
     ::DeleteFileA(Planted().c_str());
     ::RemoveDirectoryA(folder_.c_str());
@@ -461,7 +436,7 @@ TEST_F(Uninstaller, Regsvr32IsTakenFromTheSystemFolderOnly) {
   wine_test::InstallThroughWindow();
   if (HasFatalFailure()) return;
   EXPECT_FALSE(planted.Started()) << "the install started the planted regsvr32.exe";
-  RunUninstaller(wine_test::ProgramPath(), "douninstall");
+  wine_test::Uninstall(wine_test::ProgramPath(), "douninstall");
   EXPECT_FALSE(planted.Started()) << "the uninstall started the planted regsvr32.exe";
 }
 

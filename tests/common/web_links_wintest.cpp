@@ -24,10 +24,12 @@ class UninstallEntries : public testing::Test {
   static void Remove() {
     for (const char* name : kEntries) mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, Key(name));
   }
-  static std::string Key(const char* name) { return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + name; }
+  static std::string Key(const char* name) {
+    return std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + name;
+  }
   static void Add(const char* name) {
-    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-    ASSERT_TRUE(registry.OpenKey(Key(name), true)) << name;
+    mervalis::RegistryKey registry;
+    ASSERT_TRUE(registry.Create(HKEY_LOCAL_MACHINE, Key(name)) == ERROR_SUCCESS) << name;
   }
 };
 

@@ -15,8 +15,12 @@
 
 #include "common/folders_win.h"
 #include "common/registry_win.h"
+#include "wine/support.h"
 
 namespace {
+
+using wine_test::ReadValueW;
+using wine_test::TempFolder;
 
 // The same text twice: as the program holds it (UTF-8; this file is UTF-8)
 // and as Windows does. The emoji is a surrogate pair in UTF-16.
@@ -33,11 +37,6 @@ constexpr Text kNames[] = {
 constexpr char kScratchKey[] = "Software\\Quorvanesoft Wide Text Test";
 constexpr wchar_t kScratchKeyW[] = L"Software\\Quorvanesoft Wide Text Test";
 
-std::string TempFolder() {
-  char buffer[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, buffer);
-  return buffer;  // ASCII in the test prefix
-}
 std::wstring TempFolderW() {
   wchar_t buffer[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, buffer);
@@ -45,18 +44,6 @@ std::wstring TempFolderW() {
 }
 
 DWORD AttributesW(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
-
-// A REG_SZ value read with the wide call; "<missing>" when it cannot be.
-std::wstring ReadValueW(const wchar_t* key, const wchar_t* name) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &raw) != ERROR_SUCCESS) return L"<missing>";
-  wchar_t data[1024] = {};
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  DWORD type = 0;
-  const LONG status = ::RegQueryValueExW(raw, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  ::RegCloseKey(raw);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(data) : std::wstring(L"<missing>");
-}
 
 class WideText : public testing::Test {
  protected:
@@ -103,7 +90,7 @@ TEST_F(WideText, FoldersAndFilesAreMadeAndFoundUnderTheirOwnNames) {
 }
 
 TEST_F(WideText, RegistryNamesAndStringsGoThroughWhole) {
-  mervalis::RegistryKey key(HKEY_CURRENT_USER);
+  mervalis::RegistryKey key;
   // The listing's names: one of each row, and one of the registry's longest
   // (255 characters), which takes three times as many bytes in UTF-8.
   std::vector<std::string> subkeys;
@@ -111,9 +98,10 @@ TEST_F(WideText, RegistryNamesAndStringsGoThroughWhole) {
   std::string longest;
   for (int i = 0; i < 255; ++i) longest += "紙";
   subkeys.push_back(longest);
-  for (const std::string& subkey : subkeys) ASSERT_EQ(key.Create(std::string(kScratchKey) + "\\" + subkey), ERROR_SUCCESS);
+  for (const std::string& subkey : subkeys)
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, std::string(kScratchKey) + "\\" + subkey), ERROR_SUCCESS);
 
-  ASSERT_EQ(key.Open(kScratchKey, false), ERROR_SUCCESS);
+  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kScratchKey), ERROR_SUCCESS);
   for (const Text& name : kNames) {
     SCOPED_TRACE(name.utf8);
     // Written here, read with the wide call.
@@ -121,7 +109,7 @@ TEST_F(WideText, RegistryNamesAndStringsGoThroughWhole) {
     const std::wstring valueW = std::wstring(L"C:\\") + name.utf16 + L"\\" + name.utf16 + L".bmp";
     ASSERT_EQ(key.WriteString(name.utf8, value), ERROR_SUCCESS);
     EXPECT_EQ(ReadValueW(kScratchKeyW, name.utf16), valueW);
-    EXPECT_TRUE(key.HasValue(name.utf8));
+    EXPECT_EQ(key.QueryValue(name.utf8), ERROR_SUCCESS);
     std::string read;
     EXPECT_EQ(key.ReadString(name.utf8, read), ERROR_SUCCESS);
     EXPECT_EQ(read, value);
@@ -146,8 +134,8 @@ TEST_F(WideText, RegistryNamesAndStringsGoThroughWhole) {
   std::sort(listed.begin(), listed.end());
   std::sort(subkeys.begin(), subkeys.end());
   EXPECT_EQ(listed, subkeys);
-  key.CloseKey();
-  EXPECT_TRUE(key.KeyExists(std::string(kScratchKey) + "\\" + longest));
+  key.Close();
+  EXPECT_TRUE(mervalis::KeyExists(HKEY_CURRENT_USER, std::string(kScratchKey) + "\\" + longest));
 
   EXPECT_TRUE(mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kScratchKey));
   HKEY gone = nullptr;

@@ -81,39 +81,14 @@ class BoxAnswerer {
 // stored one) for the life of the object, then puts back what was there.
 class StoredWallpaper {
  public:
-  StoredWallpaper() {
-    DWORD disposition = 0;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, 0, nullptr, 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.put(), &disposition);
-    created_ = disposition == REG_CREATED_NEW_KEY;
-    char old[1024] = {};
-    DWORD size = sizeof(old) - 1;
-    had_ = ::RegQueryValueExA(key_.get(), "Wallpaper", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
-           ERROR_SUCCESS;
-    old_ = old;
-  }
-  explicit StoredWallpaper(const std::string& wallpaper) : StoredWallpaper() { Set(wallpaper); }
-  StoredWallpaper(const StoredWallpaper&) = delete;
-  StoredWallpaper& operator=(const StoredWallpaper&) = delete;
-  ~StoredWallpaper() {
-    if (had_) {
-      Set(old_);
-    } else {
-      ::RegDeleteValueA(key_.get(), "Wallpaper");
-    }
-    key_.reset();
-    if (created_) ::RegDeleteKeyA(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey);
-  }
+  StoredWallpaper() = default;
+  explicit StoredWallpaper(const std::string& wallpaper) { Set(wallpaper); }
   bool Set(const std::string& wallpaper) {
-    return ::RegSetValueExA(key_.get(), "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(wallpaper.c_str()),
-                            static_cast<DWORD>(wallpaper.size() + 1)) == ERROR_SUCCESS;
+    return wine_test::SetString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper", wallpaper);
   }
 
  private:
-  mervalis::UniqueHkey key_;
-  bool created_ = false;
-  bool had_ = false;
-  std::string old_;
+  wine_test::SavedValue saved_{HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper"};
 };
 
 }  // namespace control_test

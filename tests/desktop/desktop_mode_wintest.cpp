@@ -23,6 +23,7 @@
 #include "common/registry_win.h"
 #include "ui/scope_exit.h"
 
+#include "fixtures/shell_standin/commands.h"
 #include "robot.h"
 #include "wine/canvas.h"
 #include "wine/contract_literals.h"
@@ -284,7 +285,7 @@ TEST_F(DesktopMode, Windows11_24H2LayoutPutsItBetweenTheIconsAndTheWorker) {
   // (Wine sends no window events across processes: the mode sees it on its
   // next look, 1.5 s after placing, then every 2 s while a scene runs.)
   DWORD_PTR ignored = 0;
-  ASSERT_TRUE(::SendMessageTimeoutA(w.progman, WM_APP + 5, 0, 0, SMTO_NORMAL, 5000, &ignored));
+  ASSERT_TRUE(::SendMessageTimeoutA(w.progman, shell_standin::kReorder, 0, 0, SMTO_NORMAL, 5000, &ignored));
   const DWORD moved = ::GetTickCount();
   EXPECT_TRUE(robot::WaitUntil(
       [&] { return ::GetWindow(w.icons, GW_HWNDNEXT) == view && ::GetWindow(view, GW_HWNDNEXT) == w.wallpaper; },
@@ -338,7 +339,7 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
   EXPECT_EQ(::GetParent(view), w.wallpaper);
 
   // The shell destroys the wallpaper's window, ours with it, and makes another.
-  ::PostMessageA(w.progman, WM_APP + 1, 0, 0);
+  ::PostMessageA(w.progman, shell_standin::kRenewWallpaper, 0, 0);
   ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindow(view); }, 10000));
   ASSERT_TRUE(robot::WaitUntil(
       [&] {
@@ -353,7 +354,7 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
 
   // The shell hides it: the mode asks for the desktop again and is shown.
   HWND parent = ::GetParent(view);
-  ::PostMessageA(w.progman, WM_APP + 2, 0, 0);
+  ::PostMessageA(w.progman, shell_standin::kHideWallpaper, 0, 0);
   ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindowVisible(parent); }, 5000));
   EXPECT_TRUE(robot::WaitUntil(
       [&] {
@@ -366,7 +367,7 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
 
   // The shell moves its windows into "Progman", as Windows 11 24H2 has them:
   // ours goes between the icons and the wallpaper's window there.
-  ::PostMessageA(w.progman, WM_APP + 4, 0, 0);
+  ::PostMessageA(w.progman, shell_standin::kMoveToProgman, 0, 0);
   EXPECT_TRUE(robot::WaitUntil(
       [&] {
         HWND v = FindView(desktop_->id());
@@ -375,7 +376,7 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
       15000));
 
   // The shell hangs for five seconds: the stop event still ends the mode at once.
-  ::PostMessageA(w.progman, WM_APP + 3, 0, 0);
+  ::PostMessageA(w.progman, shell_standin::kHang, 0, 0);
   ::Sleep(1000);
   EXPECT_TRUE(desktop_->Running());
   HANDLE stop = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kDesktopStopEvent);
@@ -392,9 +393,11 @@ TEST_F(DesktopMode, ComesBackWheneverTheShellLosesItsWindows) {
 
 // The mode's word about its place, as its starter reads it; 0 for none.
 DWORD PlaceWord() {
-  mervalis::RegistryKey company(HKEY_CURRENT_USER, KEY_QUERY_VALUE);
+  mervalis::RegistryKey company;
   DWORD word = 0;
-  if (!company.OpenKey(kCompanyKey, false) || company.ReadDword(kPlaceReportValue, word) != ERROR_SUCCESS) return 0;
+  if (company.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+      company.ReadDword(kPlaceReportValue, word) != ERROR_SUCCESS)
+    return 0;
   return word;
 }
 
@@ -404,8 +407,8 @@ DWORD PlaceWord() {
 // Windows' notification of the setting's key. The shell's "TaskbarCreated"
 // reaches it too; what each such order brings is in the host machine's rows.
 TEST_F(DesktopMode, LooksForAMinuteThenWaitsForTheIconsSettingOrTheShellsWord) {
-  mervalis::RegistryKey advanced(HKEY_CURRENT_USER);
-  ASSERT_TRUE(advanced.OpenKey(kExplorerAdvancedKey, true));
+  mervalis::RegistryKey advanced;
+  ASSERT_EQ(advanced.Create(HKEY_CURRENT_USER, kExplorerAdvancedKey), ERROR_SUCCESS);
   const mervalis::ui::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
   ASSERT_EQ(advanced.WriteDword("HideIcons", 1), ERROR_SUCCESS);
   const wine_test::LogOn logOn;
@@ -597,8 +600,8 @@ bool ChooseWallpaper(const char* path) {
 TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChosen) {
   char before[MAX_PATH + 1] = {}, local[MAX_PATH] = {};
   ::SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, before, 0);
-  mervalis::RegistryKey run(HKEY_CURRENT_USER);  // the install's logon entry
-  ASSERT_TRUE(run.OpenKey(kRunKey, true));
+  mervalis::RegistryKey run;  // the install's logon entry
+  ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS);
   ASSERT_EQ(run.WriteString(kRunValue, "\"C:\\Mervalis.exe\" desktop"), ERROR_SUCCESS);
   const mervalis::ui::ScopeExit putBack([&] {
     ChooseWallpaper(before);
@@ -804,15 +807,16 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   ASSERT_TRUE(::CopyFileA((wine_test::BinFolder() + "start_recorder.exe").c_str(), editor.c_str(), FALSE));
   ::DeleteFileA(record.c_str());
   // Wine's prefix has the "txtfile" class but no ".txt" naming it.
-  const bool hadTxt = wine_test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
-  mervalis::RegistryKey txt(HKEY_LOCAL_MACHINE), registry(HKEY_LOCAL_MACHINE);
+  const bool hadTxt = mervalis::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
+  mervalis::RegistryKey txt, registry;
   if (!hadTxt) {
-    ASSERT_TRUE(txt.OpenKey("Software\\Classes\\.txt", true) && txt.WriteString("", "txtfile") == 0);
+    ASSERT_TRUE(txt.Create(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt") == ERROR_SUCCESS &&
+                txt.WriteString("", "txtfile") == 0);
   }
   const std::string textClass = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", "");
   const std::string command = "Software\\Classes\\" + textClass + "\\shell\\open\\command";
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
-  ASSERT_TRUE(registry.OpenKey(command, true));
+  ASSERT_EQ(registry.Create(HKEY_LOCAL_MACHINE, command), ERROR_SUCCESS);
   ASSERT_EQ(registry.WriteString("", "\"" + editor + "\" \"%1\""), ERROR_SUCCESS);
   const auto putBack = mervalis::ui::ScopeExit([&] {
     (void)registry.WriteString("", original);
@@ -838,7 +842,8 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
                           "client-area animation: on\r\n"}) {
     EXPECT_NE(text.find(row), std::string::npos) << row << "\n" << text;
   }
-  EXPECT_TRUE(robot::WaitUntil([&] { return wine_test::ReadFileBytes(record).find(path) != std::string::npos; }, 10000));
+  EXPECT_TRUE(
+      robot::WaitUntil([&] { return wine_test::ReadFileBytes(record).find(path) != std::string::npos; }, 10000));
   // Neither the Windows profile nor the Linux home, in any of its forms.
   char profile[MAX_PATH] = {}, home[MAX_PATH] = {};
   ASSERT_TRUE(::GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH));
@@ -846,7 +851,8 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   std::string lower = text;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (std::string folder : {std::string(profile), homeName, "z:" + homeName}) {
-    for (char& c : folder) c = static_cast<char>(c == '/' && folder[0] == 'z' ? '\\' : std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : folder)
+      c = static_cast<char>(c == '/' && folder[0] == 'z' ? '\\' : std::tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(lower.find(folder), std::string::npos) << folder;
   }
   // Kept for people to read.

@@ -22,8 +22,8 @@ inline constexpr DWORD kInstallTimeoutMs = 60000;
 
 // Stores the option code the window reads at its start; null removes it.
 inline void StoreOptionCode(const char* code) {
-  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
-  ASSERT_TRUE(registry.OpenKey(wine_test::contract::kOptionsKey, true));
+  mervalis::RegistryKey registry;
+  ASSERT_EQ(registry.Create(HKEY_CURRENT_USER, wine_test::contract::kOptionsKey), ERROR_SUCCESS);
   if (code) {
     ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
   } else {

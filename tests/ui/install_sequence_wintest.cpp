@@ -15,7 +15,7 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
-#include "payload/page_text.h"
+#include "payload/expected_files.h"
 #include "robot.h"
 #include "ui/install_fixture.h"
 #include "ui/main_form_ids.h"
@@ -47,12 +47,12 @@ std::string ShellReadingOf(const std::string& target) {
 }
 
 DWORD ReadDword(const char* key, const char* name, DWORD* type) {
-  DWORD value = 0, size = sizeof(value);
+  DWORD value = 0;
   *type = REG_NONE;
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return 0;
-  ::RegQueryValueExA(handle, name, nullptr, type, reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(handle);
+  mervalis::RegistryKey registry;
+  if (registry.Open(HKEY_LOCAL_MACHINE, key, KEY_READ) != ERROR_SUCCESS) return 0;
+  (void)registry.QueryValue(name, type);
+  (void)registry.ReadDword(name, value);
   return value;
 }
 
@@ -91,12 +91,8 @@ void ExpectAppsAndFeaturesValues(const std::string& applicationFile, const std::
 TEST_F(Install, FirstInstallWritesEverything) {
   const auto paths = wine_test::Paths();
   // The desktop showed another page before.
-  HKEY desktop = nullptr;
-  ASSERT_EQ(::RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Desktop\\General", &desktop),
-            ERROR_SUCCESS);
   const char previous[] = "C:\\previous page.htm";
-  ::RegSetValueExA(desktop, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), sizeof(previous));
-  ::RegCloseKey(desktop);
+  ASSERT_TRUE(wine_test::SetString(HKEY_CURRENT_USER, kActiveDesktopKey, "Wallpaper", previous));
   ::DeleteFileA(wine_test::LogPath().c_str());
   ASSERT_NE(Start(), nullptr);
   Press(kBtnInstall);
@@ -152,7 +148,7 @@ TEST_F(Install, FirstInstallWritesEverything) {
             paths.pagePath);
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(paths.pagePath));
   EXPECT_NE(shown.find("var pageLayout = 1; // 0=Center, 1=Stretch"), std::string::npos);
-  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(wine_test::ReadFileBytes(paths.pagePath), wine_test::ExpectedStubPage(paths.controlPath));
   EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
   // Without `/log` or the user's value, no log.
   EXPECT_FALSE(mervalis::FileExists(wine_test::LogPath()));
@@ -191,8 +187,8 @@ TEST_F(Install, ChangeOptionsAppliesAgainWithoutLicenceOrShortcutsAndRenewsTheEn
   // The entry as an older version's install left it: the second install writes it anew.
   const std::string entry = kUninstallKey;
   {
-    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(registry.OpenKey(entry, false));
+    mervalis::RegistryKey registry;
+    ASSERT_EQ(registry.Open(HKEY_LOCAL_MACHINE, entry), ERROR_SUCCESS);
     ASSERT_EQ(registry.WriteString("DisplayName", "marked"), ERROR_SUCCESS);
     ASSERT_EQ(registry.WriteString("DisplayVersion", "0.9.0.0"), ERROR_SUCCESS);
     ASSERT_EQ(registry.WriteString("InstallDate", "19990101"), ERROR_SUCCESS);
@@ -294,12 +290,13 @@ TEST_F(Install, ProgramThatCannotBeCopiedStopsBeforeAnythingNamesIt) {
   Press(kBtnLicenseInstall);
   auto box = robot::WaitForMessageBox("Quorvanesoft", program_->id(), 60000);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, "Unable to copy the program into its folder! Please check that the disk has room and try again.");
+  EXPECT_EQ(box->text,
+            "Unable to copy the program into its folder! Please check that the disk has room and try again.");
   ASSERT_TRUE(robot::PressMessageBoxButton(*box, "OK"));
   ASSERT_TRUE(robot::WaitUntil([&] { return Get(kBtnInstall).enabled; }, 10000));
   EXPECT_FALSE(Get(kPnlDone).visible);
   EXPECT_FALSE(mervalis::FileExists(paths.applicationFile));
-  EXPECT_FALSE(wine_test::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(mervalis::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
   EXPECT_FALSE(mervalis::FileExists(paths.startMenuGroup + "\\Mervalis.lnk"));
   EXPECT_FALSE(mervalis::FileExists(paths.desktopFolder + "\\Mervalis.lnk"));
 }

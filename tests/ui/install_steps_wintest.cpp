@@ -20,6 +20,7 @@
 namespace {
 
 using wine_test::ReadFileBytes;
+using wine_test::TempFolder;
 using wine_test::WriteFileBytes;
 
 // A title of the tests' own, so that a real install of the wallpaper is not touched.
@@ -27,11 +28,6 @@ constexpr char kTitle[] = "MervalisStepsTest";
 
 std::string ApplicationFile() { return mervalis::GetInstallFolder() + kTitle + ".exe"; }
 
-std::string TempFolder() {
-  char buffer[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, buffer);
-  return buffer;
-}
 
 // Removes a file or a folder with everything in it.
 void RemoveTree(const std::string& path) {
@@ -246,8 +242,8 @@ TEST(InstallSteps, IsInstalledWhenTheEntryNamesAnExistingProgram) {
   for (const auto& row : rows) {
     mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, key);
     if (row.key) {
-      mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
-      ASSERT_TRUE(registry.OpenKey(key, true));
+      mervalis::RegistryKey registry;
+      ASSERT_EQ(registry.Create(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS);
       if (row.value) {
         ASSERT_EQ(registry.WriteString(row.value, row.command), ERROR_SUCCESS);
       }

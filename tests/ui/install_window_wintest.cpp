@@ -13,7 +13,7 @@
 #include "../fixtures/shell_application/shell_application.h"
 #include "common/folders_win.h"
 #include "common/registry_win.h"
-#include "payload/page_text.h"
+#include "payload/expected_files.h"
 #include "robot.h"
 #include "ui/install_fixture.h"
 #include "ui/main_form_ids.h"
@@ -43,15 +43,15 @@ TEST_F(Install, ShellRefusingItsAutomationObjectStillShowsTheDonePanel) {
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, key, "");
   ASSERT_FALSE(original.empty());
   {
-    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(registry.OpenKey(key, false));
+    mervalis::RegistryKey registry;
+    ASSERT_EQ(registry.Open(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS);
     ASSERT_EQ(registry.WriteString("", "{0E5AAE11-A475-4C5B-AB00-C66DE400274E}"), ERROR_SUCCESS);
   }
   const wine_test::LogOn logOn;
   ASSERT_NE(Start(), nullptr);
   AcceptAndInstall();
-  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-  ASSERT_TRUE(registry.OpenKey(key, false));
+  mervalis::RegistryKey registry;
+  ASSERT_EQ(registry.Open(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS);
   EXPECT_EQ(registry.WriteString("", original), ERROR_SUCCESS);
   EXPECT_TRUE(Get(kPnlDone).visible);
   EXPECT_TRUE(Get(kBtnInstall).enabled);
@@ -142,7 +142,7 @@ TEST_F(Install, CloseDuringTheInstallWaitsUntilItHasEnded) {
   EXPECT_FALSE(emptyTitlePageWritten);
   EXPECT_EQ(OptionCode(), "3");
   EXPECT_EQ(wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quorvane - Mervalis");
-  EXPECT_EQ(wine_test::ReadFileBytes(PageOf("Mervalis")), mervalis::StubPageText("Mervalis", paths.controlPath));
+  EXPECT_EQ(wine_test::ReadFileBytes(PageOf("Mervalis")), wine_test::ExpectedStubPage(paths.controlPath));
   EXPECT_TRUE(mervalis::FileExists(paths.imagesFolder + "background.bmp"));
   const std::string shown = wine_test::ReadFileBytes(active_desktop_fixture::AtApplyCopyPath(PageOf("Mervalis")));
   EXPECT_NE(shown.find("var pageLayout = 0;"), std::string::npos);

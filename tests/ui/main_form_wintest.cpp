@@ -24,8 +24,8 @@ using wine_test::Process;
 
 // The registry the window reads: the stored option and the uninstall entry.
 void StoreOption(const char* code) {
-  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
-  ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
+  mervalis::RegistryKey registry;
+  ASSERT_EQ(registry.Create(HKEY_CURRENT_USER, kOptionsKey), ERROR_SUCCESS);
   (void)registry.DeleteValue("Mervalis");
   if (code) {
     ASSERT_EQ(registry.WriteString("Mervalis", code), ERROR_SUCCESS);
@@ -33,24 +33,16 @@ void StoreOption(const char* code) {
 }
 
 void StoreDwordOption(DWORD value) {
-  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
-  ASSERT_TRUE(registry.OpenKey(kOptionsKey, true));
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_ALL_ACCESS, &key),
-            ERROR_SUCCESS);
-  ::RegSetValueExA(key, "Mervalis", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  ::RegCloseKey(key);
+  mervalis::RegistryKey registry;
+  ASSERT_EQ(registry.Create(HKEY_CURRENT_USER, kOptionsKey), ERROR_SUCCESS);
+  ASSERT_EQ(registry.WriteDword("Mervalis", value), ERROR_SUCCESS);
 }
 
 void SetInstalled(bool installed) {
   if (installed) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallKey, &handle), ERROR_SUCCESS);
     // Installed: the entry's command names a program that is there.
-    const std::string command = "\"" + wine_test::ProgramPath() + "\" uninstall";
-    ::RegSetValueExA(handle, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                     static_cast<DWORD>(command.size() + 1));
-    ::RegCloseKey(handle);
+    (void)wine_test::SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+                               "\"" + wine_test::ProgramPath() + "\" uninstall");
   } else {
     mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   }
@@ -301,8 +293,7 @@ TEST_F(MainForm, LicenceQuestionAnsweredNoChangesNothing) {
   EXPECT_TRUE(Shows(kPnlLicense));
   EXPECT_EQ(Get(kChkAcceptLicense).checked, BST_UNCHECKED);
   EXPECT_TRUE(Get(kBtnLicenseInstall).enabled);
-  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE, KEY_READ);
-  EXPECT_FALSE(registry.KeyExists(kUninstallKey));
+  EXPECT_FALSE(mervalis::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(MainForm, KeyboardTabOrderAndAccelerators) {
@@ -357,15 +348,13 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
   const std::string command = "Software\\Classes\\http\\shell\\open\\command";
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
   {
-    mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(registry.OpenKey(command, true));
+    mervalis::RegistryKey registry;
+    ASSERT_EQ(registry.Create(HKEY_LOCAL_MACHINE, command), ERROR_SUCCESS);
     ASSERT_EQ(registry.WriteString("", "\"" + browser + "\" \"%1\""), ERROR_SUCCESS);
   }
   // Another wallpaper of the family is installed: the query names it.
   const std::string other = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane - Deep Blue";
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyA(HKEY_LOCAL_MACHINE, other.c_str(), &key), ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_EQ(mervalis::RegistryKey().Create(HKEY_LOCAL_MACHINE, other), ERROR_SUCCESS);
 
   ASSERT_NE(Start(), nullptr);
   const auto opened = [&] {
@@ -402,8 +391,8 @@ TEST_F(MainForm, LinksOpenTheMakersPagesWithTheLinkQuery) {
   }
   EXPECT_EQ(opened(), expected);
 
-  mervalis::RegistryKey registry(HKEY_LOCAL_MACHINE);
-  if (registry.OpenKey(command, false)) (void)registry.WriteString("", original);
+  mervalis::RegistryKey registry;
+  if (registry.Open(HKEY_LOCAL_MACHINE, command) == ERROR_SUCCESS) (void)registry.WriteString("", original);
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, other);
   ::DeleteFileA(record.c_str());
   ::DeleteFileA(browser.c_str());

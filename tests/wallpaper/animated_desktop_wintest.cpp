@@ -31,6 +31,8 @@ namespace {
 
 using namespace wine_test::contract;
 using wine_test::Process;
+using wine_test::SetString;
+using wine_test::Uninstall;
 
 constexpr char kPreviousPlain[] = "C:\\windows\\previous.bmp";
 constexpr char kPreviousPage[] = "C:\\previous page.htm";
@@ -51,36 +53,12 @@ DWORD DesktopModeProcess() {
   return pid;
 }
 
-void SetString(HKEY root, const char* key, const char* name, const std::string& value) {
-  mervalis::RegistryKey r(root);
-  ASSERT_TRUE(r.OpenKey(key, true));
-  ASSERT_EQ(r.WriteString(name, value), ERROR_SUCCESS);
-}
-
 std::vector<std::string> SetWallpaperCalls() {
   std::vector<std::string> calls;
   for (const auto& line : active_desktop_fixture::ReadAndClearCalls()) {
     if (line.rfind("SetWallpaper|", 0) == 0 || line.rfind("SetDesktopItemOptions", 0) == 0) calls.push_back(line);
   }
   return calls;
-}
-
-// "uninstall" from the installed copy, confirmed, through to the final box.
-void Uninstall(const std::string& applicationFile) {
-  Process p(applicationFile, "uninstall");
-  ASSERT_TRUE(p.started());
-  auto question = robot::WaitForMessageBox("Quorvanesoft", p.id());
-  ASSERT_TRUE(question);
-  ASSERT_TRUE(robot::PressMessageBoxButton(*question, "Yes"));
-  // The press is posted: until the question has gone it is still the box
-  // that a search by caption finds.
-  ASSERT_TRUE(p.WaitForExit(10000));
-  ASSERT_TRUE(robot::WaitForWindowGone(question->hwnd, 10000));
-  auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
-  ASSERT_TRUE(done);
-  EXPECT_EQ(done->text, kRemovedBox);
-  ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
-  ASSERT_TRUE(robot::WaitUntil([] { return !wine_test::IsProcessRunning("QuorUninst1.exe"); }, 15000));
 }
 
 FILETIME LastWrite(const std::string& path) {
@@ -94,7 +72,8 @@ FILETIME LastWrite(const std::string& path) {
 void InstallAgainCentred() {
   using namespace mervalis::ui;
   Process program(wine_test::ProgramPath(), "");
-  HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
+  HWND window =
+      robot::WaitForWindow({wine_test::contract::kMainFormClass, wine_test::contract::kMainFormCaption, program.id()});
   ASSERT_NE(window, nullptr);
   const auto control = [&](int id) {
     auto c = robot::Control(window, id);
@@ -190,8 +169,8 @@ void StandardUser::InstallApplyAndUninstall(bool silent) {
   ASSERT_TRUE(wine_test::WriteFileBytes(previous, "BM previous picture"));
   // What Windows has from the start, and Wine does not.
   for (const char* key : {kRunKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
-    mervalis::RegistryKey made(HKEY_CURRENT_USER);
-    ASSERT_TRUE(made.OpenKey(key, true));
+    mervalis::RegistryKey made;
+    ASSERT_EQ(made.Create(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
   }
   ASSERT_TRUE(mervalis::ForceDirectories(mervalis::GetSpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Programs"));
   SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", previous);
@@ -409,7 +388,7 @@ TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPla
 TEST_F(AnimatedDesktop, Windows7AnimatesInsideProgmanAndTheUninstallLeavesTheShellAsItWas) {
   const wine_test::StandInDesktop windows7("win7", "win7");
   ASSERT_TRUE(windows7.ready());
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
   wine_test::InstallThroughWindow();
   if (HasFatalFailure()) return;
   ASSERT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
@@ -449,7 +428,7 @@ TEST_F(AnimatedDesktop, Windows7AnimatesInsideProgmanAndTheUninstallLeavesTheShe
 TEST_F(AnimatedDesktop, VistaKeepsTheStillPictureAndTheDonePanelSaysSo) {
   wine_test::ScopedWindowsVersion vista("vista");
   ASSERT_TRUE(vista.ok());
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
   std::optional<robot::ControlInfo> notice;
   wine_test::InstallThroughWindow(wine_test::ProgramPath(), [&](HWND window) {
     notice = robot::Control(window, mervalis::ui::kLblDesktopNotice);
@@ -476,26 +455,6 @@ bool WriteWide(const std::string& path, const std::string& bytes) {
 bool ExistsWide(const std::string& path) {
   return ::GetFileAttributesW(mervalis::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-std::string ReadWideValue(HKEY root, const std::string& key, const std::string& name) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExW(root, mervalis::Widen(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return "";
-  ::RegQueryValueExW(handle, mervalis::Widen(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  ::RegCloseKey(handle);
-  return mervalis::Narrow(data);
-}
-void WriteWideValue(HKEY root, const std::string& key, const std::string& name, const std::string& value,
-                    DWORD type = REG_SZ) {
-  HKEY handle = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(root, mervalis::Widen(key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                              nullptr),
-            ERROR_SUCCESS);
-  const std::wstring wide = mervalis::Widen(value);
-  ::RegSetValueExW(handle, mervalis::Widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(wide.c_str()),
-                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(handle);
-}
 
 // A user whose folders are named in Chinese and Japanese on a Western
 // Windows: the installer started from such a folder, the local application
@@ -509,15 +468,18 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
   const std::string local = "C:\\\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6\xE3\x83\xBC\\Local";  // "ユーザー"
   const std::string previous = downloads + "\xE5\x89\x8D\xE3\x81\xAE.bmp";  // "前の.bmp"
   const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  const std::string oldLocal = ReadWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData");
-  ASSERT_TRUE(::CreateDirectoryW(mervalis::Widen(downloads).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  const wine_test::SavedValue keepLocal(HKEY_CURRENT_USER, kShellFolders, "Local AppData");
+  ASSERT_TRUE(::CreateDirectoryW(mervalis::Widen(downloads).c_str(), nullptr) ||
+              ::GetLastError() == ERROR_ALREADY_EXISTS);
   ::CreateDirectoryW(mervalis::Widen(local.substr(0, local.size() - 6)).c_str(), nullptr);
   ::CreateDirectoryW(mervalis::Widen(local).c_str(), nullptr);
   ASSERT_TRUE(WriteWide(downloads + "Mervalis.exe", wine_test::ReadFileBytes(wine_test::ProgramPath())));
   ASSERT_TRUE(WriteWide(previous, "BM previous picture"));
-  WriteWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData", local, REG_EXPAND_SZ);
-  WriteWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", previous);
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  const std::wstring localW = mervalis::Widen(local);
+  ASSERT_TRUE(wine_test::SetValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData", REG_EXPAND_SZ, localW.c_str(),
+                                  static_cast<DWORD>((localW.size() + 1) * sizeof(wchar_t))));
+  SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", previous);
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
 
   wine_test::InstallThroughWindow(downloads + "Mervalis.exe");
   const std::string installed = local + "\\Programs\\Quorvane\\Mervalis.exe";
@@ -525,9 +487,9 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
   if (!HasFatalFailure()) {
     EXPECT_TRUE(ExistsWide(installed));
     EXPECT_TRUE(ExistsWide(background));
-    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), background);
-    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + installed + "\" desktop");
-    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), background);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue), "\"" + installed + "\" desktop");
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kCompanyKey, "lastwp"), previous);
     EXPECT_TRUE(robot::WaitUntil([] { return DesktopModeProcess() != 0; }, 15000)) << "no desktop mode started";
     Uninstall(installed);
   }
@@ -535,10 +497,9 @@ TEST_F(AnimatedDesktop, FoldersNamedInAnyScriptInstallRunAndUninstall) {
     EXPECT_FALSE(ExistsWide(installed));
     EXPECT_FALSE(ExistsWide(background));
     EXPECT_FALSE(DesktopModeRuns());
-    EXPECT_EQ(ReadWideValue(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
+    EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), previous);
   }
   wine_test::KillProcessesNamed("Mervalis.exe");
-  WriteWideValue(HKEY_CURRENT_USER, kShellFolders, "Local AppData", oldLocal, REG_EXPAND_SZ);
   ::DeleteFileW(mervalis::Widen(previous).c_str());
   ::DeleteFileW(mervalis::Widen(downloads + "Mervalis.exe").c_str());
   ::RemoveDirectoryW(mervalis::Widen(downloads).c_str());
@@ -563,7 +524,7 @@ TEST_F(AnimatedDesktop, AnotherFamilyWallpaperShownLeavesTheUsersPictureRemember
   SetString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper", otherImages + "background.bmp");
   SetString(HKEY_CURRENT_USER, kCompanyKey, "lastwp", kPreviousPlain);
   SetString(HKEY_CURRENT_USER, kCompanyKey, "lastap", "");
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
 
   wine_test::InstallThroughWindow();
   if (!HasFatalFailure()) {
@@ -594,12 +555,10 @@ TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
   std::wstring cache(12, L'\x1');
   cache += mervalis::Widen(kPreviousPlain);
   cache.resize(0x320 / 2, L'\0');
-  HKEY desktop = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, kPlainDesktopKey, 0, KEY_SET_VALUE, &desktop), ERROR_SUCCESS);
-  ASSERT_EQ(::RegSetValueExW(desktop, L"TranscodedImageCache", 0, REG_BINARY,
-                             reinterpret_cast<const BYTE*>(cache.data()), 0x320),
-            ERROR_SUCCESS);
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  const wine_test::SavedValue keepCache(HKEY_CURRENT_USER, kPlainDesktopKey, "TranscodedImageCache");
+  ASSERT_TRUE(wine_test::SetValue(HKEY_CURRENT_USER, kPlainDesktopKey, "TranscodedImageCache", REG_BINARY,
+                                  cache.data(), 0x320));
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
 
   wine_test::InstallThroughWindow();
   if (!HasFatalFailure()) {
@@ -609,15 +568,14 @@ TEST_F(AnimatedDesktop, WindowsCopyOfThePictureRemembersTheOriginal) {
   if (!HasFatalFailure()) {
     EXPECT_EQ(wine_test::ReadRegistryString(HKEY_CURRENT_USER, kPlainDesktopKey, "Wallpaper"), kPreviousPlain);
   }
-  ::RegDeleteValueW(desktop, L"TranscodedImageCache");
-  ::RegCloseKey(desktop);
   ::DeleteFileA(kPreviousPlain);
 }
 
 std::optional<DWORD> ReadNumber(const char* key, const char* name) {
-  mervalis::RegistryKey r(HKEY_CURRENT_USER, KEY_READ);
+  mervalis::RegistryKey r;
   DWORD value = 0;
-  if (!r.OpenKey(key, false) || r.ReadDword(name, value) != ERROR_SUCCESS) return std::nullopt;
+  if (r.Open(HKEY_CURRENT_USER, key, KEY_READ) != ERROR_SUCCESS || r.ReadDword(name, value) != ERROR_SUCCESS)
+    return std::nullopt;
   return value;
 }
 
@@ -632,16 +590,17 @@ TEST_F(AnimatedDesktop, SpotlightAndSlideshowEndAtTheInstallAndComeBackAtTheUnin
   const char kSlideshowKey[] = "Control Panel\\Personalization\\Desktop Slideshow";
   const std::vector<std::string> pictures = {"C:\\windows\\rotation1.bmp", "C:\\windows\\rotation2.bmp"};
   for (const std::string& picture : pictures) ASSERT_TRUE(wine_test::WriteFileBytes(picture, "BM " + picture));
-  { mervalis::RegistryKey run(HKEY_CURRENT_USER); ASSERT_TRUE(run.OpenKey(kRunKey, true)); }
+  { mervalis::RegistryKey run; ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS); }
   const struct {
     DWORD kind;
     std::optional<DWORD> interval, shuffle;
   } rows[] = {{3, std::nullopt, std::nullopt}, {2, 600000, 1}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.kind);
-    mervalis::RegistryKey key(HKEY_CURRENT_USER);
-    ASSERT_TRUE(key.OpenKey(kKindKey, true) && key.WriteDword("BackgroundType", row.kind) == ERROR_SUCCESS);
-    ASSERT_TRUE(key.OpenKey(kSlideshowKey, true));
+    mervalis::RegistryKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kKindKey), ERROR_SUCCESS);
+    ASSERT_EQ(key.WriteDword("BackgroundType", row.kind), ERROR_SUCCESS);
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kSlideshowKey), ERROR_SUCCESS);
     if (row.interval) {
       ASSERT_TRUE(key.WriteDword("Interval", *row.interval) == 0 && key.WriteDword("Shuffle", *row.shuffle) == 0);
     }
@@ -671,8 +630,8 @@ TEST_F(AnimatedDesktop, SpotlightAndSlideshowEndAtTheInstallAndComeBackAtTheUnin
     EXPECT_TRUE(robot::WaitUntil([&] { return rotation.replaced() > replacedAtInstall; }, 10000));
   }
   (void)mervalis::DeleteKeyTree(HKEY_CURRENT_USER, kSlideshowKey);
-  mervalis::RegistryKey key(HKEY_CURRENT_USER);
-  if (key.OpenKey(kKindKey, false)) (void)key.DeleteValue("BackgroundType");
+  mervalis::RegistryKey key;
+  if (key.Open(HKEY_CURRENT_USER, kKindKey) == ERROR_SUCCESS) (void)key.DeleteValue("BackgroundType");
   for (const std::string& picture : pictures) ::DeleteFileA(picture.c_str());
 }
 

@@ -33,8 +33,9 @@
 namespace {
 
 using namespace wine_test::contract;
-using wine_test::KeyExists;
+using mervalis::KeyExists;
 using wine_test::Process;
+using wine_test::SetString;
 using wine_test::ValueExists;
 
 constexpr char kOldPlainWallpaper[] = "C:\\windows\\Old Plain.bmp";
@@ -44,32 +45,6 @@ constexpr char kControlClassKey[] = "Software\\Classes\\CLSID\\{A720EFA4-00C8-45
 // The page template as the source tree holds it.
 std::string Template() { return wine_test::SourceTreeFile("src\\payload\\page\\template.html"); }
 
-bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
-  mervalis::RegistryKey registry(root);
-  return registry.OpenKey(key, true) && registry.WriteString(name, value) == ERROR_SUCCESS;
-}
-
-// A current user's REG_SZ value through the wide-character calls.
-bool SetStringW(const wchar_t* key, const wchar_t* name, const std::wstring& value) {
-  HKEY raw = nullptr;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status = ::RegSetValueExW(raw, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  ::RegCloseKey(raw);
-  return status == ERROR_SUCCESS;
-}
-std::wstring ReadStringW(const wchar_t* key, const wchar_t* name) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return L"<no key>";
-  wchar_t data[MAX_PATH * 2] = {};
-  DWORD size = sizeof(data) - sizeof(wchar_t);
-  const LONG status = ::RegQueryValueExW(raw, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-  ::RegCloseKey(raw);
-  return status == ERROR_SUCCESS ? std::wstring(data) : std::wstring(L"<no value>");
-}
 
 std::string ActiveDesktopWallpaper() {
   return wine_test::ReadRegistryString(HKEY_CURRENT_USER, active_desktop_fixture::kWallpaperKey, "Wallpaper");
@@ -394,7 +369,8 @@ class WindowApply : public wine_test::CleanMachineTest {
   void ApplyAgainThroughWindow() {
     using namespace mervalis::ui;
     program_.emplace(wine_test::ProgramPath(), "");
-    HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program_->id()});
+    HWND window = robot::WaitForWindow(
+        {wine_test::contract::kMainFormClass, wine_test::contract::kMainFormCaption, program_->id()});
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(robot::PressButton(window, kBtnInstall));
     std::string boxes;
@@ -446,13 +422,15 @@ TEST_F(WindowApply, PreviousWallpapersAreRememberedOnceAndTheControlRegistered) 
 TEST_F(WindowApply, PreviousWallpapersWithAnyCharactersAreRememberedExactly) {
   const std::wstring plain = L"C:\\users\\壁紙テスト \U0001F600\\Old Plain.bmp";
   const std::wstring page = L"C:\\users\\壁紙テスト \U0001F600\\Old Page.html";
-  ASSERT_TRUE(SetStringW(L"Control Panel\\Desktop", L"Wallpaper", plain));
-  ASSERT_TRUE(SetStringW(L"Software\\Microsoft\\Internet Explorer\\Desktop\\General", L"Wallpaper", page));
+  for (const auto& [key, value] : {std::pair{kPlainDesktopKey, &plain}, std::pair{kActiveDesktopKey, &page}}) {
+    ASSERT_TRUE(wine_test::SetValue(HKEY_CURRENT_USER, key, "Wallpaper", REG_SZ, value->c_str(),
+                                    static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t))));
+  }
 
   wine_test::InstallThroughWindow();
   if (HasFatalFailure()) return;
-  EXPECT_TRUE(ReadStringW(L"Software\\Quorvanesoft", L"lastwp") == plain) << "lastwp";
-  EXPECT_TRUE(ReadStringW(L"Software\\Quorvanesoft", L"lastap") == page) << "lastap";
+  EXPECT_TRUE(wine_test::ReadValueW(L"Software\\Quorvanesoft", L"lastwp") == plain) << "lastwp";
+  EXPECT_TRUE(wine_test::ReadValueW(L"Software\\Quorvanesoft", L"lastap") == page) << "lastap";
 }
 
 // Keys locked against changes (by a policy, say) are read all the same, and

@@ -20,18 +20,17 @@
 namespace {
 
 using Calls = std::vector<std::string>;
+using wine_test::TempFolder;
 using active_desktop_fixture::ReadAndClearCalls;
 
-std::string TempFolder() {
-  char buffer[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, buffer);
-  return buffer;
-}
 
 std::string ReadString(HKEY root, const char* path, const char* name) {
-  mervalis::RegistryKey registry(root, KEY_READ);
+  mervalis::RegistryKey registry;
   std::string value;
-  if (!registry.OpenKey(path, false) || registry.ReadString(name, value) != ERROR_SUCCESS) return "<missing>";
+  if (registry.Open(root, path, KEY_READ) != ERROR_SUCCESS ||
+      !mervalis::ReadOrMissing(registry.ReadString(name, value))) {
+    return "<missing>";
+  }
   return value;
 }
 
@@ -148,21 +147,17 @@ class DefaultProfileDesktop {
 
   DefaultProfileDesktop() {
     mervalis::DeleteKeyTree(HKEY_USERS, kBackup);
-    existed_ = mervalis::RegistryKey(HKEY_USERS, KEY_READ).KeyExists(kKey);
+    existed_ = mervalis::KeyExists(HKEY_USERS, kKey);
     if (existed_) {
-      HKEY backup = nullptr;
-      ::RegCreateKeyExA(HKEY_USERS, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr);
-      ::SHCopyKeyA(HKEY_USERS, kKey, backup, 0);
-      ::RegCloseKey(backup);
+      mervalis::RegistryKey backup;
+      if (backup.Create(HKEY_USERS, kBackup) == ERROR_SUCCESS) ::SHCopyKeyA(HKEY_USERS, kKey, backup.get(), 0);
     }
   }
   ~DefaultProfileDesktop() {
     mervalis::DeleteKeyTree(HKEY_USERS, kKey);
     if (existed_) {
-      HKEY key = nullptr;
-      ::RegCreateKeyExA(HKEY_USERS, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-      ::SHCopyKeyA(HKEY_USERS, kBackup, key, 0);
-      ::RegCloseKey(key);
+      mervalis::RegistryKey key;
+      if (key.Create(HKEY_USERS, kKey) == ERROR_SUCCESS) ::SHCopyKeyA(HKEY_USERS, kBackup, key.get(), 0);
     }
     mervalis::DeleteKeyTree(HKEY_USERS, kBackup);
   }
@@ -188,11 +183,7 @@ const std::string kTinyBitmap(
 
 TEST(WindowsWallpaper, PictureAndNoneReachTheUserAndTheDefaultProfile) {
   DefaultProfileDesktop keep;
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExA(HKEY_USERS, DefaultProfileDesktop::kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-            ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_EQ(mervalis::RegistryKey().Create(HKEY_USERS, DefaultProfileDesktop::kKey), ERROR_SUCCESS);
 
   const std::string picture = TempFolder() + "mervalis wallpaper test.bmp";
   ASSERT_TRUE(wine_test::WriteFileBytes(picture, kTinyBitmap));
@@ -212,12 +203,8 @@ TEST(WindowsWallpaper, NoneAlsoClearsAWallpaperOnlyTheProfileNames) {
   DefaultProfileDesktop keep;
   ASSERT_TRUE(mervalis::SetWindowsWallpaper(""));
   ASSERT_EQ(CurrentWindowsWallpaper(), "");
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-  const char other[] = "C:\\windows\\another wallpaper.bmp";
-  ASSERT_EQ(::RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof(other)),
-            ERROR_SUCCESS);
-  ::RegCloseKey(key);
+  ASSERT_TRUE(wine_test::SetString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper",
+                                   "C:\\windows\\another wallpaper.bmp"));
 
   EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"), "");
@@ -258,7 +245,7 @@ TEST(WindowsWallpaper, MissingDefaultProfileKeyIsNotCreated) {
   DefaultProfileDesktop keep;
   ASSERT_TRUE(mervalis::DeleteKeyTree(HKEY_USERS, DefaultProfileDesktop::kKey));
   EXPECT_TRUE(mervalis::SetWindowsWallpaper(""));
-  EXPECT_FALSE(mervalis::RegistryKey(HKEY_USERS, KEY_READ).KeyExists(DefaultProfileDesktop::kKey));
+  EXPECT_FALSE(mervalis::KeyExists(HKEY_USERS, DefaultProfileDesktop::kKey));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/registry_win.h"
+
 namespace wine_test {
 
 inline constexpr char kReadOnlyAccess[] = "D:P(A;;KR;;;WD)";  // everyone may read, nobody change
@@ -19,11 +21,9 @@ class LockedKey {
  public:
   // Creates the key when missing, then gives it the access list `sddl`.
   LockedKey(HKEY root, const std::string& path, const char* sddl) : root_(root), path_(path) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-      return;
-    }
+    mervalis::RegistryKey created;
+    if (created.Create(root, path, READ_CONTROL | WRITE_DAC) != ERROR_SUCCESS) return;
+    const HKEY key = created.get();
     DWORD size = 0;
     ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
     old_.resize(size);
@@ -32,7 +32,6 @@ class LockedKey {
           ::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &locked, nullptr) &&
           ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, locked) == ERROR_SUCCESS;
     if (locked) ::LocalFree(locked);
-    ::RegCloseKey(key);
   }
   LockedKey(const LockedKey&) = delete;
   LockedKey& operator=(const LockedKey&) = delete;
@@ -41,10 +40,9 @@ class LockedKey {
   [[nodiscard]] bool ok() const { return ok_; }
   void Unlock() {
     if (!ok_) return;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root_, path_.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-      ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, old_.data());
-      ::RegCloseKey(key);
+    mervalis::RegistryKey key;
+    if (key.Open(root_, path_, WRITE_DAC) == ERROR_SUCCESS) {
+      ::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, old_.data());
     }
     ok_ = false;
   }

@@ -24,6 +24,10 @@ inline constexpr char kDesktopStopEvent[] = "QUORVANESOFTMRVLSDESKTOPSTOP";
 inline constexpr char kDesktopHostClass[] = "MervalisDesktopHost";
 inline constexpr char kDesktopViewClass[] = "MervalisDesktopView";
 
+// The installer's main window.
+inline constexpr char kMainFormClass[] = "TfrmMain";
+inline constexpr char kMainFormCaption[] = "Quorvanesoft - Animated Desktop Wallpaper";
+
 inline constexpr char kRemovedBox[] = "Mervalis has been successfully removed from your computer.";
 inline constexpr char kDebugDirectoryBox[] = "Cannot create debug directory!";
 

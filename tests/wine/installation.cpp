@@ -73,8 +73,8 @@ void RemoveInstallation() {
     (void)unregister.WaitForExit(15000);
   }
   for (const std::string& file :
-       {p.applicationFile, p.installFolder + "Debug.log", p.installFolder + "Mervalis.log", p.pagePath, p.pagePath + ".at-apply",
-        p.imagesFolder + "background.bmp", p.controlPath}) {
+       {p.applicationFile, p.installFolder + "Debug.log", p.installFolder + "Mervalis.log", p.pagePath,
+        p.pagePath + ".at-apply", p.imagesFolder + "background.bmp", p.controlPath}) {
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file.c_str());
   }
@@ -97,12 +97,12 @@ void RemoveInstallation() {
   mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, contract::kUninstallKey);
   mervalis::DeleteKeyTree(HKEY_CURRENT_USER, contract::kCompanyKey);
   // The animated desktop's logon entry (the running mode went with the copies above).
-  mervalis::RegistryKey run(HKEY_CURRENT_USER);
-  if (run.OpenKey(contract::kRunKey, false)) {
+  mervalis::RegistryKey run;
+  if (run.Open(HKEY_CURRENT_USER, contract::kRunKey) == ERROR_SUCCESS) {
     (void)run.DeleteValue(contract::kRunValue);
   }
-  mervalis::RegistryKey ad(HKEY_CURRENT_USER);
-  if (ad.OpenKey(contract::kActiveDesktopKey, false)) {
+  mervalis::RegistryKey ad;
+  if (ad.Open(HKEY_CURRENT_USER, contract::kActiveDesktopKey) == ERROR_SUCCESS) {
     (void)ad.DeleteValue("Wallpaper");
   }
   active_desktop_fixture::ClearCalls();
@@ -114,9 +114,9 @@ void CleanMachineTest::SetUp() {
 }
 
 std::string ReadRegistryString(void* root, const std::string& key, const std::string& name) {
-  mervalis::RegistryKey registry(static_cast<HKEY>(root), KEY_READ);
+  mervalis::RegistryKey registry;
   std::string value;
-  if (registry.OpenKey(key, false)) (void)registry.ReadString(name, value);
+  if (registry.Open(static_cast<HKEY>(root), key, KEY_READ) == ERROR_SUCCESS) (void)registry.ReadString(name, value);
   return value;
 }
 
@@ -195,7 +195,8 @@ UnseenRun RunUnseen(const std::string& commandLine, unsigned long timeoutMs) {
 void InstallThroughWindow(const std::string& programPath, const std::function<void(HWND window)>& atDonePanel) {
   using namespace mervalis::ui;
   Process program(programPath, "");
-  HWND window = robot::WaitForWindow({kMainFormClass, kMainFormCaption, program.id()});
+  HWND window =
+      robot::WaitForWindow({wine_test::contract::kMainFormClass, wine_test::contract::kMainFormCaption, program.id()});
   ASSERT_NE(window, nullptr);
   const auto shows = [&](int id) {
     auto c = robot::Control(window, id);
@@ -210,6 +211,29 @@ void InstallThroughWindow(const std::string& programPath, const std::function<vo
   if (atDonePanel) atDonePanel(window);
   ASSERT_TRUE(robot::PressButton(window, kBtnFinish));
   ASSERT_TRUE(program.WaitForExit(10000));
+}
+
+void Uninstall(const std::string& program, const char* mode) {
+  Process p(program, mode);
+  ASSERT_TRUE(p.started()) << program;
+  if (std::string(mode) == "uninstall") {
+    auto question = robot::WaitForMessageBox("Quorvanesoft", p.id());
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(robot::PressMessageBoxButton(*question, "Yes"));
+    // The press is posted: until the question has gone it is still the box
+    // that a search by caption finds.
+    ASSERT_TRUE(p.WaitForExit(10000));
+    ASSERT_TRUE(robot::WaitForWindowGone(question->hwnd, 10000));
+  }
+  auto done = robot::WaitForMessageBox("Quorvanesoft", 0, 30000);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(done->text, contract::kRemovedBox);
+  EXPECT_TRUE(done->hasIcon);
+  ASSERT_TRUE(robot::PressMessageBoxButton(*done, "OK"));
+  ASSERT_TRUE(robot::WaitUntil([] { return !IsProcessRunning("QuorUninst1.exe"); }, 15000));
+  if (p.Running()) {
+    ASSERT_TRUE(p.WaitForExit(15000));
+  }
 }
 
 namespace {

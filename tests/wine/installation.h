@@ -77,6 +77,13 @@ struct ShortcutInfo {
 void InstallThroughWindow(const std::string& program = ProgramPath(),
                           const std::function<void(HWND window)>& atDonePanel = {});
 
+// Uninstalls as a person does: `mode` "uninstall" (the entry's command) is
+// confirmed with Yes; "douninstall" goes straight to the work. Then the final
+// box, with its icon and kRemovedBox, is answered OK, and the uninstaller's
+// copy ("QuorUninst1.exe") and the program have ended. Fails the running test
+// otherwise.
+void Uninstall(const std::string& program, const char* mode = "uninstall");
+
 // A silent run ("/S") of the command line `commandLine` (program path first,
 // as written in the uninstall entry), watched until it ends: every window of
 // ours that it or a copy it starts shows (a message box, the installer

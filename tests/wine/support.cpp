@@ -82,8 +82,8 @@ void RemoveLogs() {
 }
 
 void SetLogValue(bool on) {
-  mervalis::RegistryKey registry(HKEY_CURRENT_USER);
-  if (!registry.OpenKey("Software\\Quorvanesoft", true)) return;
+  mervalis::RegistryKey registry;
+  if (registry.Create(HKEY_CURRENT_USER, "Software\\Quorvanesoft") != ERROR_SUCCESS) return;
   if (on) {
     (void)registry.WriteDword("Mervalis log", 1);
   } else {
@@ -303,19 +303,70 @@ std::uint32_t Read32(const std::string& bytes, std::size_t at) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(handle);
-  return true;
+bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
+  mervalis::RegistryKey registry;
+  const LONG created = registry.Create(root, key, KEY_SET_VALUE);
+  const LONG written = created == ERROR_SUCCESS ? registry.WriteString(name, value) : created;
+  EXPECT_EQ(written, ERROR_SUCCESS) << key << " \\ " << name;
+  return written == ERROR_SUCCESS;
 }
 
-bool ValueExists(HKEY root, const std::string& key, const std::string& name) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  const bool exists = ::RegQueryValueExA(handle, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(handle);
-  return exists;
+std::wstring ReadValueW(const wchar_t* key, const wchar_t* name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return L"<missing>";
+  mervalis::RegistryKey raw;
+  raw.Attach(opened);
+  wchar_t data[1024] = {};
+  DWORD size = sizeof(data) - sizeof(wchar_t);
+  DWORD type = 0;
+  const LONG status = ::RegQueryValueExW(raw.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(data) : std::wstring(L"<missing>");
+}
+
+bool SetValue(HKEY root, std::string_view key, std::string_view name, DWORD type, const void* data, DWORD size) {
+  mervalis::RegistryKey registry;
+  return registry.Create(root, key, KEY_SET_VALUE) == ERROR_SUCCESS &&
+         ::RegSetValueExW(registry.get(), mervalis::Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data),
+                          size) == ERROR_SUCCESS;
+}
+
+SavedValue::SavedValue(HKEY root, std::string key, std::string name)
+    : root_(root), key_(std::move(key)), name_(std::move(name)) {
+  mervalis::RegistryKey registry;
+  DWORD size = 0;
+  keyExisted_ = mervalis::KeyExists(root_, key_);
+  if (registry.Open(root_, key_, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+      registry.QueryValue(name_, &type_) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::wstring wideName = mervalis::Widen(name_);
+  if (::RegQueryValueExW(registry.get(), wideName.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return;
+  bytes_.resize(size);
+  existed_ = ::RegQueryValueExW(registry.get(), wideName.c_str(), nullptr, &type_,
+                                reinterpret_cast<BYTE*>(bytes_.data()), &size) == ERROR_SUCCESS;
+  bytes_.resize(size);
+}
+
+SavedValue::~SavedValue() {
+  if (existed_) {
+    (void)SetValue(root_, key_, name_, type_, bytes_.data(), static_cast<DWORD>(bytes_.size()));
+    return;
+  }
+  mervalis::RegistryKey registry;
+  if (registry.Open(root_, key_, KEY_SET_VALUE) == ERROR_SUCCESS) (void)registry.DeleteValue(name_);
+  registry.Close();
+  if (!keyExisted_) ::RegDeleteKeyW(root_, mervalis::Widen(key_).c_str());
+}
+
+std::string TempFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, buffer);
+  return mervalis::Narrow(buffer);
+}
+
+bool ValueExists(HKEY root, std::string_view key, std::string_view name) {
+  mervalis::RegistryKey registry;
+  return registry.Open(root, key, KEY_READ) == ERROR_SUCCESS && registry.QueryValue(name) == ERROR_SUCCESS;
 }
 
 }  // namespace wine_test

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/registry_win.h"
+
 namespace wine_test {
 
 // Folder of the test binaries (ends with a backslash); the program is built there too.
@@ -68,9 +70,38 @@ void SetTestTimeLimit(DWORD ms);
 // NEEDS_DISPLAY at the start of a test.
 [[nodiscard]] bool DisplayDiffers(int width, int height, int bitsPerPixel);
 
-// The registry, read with the system's own calls.
-[[nodiscard]] bool KeyExists(HKEY root, const std::string& key);
-[[nodiscard]] bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+// A value of any type there (mervalis::KeyExists tells the same of a key).
+[[nodiscard]] bool ValueExists(HKEY root, std::string_view key, std::string_view name);
+// Writes a REG_SZ value, creating its key; a failure is also the test's.
+bool SetString(HKEY root, std::string_view key, std::string_view name, std::string_view value);
+
+// A current user's REG_SZ value read with the wide call, the oracle of the
+// tests of text outside the code page; "<missing>" when it cannot be.
+[[nodiscard]] std::wstring ReadValueW(const wchar_t* key, const wchar_t* name);
+// Writes a value of any type (raw bytes), creating its key; false on failure.
+[[nodiscard]] bool SetValue(HKEY root, std::string_view key, std::string_view name, DWORD type, const void* data,
+                            DWORD size);
+
+// A registry value that a test changes, put back as it was (or removed, when
+// there was none, with its key when the key was not there either) when the
+// object goes: also after a failed ASSERT.
+class SavedValue {
+ public:
+  SavedValue(HKEY root, std::string key, std::string name);
+  SavedValue(const SavedValue&) = delete;
+  SavedValue& operator=(const SavedValue&) = delete;
+  ~SavedValue();
+
+ private:
+  HKEY root_;
+  std::string key_, name_;
+  bool keyExisted_ = false, existed_ = false;
+  DWORD type_ = 0;
+  std::string bytes_;
+};
+
+// The user's temporary folder, with its trailing backslash.
+[[nodiscard]] std::string TempFolder();
 
 // The log, "Mervalis.log": in the install folder on Windows XP (the tests'
 // own Windows), in %LOCALAPPDATA%\Quorvane\ from Vista on.
@@ -110,26 +141,19 @@ void ForEachInFolder(const std::string& folder, const std::function<void(const W
 class LogPixels {
  public:
   explicit LogPixels(DWORD dpi, bool asWindows = false) {
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
-                          nullptr) == ERROR_SUCCESS) {
-      ::RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-      const DWORD version = 0x1018;
-      if (asWindows) {
-        ::RegSetValueExA(key_, "DpiScalingVer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), sizeof(version));
-      }
-    }
+    if (key_.Create(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_SET_VALUE) != ERROR_SUCCESS) return;
+    (void)key_.WriteDword("LogPixels", dpi);
+    if (asWindows) (void)key_.WriteDword("DpiScalingVer", 0x1018);
   }
   LogPixels(const LogPixels&) = delete;
   LogPixels& operator=(const LogPixels&) = delete;
   ~LogPixels() {
-    if (!key_) return;
-    ::RegDeleteValueA(key_, "LogPixels");
-    ::RegDeleteValueA(key_, "DpiScalingVer");
-    ::RegCloseKey(key_);
+    (void)key_.DeleteValue("LogPixels");
+    (void)key_.DeleteValue("DpiScalingVer");
   }
 
  private:
-  HKEY key_ = nullptr;
+  mervalis::RegistryKey key_;
 };
 
 }  // namespace wine_test

@@ -17,31 +17,20 @@ std::string AppDefaultsKey(const std::string& exe) { return "Software\\Wine\\App
 ScopedWindowsVersion::ScopedWindowsVersion(const std::string& version, std::vector<std::string> exeNames)
     : exeNames_(std::move(exeNames)) {
   for (const std::string& exe : exeNames_) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, AppDefaultsKey(exe).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS) {
-      ok_ = false;
-      continue;
-    }
-    ok_ &= ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                            static_cast<DWORD>(version.size() + 1)) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
+    ok_ &= SetString(HKEY_CURRENT_USER, AppDefaultsKey(exe), "Version", version);
   }
 }
 
 ScopedWindowsVersion::~ScopedWindowsVersion() {
   for (const std::string& exe : exeNames_) {
     const std::string path = AppDefaultsKey(exe);
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    ::RegDeleteValueA(key, "Version");
+    mervalis::RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, path, KEY_SET_VALUE | KEY_QUERY_VALUE) != ERROR_SUCCESS) continue;
+    (void)key.DeleteValue("Version");
     DWORD subkeys = 1, values = 1;
-    ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+    ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
                        nullptr, nullptr);
-    ::RegCloseKey(key);
+    key.Close();
     // The key goes too when nothing else is set in it.
     if (subkeys == 0 && values == 0) ::RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
   }
