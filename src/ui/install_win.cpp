@@ -26,7 +26,7 @@
 #include "payload/catalogue.h"
 #include "ui/install_plan.h"
 #include "ui/install_steps_win.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 #include "ui/stored_apply_options.h"
 #include "ui/uninstall_entry.h"
 #include "wallpaper/apply_plan.h"
@@ -36,7 +36,6 @@
 
 namespace mervalis {
 
-using ui::ScopeExit;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "common/application_win.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 #include "wallpaper/apply_options.h"
 
 namespace mervalis {

@@ -20,7 +20,7 @@
 #include "ui/install_steps_win.h"
 #include "ui/install_win.h"
 #include "ui/option_code.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 #include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 

@@ -21,7 +21,7 @@
 
 #include "common/folders_win.h"
 #include "common/registry_win.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 
 #include "robot.h"
 #include "wine/canvas.h"
@@ -428,7 +428,7 @@ DWORD PlaceWord() {
 TEST_F(DesktopMode, HiddenIconsAreNamedAndShowingThemBringsASearch) {
   mervalis::RegistryKey advanced(HKEY_CURRENT_USER);
   ASSERT_TRUE(advanced.OpenKey(kExplorerAdvancedKey, true));
-  const mervalis::ui::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
+  const mervalis::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
   ASSERT_EQ(advanced.WriteDword("HideIcons", 1), ERROR_SUCCESS);
   desktop_.emplace(StartDesktop());
   ::Sleep(62000);
@@ -611,7 +611,7 @@ TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChos
   mervalis::RegistryKey run(HKEY_CURRENT_USER);  // the install's logon entry
   ASSERT_TRUE(run.OpenKey(kRunKey, true));
   ASSERT_EQ(run.WriteString(kRunValue, "\"C:\\Mervalis.exe\" desktop"), ERROR_SUCCESS);
-  const mervalis::ui::ScopeExit putBack([&] {
+  const mervalis::ScopeExit putBack([&] {
     ChooseWallpaper(before);
     (void)run.DeleteValue(kRunValue);
   });
@@ -857,7 +857,7 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
   ASSERT_TRUE(registry.OpenKey(command, true));
   ASSERT_EQ(registry.WriteString("", "\"" + editor + "\" \"%1\""), ERROR_SUCCESS);
-  const auto putBack = mervalis::ui::ScopeExit([&] {
+  const auto putBack = mervalis::ScopeExit([&] {
     (void)registry.WriteString("", original);
     if (!hadTxt) (void)mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
   });
