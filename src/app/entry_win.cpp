@@ -10,13 +10,13 @@
 #include "app/uninstall_win.h"
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
 #include "common/file_version.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
-#include "desktop/dpi_awareness_win.h"
 #include "desktop/report_win.h"
 #include "ui/install_win.h"
 #include "ui/main_form_win.h"
@@ -132,7 +132,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Apply:
         // The background is composed for the primary monitor's real pixels.
-        (void)desktop::BecomePerMonitorAware();
+        (void)BecomePerMonitorAware();
         if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:
@@ -150,7 +150,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Report:
         // Per-monitor aware, so that the monitors and windows are listed in real pixels.
-        (void)desktop::BecomePerMonitorAware();
+        (void)BecomePerMonitorAware();
         if (desktop::WriteAndOpenReport().empty()) {
           exitCode = 1;
           ::MessageBoxW(nullptr, Widen("The report could not be written to " + LogFolder() + ".").c_str(),

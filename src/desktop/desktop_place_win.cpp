@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "desktop/dpi_awareness_win.h"
+#include "common/dpi_awareness_win.h"
 
 namespace mervalis::desktop {
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
-#include "desktop/dpi_awareness_win.h"
 #include "desktop/placement.h"
 
 namespace mervalis::desktop {
