@@ -10,6 +10,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/stored_options_win.h"
 #include "common/wide_text_win.h"
 #include "desktop/background_win.h"
 #include "ui/install_win.h"
@@ -112,7 +113,7 @@ int RunSilentInstall(HINSTANCE instance, const Switches& switches, UniqueHandle&
   if (!switches.unknown.empty()) Note("ignored: " + switches.unknown);
 
   InstallOptions options;
-  options.apply = StoredApplyOptions(SilentInstallLayout(switches, desktop::ReadStoredLayout()),
+  options.apply = StoredApplyOptions(SilentInstallLayout(switches, ReadStoredLayout()),
                                      CurrentDesktopKind());
   options.apply.applyMode = false;
   options.licenceAccepted = true;

@@ -17,6 +17,7 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/stored_options_win.h"
 #include "common/system_checks_win.h"
 #include "common/web_links_win.h"
 #include "common/wide_text_win.h"
@@ -218,10 +219,7 @@ int RunUninstaller(bool silent) {
   const UninstallFacts facts = GatherFacts(desktop);
   const UninstallPlan plan = PlanUninstall(facts);
   RestoreWallpapers(plan.wallpaper);
-  {
-    RegistryKey options(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
-    if (options.OpenKey(kOptionsKey, false)) (void)options.DeleteValue(title);
-  }
+  RemoveOptionCode(title);
   // Nothing of the user's names our files any more, and that is on the disk
   // before the files go.
   FlushRegistry(HKEY_CURRENT_USER);

@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "common/stored_options_win.h"
 #include "desktop/aquarium_win.h"
 #include "desktop/desktop_place_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report.h"
 #include "desktop/place_report_win.h"
 #include "desktop/scene_window_win.h"
-#include "desktop/stored_layout.h"
 #include "desktop/visibility.h"
 
 namespace mervalis::desktop {

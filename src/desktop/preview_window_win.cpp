@@ -5,6 +5,7 @@
 
 #include "common/debug_log.h"
 #include "common/dpi_awareness_win.h"
+#include "common/stored_options_win.h"
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"

@@ -15,9 +15,11 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/scope_exit.h"
+#include "common/stored_options_win.h"
 #include "common/system_checks_win.h"
-#include "common/wide_text_win.h"
 #include "common/web_links.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_control_win.h"
@@ -26,7 +28,6 @@
 #include "payload/catalogue.h"
 #include "ui/install_plan.h"
 #include "ui/install_steps_win.h"
-#include "common/scope_exit.h"
 #include "ui/stored_apply_options.h"
 #include "ui/uninstall_entry.h"
 #include "wallpaper/apply_plan.h"
@@ -119,14 +120,6 @@ void UpdateEstimatedSize(const std::string& title, const std::string& applicatio
   if (entry.OpenKey(UninstallKey(title), false)) {
     (void)entry.WriteDword("EstimatedSize", InstalledSizeKiB(title, applicationFile));
   }
-}
-
-void WriteOptionCode(const std::string& title, char optionCode) {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_WRITE);
-  Log("Before Opt Reg Write");
-  if (!registry.OpenKey(kOptionsKey, true)) return;
-  const char code[2] = {optionCode, 0};
-  (void)registry.WriteString(title, code);
 }
 
 // The account a process runs as, as a SID text; empty when it cannot be read.
@@ -261,6 +254,7 @@ InstallOutcome PutInPlace(const InstallOptions& options, const InstallPlan& plan
   if (applied) {
     Log("After ApplyWallpaper");
     UpdateEstimatedSize(title, applicationFile);
+    Log("Before Opt Reg Write");
     WriteOptionCode(title, plan.optionCode);
     if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
   }
@@ -340,7 +334,7 @@ bool RunApply(const ApplyOptions& options) {
 }
 
 bool ApplyStoredOptions() {
-  return RunApply(StoredApplyOptions(desktop::ReadStoredLayout(), CurrentDesktopKind()));
+  return RunApply(StoredApplyOptions(ReadStoredLayout(), CurrentDesktopKind()));
 }
 
 }  // namespace mervalis

@@ -8,19 +8,17 @@
 #include "common/application_win.h"
 #include "common/debug_log.h"
 #include "common/folders_win.h"
-#include "common/wide_text_win.h"
 #include "common/names.h"
-#include "common/registry_win.h"
+#include "common/scope_exit.h"
+#include "common/stored_options_win.h"
 #include "common/web_links.h"
 #include "common/web_links_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "common/window_owner_win.h"
-#include "desktop/stored_layout.h"
 #include "payload/resource_ids.h"
 #include "ui/install_steps_win.h"
 #include "ui/install_win.h"
-#include "ui/option_code.h"
-#include "common/scope_exit.h"
 #include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
@@ -142,28 +140,21 @@ bool TfrmMain::Visible(int id) const noexcept {
 void TfrmMain::FormCreate() { InitializeWindow(); }
 
 void TfrmMain::InitializeWindow() {
-  RegistryKey registry(HKEY_CURRENT_USER, KEY_READ);
-  if (registry.OpenKey(kOptionsKey, false)) {
-    std::string code;
-    // A value that is not a string reads as no value.
-    if (registry.ReadString(Title(), code) != ERROR_SUCCESS) code.clear();
-    if (IsOptionCode(code)) {
-      const desktop::StoredLayout layout = desktop::LayoutFromOptionCode(code);
-      if (!layout.stretched) {
-        SetChecked(kOptCenter, true);
-        SetChecked(kOptStretch, false);
-        SetChecked(kChkShowBorder, layout.showBorder);
-        SetChecked(kChkBorderExtra, layout.decorate);
-      } else {
-        SetChecked(kOptStretch, true);
-        SetChecked(kOptCenter, false);
-        SetChecked(kChkShowBorder, false);
-        SetEnabled(kChkShowBorder, false);
-        SetChecked(kChkBorderExtra, false);
-        SetEnabled(kChkBorderExtra, false);
-      }
+  if (const std::string code = ReadOptionCode(Title()); IsOptionCode(code)) {
+    const StoredLayout layout = LayoutFromOptionCode(code);
+    if (!layout.stretched) {
+      SetChecked(kOptCenter, true);
+      SetChecked(kOptStretch, false);
+      SetChecked(kChkShowBorder, layout.showBorder);
+      SetChecked(kChkBorderExtra, layout.decorate);
+    } else {
+      SetChecked(kOptStretch, true);
+      SetChecked(kOptCenter, false);
+      SetChecked(kChkShowBorder, false);
+      SetEnabled(kChkShowBorder, false);
+      SetChecked(kChkBorderExtra, false);
+      SetEnabled(kChkBorderExtra, false);
     }
-    registry.CloseKey();
   }
   ::SetWindowTextA(Control(kLblMorePapers), kMorePapersText);
   SetVisible(kLblMorePapers, true);

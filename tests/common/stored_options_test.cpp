@@ -1,9 +1,19 @@
-#include "desktop/stored_layout.h"
+#include "common/stored_options.h"
 
 #include <gtest/gtest.h>
 
-namespace mervalis::desktop {
+namespace mervalis {
 namespace {
+
+TEST(OptionCode, OnlyTheFiveCodesAreTakenFromTheRegistry) {
+  const struct {
+    const char* text;
+    bool code;
+  } rows[] = {
+      {"1", true}, {"4", true}, {"5", true}, {"0", false}, {"6", false}, {"", false}, {"12", false}, {" 5", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(IsOptionCode(row.text), row.code) << '"' << row.text << '"';
+}
 
 TEST(LayoutFromOptionCode, EveryCodeAndWhatIsNotOne) {
   struct Row {
@@ -23,4 +33,4 @@ TEST(LayoutFromOptionCode, EveryCodeAndWhatIsNotOne) {
 }
 
 }  // namespace
-}  // namespace mervalis::desktop
+}  // namespace mervalis
