@@ -117,6 +117,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
       try {
         WriteDebugLog("Start - " + std::string(kTitle) + " " + MERVALIS_FILE_VERSION_TEXT + ", mode \"" + argument + "\"");
       } catch (...) {
+        // The log itself failed: nothing more can be said.
       }
     }
 
@@ -159,6 +160,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
     }
   } catch (...) {
+    LogCaught("RunProgram");
     Application::Instance().ShowCurrentException();
   }
   return exitCode;

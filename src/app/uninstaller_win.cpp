@@ -256,6 +256,7 @@ int RunUninstaller(bool silent) {
     try {
       WriteDebugLog("douninstall - " + message);
     } catch (...) {
+      LogCaught("RunUninstaller");
       // The outcome is in the exit code.
     }
   } else {

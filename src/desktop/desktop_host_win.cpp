@@ -489,7 +489,7 @@ LRESULT CALLBACK DesktopHost::HostProc(HWND hwnd, UINT message, WPARAM wParam, L
     auto* self = WindowOwner<DesktopHost>(hwnd, message, lParam);
     if (self && self->host_ == hwnd) return self->OnHostMessage(message, wParam, lParam);
   } catch (...) {
-    Log("Error in the host window");
+    LogCaught("DesktopHost::HostProc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -522,7 +522,7 @@ LRESULT CALLBACK DesktopHost::ViewProc(HWND hwnd, UINT message, WPARAM wParam, L
         break;
     }
   } catch (...) {
-    Log("Error in the desktop window");
+    LogCaught("DesktopHost::ViewProc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/debug_log.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/product_names.h"
@@ -104,6 +105,7 @@ bool CollectCover(HWND hwnd, CoverSearch& s) noexcept {
       s.above.push_back(std::move(w));
     }
   } catch (...) {
+    LogCaught("CollectCover");
     return false;
   }
   return true;
@@ -225,6 +227,7 @@ void DesktopHost::Hook(bool on) noexcept {
       }
     }
   } catch (...) {
+    LogCaught("DesktopHost::Hook");
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/product_names.h"
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
@@ -26,6 +27,7 @@ void WritePlaceReport(PlaceReport report) noexcept {
     RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
     if (key.OpenKey(kCompanyKey, true)) (void)key.WriteDword(ValueName(), static_cast<DWORD>(report));
   } catch (...) {
+    LogCaught("WritePlaceReport");
   }
 }
 
@@ -34,6 +36,7 @@ void ClearPlaceReport() noexcept {
     RegistryKey key(HKEY_CURRENT_USER, KEY_SET_VALUE);
     if (key.OpenKey(kCompanyKey, false)) (void)key.DeleteValue(ValueName());
   } catch (...) {
+    LogCaught("ClearPlaceReport");
   }
 }
 
@@ -49,6 +52,7 @@ bool DesktopIconsHidden() noexcept {
     return key.OpenKey(kExplorerAdvancedKey, false) && key.ReadDword("HideIcons", hidden) == ERROR_SUCCESS &&
            hidden != 0;
   } catch (...) {
+    LogCaught("DesktopIconsHidden");
     return false;
   }
 }
@@ -64,6 +68,7 @@ bool DesktopIconsWatch::Start(HWND window, UINT message) noexcept {
       return false;
     }
   } catch (...) {
+    LogCaught("DesktopIconsWatch::Start");
     return false;
   }
   event_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);

@@ -106,7 +106,7 @@ LRESULT CALLBACK PreviewWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (self && message == WM_NCCREATE) self->window_ = hwnd;
     if (self && self->window_ == hwnd) return self->OnMessage(message, wParam, lParam);
   } catch (...) {
-    Log("Error in the preview window");
+    LogCaught("PreviewWindow::Proc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -94,6 +94,7 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
     CrashPoint("shortcut saved");
     (void)file->Save(Widen(linkPath).c_str(), TRUE);
   } catch (...) {
+    LogCaught("CreateShortcuts");
     // Only allocations throw here; no shortcut is the outcome.
   }
 }

@@ -293,6 +293,7 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
     reporter.WindowsMinimised();
     Log("After Minimize Windows");
   } catch (...) {
+    LogCaught("Install");
     // Not being able to show the desktop spoils nothing.
   }
   return InstallOutcome::kDone;
@@ -305,6 +306,7 @@ void LogDesktopPlace() noexcept {
     const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
     WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
   } catch (...) {
+    LogCaught("LogDesktopPlace");
   }
 }
 

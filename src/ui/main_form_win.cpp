@@ -386,6 +386,7 @@ LRESULT CALLBACK TfrmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    LogCaught("TfrmMain::WindowProc");
     Application::Instance().ShowCurrentException();
   }
   return 0;

@@ -105,10 +105,13 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     written = WriteBackgroundFile(inputs, sink, progress) && pages.Finish();
     if (!written) error = "Stream write error";
   } catch (const std::bad_alloc&) {
+    LogCaught("WriteBackgroundBitmap");
     error = "Out of memory";
   } catch (const std::length_error& e) {
+    LogCaught("WriteBackgroundBitmap");
     error = e.what();
   } catch (const std::invalid_argument& e) {
+    LogCaught("WriteBackgroundBitmap");
     error = e.what();
   }
   const bool closed = file.Close();

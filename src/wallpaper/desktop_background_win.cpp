@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/wide_text_win.h"
@@ -133,6 +134,7 @@ std::optional<DesktopBackground> ReadDesktopBackground() noexcept {
     }
     return background;
   } catch (...) {
+    LogCaught("ReadDesktopBackground");
     return std::nullopt;
   }
 }
@@ -146,6 +148,7 @@ void EndWindowsRotation(std::string_view picture) noexcept {
       }
     }
   } catch (...) {
+    LogCaught("EndWindowsRotation");
   }
   WriteKind(kPictureBackground);
 }
@@ -172,6 +175,7 @@ void RestoreDesktopBackground(const DesktopBackground& background) noexcept {
       }
     }
   } catch (...) {
+    LogCaught("RestoreDesktopBackground");
   }
   WriteKind(background.kind);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "common/windows_version_win.h"
@@ -20,6 +21,7 @@ bool WriteRunValue(std::string_view title, std::string_view applicationFile) noe
     return run.OpenKey(kRunKey, true) &&
            run.WriteString(RunValueName(title), DesktopModeCommand(applicationFile)) == ERROR_SUCCESS;
   } catch (...) {  // std::bad_alloc from the texts
+    LogCaught("WriteRunValue");
     return false;
   }
 }
@@ -33,6 +35,7 @@ bool RemoveRunValue(std::string_view title) noexcept {
     const LONG deleted = run.DeleteValue(RunValueName(title));
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
   } catch (...) {
+    LogCaught("RemoveRunValue");
     return false;
   }
 }
@@ -43,6 +46,7 @@ bool RunValueExists(std::string_view title) noexcept {
     // Any type counts: the value is there.
     return run.Open(kRunKey, false) == ERROR_SUCCESS && run.HasValue(RunValueName(title));
   } catch (...) {
+    LogCaught("RunValueExists");
     return false;
   }
 }
