@@ -64,7 +64,7 @@ InstallOptions TfrmMain::ReadInstallOptions() const {
   return options;
 }
 
-void TfrmMain::btnInstallClick() {
+void TfrmMain::InstallWallpaper() {
   const bool wasBusy = busy_;
   SetEnabled(kBtnInstall, false);
   const bool wasInstalling = std::exchange(installing_, true);
