@@ -18,7 +18,7 @@
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
 #include "desktop/report_win.h"
-#include "ui/install_win.h"
+#include "install/install_win.h"
 #include "ui/main_form_win.h"
 
 namespace mervalis {

@@ -13,8 +13,8 @@
 #include "common/stored_options_win.h"
 #include "common/wide_text_win.h"
 #include "desktop/background_win.h"
-#include "ui/install_win.h"
-#include "ui/stored_apply_options.h"
+#include "install/install_win.h"
+#include "install/stored_apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {

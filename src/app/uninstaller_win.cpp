@@ -23,7 +23,7 @@
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
-#include "ui/install_steps_win.h"
+#include "install/install_steps_win.h"
 #include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"

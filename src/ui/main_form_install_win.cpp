@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "common/application_win.h"
-#include "ui/install_win.h"
-#include "ui/main_form_win.h"
 #include "common/scope_exit.h"
+#include "install/install_win.h"
+#include "ui/main_form_win.h"
 #include "wallpaper/apply_options.h"
 
 namespace mervalis {

@@ -16,9 +16,9 @@
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "common/window_owner_win.h"
+#include "install/install_steps_win.h"
+#include "install/install_win.h"
 #include "payload/resource_ids.h"
-#include "ui/install_steps_win.h"
-#include "ui/install_win.h"
 #include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 

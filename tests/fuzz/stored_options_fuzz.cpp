@@ -7,7 +7,7 @@
 
 #include "common/stored_options.h"
 #include "fuzz_check.h"
-#include "ui/stored_apply_options.h"
+#include "install/stored_apply_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,4 +1,4 @@
-#include "ui/stored_apply_options.h"
+#include "install/stored_apply_options.h"
 
 #include "common/stored_options.h"
 

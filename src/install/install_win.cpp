@@ -1,7 +1,7 @@
 // The install and the silent apply, free of the window: the checks, the
 // apply, the options value, the application file, a first install's shortcuts
 // and uninstall entry, and a look at the new desktop.
-#include "ui/install_win.h"
+#include "install/install_win.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -25,11 +25,11 @@
 #include "desktop/desktop_control_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report_win.h"
+#include "install/install_plan.h"
+#include "install/install_steps_win.h"
+#include "install/stored_apply_options.h"
+#include "install/uninstall_entry.h"
 #include "payload/catalogue.h"
-#include "ui/install_plan.h"
-#include "ui/install_steps_win.h"
-#include "ui/stored_apply_options.h"
-#include "ui/uninstall_entry.h"
 #include "wallpaper/apply_plan.h"
 #include "wallpaper/apply_win.h"
 #include "wallpaper/desktop_background_win.h"

@@ -1,4 +1,4 @@
-#include "ui/install_steps_win.h"
+#include "install/install_steps_win.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -12,7 +12,7 @@
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
-#include "ui/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 
 namespace mervalis {
 

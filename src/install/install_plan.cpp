@@ -1,4 +1,4 @@
-#include "ui/install_plan.h"
+#include "install/install_plan.h"
 
 #include "common/names.h"
 #include "common/stored_options.h"
