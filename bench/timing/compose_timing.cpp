@@ -48,6 +48,9 @@ class Output {
   bool Write(std::span<const std::uint8_t> bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
   }
+  bool WriteAt(std::size_t offset, std::span<const std::uint8_t> bytes) {
+    return std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 && Write(bytes);
+  }
 
  private:
   std::FILE* file_;
@@ -85,8 +88,9 @@ void Floor(const std::vector<std::uint8_t>& scene, const std::vector<std::uint8_
   }
 }
 
-// What WriteWallpaperBitmap does: decode what is drawn, compose and write
-// band by band.
+// What WriteWallpaperBitmap does: decode what is drawn (the scene a row at a
+// time as the bands reach it), compose from the top down and write each band
+// at its place in the file.
 void Compose(const std::vector<std::uint8_t>& scene, const std::vector<std::uint8_t>& frame,
              int width, int height, bool stretched, const std::string& path) {
   BackgroundInputs inputs;
@@ -94,10 +98,10 @@ void Compose(const std::vector<std::uint8_t>& scene, const std::vector<std::uint
   inputs.height = height;
   inputs.stretched = stretched;
   inputs.showBorder = true;
-  if (DecodeBackgroundPictures(inputs, scene, frame)) std::exit(3);
+  if (DecodeBackgroundPictures(inputs, scene, frame, true)) std::exit(3);
   Output out(path);
-  if (!WriteBackgroundFile(inputs, [&out](std::span<const std::uint8_t> bytes) {
-        return out.Write(bytes);
+  if (!WriteBackgroundFile(inputs, [&out](std::size_t offset, std::span<const std::uint8_t> bytes) {
+        return out.WriteAt(offset, bytes);
       })) {
     std::exit(4);
   }

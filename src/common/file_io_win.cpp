@@ -63,6 +63,12 @@ bool WriteAll(HANDLE file, const void* bytes, std::size_t size) noexcept {
   return true;
 }
 
+bool WriteAllAt(HANDLE file, std::uint64_t offset, const void* bytes, std::size_t size) noexcept {
+  LARGE_INTEGER at = {};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  return ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && WriteAll(file, bytes, size);
+}
+
 bool CloseWrittenFile(UniqueFile& file) noexcept {
   if (!file) return false;
   return g_closeHandle(file.release()) != FALSE;

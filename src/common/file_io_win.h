@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ namespace mervalis {
 [[nodiscard]] inline bool WriteAll(HANDLE file, std::string_view bytes) noexcept {
   return WriteAll(file, bytes.data(), bytes.size());
 }
+// The same at `offset` from the file's start; the file grows as needed.
+[[nodiscard]] bool WriteAllAt(HANDLE file, std::uint64_t offset, const void* bytes, std::size_t size) noexcept;
 
 // Closes a file that was just written; false when the close failed, which is
 // a failed write: the system may write the last data only now (a full disk,

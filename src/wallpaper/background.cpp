@@ -164,6 +164,26 @@ void CheckScreenSize(const BackgroundInputs& inputs) {
   }
 }
 
+// Rows of a band of about `bandBytes` with rows of `stride` bytes: at least
+// one, at most the screen's.
+int BandRows(const BackgroundInputs& inputs, std::size_t stride, std::size_t bandBytes) {
+  return static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(inputs.height)));
+}
+
+// The picture's rows composed into `band` from the top down, as many as it
+// holds at a time; each band goes to `composed` with its top row, and a false
+// from it stops.
+template <typename Composed>
+bool ComposeBands(Composer& composer, Image& band, int height, Composed&& composed) {
+  const int rows = band.Height();
+  for (int top = 0; top < height; top += rows) {
+    band.SetHeightWithinCapacity(std::min(rows, height - top));
+    composer.Compose(band, top);
+    if (!composed(top)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int CentredMargin(int side) noexcept {
@@ -215,7 +235,7 @@ Image ComposeBackground(const BackgroundInputs& inputs, const CompositionProgres
   return image;
 }
 
-bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
+bool WriteBackgroundFile(const BackgroundInputs& inputs, const PlacedByteSink& sink,
                          const CompositionProgress& progress, std::size_t bandBytes) {
   CheckScreenSize(inputs);
   const auto report = [&progress](CompositionStep step) {
@@ -224,37 +244,32 @@ bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
   const std::array<std::uint8_t, kBmpHeadersSize> headers =
       Bmp24Headers(inputs.width, inputs.height);
   const std::size_t stride = (static_cast<std::size_t>(inputs.width) * 3 + 3) & ~std::size_t{3};
-  const int bandRows = static_cast<int>(
-      std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(inputs.height)));
-  Image band = Image::Unfilled(inputs.width, bandRows);
+  Image band = Image::Unfilled(inputs.width, BandRows(inputs, stride, bandBytes));
   report(CompositionStep::ImageCreated);
   Composer composer(inputs);
   report(CompositionStep::LayoutChosen);
   if (composer.Layout().border) report(CompositionStep::BeforeBorder);
   report(CompositionStep::BeforeDraw);
-  if (!sink(headers)) return false;
-  for (int bottom = inputs.height; bottom > 0; bottom -= bandRows) {
-    const int top = std::max(0, bottom - bandRows);
-    band.SetHeightWithinCapacity(bottom - top);
-    composer.Compose(band, top);
-    if (!sink(band.FileRows())) return false;
-  }
+  if (!sink(0, headers)) return false;
+  const bool written = ComposeBands(composer, band, inputs.height, [&](int top) {
+    // The file holds the rows bottom-up: the rows below the band come first.
+    const std::size_t below = static_cast<std::size_t>(inputs.height - top - band.Height());
+    return sink(kBmpHeadersSize + below * stride, band.FileRows());
+  });
+  if (!written) return false;
   report(CompositionStep::AfterDraw);
   return true;
 }
 
 void ComposeBackgroundDownward(const BackgroundInputs& inputs, const BackgroundRowSink& row, std::size_t bandBytes) {
   CheckScreenSize(inputs);
-  const std::size_t stride = static_cast<std::size_t>(inputs.width) * 3;
-  const int bandRows =
-      static_cast<int>(std::clamp<std::size_t>(bandBytes / stride, 1, static_cast<std::size_t>(inputs.height)));
-  Image band = Image::Unfilled(inputs.width, bandRows);
+  Image band =
+      Image::Unfilled(inputs.width, BandRows(inputs, static_cast<std::size_t>(inputs.width) * 3, bandBytes));
   Composer composer(inputs);
-  for (int top = 0; top < inputs.height; top += bandRows) {
-    band.SetHeightWithinCapacity(std::min(bandRows, inputs.height - top));
-    composer.Compose(band, top);
+  (void)ComposeBands(composer, band, inputs.height, [&](int top) {
     for (int y = 0; y < band.Height(); ++y) row(top + y, band.Row(y));
-  }
+    return true;
+  });
 }
 
 std::optional<PictureFailure> DecodeBackgroundPictures(BackgroundInputs& inputs,
@@ -265,15 +280,16 @@ std::optional<PictureFailure> DecodeBackgroundPictures(BackgroundInputs& inputs,
   const int my = centred ? CentredMargin(inputs.height) : 0;
   const JpegSize sceneSize = ReadJpegSize(scene);
   if (!sceneSize.ok()) return PictureFailure{BackgroundPicture::Scene, sceneSize.error};
-  const int sceneScale =
-      JpegDecodeScale(sceneSize.width, sceneSize.height, inputs.width - 2 * mx, inputs.height - 2 * my);
+  const int sceneEighths =
+      JpegDecodeEighths(sceneSize.width, sceneSize.height, inputs.width - 2 * mx, inputs.height - 2 * my);
   JpegResult decoded;
   if (sceneByRows) {
     inputs.scene = Image();
-    inputs.sceneRows = std::make_shared<JpegRowReader>(scene, sceneScale);
+    inputs.sceneRows = std::make_shared<JpegRowReader>(scene, sceneEighths);
     if (!inputs.sceneRows->Error().empty()) return PictureFailure{BackgroundPicture::Scene, inputs.sceneRows->Error()};
   } else {
-    decoded = DecodeJpeg(scene, sceneScale);
+    inputs.sceneRows.reset();
+    decoded = DecodeJpegEighths(scene, sceneEighths);
     if (!decoded.ok()) return PictureFailure{BackgroundPicture::Scene, decoded.error};
     inputs.scene = std::move(decoded.image);
   }

@@ -81,19 +81,24 @@ using CompositionProgress = std::function<void(CompositionStep)>;
 [[nodiscard]] Image ComposeBackground(const BackgroundInputs& inputs,
                                       const CompositionProgress& progress = {});
 
-// Receives the bytes of a file in order; false stops the writing.
-using ByteSink = std::function<bool(std::span<const std::uint8_t>)>;
+// Receives bytes of a file with their offset in it; false stops the writing.
+using PlacedByteSink = std::function<bool(std::size_t offset, std::span<const std::uint8_t> bytes)>;
 
-// Bytes of the rows composed at a time by WriteBackgroundFile: the memory it
-// needs beyond the pictures, whatever the screen's size.
+// Bytes of the rows composed at a time by WriteBackgroundFile and
+// ComposeBackgroundDownward: the memory they need beyond the pictures,
+// whatever the screen's size.
 inline constexpr std::size_t kBackgroundBandBytes = std::size_t{1} << 20;
 
-// The BMP file of ComposeBackground(inputs), byte for byte, composed and
-// handed to `sink` in bands of about `bandBytes` (at least one row), bottom
-// band first as the file holds its rows: the headers, then each band's rows.
-// False as soon as the sink refuses a piece. Throws as ComposeBackground,
-// and std::length_error when the file would not fit the BMP format.
-[[nodiscard]] bool WriteBackgroundFile(const BackgroundInputs& inputs, const ByteSink& sink,
+// The BMP file of ComposeBackground(inputs), byte for byte, composed from the
+// top down in bands of about `bandBytes` (at least one row) and handed to
+// `sink` piece by piece, each at its offset in the file: the headers at 0,
+// then each band's rows as the file holds them, bottom-up, the top band
+// (the file's end) first. With the scene given as `sceneRows`, neither it nor
+// the background is ever held whole. False as soon as the sink refuses a
+// piece. Throws as ComposeBackground, and std::length_error when the file
+// would not fit the BMP format; a scene that fails to decode part way is
+// written with its rows black and the reader's Error() set.
+[[nodiscard]] bool WriteBackgroundFile(const BackgroundInputs& inputs, const PlacedByteSink& sink,
                                        const CompositionProgress& progress = {},
                                        std::size_t bandBytes = kBackgroundBandBytes);
 
@@ -116,12 +121,14 @@ struct PictureFailure {
 // Decodes into `inputs`, whose size and options are set, what the
 // composition will draw from the two JPEG files: the scene, and the frame
 // only when its band shows (the centred layout with the border; its own size
-// then goes to frameWidth x frameHeight). Each is decoded at the largest of libjpeg's scales that
-// leaves it no smaller than its place on the screen, so a picture drawn at
-// half its size or less is decoded smaller. The failure of the first picture
-// that cannot be read, if any. With `sceneByRows` the scene goes to
-// `sceneRows` instead, at the same scale, its header read (`scene` must then
-// outlive the composition).
+// then goes to frameWidth x frameHeight). Each is decoded smaller where it
+// is drawn smaller: the scene at the smallest of libjpeg's sizes in eighths
+// that leaves it no smaller than its place on the screen
+// (JpegDecodeEighths), the frame at the largest of the scales 1, 1/2, 1/4 and
+// 1/8 that does so (JpegDecodeScale). The failure of the first picture that
+// cannot be read, if any. With `sceneByRows` the scene goes to `sceneRows`
+// instead, at the same size, its header read (`scene` must then outlive the
+// composition).
 [[nodiscard]] std::optional<PictureFailure> DecodeBackgroundPictures(
     BackgroundInputs& inputs, std::span<const std::uint8_t> scene,
     std::span<const std::uint8_t> frame, bool sceneByRows = false);

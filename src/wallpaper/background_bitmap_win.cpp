@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "common/application_win.h"
-#include "common/block_writer.h"
 #include "common/debug_log.h"
 #include "common/dpi_awareness_win.h"
 #include "common/file_io_win.h"
@@ -26,9 +25,6 @@ namespace mervalis {
 
 namespace {
 
-// The memory page of the x86 processors the program runs on.
-constexpr std::size_t kPageBytes = 4096;
-
 // A JPEG picture among the module's raw-data resources; empty when missing.
 std::span<const std::uint8_t> PictureResource(HMODULE module, int id) noexcept {
   return FindPayloadItem(module, id).bytes;
@@ -38,29 +34,35 @@ void Log(const char* checkpoint) {
   WriteDebugLog(std::string("WriteWallpaperBitmap - ") + checkpoint);
 }
 
-// The pictures the composition draws, decoded for the screen; false with the
+std::string CannotRead(int id, const std::string& why) {
+  return "Cannot read picture " + std::to_string(id) + ": " + why;
+}
+
+// The pictures the composition draws, decoded for the screen (the scene to
+// be read a row at a time as the composition reaches it); false with the
 // error text when one cannot be read.
 bool LoadPictures(const BitmapRequest& request, BackgroundInputs& inputs, std::string& error) {
   HMODULE module = request.pictureModule ? request.pictureModule : ::GetModuleHandleW(nullptr);
   const std::span<const std::uint8_t> scene = PictureResource(module, IDR_SCENE_JPEG);
   const std::span<const std::uint8_t> frame = PictureResource(module, IDR_FRAME_JPEG);
-  const std::optional<PictureFailure> failure = DecodeBackgroundPictures(inputs, scene, frame);
+  const std::optional<PictureFailure> failure = DecodeBackgroundPictures(inputs, scene, frame, true);
   if (!failure) return true;
   const bool isScene = failure->picture == BackgroundPicture::Scene;
   const int id = isScene ? IDR_SCENE_JPEG : IDR_FRAME_JPEG;
   if ((isScene ? scene : frame).empty()) {
     error = "Picture resource " + std::to_string(id) + " not found";
   } else {
-    error = "Cannot read picture " + std::to_string(id) + ": " + failure->error;
+    error = CannotRead(id, failure->error);
   }
   return false;
 }
 
 // Composes the background into `path`: first complete under a temporary
-// name in the same folder, band by band, then renamed over the old file in
-// one step, so that `path` names a complete picture at every moment. On
-// failure the old file is untouched, the temporary file is gone, and `error`
-// says what failed.
+// name in the same folder, band by band from the top down, each band written
+// at its place in the file, then renamed over the old file in one step, so
+// that `path` names a complete picture at every moment. On failure the old
+// file is untouched, the temporary file is gone, and `error` says what
+// failed.
 bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
                       std::string& error) {
   const std::string cannotCreate = "Cannot create file " + path;
@@ -76,7 +78,7 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
   // An older version kept the replaced background beside it as a spare; it
   // is no use now, and holds as much disk as the background itself.
   ::DeleteFileW(Widen(path + ".old").c_str());
-  ReplacingFile file(path, FILE_FLAG_SEQUENTIAL_SCAN);
+  ReplacingFile file(path);
   if (!file.Created()) {
     error = cannotCreate;
     return false;
@@ -91,18 +93,17 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
       case CompositionStep::AfterDraw: Log("After Draw"); break;
     }
   };
-  // Whole pages at page offsets: the file may be the old one written over
-  // (see BlockWriter).
-  BlockWriter pages(kPageBytes, [&file](std::span<const std::uint8_t> bytes) {
-    return WriteAll(file.handle(), bytes.data(), bytes.size());
-  });
-  const auto sink = [&pages](std::span<const std::uint8_t> bytes) { return pages.Add(bytes); };
+  // Each band at its place in the file: the composition goes from the top
+  // down, and the file holds the rows from the bottom up.
+  const auto sink = [&file](std::size_t offset, std::span<const std::uint8_t> bytes) {
+    return WriteAllAt(file.handle(), offset, bytes.data(), bytes.size());
+  };
   // Only the composition's own failures are caught here; the debug log's
   // errors go on to the caller (the temporary file is then left over, to be
   // overwritten by the next run).
   bool written = false;
   try {
-    written = WriteBackgroundFile(inputs, sink, progress) && pages.Finish();
+    written = WriteBackgroundFile(inputs, sink, progress);
     if (!written) error = "Stream write error";
   } catch (const std::bad_alloc&) {
     LogCaught("WriteBackgroundBitmap");
@@ -113,6 +114,12 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
   } catch (const std::invalid_argument& e) {
     LogCaught("WriteBackgroundBitmap");
     error = e.what();
+  }
+  // A scene whose data fails part way has left black rows: no such file
+  // replaces the old one.
+  if (written && inputs.sceneRows && !inputs.sceneRows->Error().empty()) {
+    written = false;
+    error = CannotRead(IDR_SCENE_JPEG, inputs.sceneRows->Error());
   }
   const bool closed = file.Close();
   if (!written || !closed) {

@@ -78,14 +78,15 @@ class Decompressor {
   [[nodiscard]] int PictureWidth() const noexcept { return static_cast<int>(cinfo_.image_width); }
   [[nodiscard]] int PictureHeight() const noexcept { return static_cast<int>(cinfo_.image_height); }
 
-  // After the header: starts decompression to RGB at 1/scale of the size.
-  // False on error, with the text in Message(); the size is then unknown.
-  bool Start(int scale) noexcept {
+  // After the header: starts decompression to RGB at `eighths` / 8 of the
+  // size. False on error, with the text in Message(); the size is then
+  // unknown.
+  bool Start(int eighths) noexcept {
     if (setjmp(err_.jump)) return false;
     // Straight into the image's own B, G, R order.
     cinfo_.out_color_space = JCS_EXT_BGR;
-    cinfo_.scale_num = 1;
-    cinfo_.scale_denom = static_cast<unsigned>(scale);
+    cinfo_.scale_num = static_cast<unsigned>(eighths);
+    cinfo_.scale_denom = 8;
     jpeg_start_decompress(&cinfo_);
     if (cinfo_.output_components != 3) return Fail("Unsupported picture format");
     return true;
@@ -139,13 +140,22 @@ class Decompressor {
 }  // namespace
 
 JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale) {
-  JpegResult result;
   if (scale != 1 && scale != 2 && scale != 4 && scale != 8) {
+    JpegResult result;
+    result.error = "Unsupported picture scale";
+    return result;
+  }
+  return DecodeJpegEighths(bytes, 8 / scale);
+}
+
+JpegResult DecodeJpegEighths(std::span<const std::uint8_t> bytes, int eighths) {
+  JpegResult result;
+  if (eighths < 1 || eighths > 8) {
     result.error = "Unsupported picture scale";
     return result;
   }
   Decompressor decompressor;
-  if (!decompressor.ReadHeader(bytes.data(), bytes.size()) || !decompressor.Start(scale)) {
+  if (!decompressor.ReadHeader(bytes.data(), bytes.size()) || !decompressor.Start(eighths)) {
     result.error = decompressor.Message();
     return result;
   }
@@ -172,13 +182,13 @@ struct JpegRowReader::State {
   }
 };
 
-JpegRowReader::JpegRowReader(std::span<const std::uint8_t> bytes, int scale) : state_(std::make_unique<State>()) {
+JpegRowReader::JpegRowReader(std::span<const std::uint8_t> bytes, int eighths) : state_(std::make_unique<State>()) {
   State& s = *state_;
-  if (scale != 1 && scale != 2 && scale != 4 && scale != 8) {
+  if (eighths < 1 || eighths > 8) {
     s.Failed("Unsupported picture scale");
     return;
   }
-  if (!s.decompressor.ReadHeader(bytes.data(), bytes.size()) || !s.decompressor.Start(scale)) {
+  if (!s.decompressor.ReadHeader(bytes.data(), bytes.size()) || !s.decompressor.Start(eighths)) {
     s.Failed(s.decompressor.Message());
     return;
   }
@@ -224,6 +234,16 @@ int JpegDecodeScale(int width, int height, int drawnWidth, int drawnHeight) noex
     scale *= 2;
   }
   return scale;
+}
+
+int JpegDecodeEighths(int width, int height, int drawnWidth, int drawnHeight) noexcept {
+  // libjpeg's size at n eighths: the picture's n / 8, rounded up.
+  const auto atLeast = [](int side, int eighths, int drawn) {
+    return (static_cast<long long>(side) * eighths + 7) / 8 >= drawn;
+  };
+  int eighths = 1;
+  while (eighths < 8 && !(atLeast(width, eighths, drawnWidth) && atLeast(height, eighths, drawnHeight))) ++eighths;
+  return eighths;
 }
 
 }  // namespace mervalis

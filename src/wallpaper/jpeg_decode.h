@@ -26,12 +26,16 @@ struct JpegResult {
 // A `scale` of 2, 4 or 8 decodes at that fraction of the size (libjpeg's
 // scaled decoding, rounded up), which costs a fraction of the work.
 [[nodiscard]] JpegResult DecodeJpeg(std::span<const std::uint8_t> bytes, int scale = 1);
+// The same at `eighths` / 8 of the size (1 to 8; rounded up), libjpeg's
+// finer steps: 4 gives the picture of a `scale` of 2.
+[[nodiscard]] JpegResult DecodeJpegEighths(std::span<const std::uint8_t> bytes, int eighths);
 
-// The same decoding a row at a time, top to bottom, for a drawing that needs
-// a few rows at once rather than the whole picture. `bytes` must outlive it.
+// The same decoding a row at a time, top to bottom, at `eighths` / 8 of the
+// size, for a drawing that needs a few rows at once rather than the whole
+// picture. `bytes` must outlive it.
 class JpegRowReader {
  public:
-  JpegRowReader(std::span<const std::uint8_t> bytes, int scale);
+  JpegRowReader(std::span<const std::uint8_t> bytes, int eighths);
   JpegRowReader(const JpegRowReader&) = delete;
   JpegRowReader& operator=(const JpegRowReader&) = delete;
   ~JpegRowReader();
@@ -65,5 +69,11 @@ struct JpegSize {
 // drawnWidth x drawnHeight, in both directions: 2 when it is drawn at half
 // its size or less.
 [[nodiscard]] int JpegDecodeScale(int width, int height, int drawnWidth, int drawnHeight) noexcept;
+
+// The smallest of libjpeg's sizes in eighths (1 to 8) at which a picture of
+// width x height, decoded by DecodeJpegEighths, still has at least the pixels
+// of the place it is drawn in, in both directions; 8 when even its own size
+// has fewer.
+[[nodiscard]] int JpegDecodeEighths(int width, int height, int drawnWidth, int drawnHeight) noexcept;
 
 }  // namespace mervalis

@@ -110,6 +110,8 @@ TEST(Switches, SilentSwitchesInAnyCaseWithTheInstallsOptions) {
       {"prog /S /layout=tiled -S S", true, LayoutSwitch::kNone, false, false, "/layout=tiled"},
       {"prog apply /S", true, LayoutSwitch::kNone, false, false, ""},
       {"prog /S apply", true, LayoutSwitch::kNone, false, false, "apply"},
+      {"prog /log uninstall /S", true, LayoutSwitch::kNone, false, false, ""},
+      {"prog /S /LOG /noshortcut", true, LayoutSwitch::kNone, false, true, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.commandLine);

@@ -1,7 +1,9 @@
-// The background written in bands against the whole picture composed at once
-// and encoded: the same bytes, for any size, layout, pictures and band size.
+// The background written in bands, each at its place in the file, against
+// the whole picture composed at once and encoded: the same bytes, for any
+// size, layout, pictures and band size.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -59,14 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const auto streamed = Outcome([&] {
     std::vector<std::uint8_t> bytes;
+    std::vector<bool> placed;  // each byte is written once, none left out
     const bool ok = mervalis::WriteBackgroundFile(
         inputs,
-        [&bytes](std::span<const std::uint8_t> piece) {
-          bytes.insert(bytes.end(), piece.begin(), piece.end());
+        [&](std::size_t offset, std::span<const std::uint8_t> piece) {
+          bytes.resize(std::max(bytes.size(), offset + piece.size()));
+          placed.resize(bytes.size());
+          for (std::size_t i = 0; i < piece.size(); ++i) {
+            FUZZ_CHECK(!placed[offset + i]);
+            placed[offset + i] = true;
+            bytes[offset + i] = piece[i];
+          }
           return true;
         },
         {}, bandBytes);
     FUZZ_CHECK(ok);
+    FUZZ_CHECK(std::find(placed.begin(), placed.end(), false) == placed.end());
     return bytes;
   });
   const auto whole = Outcome([&] {

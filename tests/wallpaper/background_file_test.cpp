@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "each_pixel_code.h"
@@ -36,10 +37,11 @@ const std::vector<std::uint8_t>& FrameJpeg() {
 class BackgroundFile : public EachPixelCode {};
 INSTANTIATE_FOR_EACH_PIXEL_CODE(BackgroundFile);
 
-// The streamed file and the steps reported on the way.
+// The streamed file, each piece placed at its offset, the pieces' offsets
+// and sizes, and the steps reported on the way.
 struct Streamed {
   std::vector<std::uint8_t> bytes;
-  std::vector<std::size_t> pieces;
+  std::vector<std::pair<std::size_t, std::size_t>> pieces;
   std::vector<CompositionStep> steps;
   bool ok = false;
 };
@@ -47,9 +49,10 @@ Streamed Stream(const BackgroundInputs& inputs, std::size_t bandBytes) {
   Streamed out;
   out.ok = WriteBackgroundFile(
       inputs,
-      [&out](std::span<const std::uint8_t> piece) {
-        out.bytes.insert(out.bytes.end(), piece.begin(), piece.end());
-        out.pieces.push_back(piece.size());
+      [&out](std::size_t offset, std::span<const std::uint8_t> piece) {
+        out.bytes.resize(std::max(out.bytes.size(), offset + piece.size()));
+        std::copy(piece.begin(), piece.end(), out.bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        out.pieces.emplace_back(offset, piece.size());
         return true;
       },
       [&out](CompositionStep step) { out.steps.push_back(step); }, bandBytes);
@@ -88,13 +91,19 @@ TEST_P(BackgroundFile, BandsGiveTheFileOfTheWholePicture) {
       ASSERT_TRUE(streamed.ok);
       EXPECT_TRUE(std::equal(whole.begin(), whole.end(), streamed.bytes.begin(), streamed.bytes.end()));
       // The headers, then bands of whole rows no larger than asked for (at
-      // least one row).
+      // least one row), from the file's end to its start without a gap or
+      // overlap: the top band, which the file holds last, first.
       ASSERT_GE(streamed.pieces.size(), 2u);
-      EXPECT_EQ(streamed.pieces[0], 54u);
+      EXPECT_EQ(streamed.pieces[0], (std::pair<std::size_t, std::size_t>{0, 54}));
+      std::size_t end = whole.size();
       for (std::size_t i = 1; i < streamed.pieces.size(); ++i) {
-        EXPECT_EQ(streamed.pieces[i] % stride, 0u);
-        EXPECT_LE(streamed.pieces[i], std::max(stride, bandBytes));
+        const auto [offset, size] = streamed.pieces[i];
+        EXPECT_EQ(size % stride, 0u);
+        EXPECT_LE(size, std::max(stride, bandBytes));
+        EXPECT_EQ(offset + size, end);
+        end = offset;
       }
+      EXPECT_EQ(end, 54u);
     }
   }
 }
@@ -112,14 +121,14 @@ TEST_P(BackgroundFile, ReportsTheStepsInOrderAndStopsWhenTheSinkRefuses) {
                                           CompositionStep::BeforeBorder, CompositionStep::BeforeDraw,
                                           CompositionStep::AfterDraw}));
   int calls = 0;
-  const bool ok = WriteBackgroundFile(inputs, [&calls](std::span<const std::uint8_t>) {
+  const bool ok = WriteBackgroundFile(inputs, [&calls](std::size_t, std::span<const std::uint8_t>) {
     return ++calls < 3;
   }, {}, 600 * 10);
   EXPECT_FALSE(ok);
   EXPECT_EQ(calls, 3);
 
   inputs.width = 0;
-  EXPECT_THROW((void)WriteBackgroundFile(inputs, [](std::span<const std::uint8_t>) { return true; }),
+  EXPECT_THROW((void)WriteBackgroundFile(inputs, [](std::size_t, std::span<const std::uint8_t>) { return true; }),
                std::invalid_argument);
 }
 
@@ -145,16 +154,22 @@ TEST(DecodeBackgroundPictures, DecodesWhatIsDrawnAtTheSizeItIsDrawn) {
     int frameWidth, frameHeight;  // as decoded; 0 when not decoded
   };
   for (const Case c : {
+           // The scene in eighths of its size, the smallest that covers its
+           // place; the frame at 1, 1/2, 1/4 or 1/8.
            Case{1024, 768, true, true, 1024, 768, 0, 0},    // stretched: no frame
-           Case{1024, 768, false, false, 1024, 768, 0, 0},  // no border: no frame
-           Case{1024, 768, false, true, 1024, 768, 1024, 768},
+           Case{1024, 768, false, false, 768, 576, 0, 0},   // no border: no frame; scene 718 x 538
+           Case{1024, 768, false, true, 768, 576, 1024, 768},
            Case{2048, 1536, true, false, 2048, 1536, 0, 0},
            Case{512, 384, true, false, 512, 384, 0, 0},     // half size
-           Case{513, 384, true, false, 1024, 768, 0, 0},    // a pixel more than half
+           Case{513, 384, true, false, 768, 576, 0, 0},     // a pixel more than half: 3/8
            Case{640, 480, false, true, 512, 384, 512, 384},  // scene 448 x 336, frame 476 x 364
-           Case{800, 600, false, true, 1024, 768, 1024, 768},  // scene 560 x 420: more than half
+           Case{800, 600, false, true, 768, 576, 1024, 768},  // scene 560 x 420
            Case{256, 192, true, false, 256, 192, 0, 0},
-           Case{100, 60, false, true, 256, 192, 128, 96}}) {
+           Case{100, 60, false, true, 256, 192, 128, 96},
+           Case{1280, 960, true, false, 1280, 960, 0, 0},   // 5/8
+           Case{1366, 757, true, false, 1536, 1152, 0, 0},  // 6/8; a height of no band's multiple
+           Case{1600, 1201, true, false, 1792, 1344, 0, 0},  // 7/8
+           Case{1920, 1080, false, true, 1536, 1152, 1024, 768}}) {  // scene 1344 x 756
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " stretched " << c.stretched
                                     << " border " << c.border);
     BackgroundInputs inputs;
@@ -182,6 +197,18 @@ TEST(DecodeBackgroundPictures, DecodesWhatIsDrawnAtTheSizeItIsDrawn) {
     }, 3 * c.width * 7);
     EXPECT_EQ(byRows.sceneRows->Error(), "");
     EXPECT_TRUE(rows == whole);
+
+    // Written a row band at a time, each at its place in the file, with the
+    // scene read a row at a time: the file of the whole picture.
+    const ByteBuffer file = EncodeBmp24(whole);
+    const std::size_t stride = (static_cast<std::size_t>(c.width) * 3 + 3) / 4 * 4;
+    for (const std::size_t bandBytes : {7 * stride, kBackgroundBandBytes}) {
+      ASSERT_FALSE(DecodeBackgroundPictures(byRows, SceneJpeg(), FrameJpeg(), true).has_value());
+      const Streamed streamed = Stream(byRows, bandBytes);
+      EXPECT_TRUE(streamed.ok);
+      EXPECT_EQ(byRows.sceneRows->Error(), "");
+      EXPECT_TRUE(std::equal(file.begin(), file.end(), streamed.bytes.begin(), streamed.bytes.end())) << bandBytes;
+    }
   }
 }
 

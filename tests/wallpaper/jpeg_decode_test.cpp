@@ -8,6 +8,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace mervalis {
@@ -85,8 +86,18 @@ TEST(DecodeJpeg, ScaledDecodingGivesAFractionOfThePicture) {
       }
     }
     EXPECT_LT(difference / (part.image.Width() * part.image.Height()), 4.0);
+    // The same picture in eighths.
+    EXPECT_TRUE(DecodeJpegEighths(bytes, 8 / scale).image == part.image);
   }
   EXPECT_FALSE(DecodeJpeg(bytes, 3).ok());
+  // libjpeg's other eighths, rounded up.
+  for (const auto& [eighths, width, height] : {std::tuple{3, 768, 576}, {5, 1280, 960}, {7, 1792, 1344}}) {
+    const JpegResult part = DecodeJpegEighths(bytes, eighths);
+    EXPECT_EQ(part.image.Width(), width) << eighths;
+    EXPECT_EQ(part.image.Height(), height) << eighths;
+  }
+  EXPECT_FALSE(DecodeJpegEighths(bytes, 0).ok());
+  EXPECT_FALSE(DecodeJpegEighths(bytes, 9).ok());
 }
 
 TEST(ReadJpegSize, ReadsTheHeaderOnly) {
@@ -99,17 +110,25 @@ TEST(ReadJpegSize, ReadsTheHeaderOnly) {
   EXPECT_FALSE(ReadJpegSize(std::vector<std::uint8_t>(64, 0x11)).ok());
 }
 
-TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmaller) {
+// The scale 1, 2, 4 or 8 (1/scale of the size) and the eighths (eighths / 8,
+// rounded up) at which a picture still covers the size it is drawn at.
+TEST(JpegDecodeScale, HalfTheSizeOrLessDecodesSmallerAndEighthsGoAsLowAsCover) {
   struct Case {
-    int width, height, drawnWidth, drawnHeight, scale;
+    int width, height, drawnWidth, drawnHeight, scale, eighths;
   };
-  for (const Case c : {Case{1024, 768, 1024, 768, 1}, Case{1024, 768, 3840, 2160, 1},
-                       Case{1024, 768, 513, 384, 1}, Case{1024, 768, 512, 385, 1},
-                       Case{1024, 768, 512, 384, 2}, Case{1024, 768, 300, 200, 2},
-                       Case{1024, 768, 256, 192, 4}, Case{1024, 768, 128, 96, 8},
-                       Case{1024, 768, 5, 5, 8}, Case{1000, 10, 100, 6, 1}}) {
-    EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale)
-        << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x" << c.drawnHeight;
+  for (const Case c : {Case{1024, 768, 1024, 768, 1, 8}, Case{1024, 768, 3840, 2160, 1, 8},
+                       Case{1024, 768, 513, 384, 1, 5}, Case{1024, 768, 512, 385, 1, 5},
+                       Case{1024, 768, 512, 384, 2, 4}, Case{1024, 768, 300, 200, 2, 3},
+                       Case{1024, 768, 256, 192, 4, 2}, Case{1024, 768, 128, 96, 8, 1},
+                       Case{1024, 768, 5, 5, 8, 1}, Case{1000, 10, 100, 6, 1, 5},
+                       Case{2048, 1536, 2047, 1536, 1, 8}, Case{2048, 1536, 1792, 1344, 1, 7},
+                       Case{2048, 1536, 1793, 100, 1, 8}, Case{2048, 1536, 718, 538, 2, 3},
+                       Case{2048, 1536, 100, 577, 2, 4},
+                       Case{1001, 9, 376, 4, 2, 3}}) {  // 1001 * 3 / 8 rounds up to 376
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " drawn " << c.drawnWidth << "x"
+                                    << c.drawnHeight);
+    EXPECT_EQ(JpegDecodeScale(c.width, c.height, c.drawnWidth, c.drawnHeight), c.scale);
+    EXPECT_EQ(JpegDecodeEighths(c.width, c.height, c.drawnWidth, c.drawnHeight), c.eighths);
   }
 }
 
