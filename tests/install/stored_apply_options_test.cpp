@@ -1,7 +1,5 @@
 #include "install/stored_apply_options.h"
 
-#include "common/stored_options.h"
-
 #include <gtest/gtest.h>
 
 namespace mervalis {
@@ -18,8 +16,7 @@ TEST(StoredApplyOptions, AsTheWindowLoadsTheStoredCode) {
       {"4", false, true, true},   {"5", true, false, false}, {"", true, false, false},
   };
   for (const auto& row : rows) {
-    const ApplyOptions options =
-        StoredApplyOptions(LayoutFromOptionCode(row.code), DesktopKind::kAnimatedBehindIcons);
+    const ApplyOptions options = StoredApplyOptions(LayoutFromOptionCode(row.code), DesktopKind::kAnimatedBehindIcons);
     EXPECT_EQ(options.wallpaperNameCaption, "\"Mervalis\"");
     EXPECT_EQ(options.stretched, row.stretched) << row.code;
     EXPECT_EQ(options.showBorder, row.showBorder) << row.code;
