@@ -245,8 +245,6 @@ std::string ShellPart(const LateFunctions& late, const Programs& programs) {
   return text + "[Raise messages, in turn]\r\n" + raises;
 }
 
-std::string PowerSettings(const LateFunctions& late);
-
 std::string SettingsPart(const LateFunctions& late) {
   std::string text = "[Settings]\r\n";
   BOOL animation = TRUE;
