@@ -103,9 +103,9 @@ void LogCaught(std::string_view where) noexcept {
     try {
       std::rethrow_exception(caught);
     } catch (const std::exception& e) {
-      WriteDebugLog(std::string(where) + ": caught " + e.what());
+      WriteDebugLog(std::string(where) + " - caught " + e.what());
     } catch (...) {
-      WriteDebugLog(std::string(where) + ": caught an unknown exception");
+      WriteDebugLog(std::string(where) + " - caught an unknown exception");
     }
   } catch (...) {
     // The log itself failed: nothing more can be said.

@@ -51,7 +51,7 @@ TEST_F(DebugLog, CaughtExceptionsWithTheirPlaceAndText) {
       mervalis::LogCaught("Save");
     }
   }
-  EXPECT_EQ(wine_test::LogMessages(), "Save: caught disk full\r\nSave: caught an unknown exception\r\n");
+  EXPECT_EQ(wine_test::LogMessages(), "Save - caught disk full\r\nSave - caught an unknown exception\r\n");
 }
 
 TEST_F(DebugLog, KeepsWhatTheFileHeld) {
