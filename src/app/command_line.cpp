@@ -103,9 +103,9 @@ Switches ReadSwitches(std::string_view commandLine) {
   return switches;
 }
 
-desktop::StoredLayout SilentInstallLayout(const Switches& switches, const desktop::StoredLayout& stored) {
+StoredLayout SilentInstallLayout(const Switches& switches, const StoredLayout& stored) {
   if (switches.layout == LayoutSwitch::kNone && !switches.border) return stored;
-  desktop::StoredLayout named;
+  StoredLayout named;
   named.stretched = switches.layout == LayoutSwitch::kStretched;
   named.showBorder = !named.stretched && switches.border;
   return named;

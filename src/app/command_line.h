@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "desktop/stored_layout.h"
+#include "common/stored_options.h"
 
 namespace mervalis {
 
@@ -63,7 +63,7 @@ struct Switches {
 // "/border" alone is centred with the border; "/layout=stretched" stretches
 // whatever else is named. Named on the command line, there is no decoration
 // (it has no switch).
-[[nodiscard]] desktop::StoredLayout SilentInstallLayout(const Switches& switches,
-                                                       const desktop::StoredLayout& stored);
+[[nodiscard]] StoredLayout SilentInstallLayout(const Switches& switches,
+                                                       const StoredLayout& stored);
 
 }  // namespace mervalis

@@ -10,15 +10,15 @@
 #include "app/uninstall_win.h"
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
 #include "common/file_version.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_mode_win.h"
-#include "desktop/dpi_awareness_win.h"
 #include "desktop/report_win.h"
-#include "ui/install_win.h"
+#include "install/install_win.h"
 #include "ui/main_form_win.h"
 
 namespace mervalis {
@@ -117,6 +117,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
       try {
         WriteDebugLog("Start - " + std::string(kTitle) + " " + MERVALIS_FILE_VERSION_TEXT + ", mode \"" + argument + "\"");
       } catch (...) {
+        // The log itself failed: nothing more can be said.
       }
     }
 
@@ -132,7 +133,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Apply:
         // The background is composed for the primary monitor's real pixels.
-        (void)desktop::BecomePerMonitorAware();
+        (void)BecomePerMonitorAware();
         if (RunApplyMode(instance, instanceMutex)) exitCode = 0;
         break;
       case RunMode::Normal:
@@ -150,7 +151,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
       case RunMode::Report:
         // Per-monitor aware, so that the monitors and windows are listed in real pixels.
-        (void)desktop::BecomePerMonitorAware();
+        (void)BecomePerMonitorAware();
         if (desktop::WriteAndOpenReport().empty()) {
           exitCode = 1;
           ::MessageBoxW(nullptr, Widen("The report could not be written to " + LogFolder() + ".").c_str(),
@@ -159,6 +160,7 @@ int RunProgram(HINSTANCE instance, const char* commandLine) noexcept {
         break;
     }
   } catch (...) {
+    LogCaught("RunProgram");
     Application::Instance().ShowCurrentException();
   }
   return exitCode;

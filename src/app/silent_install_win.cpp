@@ -10,10 +10,11 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/stored_options_win.h"
 #include "common/wide_text_win.h"
 #include "desktop/background_win.h"
-#include "ui/install_win.h"
-#include "ui/stored_apply_options.h"
+#include "install/install_win.h"
+#include "install/stored_apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
 namespace mervalis {
@@ -112,7 +113,7 @@ int RunSilentInstall(HINSTANCE instance, const Switches& switches, UniqueHandle&
   if (!switches.unknown.empty()) Note("ignored: " + switches.unknown);
 
   InstallOptions options;
-  options.apply = StoredApplyOptions(SilentInstallLayout(switches, desktop::ReadStoredLayout()),
+  options.apply = StoredApplyOptions(SilentInstallLayout(switches, ReadStoredLayout()),
                                      CurrentDesktopKind());
   options.apply.applyMode = false;
   options.licenceAccepted = true;

@@ -5,8 +5,8 @@
 
 #include "app/exit_codes.h"
 #include "app/uninstall_win.h"
-#include "common/debug_log.h"
 #include "common/application_win.h"
+#include "common/debug_log.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/names.h"
@@ -162,6 +162,7 @@ void RemoveUninstallerCopies() noexcept {
       ::RemoveDirectoryW(Widen(folder).c_str());
     } while (::FindNextFileW(search.get(), &found));
   } catch (...) {
+    LogCaught("RemoveUninstallerCopies");
     // Only allocations throw here; the copies stay for a later start.
   }
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/shortcut_table.h"
+#include "install/shortcut_table.h"
 #include "wallpaper/desktop_kind.h"
 #include "wallpaper/previous_wallpapers.h"
 

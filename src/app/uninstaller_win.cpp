@@ -17,12 +17,13 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/stored_options_win.h"
 #include "common/system_checks_win.h"
 #include "common/web_links_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/desktop_control_win.h"
-#include "ui/install_steps_win.h"
+#include "install/install_steps_win.h"
 #include "wallpaper/desktop_background_win.h"
 #include "wallpaper/desktop_kind_win.h"
 #include "wallpaper/desktop_setting_win.h"
@@ -220,10 +221,7 @@ int RunUninstaller(bool silent) {
   const UninstallFacts facts = GatherFacts(desktop);
   const UninstallPlan plan = PlanUninstall(facts);
   RestoreWallpapers(plan.wallpaper);
-  {
-    RegistryKey options;
-    if (options.Open(HKEY_CURRENT_USER, kOptionsKey) == ERROR_SUCCESS) (void)options.DeleteValue(title);
-  }
+  RemoveOptionCode(title);
   // Nothing of the user's names our files any more, and that is on the disk
   // before the files go.
   FlushRegistry(HKEY_CURRENT_USER);
@@ -268,6 +266,7 @@ int RunUninstaller(bool silent) {
     try {
       WriteDebugLog("douninstall - " + message);
     } catch (...) {
+      LogCaught("RunUninstaller");
       // The outcome is in the exit code.
     }
   } else {

@@ -178,6 +178,7 @@ void Application::ShowException(const char* message) noexcept {
     ::MessageBoxW(mainWindow_ ? mainWindow_ : boxOwner_, Widen(message).c_str(), Widen(Title()).c_str(),
                   MB_OK | MB_ICONSTOP);
   } catch (...) {
+    LogCaught("Application::ShowException");
     // Out of memory for the wide text: the bytes as they are, rather than no box.
     ::MessageBoxA(boxOwner_, message, nullptr, MB_OK | MB_ICONSTOP);
   }

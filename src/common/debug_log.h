@@ -36,4 +36,10 @@ void WriteDebugLog(std::string_view message);
 // else), and " (<detail>)" when given; never throws.
 void LogLastError(std::string_view operation, std::string_view detail = {}) noexcept;
 
+// Called from a `catch`: with the log on, logs "<where> - caught <what>" for
+// the exception being handled (a std::exception's what(), else "an unknown
+// exception"); never throws, so noexcept paths and the log's own callers may
+// use it.
+void LogCaught(std::string_view where) noexcept;
+
 }  // namespace mervalis

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -91,6 +92,23 @@ void LogLastError(std::string_view operation, std::string_view detail) noexcept 
     if (!detail.empty()) line += " (" + std::string(detail) + ")";
     WriteDebugLog(line);
   } catch (...) {
+    // The log itself failed: nothing more can be said.
+  }
+}
+
+void LogCaught(std::string_view where) noexcept {
+  const std::exception_ptr caught = std::current_exception();
+  if (!logOn || !caught) return;
+  try {
+    try {
+      std::rethrow_exception(caught);
+    } catch (const std::exception& e) {
+      WriteDebugLog(std::string(where) + " - caught " + e.what());
+    } catch (...) {
+      WriteDebugLog(std::string(where) + " - caught an unknown exception");
+    }
+  } catch (...) {
+    // The log itself failed: nothing more can be said.
   }
 }
 

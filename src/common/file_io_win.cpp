@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/crash_point.h"
+#include "common/debug_log.h"
 #include "common/names.h"
 #include "common/wide_text_win.h"
 
@@ -89,6 +90,7 @@ WriteResult WriteWholeFile(const std::string& path, std::string_view bytes) noex
     }
     return file.Replace() ? WriteResult::kWritten : WriteResult::kNotCreated;
   } catch (const std::bad_alloc&) {  // the paths' copies
+    LogCaught("WriteWholeFile");
     return WriteResult::kNotCreated;
   }
 }
@@ -111,6 +113,7 @@ void DeleteLeftoverTemporaries(const std::string& path) noexcept {
       }
     } while (::FindNextFileW(search.get(), &found));
   } catch (...) {
+    LogCaught("DeleteLeftoverTemporaries");
     // Only the names' allocations throw: the leftovers stay for the next run.
   }
 }

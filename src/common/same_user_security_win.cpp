@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/debug_log.h"
+
 namespace mervalis {
 
 namespace {
@@ -42,6 +44,7 @@ SameUserSecurity::SameUserSecurity() noexcept {
       }
     }
   } catch (...) {
+    LogCaught("SameUserSecurity");
     descriptor_.reset();
   }
   attributes_.nLength = sizeof(attributes_);

@@ -16,8 +16,7 @@ constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 template <typename F>
 F KernelFunction(const char* name) noexcept {
-  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  return kernel32 ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(kernel32, name))) : nullptr;
+  return FindFunction<F>(::GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 }  // namespace

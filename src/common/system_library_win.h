@@ -3,6 +3,8 @@
 // a file named as a system library may have been put to be loaded instead.
 #pragma once
 
+#include <windows.h>
+
 #include <string_view>
 
 #include "common/win_handles.h"
@@ -19,5 +21,12 @@ void RestrictLibrarySearch() noexcept;
 // The system library `fileName` ("dwmapi.dll"), loaded by its full path in
 // the system folder; none when it is not there.
 [[nodiscard]] UniqueModule LoadSystemLibrary(std::string_view fileName);
+
+// The function `name` of `module` as the type F, looked up at run time for
+// the functions a newer Windows has; null without the module or the function.
+template <typename F>
+[[nodiscard]] F FindFunction(HMODULE module, const char* name) noexcept {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
 
 }  // namespace mervalis

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/debug_log.h"
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
@@ -44,6 +45,7 @@ void OpenWallpaperWebPage(std::string_view page, std::string_view wallpaperNameC
     // A missing browser or network is not the program's business: no check.
     ::ShellExecuteW(::GetDesktopWindow(), L"open", Widen(address).c_str(), nullptr, nullptr, SW_HIDE);
   } catch (...) {
+    LogCaught("OpenWallpaperWebPage");
     // Only an allocation can fail here; a link that does nothing is the answer.
   }
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "common/debug_log.h"
 #include "desktop/background_win.h"
 #include "desktop/picture_decoder_win.h"
 
@@ -49,8 +50,10 @@ bool Aquarium::Build(int width, int height, Scale scale, const StoredLayout& lay
     height_ = height;
     return true;
   } catch (const std::bad_alloc&) {
+    LogCaught("Aquarium::Build");
     error = "out of memory";
   } catch (const std::exception& e) {
+    LogCaught("Aquarium::Build");
     error = e.what();
   }
   Clear();

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "common/stored_options.h"
 #include "desktop/renderer.h"
 #include "desktop/scale.h"
 #include "desktop/scene.h"
 #include "desktop/scene_clock.h"
-#include "desktop/stored_layout.h"
 
 namespace mervalis::desktop {
 

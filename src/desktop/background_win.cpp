@@ -10,7 +10,6 @@
 
 #include "common/folders_win.h"
 #include "common/names.h"
-#include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/picture_decoder_win.h"
@@ -49,15 +48,6 @@ class OpaqueRows {
 };
 
 }  // namespace
-
-StoredLayout ReadStoredLayout() {
-  RegistryKey registry;
-  std::string code;
-  if (registry.Open(HKEY_CURRENT_USER, kOptionsKey, KEY_READ) == ERROR_SUCCESS &&
-      registry.ReadString(kTitle, code) != ERROR_SUCCESS)
-    code.clear();
-  return LayoutFromOptionCode(code);
-}
 
 std::string BackgroundPath() { return ImagesFolder() + std::string(kBackgroundName); }
 

@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "desktop/stored_layout.h"
+#include "common/stored_options.h"
 
 namespace mervalis::desktop {
-
-// The stored option code of the wallpaper (current user), as a layout.
-[[nodiscard]] StoredLayout ReadStoredLayout();
 
 // The images folder's "background.bmp".
 [[nodiscard]] std::string BackgroundPath();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "common/debug_log.h"
 #include "desktop/desktop_place_win.h"
 
 namespace mervalis::desktop {
@@ -68,6 +69,7 @@ bool CollectCover(HWND hwnd, CoverSearch& s) noexcept {
       s.above.push_back(std::move(w));
     }
   } catch (...) {
+    LogCaught("CollectCover");
     return false;
   }
   return true;

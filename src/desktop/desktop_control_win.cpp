@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/product_names.h"
 #include "common/same_user_security_win.h"
 #include "common/wide_text_win.h"
@@ -178,6 +179,7 @@ bool StartDesktopMode(std::string_view applicationFile) noexcept {
     ::CloseHandle(started.hProcess);
     return true;
   } catch (...) {
+    LogCaught("StartDesktopMode");
     return false;
   }
 }

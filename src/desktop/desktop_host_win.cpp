@@ -224,7 +224,7 @@ LRESULT CALLBACK DesktopHost::HostProc(HWND hwnd, UINT message, WPARAM wParam, L
     auto* self = WindowOwner<DesktopHost>(hwnd, message, lParam);
     if (self && self->host_.get() == hwnd) return self->OnHostMessage(message, wParam, lParam);
   } catch (...) {
-    Log("Error in the host window");
+    LogCaught("DesktopHost::HostProc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "common/dpi_awareness_win.h"
 #include "common/same_user_security_win.h"
 #include "common/win_handles.h"
 #include "desktop/aquarium_win.h"
 #include "desktop/desktop_host_win.h"
-#include "desktop/dpi_awareness_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report_win.h"
 #include "desktop/preview_window_win.h"
@@ -14,7 +14,6 @@
 
 namespace mervalis {
 
-using desktop::BecomePerMonitorAware;
 using desktop::Log;
 using desktop::RunMessages;
 
@@ -36,7 +35,7 @@ void RunDesktopMode(HINSTANCE instance) {
   // computes them; x87's default 64-bit precision could put one a pixel apart.
   const desktop::X87Precision scenePrecision(_PC_53);
   // Before the first window; see BecomePerMonitorAware.
-  const desktop::DpiAwareness awareness = BecomePerMonitorAware();
+  const DpiAwareness awareness = BecomePerMonitorAware();
   Log("DPI awareness " + std::to_string(static_cast<int>(awareness)));
   const desktop::LateFunctions late;
   {

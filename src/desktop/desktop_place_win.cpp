@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "desktop/dpi_awareness_win.h"
+#include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
 
 namespace mervalis::desktop {
 
@@ -47,6 +48,7 @@ std::vector<ShellWindow> ListDesktopWindows() {
       return true;
     });
   } catch (...) {
+    LogCaught("ListDesktopWindows");
     // Out of memory: the list so far.
   }
   return windows;
@@ -84,6 +86,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
     monitors.insert(m.primary ? monitors.begin() : monitors.end(), m);
     return TRUE;
   } catch (...) {
+    LogCaught("AddMonitor");
     return FALSE;
   }
 }

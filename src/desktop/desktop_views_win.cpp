@@ -330,7 +330,7 @@ LRESULT CALLBACK DesktopViews::ViewProc(HWND hwnd, UINT message, WPARAM wParam, 
         break;
     }
   } catch (...) {
-    Log("Error in the desktop window");
+    LogCaught("DesktopViews::ViewProc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -15,7 +15,7 @@
 #include "desktop/place_report.h"
 #include "desktop/placement.h"
 #include "desktop/scene_window_win.h"
-#include "desktop/stored_layout.h"
+#include "common/stored_options_win.h"
 #include "desktop/visibility.h"
 
 namespace mervalis::desktop {

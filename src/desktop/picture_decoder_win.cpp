@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/debug_log.h"
 #include "common/win_handles.h"
 #include "desktop/frames.h"
 #include "desktop/gif_canvas.h"
@@ -247,8 +248,10 @@ bool DecodePicture(std::span<const std::uint8_t> bytes, PictureFrames& picture, 
   try {
     ok = Decode(bytes, picture, error);
   } catch (const std::bad_alloc&) {
+    LogCaught("DecodePicture");
     error = "out of memory";
   } catch (const std::exception& e) {
+    LogCaught("DecodePicture");
     error = e.what();
   }
   if (!ok) picture = PictureFrames();

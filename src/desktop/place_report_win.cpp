@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/product_names.h"
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
@@ -27,6 +28,7 @@ void WritePlaceReport(PlaceReport report) noexcept {
     if (key.Create(HKEY_CURRENT_USER, kCompanyKey, KEY_SET_VALUE) == ERROR_SUCCESS)
       (void)key.WriteDword(ValueName(), static_cast<DWORD>(report));
   } catch (...) {
+    LogCaught("WritePlaceReport");
   }
 }
 
@@ -35,6 +37,7 @@ void ClearPlaceReport() noexcept {
     RegistryKey key;
     if (key.Open(HKEY_CURRENT_USER, kCompanyKey, KEY_SET_VALUE) == ERROR_SUCCESS) (void)key.DeleteValue(ValueName());
   } catch (...) {
+    LogCaught("ClearPlaceReport");
   }
 }
 
@@ -50,6 +53,7 @@ bool DesktopIconsHidden() noexcept {
     return key.Open(HKEY_CURRENT_USER, kExplorerAdvancedKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
            key.ReadDword("HideIcons", hidden) == ERROR_SUCCESS && hidden != 0;
   } catch (...) {
+    LogCaught("DesktopIconsHidden");
     return false;
   }
 }
@@ -65,6 +69,7 @@ bool DesktopIconsWatch::Start(HWND window, UINT message) noexcept {
       return false;
     }
   } catch (...) {
+    LogCaught("DesktopIconsWatch::Start");
     return false;
   }
   event_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "wallpaper/image.h"
+#include "common/rect.h"
 
 namespace mervalis::desktop {
 

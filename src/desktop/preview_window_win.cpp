@@ -4,10 +4,11 @@
 #include <string>
 
 #include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
+#include "common/stored_options_win.h"
 #include "common/window_owner_win.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_mode_win.h"
-#include "desktop/dpi_awareness_win.h"
 #include "desktop/placement.h"
 
 namespace mervalis::desktop {
@@ -105,7 +106,7 @@ LRESULT CALLBACK PreviewWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (self && message == WM_NCCREATE) self->window_ = hwnd;
     if (self && self->window_ == hwnd) return self->OnMessage(message, wParam, lParam);
   } catch (...) {
-    Log("Error in the preview window");
+    LogCaught("PreviewWindow::Proc");
   }
   return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }

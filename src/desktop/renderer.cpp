@@ -6,9 +6,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/pixel_code.h"
+#include "common/vector_code.h"
 #include "desktop/frames.h"
 #include "desktop/placement.h"
-#include "wallpaper/vector_code.h"
 
 namespace mervalis::desktop {
 namespace {

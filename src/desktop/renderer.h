@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/rect.h"
 #include "desktop/scene.h"
-#include "wallpaper/image.h"
 
 namespace mervalis::desktop {
 

@@ -61,4 +61,8 @@ std::string RaiseRow(const RaiseMessage& message, bool answered, bool changed) {
          "): " + (!answered ? "not answered" : changed ? "made a difference" : "changed nothing");
 }
 
+std::string ReportLine(std::string_view name, std::string_view value) {
+  return std::string(name) + ": " + std::string(value) + "\r\n";
+}
+
 }  // namespace mervalis::desktop

@@ -37,6 +37,9 @@ struct ReportWindow {
 // child's row starts two blanks further in.
 [[nodiscard]] std::string WindowRow(const ReportWindow& window);
 
+// "<name>: <value>" and CR LF.
+[[nodiscard]] std::string ReportLine(std::string_view name, std::string_view value);
+
 // "monitor 1: (0,0)-(1920,1080), work area (0,0)-(1920,1040), 144 dpi
 // (150 %), primary"; `number` counts from 1.
 [[nodiscard]] std::string MonitorRow(std::size_t number, const Monitor& monitor);

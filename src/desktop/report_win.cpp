@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "desktop/desktop_place_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report_win.h"
+#include "desktop/report_power_win.h"
 #include "desktop/report_text.h"
 #include "desktop/visibility.h"
 
@@ -30,11 +30,6 @@ namespace mervalis::desktop {
 namespace {
 
 constexpr std::size_t kLogLinesShown = 200;
-// GUID_CONSOLE_DISPLAY_STATE: 0 off, 1 on, 2 dimmed; GUID_ENERGY_SAVER_STATUS:
-// 0 off, 1 standard, 2 high savings.
-constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-constexpr GUID kEnergySaverStatus = {0x550e8400, 0xe29b, 0x41d4, {0xa7, 0x16, 0x44, 0x66, 0x55, 0x44, 0x00, 0x00}};
-
 // The programs of the running processes with their ids, file names only.
 using Programs = std::vector<std::pair<DWORD, std::string>>;
 
@@ -110,6 +105,7 @@ bool AddShellWindow(HWND hwnd, Listing& listing) noexcept {
       listing.handles.push_back(child);
     }
   } catch (...) {
+    LogCaught("AddShellWindow");
     return false;
   }
   return true;
@@ -129,10 +125,6 @@ std::string Rows(const Listing& listing) {
   std::string text;
   for (const ReportWindow& w : listing.rows) text += WindowRow(w) + "\r\n";
   return text.empty() ? std::string("  (none)\r\n") : text;
-}
-
-std::string Line(std::string_view name, std::string_view value) {
-  return std::string(name) + ": " + std::string(value) + "\r\n";
 }
 
 std::string DwordValue(HKEY root, std::string_view key, std::string_view name) {
@@ -163,11 +155,11 @@ std::string WindowsPart() {
   using GetVersion = LONG(WINAPI*)(VersionInfo*);
   if (auto get = LateFunctions::Find<GetVersion>(::GetModuleHandleA("ntdll.dll"), "RtlGetVersion")) get(&version);
   const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-  text += Line("version", std::to_string(version.major) + "." + std::to_string(version.minor) + ", build " +
+  text += ReportLine("version", std::to_string(version.major) + "." + std::to_string(version.minor) + ", build " +
                               std::to_string(version.build) + ", update revision " +
                               DwordValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "UBR") + ", release " +
                               StringValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "DisplayVersion"));
-  text += Line("session", ::GetSystemMetrics(SM_REMOTESESSION) ? "remote" : "console");
+  text += ReportLine("session", ::GetSystemMetrics(SM_REMOTESESSION) ? "remote" : "console");
   // The lock screen's desktop is not the user's "Default" one, nor open to the user.
   bool locked = true;
   if (HDESK input = ::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS)) {
@@ -176,7 +168,7 @@ std::string WindowsPart() {
     locked = ::GetUserObjectInformationW(input, UOI_NAME, name, sizeof(name), &needed) && lstrcmpiW(name, L"Default");
     ::CloseDesktop(input);
   }
-  text += Line("locked", locked ? "yes" : "no");
+  text += ReportLine("locked", locked ? "yes" : "no");
   return text;
 }
 
@@ -214,8 +206,8 @@ std::string RightsPart(HWND progman) {
     }
     ::CloseHandle(token);
   }
-  text += Line("elevated", elevated);
-  text += Line("integrity level", integrity);
+  text += ReportLine("elevated", elevated);
+  text += ReportLine("integrity level", integrity);
   std::string shellUser = "no shell window";
   HWND shell = ::GetShellWindow();
   if (!shell) shell = progman;
@@ -232,7 +224,7 @@ std::string RightsPart(HWND progman) {
       ::CloseHandle(process);
     }
   }
-  text += Line("shell's process of the same user", shellUser);
+  text += ReportLine("shell's process of the same user", shellUser);
   return text;
 }
 
@@ -256,91 +248,26 @@ std::string ShellPart(const LateFunctions& late, const Programs& programs) {
   return text + "[Raise messages, in turn]\r\n" + raises;
 }
 
-std::string PowerSettings(const LateFunctions& late);
-
 std::string SettingsPart(const LateFunctions& late) {
   std::string text = "[Settings]\r\n";
   BOOL animation = TRUE;
-  text += Line("client-area animation", !::SystemParametersInfoW(0x1042, 0, &animation, 0) ? "unknown"
+  text += ReportLine("client-area animation", !::SystemParametersInfoW(0x1042, 0, &animation, 0) ? "unknown"
                                         : animation                                        ? "on"
                                                                                            : "off");
-  text += Line(
-      "HideIcons",
-      DwordValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "HideIcons"));
-  text += Line("BackgroundType", DwordValue(HKEY_CURRENT_USER,
+  text += ReportLine("HideIcons",
+               DwordValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", "HideIcons"));
+  text += ReportLine("BackgroundType", DwordValue(HKEY_CURRENT_USER,
                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers",
                                             "BackgroundType"));
   for (const char* name : {"Wallpaper", "WallpaperStyle", "TileWallpaper"}) {
-    text += Line(name, StringValue(HKEY_CURRENT_USER, kDesktopKey, name));
+    text += ReportLine(name, StringValue(HKEY_CURRENT_USER, kDesktopKey, name));
   }
   SYSTEM_POWER_STATUS power = {};
   // The status flag (battery saver, Windows 10) is the byte after the battery's.
-  text += Line("battery saver", !::GetSystemPowerStatus(&power) ? "unknown"
+  text += ReportLine("battery saver", !::GetSystemPowerStatus(&power) ? "unknown"
                                 : (reinterpret_cast<const BYTE*>(&power)[3] & 1) ? "on"
                                                                                   : "off");
   return text + PowerSettings(late);
-}
-
-// Windows tells a power setting's state only by a notification, sent at
-// once when a window registers for it.
-struct PowerState {
-  int display = -1;
-  int energySaver = -1;
-};
-
-// POWERBROADCAST_SETTING (Vista and later).
-struct PowerSetting {
-  GUID setting;
-  DWORD length;
-  BYTE data[1];
-};
-
-LRESULT CALLBACK PowerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_POWERBROADCAST && wParam == 0x8013 && lParam) {  // PBT_POWERSETTINGCHANGE
-    auto* state = reinterpret_cast<PowerState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const auto* setting = reinterpret_cast<const PowerSetting*>(lParam);
-    if (state && setting->length >= sizeof(DWORD)) {
-      DWORD value = 0;
-      std::memcpy(&value, setting->data, sizeof(value));
-      (IsEqualGUID(setting->setting, kConsoleDisplayState) ? state->display : state->energySaver) =
-          static_cast<int>(value);
-    }
-    return TRUE;
-  }
-  return ::DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-std::string PowerSettings(const LateFunctions& late) {
-  PowerState state;
-  if (late.registerPower && late.unregisterPower) {
-    WNDCLASSW cls = {};
-    cls.lpfnWndProc = PowerWindowProc;
-    cls.hInstance = ::GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"MervalisReportPower";
-    ::RegisterClassW(&cls);
-    if (HWND hwnd = ::CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                      cls.hInstance, nullptr)) {
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-      HANDLE display = late.registerPower(hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
-      HANDLE saver = late.registerPower(hwnd, &kEnergySaverStatus, DEVICE_NOTIFY_WINDOW_HANDLE);
-      const DWORD start = ::GetTickCount();
-      MSG msg;
-      while (::GetTickCount() - start < 300) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        ::Sleep(20);
-      }
-      if (display) late.unregisterPower(display);
-      if (saver) late.unregisterPower(saver);
-      ::DestroyWindow(hwnd);
-    }
-  }
-  const char* const displayWords[] = {"off", "on", "dimmed"};
-  const char* const saverWords[] = {"off", "on", "on, high savings"};
-  std::string text;
-  text += Line("energy saver",
-               state.energySaver >= 0 && state.energySaver <= 2 ? saverWords[state.energySaver] : "not told");
-  text += Line("display", state.display >= 0 && state.display <= 2 ? displayWords[state.display] : "not told");
-  return text;
 }
 
 // The visible top-level windows above the desktop's own, as the mode's
@@ -372,6 +299,7 @@ bool CollectAbove(HWND hwnd, CoverSearch& s) noexcept {
     s.above.push_back(state);
     s.programOf.push_back(w.program);
   } catch (...) {
+    LogCaught("CollectAbove");
     return false;
   }
   return true;
@@ -381,8 +309,8 @@ std::string ModePart(const LateFunctions& late, const Programs& programs,
                      const std::vector<Monitor>& monitors) {
   std::string text = "[The desktop mode]\r\n";
   UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, kDesktopMutexName));
-  text += Line("running", mutex ? "yes" : "no");
-  text += Line("its word (\"Mervalis desktop\")", PlaceWord(AwaitPlaceReport(0)));
+  text += ReportLine("running", mutex ? "yes" : "no");
+  text += ReportLine("its word (\"Mervalis desktop\")", PlaceWord(AwaitPlaceReport(0)));
   const Listing shell = ListShellWindows(late, programs);
   for (std::size_t i = 0; i < shell.rows.size(); ++i) {
     if (shell.rows[i].className != kDesktopViewClass) continue;

@@ -10,6 +10,7 @@ void Log(const std::string& message) noexcept {
   try {
     WriteDebugLog("DesktopMode - " + message);
   } catch (...) {
+    // The log itself failed: nothing more can be said.
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "wallpaper/image.h"
+#include "common/rect.h"
 
 namespace mervalis::desktop {
 

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "common/application_win.h"
-#include "ui/install_win.h"
+#include "common/scope_exit.h"
+#include "install/install_win.h"
 #include "ui/main_form_win.h"
-#include "ui/scope_exit.h"
 #include "wallpaper/apply_options.h"
 
 namespace mervalis {
@@ -64,7 +64,7 @@ InstallOptions TfrmMain::ReadInstallOptions() const {
   return options;
 }
 
-void TfrmMain::btnInstallClick() {
+void TfrmMain::InstallWallpaper() {
   const bool wasBusy = busy_;
   SetEnabled(kBtnInstall, false);
   const bool wasInstalling = std::exchange(installing_, true);

@@ -8,19 +8,17 @@
 #include "common/application_win.h"
 #include "common/debug_log.h"
 #include "common/folders_win.h"
-#include "common/wide_text_win.h"
 #include "common/names.h"
-#include "common/registry_win.h"
+#include "common/scope_exit.h"
+#include "common/stored_options_win.h"
 #include "common/web_links.h"
 #include "common/web_links_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "common/window_owner_win.h"
-#include "desktop/stored_layout.h"
+#include "install/install_steps_win.h"
+#include "install/install_win.h"
 #include "payload/resource_ids.h"
-#include "ui/install_steps_win.h"
-#include "ui/install_win.h"
-#include "ui/option_code.h"
-#include "ui/scope_exit.h"
 #include "wallpaper/apply_options.h"
 #include "wallpaper/desktop_kind_win.h"
 
@@ -87,7 +85,7 @@ void TfrmMain::Create() {
   LoadPictures();
   CreateControls();
   ::SetTimer(handle_, kTellBlinkTimer, kTellBlinkIntervalMs, nullptr);
-  FormCreate();
+  InitializeWindow();
 }
 
 // ---- State ----
@@ -122,8 +120,8 @@ void TfrmMain::SetChecked(int id, bool checked) {
   if (id == kOptCenter || id == kOptStretch) UpdateOptionTabStops();
   // An option that becomes checked runs its handler, whoever checked it.
   if (checked && !was) {
-    if (id == kOptCenter) optCenterClick();
-    if (id == kOptStretch) optStretchClick();
+    if (id == kOptCenter) EnableBorderChoices();
+    if (id == kOptStretch) DisableBorderChoices();
   }
 }
 
@@ -139,31 +137,22 @@ bool TfrmMain::Visible(int id) const noexcept {
 
 // ---- Handlers ----
 
-void TfrmMain::FormCreate() { InitializeWindow(); }
-
 void TfrmMain::InitializeWindow() {
-  RegistryKey registry;
-  if (registry.Open(HKEY_CURRENT_USER, kOptionsKey, KEY_READ) == ERROR_SUCCESS) {
-    std::string code;
-    // A value that is not a string reads as no value.
-    if (registry.ReadString(Title(), code) != ERROR_SUCCESS) code.clear();
-    if (IsOptionCode(code)) {
-      const desktop::StoredLayout layout = desktop::LayoutFromOptionCode(code);
-      if (!layout.stretched) {
-        SetChecked(kOptCenter, true);
-        SetChecked(kOptStretch, false);
-        SetChecked(kChkShowBorder, layout.showBorder);
-        SetChecked(kChkBorderExtra, layout.decorate);
-      } else {
-        SetChecked(kOptStretch, true);
-        SetChecked(kOptCenter, false);
-        SetChecked(kChkShowBorder, false);
-        SetEnabled(kChkShowBorder, false);
-        SetChecked(kChkBorderExtra, false);
-        SetEnabled(kChkBorderExtra, false);
-      }
+  if (const std::string code = ReadOptionCode(Title()); IsOptionCode(code)) {
+    const StoredLayout layout = LayoutFromOptionCode(code);
+    if (!layout.stretched) {
+      SetChecked(kOptCenter, true);
+      SetChecked(kOptStretch, false);
+      SetChecked(kChkShowBorder, layout.showBorder);
+      SetChecked(kChkBorderExtra, layout.decorate);
+    } else {
+      SetChecked(kOptStretch, true);
+      SetChecked(kOptCenter, false);
+      SetChecked(kChkShowBorder, false);
+      SetEnabled(kChkShowBorder, false);
+      SetChecked(kChkBorderExtra, false);
+      SetEnabled(kChkBorderExtra, false);
     }
-    registry.Close();
   }
   ::SetWindowTextA(Control(kLblMorePapers), kMorePapersText);
   SetVisible(kLblMorePapers, true);
@@ -178,24 +167,22 @@ void TfrmMain::InitializeWindow() {
   }
 }
 
-void TfrmMain::optCenterClick() {
+void TfrmMain::EnableBorderChoices() {
   SetEnabled(kChkShowBorder, true);
   SetEnabled(kChkBorderExtra, true);
   SetChecked(kChkShowBorder, true);
 }
 
-void TfrmMain::optStretchClick() {
+void TfrmMain::DisableBorderChoices() {
   // The border boxes keep their checks; they only stop counting.
   SetEnabled(kChkShowBorder, false);
   SetEnabled(kChkBorderExtra, false);
 }
 
-void TfrmMain::imgTitleClick() { OpenWallpaperWebPage(kMorePapersPage, WallpaperNameCaption()); }
-void TfrmMain::lblMorePapersClick() { OpenWallpaperWebPage(kMorePapersPage, WallpaperNameCaption()); }
-void TfrmMain::lblDownloadMoreClick() { OpenWallpaperWebPage(kMorePapersPage, WallpaperNameCaption()); }
-void TfrmMain::lblTellClick() { OpenWallpaperWebPage(kTellPage, WallpaperNameCaption()); }
+void TfrmMain::OpenMorePapersPage() { OpenWallpaperWebPage(kMorePapersPage, WallpaperNameCaption()); }
+void TfrmMain::OpenTellPage() { OpenWallpaperWebPage(kTellPage, WallpaperNameCaption()); }
 
-void TfrmMain::btnLicenseInstallClick() {
+void TfrmMain::AcceptLicenceAndInstall() {
   if (!Checked(kChkAcceptLicense)) {
     const int answer = ShowMessage("Do you accept the End User License Agreement?", MB_YESNO | MB_ICONQUESTION);
     if (answer != IDYES) return;
@@ -203,20 +190,20 @@ void TfrmMain::btnLicenseInstallClick() {
   SetEnabled(kBtnLicenseInstall, false);
   const ScopeExit enableAgain([&] { SetEnabled(kBtnLicenseInstall, true); });
   SetChecked(kChkAcceptLicense, true);
-  btnInstallClick();
+  InstallWallpaper();
 }
 
-void TfrmMain::btnChangeOptionsClick() {
+void TfrmMain::ShowOptionsPanel() {
   SetVisible(kPnlInstall, true);
   SetVisible(kPnlDone, false);
   ::SetFocus(Control(kBtnInstall));
 }
 
-void TfrmMain::btnFinishClick() { ::PostMessageA(handle_, WM_CLOSE, 0, 0); }
+void TfrmMain::AskToClose() { ::PostMessageA(handle_, WM_CLOSE, 0, 0); }
 
 // The report is written by a run of its own (`report`), per-monitor aware as
 // the desktop mode is, while this window stays as it is; it opens the file.
-void TfrmMain::btnSaveReportClick() {
+void TfrmMain::SaveDesktopReport() {
   const std::wstring program = Widen(GetProgramPath());
   if (reinterpret_cast<INT_PTR>(::ShellExecuteW(handle_, L"open", program.c_str(), Widen(kReportArgument).c_str(),
                                                 nullptr, SW_SHOWNORMAL)) <= 32) {
@@ -224,7 +211,7 @@ void TfrmMain::btnSaveReportClick() {
   }
 }
 
-void TfrmMain::timTellBlinkTimer() {
+void TfrmMain::BlinkTellLink() {
   ControlLook& look = looks_[Index(kLblTell)];
   look.text = look.text == kBlue ? kYellow : kBlue;
   ::InvalidateRect(Control(kLblTell), nullptr, FALSE);
@@ -259,7 +246,7 @@ void TfrmMain::EnableRestoreTimer() {
   ::SetTimer(handle_, kRestoreWindowTimer, kRestoreWindowIntervalMs, nullptr);
 }
 
-void TfrmMain::timRestoreWindowTimer() {
+void TfrmMain::RestoreApplicationWindow() {
   ::ShowWindow(Application::Instance().Handle(), SW_SHOWDEFAULT);
   if (restoreTicks_ >= kRestoreWindowTicks) {
     ::KillTimer(handle_, kRestoreWindowTimer);
@@ -284,15 +271,15 @@ void TfrmMain::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED && code != STN_CLICKED) return;
   if (control && !::IsWindowEnabled(control)) return;
   switch (id) {
-    case kImgTitle: imgTitleClick(); break;
-    case kLblMorePapers: lblMorePapersClick(); break;
-    case kLblDownloadMore: lblDownloadMoreClick(); break;
-    case kLblTell: lblTellClick(); break;
-    case kBtnInstall: btnInstallClick(); break;
-    case kBtnLicenseInstall: btnLicenseInstallClick(); break;
-    case kBtnChangeOptions: btnChangeOptionsClick(); break;
-    case kBtnFinish: btnFinishClick(); break;
-    case kBtnSaveReport: btnSaveReportClick(); break;
+    case kImgTitle:
+    case kLblMorePapers:
+    case kLblDownloadMore: OpenMorePapersPage(); break;
+    case kLblTell: OpenTellPage(); break;
+    case kBtnInstall: InstallWallpaper(); break;
+    case kBtnLicenseInstall: AcceptLicenceAndInstall(); break;
+    case kBtnChangeOptions: ShowOptionsPanel(); break;
+    case kBtnFinish: AskToClose(); break;
+    case kBtnSaveReport: SaveDesktopReport(); break;
     case kOptCenter:
     case kOptStretch: {
       // A click on the option already selected changes nothing.
@@ -302,8 +289,8 @@ void TfrmMain::OnCommand(int id, int code, HWND control) {
       lastChecked_[Index(kOptCenter)] = centre;
       lastChecked_[Index(kOptStretch)] = Checked(kOptStretch);
       UpdateOptionTabStops();
-      if (changedToCentre) optCenterClick();
-      if (changedToStretch) optStretchClick();
+      if (changedToCentre) EnableBorderChoices();
+      if (changedToStretch) DisableBorderChoices();
       break;
     }
     case kChkShowBorder:
@@ -347,8 +334,8 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
     case WM_TIMER:
-      if (wParam == kTellBlinkTimer) timTellBlinkTimer();
-      if (wParam == kRestoreWindowTimer) timRestoreWindowTimer();
+      if (wParam == kTellBlinkTimer) BlinkTellLink();
+      if (wParam == kRestoreWindowTimer) RestoreApplicationWindow();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -395,6 +382,7 @@ LRESULT CALLBACK TfrmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
+    LogCaught("TfrmMain::WindowProc");
     Application::Instance().ShowCurrentException();
   }
   return 0;

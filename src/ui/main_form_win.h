@@ -27,7 +27,7 @@ class TfrmMain {
   TfrmMain& operator=(const TfrmMain&) = delete;
   ~TfrmMain();
 
-  // Creates the window and its controls (hidden) and runs FormCreate. In the
+  // Creates the window and its controls (hidden) and runs InitializeWindow. In the
   // apply mode that applies the wallpaper and ends the application.
   void Create();
   [[nodiscard]] HWND Handle() const noexcept { return handle_; }
@@ -41,22 +41,19 @@ class TfrmMain {
   void SetVisible(int id, bool visible);
   [[nodiscard]] bool Visible(int id) const noexcept;
 
-  // Event handlers, one per control event.
-  void FormCreate();
+  // What the controls and the timers do.
   void InitializeWindow();
-  void optCenterClick();
-  void optStretchClick();
-  void imgTitleClick();
-  void lblMorePapersClick();
-  void lblDownloadMoreClick();
-  void lblTellClick();
-  void btnInstallClick();
-  void btnLicenseInstallClick();
-  void btnChangeOptionsClick();
-  void btnFinishClick();
-  void btnSaveReportClick();
-  void timTellBlinkTimer();
-  void timRestoreWindowTimer();
+  void EnableBorderChoices();
+  void DisableBorderChoices();
+  void OpenMorePapersPage();
+  void OpenTellPage();
+  void InstallWallpaper();
+  void AcceptLicenceAndInstall();
+  void ShowOptionsPanel();
+  void AskToClose();
+  void SaveDesktopReport();
+  void BlinkTellLink();
+  void RestoreApplicationWindow();
   // Switches the window-restoring timer on (after the windows were minimised).
   void EnableRestoreTimer();
   // The options of the apply and of the install, as the window's controls

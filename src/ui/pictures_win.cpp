@@ -3,6 +3,7 @@
 #include <cstring>
 #include <span>
 
+#include "common/debug_log.h"
 #include "payload/payload_item_win.h"
 #include "wallpaper/jpeg_decode.h"
 
@@ -33,6 +34,7 @@ UniqueBitmap LoadJpegResource(HINSTANCE module, int id, int drawnWidth, int draw
     }
     return bitmap;
   } catch (...) {
+    LogCaught("LoadJpegResource");
     return {};
   }
 }

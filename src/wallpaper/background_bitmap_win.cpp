@@ -10,11 +10,11 @@
 
 #include "common/application_win.h"
 #include "common/debug_log.h"
+#include "common/dpi_awareness_win.h"
 #include "common/file_io_win.h"
 #include "common/folders_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
-#include "desktop/dpi_awareness_win.h"
 #include "payload/payload_item_win.h"
 #include "payload/resource_ids.h"
 #include "wallpaper/background.h"
@@ -106,10 +106,13 @@ bool ComposeReplacing(const std::string& path, const BackgroundInputs& inputs,
     written = WriteBackgroundFile(inputs, sink, progress);
     if (!written) error = "Stream write error";
   } catch (const std::bad_alloc&) {
+    LogCaught("WriteBackgroundBitmap");
     error = "Out of memory";
   } catch (const std::length_error& e) {
+    LogCaught("WriteBackgroundBitmap");
     error = e.what();
   } catch (const std::invalid_argument& e) {
+    LogCaught("WriteBackgroundBitmap");
     error = e.what();
   }
   // A scene whose data fails part way has left black rows: no such file
@@ -163,7 +166,7 @@ bool WriteWallpaperBitmap(const BitmapRequest& request) {
     // In the screen's real pixels also when called from the installer's
     // window, which is DPI-unaware for its layout: there the screen's size
     // would be scaled down (2560 x 1440 for 3840 x 2160 at 150 %).
-    const desktop::PerMonitorAwareThread realPixels;
+    const PerMonitorAwareThread realPixels;
     BackgroundInputs inputs =
         CompositionInputs(request, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     // The decoration pictures are empty in this wallpaper: the option draws nothing.

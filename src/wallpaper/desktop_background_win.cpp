@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/wide_text_win.h"
@@ -135,6 +136,7 @@ std::optional<DesktopBackground> ReadDesktopBackground() noexcept {
     }
     return background;
   } catch (...) {
+    LogCaught("ReadDesktopBackground");
     return std::nullopt;
   }
 }
@@ -148,6 +150,7 @@ void EndWindowsRotation(std::string_view picture) noexcept {
       }
     }
   } catch (...) {
+    LogCaught("EndWindowsRotation");
   }
   WriteKind(kPictureBackground);
 }
@@ -174,6 +177,7 @@ void RestoreDesktopBackground(const DesktopBackground& background) noexcept {
       }
     }
   } catch (...) {
+    LogCaught("RestoreDesktopBackground");
   }
   WriteKind(background.kind);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/debug_log.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
 #include "common/windows_version_win.h"
@@ -20,6 +21,7 @@ bool WriteRunValue(std::string_view title, std::string_view applicationFile) noe
     return run.Create(HKEY_CURRENT_USER, kRunKey, KEY_WRITE) == ERROR_SUCCESS &&
            run.WriteString(RunValueName(title), DesktopModeCommand(applicationFile)) == ERROR_SUCCESS;
   } catch (...) {  // std::bad_alloc from the texts
+    LogCaught("WriteRunValue");
     return false;
   }
 }
@@ -33,6 +35,7 @@ bool RemoveRunValue(std::string_view title) noexcept {
     const LONG deleted = run.DeleteValue(RunValueName(title));
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
   } catch (...) {
+    LogCaught("RemoveRunValue");
     return false;
   }
 }
@@ -44,6 +47,7 @@ bool RunValueExists(std::string_view title) noexcept {
     return run.Open(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
            run.QueryValue(RunValueName(title)) == ERROR_SUCCESS;
   } catch (...) {
+    LogCaught("RunValueExists");
     return false;
   }
 }

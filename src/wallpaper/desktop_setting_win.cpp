@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "common/crash_point.h"
+#include "common/debug_log.h"
 #include "common/folders_win.h"
-#include "common/wide_text_win.h"
 #include "common/product_names.h"
 #include "common/registry_win.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "wallpaper/active_desktop.h"
 #include "wallpaper/desktop_setting.h"
@@ -65,6 +66,7 @@ std::string ReadWallpaperCopySource() noexcept {
     data[size / sizeof(wchar_t)] = L'\0';
     return Narrow(data.data() + kPathAt / sizeof(wchar_t));  // up to the first zero
   } catch (...) {
+    LogCaught("ReadWallpaperCopySource");
     return {};
   }
 }
@@ -93,6 +95,7 @@ bool ReadWallpaperPosition(WallpaperPosition& position) noexcept {
            ReadOrMissing(registry.ReadString("WallpaperStyle", position.style)) &&
            ReadOrMissing(registry.ReadString("TileWallpaper", position.tile));
   } catch (...) {
+    LogCaught("ReadWallpaperPosition");
     return false;
   }
 }

@@ -7,17 +7,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "wallpaper/vector_code.h"
-#if defined(MERVALIS_SSE2_CODE)
-#include <cpuid.h>
-#endif
+#include "common/vector_code.h"
 
 namespace mervalis {
-
-Rect Intersect(const Rect& a, const Rect& b) noexcept {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-          std::min(a.bottom, b.bottom)};
-}
 
 Image Image::Unfilled(int width, int height) {
   if (width < 0 || height < 0) throw std::length_error("Image size out of range");
@@ -52,30 +44,6 @@ void Image::SetHeightWithinCapacity(int height) noexcept {
 Image::Image(int width, int height, Rgb fill) : Image(Unfilled(width, height)) {
   FillRect(*this, Bounds(), fill);
 }
-
-namespace {
-
-bool ProcessorHasSse2() noexcept {
-#if defined(MERVALIS_SSE2_CODE)
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2) != 0;
-#else
-  return false;
-#endif
-}
-
-bool forcePlain = false;
-
-bool UseSse2() noexcept {
-  static const bool present = ProcessorHasSse2();
-  return present && !forcePlain;
-}
-
-}  // namespace
-
-PixelCode ActivePixelCode() noexcept { return UseSse2() ? PixelCode::Sse2 : PixelCode::Plain; }
-
-void ForcePlainPixelCode(bool plain) noexcept { forcePlain = plain; }
 
 void FillRect(Image& image, const Rect& area, Rgb colour) noexcept {
   const Rect r = Intersect(area, image.Bounds());
@@ -290,7 +258,7 @@ struct ScaledDrawing::State {
         target(place),
         area(Intersect(place, visible)),
         straight(width == place.Width() && height == place.Height()),
-        vector(UseSse2()),
+        vector(ActivePixelCode() == PixelCode::Sse2),
         columns(straight || area.Empty() ? Columns(1, 1, 0, 0, false)
                                          : Columns(width, place.Width(), area.left - place.left, area.Width(),
                                                    vector)) {

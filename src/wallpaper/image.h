@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/pixel_code.h"
+#include "common/rect.h"
+
 namespace mervalis {
 
 struct Rgb {
@@ -21,24 +24,6 @@ struct Rgb {
   std::uint8_t b = 0;
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
-
-// (left, top, right, bottom) with right and bottom exclusive.
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  [[nodiscard]] int Width() const noexcept { return right - left; }
-  [[nodiscard]] int Height() const noexcept { return bottom - top; }
-  [[nodiscard]] bool Empty() const noexcept { return right <= left || bottom <= top; }
-  [[nodiscard]] bool Contains(int x, int y) const noexcept {
-    return x >= left && x < right && y >= top && y < bottom;
-  }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-[[nodiscard]] Rect Intersect(const Rect& a, const Rect& b) noexcept;
 
 // An allocator that leaves new elements uninitialised, for buffers whose
 // every byte is about to be written: at screen sizes, zeroing first would
@@ -136,14 +121,6 @@ class Image {
   std::size_t stride_ = 0;
   ByteBuffer storage_;  // headers' room, then the rows bottom-up
 };
-
-// The pixel code in use. The vector code (SSE2) runs where the processor has
-// it; both give the same pixels. Chosen by the processor on first use.
-enum class PixelCode { Plain, Sse2 };
-[[nodiscard]] PixelCode ActivePixelCode() noexcept;
-// True makes the plain code run even where SSE2 is present (for the tests,
-// which check both); false goes back to the processor's choice.
-void ForcePlainPixelCode(bool plain) noexcept;
 
 // Fills the part of `area` that lies inside the image.
 void FillRect(Image& image, const Rect& area, Rgb colour) noexcept;

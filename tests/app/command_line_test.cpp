@@ -125,7 +125,6 @@ TEST(Switches, SilentSwitchesInAnyCaseWithTheInstallsOptions) {
 }
 
 TEST(Switches, StoredLayoutStaysUnlessTheCommandLineNamesOne) {
-  using desktop::StoredLayout;
   const StoredLayout centredDecorated{false, true, true};
   const StoredLayout stretched{true, false, false};
   struct Row {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "common/debug_log.h"
@@ -39,6 +40,18 @@ TEST_F(DebugLog, AppendsEachMessageWithItsTimeAndProcessAndCrLf) {
   mervalis::SwitchLog(false);
   mervalis::WriteDebugLog("off");
   EXPECT_EQ(wine_test::LogMessages(), "IsInstalled - Begin\r\n\r\nIsInstalled - End\r\n");
+}
+
+TEST_F(DebugLog, CaughtExceptionsWithTheirPlaceAndText) {
+  for (const bool standard : {true, false}) {
+    try {
+      if (standard) throw std::runtime_error("disk full");
+      throw 3;
+    } catch (...) {
+      mervalis::LogCaught("Save");
+    }
+  }
+  EXPECT_EQ(wine_test::LogMessages(), "Save - caught disk full\r\nSave - caught an unknown exception\r\n");
 }
 
 TEST_F(DebugLog, KeepsWhatTheFileHeld) {

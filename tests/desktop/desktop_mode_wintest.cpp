@@ -21,7 +21,7 @@
 
 #include "common/folders_win.h"
 #include "common/registry_win.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 
 #include "fixtures/shell_standin/commands.h"
 #include "robot.h"
@@ -409,7 +409,7 @@ DWORD PlaceWord() {
 TEST_F(DesktopMode, LooksForAMinuteThenWaitsForTheIconsSettingOrTheShellsWord) {
   mervalis::RegistryKey advanced;
   ASSERT_EQ(advanced.Create(HKEY_CURRENT_USER, kExplorerAdvancedKey), ERROR_SUCCESS);
-  const mervalis::ui::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
+  const mervalis::ScopeExit showIcons([&] { (void)advanced.DeleteValue("HideIcons"); });
   ASSERT_EQ(advanced.WriteDword("HideIcons", 1), ERROR_SUCCESS);
   const wine_test::LogOn logOn;
   desktop_.emplace(StartDesktop());
@@ -603,7 +603,7 @@ TEST_F(DesktopMode, LeavesTheDesktopWithItsLogonEntryWhileAnotherWallpaperIsChos
   mervalis::RegistryKey run;  // the install's logon entry
   ASSERT_EQ(run.Create(HKEY_CURRENT_USER, kRunKey), ERROR_SUCCESS);
   ASSERT_EQ(run.WriteString(kRunValue, "\"C:\\Mervalis.exe\" desktop"), ERROR_SUCCESS);
-  const mervalis::ui::ScopeExit putBack([&] {
+  const mervalis::ScopeExit putBack([&] {
     ChooseWallpaper(before);
     (void)run.DeleteValue(kRunValue);
   });
@@ -818,7 +818,7 @@ TEST_F(DesktopMode, ReportDescribesTheShellTheViewAndTheMonitor) {
   const std::string original = wine_test::ReadRegistryString(HKEY_LOCAL_MACHINE, command, "");
   ASSERT_EQ(registry.Create(HKEY_LOCAL_MACHINE, command), ERROR_SUCCESS);
   ASSERT_EQ(registry.WriteString("", "\"" + editor + "\" \"%1\""), ERROR_SUCCESS);
-  const auto putBack = mervalis::ui::ScopeExit([&] {
+  const auto putBack = mervalis::ScopeExit([&] {
     (void)registry.WriteString("", original);
     if (!hadTxt) (void)mervalis::DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt");
   });

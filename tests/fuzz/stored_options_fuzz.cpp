@@ -5,15 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "desktop/stored_layout.h"
+#include "common/stored_options.h"
 #include "fuzz_check.h"
-#include "ui/option_code.h"
-#include "ui/stored_apply_options.h"
+#include "install/stored_apply_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  using mervalis::desktop::StoredLayout;
-  const StoredLayout layout = mervalis::desktop::LayoutFromOptionCode(text);
+  using mervalis::StoredLayout;
+  const StoredLayout layout = mervalis::LayoutFromOptionCode(text);
   const bool code = text.size() == 1 && text[0] >= '1' && text[0] <= '5';
   FUZZ_CHECK(mervalis::IsOptionCode(text) == code);
   if (!code || text == "5") {
@@ -29,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size >= 1) {
     const bool centred = data[0] & 1, border = data[0] & 2, extra = data[0] & 4;
     const char stored = mervalis::OptionCode(centred, border, extra);
-    FUZZ_CHECK((mervalis::desktop::LayoutFromOptionCode(std::string(1, stored)) ==
+    FUZZ_CHECK((mervalis::LayoutFromOptionCode(std::string(1, stored)) ==
                 StoredLayout{!centred, centred && border, centred && extra}));
   }
   return 0;

@@ -20,7 +20,7 @@
 #include "common/wide_text_win.h"
 #include "robot.h"
 #include "ui/main_form_ids.h"
-#include "ui/scope_exit.h"
+#include "common/scope_exit.h"
 #include "wine/contract_literals.h"
 #include "wine/installation.h"
 #include "wine/snapshot.h"
@@ -352,7 +352,7 @@ TEST_F(AnimatedDesktop, AnimationsOffAreNamedOnTheDonePanelAndSwitchingThemOnPla
   };
   // Stored only: programs started from now on read it.
   ASSERT_TRUE(animations(false, SPIF_UPDATEINIFILE));
-  const mervalis::ui::ScopeExit restore([&] { animations(true, SPIF_UPDATEINIFILE); });
+  const mervalis::ScopeExit restore([&] { animations(true, SPIF_UPDATEINIFILE); });
   Process shell(wine_test::BinFolder() + "shell_standin.exe", "still");
   ASSERT_NE(robot::WaitForWindow({"Progman", "Program Manager", shell.id(), true}, 10000), nullptr);
 

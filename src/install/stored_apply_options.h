@@ -3,13 +3,13 @@
 // without any window.
 #pragma once
 
-#include "desktop/stored_layout.h"
+#include "common/stored_options.h"
 #include "wallpaper/apply_options.h"
 
 namespace mervalis {
 
 // What the installer window would hand over with the stored layout loaded
 // into its boxes.
-[[nodiscard]] ApplyOptions StoredApplyOptions(const desktop::StoredLayout& layout, DesktopKind desktop);
+[[nodiscard]] ApplyOptions StoredApplyOptions(const StoredLayout& layout, DesktopKind desktop);
 
 }  // namespace mervalis

@@ -1,4 +1,4 @@
-#include "ui/install_steps_win.h"
+#include "install/install_steps_win.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -12,7 +12,7 @@
 #include "common/registry_win.h"
 #include "common/wide_text_win.h"
 #include "common/win_handles.h"
-#include "ui/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 
 namespace mervalis {
 
@@ -94,6 +94,7 @@ void CreateShortcuts(const ShortcutPlace& place, std::string_view linkName, std:
     CrashPoint("shortcut saved");
     (void)file->Save(Widen(linkPath).c_str(), TRUE);
   } catch (...) {
+    LogCaught("CreateShortcuts");
     // Only allocations throw here; no shortcut is the outcome.
   }
 }

@@ -1,4 +1,4 @@
-#include "ui/uninstall_entry.h"
+#include "install/uninstall_entry.h"
 
 #include <limits>
 

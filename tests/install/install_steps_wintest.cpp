@@ -13,7 +13,7 @@
 #include "common/names.h"
 #include "common/registry_win.h"
 #include "common/win_handles.h"
-#include "ui/install_steps_win.h"
+#include "install/install_steps_win.h"
 #include "wine/installation.h"
 #include "wine/support.h"
 

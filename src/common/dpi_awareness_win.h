@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-namespace mervalis::desktop {
+namespace mervalis {
 
 enum class DpiAwareness {
   Unaware,       // Windows XP, or every call refused
@@ -44,4 +44,4 @@ class PerMonitorAwareThread {
   HANDLE previous_ = nullptr;  // null: nothing to put back
 };
 
-}  // namespace mervalis::desktop
+}  // namespace mervalis

@@ -1,22 +1,9 @@
-#include "ui/option_code.h"
-
-#include "desktop/stored_layout.h"
-#include "ui/stored_apply_options.h"
+#include "install/stored_apply_options.h"
 
 #include <gtest/gtest.h>
 
 namespace mervalis {
 namespace {
-
-TEST(OptionCode, OnlyTheFiveCodesAreTakenFromTheRegistry) {
-  const struct {
-    const char* text;
-    bool code;
-  } rows[] = {
-      {"1", true}, {"4", true}, {"5", true}, {"0", false}, {"6", false}, {"", false}, {"12", false}, {" 5", false},
-  };
-  for (const auto& row : rows) EXPECT_EQ(IsOptionCode(row.text), row.code) << '"' << row.text << '"';
-}
 
 // The `apply` run makes no window: the stored code must give what the window
 // would have handed over after loading it into its boxes.
@@ -29,8 +16,7 @@ TEST(StoredApplyOptions, AsTheWindowLoadsTheStoredCode) {
       {"4", false, true, true},   {"5", true, false, false}, {"", true, false, false},
   };
   for (const auto& row : rows) {
-    const ApplyOptions options =
-        StoredApplyOptions(desktop::LayoutFromOptionCode(row.code), DesktopKind::kAnimatedBehindIcons);
+    const ApplyOptions options = StoredApplyOptions(LayoutFromOptionCode(row.code), DesktopKind::kAnimatedBehindIcons);
     EXPECT_EQ(options.wallpaperNameCaption, "\"Mervalis\"");
     EXPECT_EQ(options.stretched, row.stretched) << row.code;
     EXPECT_EQ(options.showBorder, row.showBorder) << row.code;

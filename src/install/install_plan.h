@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/install_options.h"
-#include "ui/shortcut_table.h"
+#include "install/install_options.h"
+#include "install/shortcut_table.h"
 
 namespace mervalis {
 

@@ -1,4 +1,4 @@
-#include "ui/install_plan.h"
+#include "install/install_plan.h"
 
 #include <gtest/gtest.h>
 

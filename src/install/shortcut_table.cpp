@@ -1,4 +1,4 @@
-#include "ui/shortcut_table.h"
+#include "install/shortcut_table.h"
 
 #include <utility>
 

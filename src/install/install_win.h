@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "ui/install_options.h"
+#include "install/install_options.h"
 
 namespace mervalis {
 

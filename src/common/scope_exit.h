@@ -1,10 +1,11 @@
 // Runs a clean-up when a scope ends, on every way out of it: a return, or an
-// error on its way to the window's error display.
+// error on its way to the window's error display. Dismiss() keeps it from
+// running, for a step that succeeded and should stay.
 #pragma once
 
 #include <utility>
 
-namespace mervalis::ui {
+namespace mervalis {
 
 template <typename CleanUp>
 class ScopeExit {
@@ -13,10 +14,15 @@ class ScopeExit {
   explicit ScopeExit(CleanUp cleanUp) noexcept : cleanUp_(std::move(cleanUp)) {}
   ScopeExit(const ScopeExit&) = delete;
   ScopeExit& operator=(const ScopeExit&) = delete;
-  ~ScopeExit() { cleanUp_(); }
+  ~ScopeExit() {
+    if (armed_) cleanUp_();
+  }
+
+  void Dismiss() noexcept { armed_ = false; }
 
  private:
   CleanUp cleanUp_;
+  bool armed_ = true;
 };
 
-}  // namespace mervalis::ui
+}  // namespace mervalis

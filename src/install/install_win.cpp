@@ -1,7 +1,7 @@
 // The install and the silent apply, free of the window: the checks, the
 // apply, the options value, the application file, a first install's shortcuts
 // and uninstall entry, and a look at the new desktop.
-#include "ui/install_win.h"
+#include "install/install_win.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -15,20 +15,21 @@
 #include "common/folders_win.h"
 #include "common/names.h"
 #include "common/registry_win.h"
+#include "common/scope_exit.h"
+#include "common/stored_options_win.h"
 #include "common/system_checks_win.h"
-#include "common/wide_text_win.h"
 #include "common/web_links.h"
+#include "common/wide_text_win.h"
 #include "common/win_handles.h"
 #include "desktop/background_win.h"
 #include "desktop/desktop_control_win.h"
 #include "desktop/late_functions_win.h"
 #include "desktop/place_report_win.h"
+#include "install/install_plan.h"
+#include "install/install_steps_win.h"
+#include "install/stored_apply_options.h"
+#include "install/uninstall_entry.h"
 #include "payload/catalogue.h"
-#include "ui/install_plan.h"
-#include "ui/install_steps_win.h"
-#include "ui/scope_exit.h"
-#include "ui/stored_apply_options.h"
-#include "ui/uninstall_entry.h"
 #include "wallpaper/apply_plan.h"
 #include "wallpaper/apply_win.h"
 #include "wallpaper/desktop_background_win.h"
@@ -36,7 +37,6 @@
 
 namespace mervalis {
 
-using ui::ScopeExit;
 
 namespace {
 
@@ -124,14 +124,6 @@ void UpdateEstimatedSize(const std::string& title, const std::string& applicatio
   if (entry.Open(UninstallRootKey(), UninstallKey(title), KEY_SET_VALUE) == ERROR_SUCCESS) {
     (void)entry.WriteDword("EstimatedSize", InstalledSizeKiB(title, applicationFile));
   }
-}
-
-void WriteOptionCode(const std::string& title, char optionCode) {
-  RegistryKey registry;
-  Log("Before Opt Reg Write");
-  if (registry.Create(HKEY_CURRENT_USER, kOptionsKey, KEY_WRITE) != ERROR_SUCCESS) return;
-  const char code[2] = {optionCode, 0};
-  (void)registry.WriteString(title, code);
 }
 
 // The account a process runs as, as a SID text; empty when it cannot be read.
@@ -266,6 +258,7 @@ InstallOutcome PutInPlace(const InstallOptions& options, const InstallPlan& plan
   if (applied) {
     Log("After ApplyWallpaper");
     UpdateEstimatedSize(title, applicationFile);
+    Log("Before Opt Reg Write");
     WriteOptionCode(title, plan.optionCode);
     if (plan.writeRunValue) (void)WriteRunValue(title, applicationFile);
   }
@@ -304,6 +297,7 @@ InstallOutcome Install(const InstallOptions& options, InstallReporter& reporter)
     reporter.WindowsMinimised();
     Log("After Minimize Windows");
   } catch (...) {
+    LogCaught("Install");
     // Not being able to show the desktop spoils nothing.
   }
   return InstallOutcome::kDone;
@@ -316,6 +310,7 @@ void LogDesktopPlace() noexcept {
     const desktop::PlaceReport place = desktop::AwaitPlaceReport(desktop::kPlaceReportWaitMs);
     WriteDebugLog("apply - " + std::string(desktop::PlaceLogLine(place)));
   } catch (...) {
+    LogCaught("LogDesktopPlace");
   }
 }
 
@@ -345,7 +340,7 @@ bool RunApply(const ApplyOptions& options) {
 }
 
 bool ApplyStoredOptions() {
-  return RunApply(StoredApplyOptions(desktop::ReadStoredLayout(), CurrentDesktopKind()));
+  return RunApply(StoredApplyOptions(ReadStoredLayout(), CurrentDesktopKind()));
 }
 
 }  // namespace mervalis

@@ -1,7 +1,7 @@
-#include "ui/install_plan.h"
+#include "install/install_plan.h"
 
 #include "common/names.h"
-#include "ui/option_code.h"
+#include "common/stored_options.h"
 
 namespace mervalis {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/shortcut_table.h"
+#include "install/shortcut_table.h"
 
 namespace mervalis {
 

@@ -1,4 +1,4 @@
-#include "ui/option_code.h"
+#include "common/stored_options.h"
 
 namespace mervalis {
 
@@ -11,5 +11,11 @@ char OptionCode(bool centred, bool showBorder, bool borderExtra) noexcept {
 }
 
 bool IsOptionCode(std::string_view text) noexcept { return text.size() == 1 && text[0] >= '1' && text[0] <= '5'; }
+
+StoredLayout LayoutFromOptionCode(std::string_view code) noexcept {
+  if (code.size() != 1 || code[0] < '1' || code[0] > '4') return {};
+  const char c = code[0];
+  return {false, c == '2' || c == '4', c == '3' || c == '4'};
+}
 
 }  // namespace mervalis

@@ -1,4 +1,4 @@
-#include "ui/stored_apply_options.h"
+#include "install/stored_apply_options.h"
 
 #include <string>
 
@@ -6,7 +6,7 @@
 
 namespace mervalis {
 
-ApplyOptions StoredApplyOptions(const desktop::StoredLayout& layout, DesktopKind desktop) {
+ApplyOptions StoredApplyOptions(const StoredLayout& layout, DesktopKind desktop) {
   ApplyOptions options;
   options.wallpaperNameCaption = "\"" + std::string(kTitle) + "\"";
   options.stretched = layout.stretched;

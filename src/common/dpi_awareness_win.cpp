@@ -1,13 +1,11 @@
-#include "desktop/dpi_awareness_win.h"
+#include "common/dpi_awareness_win.h"
 
 #include <windows.h>
 
 #include "common/system_library_win.h"
 #include "common/win_handles.h"
 
-#include "desktop/late_functions_win.h"
-
-namespace mervalis::desktop {
+namespace mervalis {
 
 namespace {
 // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 and _PER_MONITOR_AWARE.
@@ -20,19 +18,19 @@ DpiAwareness BecomePerMonitorAware() noexcept {
   using SetAwareness = HRESULT(WINAPI*)(int);  // shcore's SetProcessDpiAwareness
   using SetAware = BOOL(WINAPI*)();            // SetProcessDPIAware
   HMODULE user32 = ::GetModuleHandleA("user32.dll");
-  if (const auto setContext = LateFunctions::Find<SetContext>(user32, "SetProcessDpiAwarenessContext")) {
+  if (const auto setContext = FindFunction<SetContext>(user32, "SetProcessDpiAwarenessContext")) {
     if (setContext(kPerMonitorV2)) return DpiAwareness::PerMonitorV2;
     if (setContext(kPerMonitor)) return DpiAwareness::PerMonitor;
   }
   // Windows 8.1: shcore.dll, from the system folder, which stays loaded for
   // the process's life.
   if (HMODULE shcore = LoadSystemLibrary("shcore.dll").release()) {
-    if (const auto setAwareness = LateFunctions::Find<SetAwareness>(shcore, "SetProcessDpiAwareness")) {
+    if (const auto setAwareness = FindFunction<SetAwareness>(shcore, "SetProcessDpiAwareness")) {
       constexpr int kPerMonitorDpiAware = 2;
       if (SUCCEEDED(setAwareness(kPerMonitorDpiAware))) return DpiAwareness::PerMonitor;
     }
   }
-  if (const auto setAware = LateFunctions::Find<SetAware>(user32, "SetProcessDPIAware")) {
+  if (const auto setAware = FindFunction<SetAware>(user32, "SetProcessDPIAware")) {
     if (setAware()) return DpiAwareness::System;
   }
   return DpiAwareness::Unaware;
@@ -43,7 +41,7 @@ int MonitorDpi(HMONITOR monitor) noexcept {
   // Looked up once; shcore stays loaded for the process's life.
   static const GetDpi getDpi = [] {
     HMODULE shcore = LoadSystemLibrary("shcore.dll").release();
-    return LateFunctions::Find<GetDpi>(shcore, "GetDpiForMonitor");
+    return FindFunction<GetDpi>(shcore, "GetDpiForMonitor");
   }();
   constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user chose
   UINT x = 0, y = 0;
@@ -54,7 +52,7 @@ int MonitorDpi(HMONITOR monitor) noexcept {
 }
 
 PerMonitorAwareThread::PerMonitorAwareThread() noexcept
-    : set_(LateFunctions::Find<SetContext>(::GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")) {
+    : set_(FindFunction<SetContext>(::GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")) {
   if (!set_) return;
   // The previous context, or null when the call is refused (V2 is Windows
   // 10 1703 and later).
@@ -66,4 +64,4 @@ PerMonitorAwareThread::~PerMonitorAwareThread() {
   if (previous_) (void)set_(previous_);
 }
 
-}  // namespace mervalis::desktop
+}  // namespace mervalis
